@@ -1,0 +1,20 @@
+# Native Windows build with MSVC and the vcpkg manifest (vcpkg.json).
+find_package(fmt CONFIG REQUIRED)
+find_package(pugixml CONFIG REQUIRED)
+find_package(nlohmann_json CONFIG REQUIRED)
+find_package(Microsoft.GSL CONFIG REQUIRED)
+find_package(CURL CONFIG REQUIRED)
+find_package(libzip CONFIG REQUIRED)
+find_package(unofficial-sodium CONFIG REQUIRED)
+
+add_executable(skyweaver WIN32 ${SKYWEAVER_PRODUCT_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/skyweaver.rc)
+target_include_directories(skyweaver PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(skyweaver PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+target_link_libraries(skyweaver PRIVATE fmt::fmt pugixml::pugixml nlohmann_json::nlohmann_json
+  Microsoft.GSL::GSL CURL::libcurl libzip::zip unofficial-sodium::sodium
+  ws2_32 winmm shell32 ole32 advapi32 user32 gdi32)
+if(SKYWEAVER_SIMCONNECT_SDK)
+  target_compile_definitions(skyweaver PRIVATE SKYWEAVER_HAVE_SIMCONNECT_SDK)
+  target_include_directories(skyweaver PRIVATE ${SKYWEAVER_SIMCONNECT_SDK}/include)
+  target_link_libraries(skyweaver PRIVATE ${SKYWEAVER_SIMCONNECT_SDK}/lib/SimConnect.lib)
+endif()

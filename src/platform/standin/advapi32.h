@@ -1,0 +1,4 @@
+// advapi32 stand-in: declarations of the calls the program makes.
+#pragma once
+
+#include "platform/standin/wintypes.h"

@@ -1,0 +1,4 @@
+// kernel32 stand-in: declarations of the calls the program makes.
+#pragma once
+
+#include "platform/standin/wintypes.h"

@@ -1,0 +1,4 @@
+// user32 stand-in: declarations of the calls the program makes.
+#pragma once
+
+#include "platform/standin/wintypes.h"
