@@ -1,0 +1,24 @@
+#include "app/tick_state.h"
+
+#include "traffic/traffic_mutex.h"
+
+#include <mutex>
+
+std::jthread g_simClientThread;
+std::atomic<bool> g_newSecond{false};
+std::atomic<std::int32_t> g_secondsCounter{0};
+std::atomic<std::int64_t> g_weekTime{0};
+std::atomic<bool> g_flightNotRunning{false};
+std::int32_t g_notRunningTicks{100};
+std::atomic<std::int32_t> g_staticParkingCountdown{20};
+std::atomic<bool> g_renewalRequested{false};
+std::atomic<bool> g_renewalInProgress{false};
+std::atomic<bool> g_rtStarting{true};
+std::deque<std::uint32_t> g_standArrivals;
+bool g_loopRunning{false};
+
+void gf_setLoopRunning(bool running)
+{
+    std::lock_guard lock(g_trafficMutex);
+    g_loopRunning = running;
+}

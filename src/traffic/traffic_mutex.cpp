@@ -1,0 +1,3 @@
+#include "traffic/traffic_mutex.h"
+
+std::mutex g_trafficMutex;
