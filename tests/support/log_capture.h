@@ -1,0 +1,22 @@
+// Opens "Log.txt" in the working folder for one test and reads back what was logged.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class LogCapture {
+public:
+    LogCapture();   // gf_openLogFile in the current working folder
+    ~LogCapture();  // closes the log
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // The lines written after the header line.
+    std::vector<std::string> lines() const;
+    // Whether a line equal to the text was written.
+    bool contains(const std::string& line) const;
+};
+
+} // namespace testsupport
