@@ -1,0 +1,164 @@
+// The records of the engine: an aircraft's identity, its type data, one position sample,
+// a static parked aircraft and a live aircraft with its position stream.
+// All of them are owned by the main loop thread.
+#pragma once
+
+#include "refdata/category.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+enum class SimState : std::uint32_t {
+    buffer = 0,
+    adding2sim = 1,
+    active = 2,
+    liveryrespawn = 3,
+    removingfromsim = 4,
+};
+
+enum class FlightPhase : std::uint32_t {
+    pushing_back = 0,
+    pushed_back = 1,
+    taxi = 2,
+    take_off = 3,
+    flying = 4,
+    parking = 5,
+    parked = 6,
+    birth = 7,
+};
+
+// Live aircraft carry their transponder address (above this); static parked ones an id at or below it.
+inline constexpr std::uint32_t kMaxStaticHexid = 10000;
+inline bool gf_isLiveHexid(std::uint32_t hexid) { return hexid > kMaxStaticHexid; }
+
+inline constexpr const char* kNoCallsign = "@@@@@@@@";
+inline constexpr std::size_t kMaxStreamSamples = 200;
+
+// The identity strings of an aircraft; heads every aircraft record.
+struct AcIdent {
+    std::string airline;        // three-letter operator code
+    std::string type;           // ICAO type designator
+    std::string origin;
+    std::string destination;
+    std::string callsign;       // at most 8 characters when valid; "@@@@@@@@" means none
+    std::string firstCallsign;  // the callsign when the live aircraft was created
+    std::string altIdent;       // further identifier compared with callsigns
+    std::string registration;   // at most 12 characters
+    std::uint8_t flag = 0;      // set once the learned callsign pair was looked up
+};
+
+// One position report of an aircraft.
+struct PosSample {
+    double latitude = 0.0;       // degrees
+    double longitude = 0.0;      // degrees
+    double altitude = 0.0;       // feet; 0 on the ground
+    double groundSpeed = 0.0;    // knots
+    double track = 0.0;          // degrees true
+    double verticalSpeed = 0.0;  // feet per minute
+    double trueAirspeed = 0.0;   // knots
+    std::int32_t dueTick = 0;    // engine tick at which the aircraft is to stand here
+    std::uint8_t airborne = 0;
+    std::uint8_t stationary = 0;  // on the ground and standing still
+    std::uint8_t directSource = 0;  // the sample comes from a direct position source
+    double bank = 0.0;            // radians
+    std::uint8_t bankValid = 0;
+    double trueHeading = 0.0;     // radians
+    std::uint8_t trueHeadingValid = 0;
+};
+
+// Identity and type data of an aircraft.
+struct AircraftData : AcIdent {
+    double halfSpan = 0.0;        // nautical miles
+    double staticCg = 0.0;        // feet above ground, from the simulator
+    double staticPitch = 0.0;     // radians, from the simulator
+    double rotationPitch = 0.0;   // radians, held during the take-off rotation (negative is nose up)
+    double climbPitch = 0.0;      // radians, after the rotation
+    double turnRateBase = 0.0;    // radians per tick when steering on the ground
+    double groundTurnRate = 0.0;  // radians per tick, current ground steering rate
+    double climbLimit = 0.0;      // feet per tick (live aircraft)
+    double standSpeed = 0.0;      // knots of the manoeuvres at a stand (live aircraft)
+    std::uint32_t hexid = 0;
+    Category category = Category::Large;
+    std::string_view livery;      // title in the livery tables; empty while none is chosen
+    std::uint32_t ticksA = 0;
+    std::uint32_t ticksB = 0;
+    std::uint32_t ticksC = 0;
+    std::uint32_t ticksD = 0;
+    std::uint8_t cargo = 0;
+    std::uint8_t fsltl = 0;       // the chosen livery is an FSLTL title
+};
+
+// A static parked aircraft; also the leading part of a live aircraft.
+struct StaticAc : AircraftData {
+    std::uint32_t objectId = 0;   // 0 until the simulator reports the created object
+    double standLat = 0.0;        // degrees
+    double standLon = 0.0;        // degrees
+    double standHeading = 0.0;    // radians
+    std::uint64_t parkedSlot = 0; // half-hour slot information of the parking
+    std::int32_t standId = 0;     // stand number; 0 = none
+    SimState simState = SimState::buffer;
+    std::uint32_t throttleIndex = 5;  // last throttle step sent, 0..4; 5 = none yet
+    std::uint32_t flapsIndex = 4;     // last flaps step sent
+    std::uint8_t standFlag = 0;
+    std::uint8_t removeOnArrival = 0; // remove as soon as the object is identified
+    std::uint8_t remove = 0;          // erase from its vector at the end of the tick
+    std::uint8_t withdrawn = 0;       // create request withdrawn; erase the record
+};
+
+// A live aircraft from the traffic feed with its position stream and working state.
+struct LiveAc : StaticAc {
+    // The state last sent to the simulator, in the order of a position item:
+    // latitude deg, longitude deg, pitch rad, bank rad, true heading rad, altitude ft,
+    // vertical speed ft/s, true airspeed kt.
+    std::array<double, 8> simPosition{};
+    std::deque<PosSample> stream;       // oldest first; the front is flown from
+    double lastSampleTime = 0.0;        // epoch seconds of the newest accepted sample
+    std::array<double, 2> lastStaticCheck{};
+    std::int64_t parkedSince = 0;       // steady-clock ticks of 100 ns when put on its stand
+    std::int32_t holdCount = 0;
+    std::int32_t holdStart = 0;         // engine tick when holding began
+    FlightPhase flightPhase = FlightPhase::birth;
+    FlightPhase previousPhase = FlightPhase::birth;
+    std::uint8_t protectedStand = 0;
+    std::uint8_t onGround = 0;
+    std::uint8_t hasFlightPlan = 0;
+    std::uint8_t heldBack = 0;
+    std::uint8_t holding = 0;
+    std::array<double, 2> velocity{};   // latitude and longitude change per tick, degrees
+    double pitchRate = 0.0;             // radians per tick
+    double bankRate = 0.0;
+    double turnRate = 0.0;
+    double altRate = 0.0;               // feet per tick
+    double verticalSpeed = 0.0;         // feet per minute of the current segment
+    double trueAirspeed = 0.0;          // knots of the current segment; negative while pushing back
+    std::array<double, 8> groundPath{}; // Bezier path on the ground; a NaN control point is none
+    double curveT = 0.0;
+    double curveStep = 0.0;
+    std::array<double, 2> lastParkCheck{};
+    std::array<std::int32_t, 2> timers{1000, 1000};  // early and late bound of the next due tick
+    std::int32_t climbCount = 0;
+    std::int32_t pushbackCount = 0;
+    double course = 0.0;                // radians from the front sample to the next
+    double agl = 2500.0;                // feet above ground reported by the simulator
+    double runwayHeading = 0.0;
+    std::optional<double> savedHeading;
+    std::uint8_t pushbackTurnSide = 0;
+    std::uint8_t pushbackTurnLearned = 0;
+    std::optional<double> flareRef;
+    std::int32_t flareStage = 0;
+    std::uint8_t landingArmed = 0;
+    std::uint8_t landed = 0;
+    std::uint8_t towed = 0;
+    std::uint8_t goAroundDone = 0;
+    std::uint8_t takeOffStarted = 0;
+    std::uint8_t lightsDone = 0;
+    std::uint8_t allLightsDone = 0;
+    std::uint8_t derotating = 0;
+    std::uint8_t landingRoll = 0;
+    std::uint8_t leaveStand = 0;
+    std::uint8_t steerToCourse = 0;
+};
