@@ -1,0 +1,76 @@
+// The traffic feeder plays a scenario file to the two UDP ports on loopback.
+#include "platform/win32.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class FeederReceiver {
+public:
+    explicit FeederReceiver(unsigned short port)
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        m_socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        const DWORD timeout = 3000;
+        setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    }
+    ~FeederReceiver()
+    {
+        closesocket(m_socket);
+        WSACleanup();
+    }
+    std::string next()
+    {
+        char buffer[2048];
+        const int count = recv(m_socket, buffer, sizeof buffer, 0);
+        return count > 0 ? std::string(buffer, static_cast<std::size_t>(count)) : std::string("<nothing>");
+    }
+
+private:
+    SOCKET m_socket = INVALID_SOCKET;
+};
+
+int lf_runFeeder(const std::string& arguments)
+{
+    return std::system((std::string(SKYWEAVER_BUILD_DIR) + "/tools/traffic_feeder " + arguments).c_str());
+}
+
+TEST(TrafficFeeder, SendsTrafficAndWeatherToTheirPortsInOrder)
+{
+    testsupport::TempFolder folder;
+    testsupport::writeFile(folder / "scenario.txt",
+                           "# a comment\n"
+                           "0.0 weather {\"QNH\":1009}\r\n"
+                           "\n"
+                           "0.05 traffic a,4711,52.0\n"
+                           "0.1 traffic b,4712,{now}\n");
+    FeederReceiver traffic(47105);
+    FeederReceiver weather(47104);
+    ASSERT_EQ(lf_runFeeder((folder / "scenario.txt").string() +
+                           " --speed 10 --traffic-port 47105 --weather-port 47104 > /dev/null"),
+              0);
+    EXPECT_EQ(weather.next(), "{\"QNH\":1009}");
+    EXPECT_EQ(traffic.next(), "a,4711,52.0");
+    const std::string stamped = traffic.next();
+    ASSERT_TRUE(stamped.starts_with("b,4712,")) << stamped;
+    EXPECT_GT(std::stod(stamped.substr(7)), 1.7e9);
+}
+
+TEST(TrafficFeeder, RefusesMalformedScenarioLine)
+{
+    testsupport::TempFolder folder;
+    testsupport::writeFile(folder / "scenario.txt", "soon traffic a,b\n");
+    EXPECT_NE(lf_runFeeder((folder / "scenario.txt").string() + " 2> /dev/null"), 0);
+}
+
+} // namespace
