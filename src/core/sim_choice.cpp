@@ -1,0 +1,3 @@
+#include "core/sim_choice.h"
+
+std::atomic<bool> g_msfs2020{true};
