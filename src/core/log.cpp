@@ -42,7 +42,7 @@ void gf_openLogFile()
         g_logFile.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
         if (!g_logFile.is_open()) {
             g_logFile.setstate(std::ios::failbit);
-            throw std::runtime_error("Failed to write file " + path_to_utf8(std::filesystem::absolute(path)));
+            throw std::runtime_error("Failed to write file " + path_to_utf8(path));
         }
     }
     gf_log(fmt::format("{} (utc) {} version {}.{}.{} for {}", gf_timeText(clk::utcNowSeconds()), kProductName,
