@@ -1,0 +1,7 @@
+// Searching text without regard to ASCII letter case.
+#pragma once
+
+#include <string_view>
+
+// Whether the needle occurs in the text with ASCII letter case ignored; an empty needle is found.
+bool gf_containsNoCase(std::string_view text, std::string_view needle);
