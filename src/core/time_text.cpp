@@ -1,6 +1,9 @@
 // UTC time text through the portable C++20 calendar.
 #include "core/time_text.h"
 
+#include "core/clock.h"
+#include "core/traffic_time.h"
+
 #include <array>
 #include <chrono>
 #include <fmt/format.h>
@@ -35,4 +38,36 @@ std::string gf_timeText(std::time_t t)
                        lf_tableName(kMonthNames, static_cast<unsigned>(ymd.month()) - 1),
                        static_cast<unsigned>(ymd.day()), hms.hours().count(), hms.minutes().count(),
                        hms.seconds().count(), static_cast<int>(ymd.year()));
+}
+
+namespace {
+
+// Length of every convertible time's text form.
+constexpr std::size_t kTimeTextLength = 24;
+
+} // namespace
+
+std::string gf_timeOfDayText(std::time_t t)
+{
+    const std::string text = gf_timeText(t);
+    return text.size() == kTimeTextLength ? text.substr(text.size() - 13, 8) : "??:??:??";
+}
+
+std::string gf_nowTime()
+{
+    return gf_timeOfDayText(clk::utcNowSeconds());
+}
+
+std::string gf_dateText()
+{
+    const std::string text = gf_timeText(clk::utcNowSeconds());
+    if (text.size() != kTimeTextLength) {
+        return "??? ??, ????";
+    }
+    return fmt::format("{}, {}", text.substr(4, 6), text.substr(20, 4));
+}
+
+std::string gf_feedTime()
+{
+    return gf_timeOfDayText(gf_feedClockSeconds());
 }

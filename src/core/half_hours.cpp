@@ -1,0 +1,147 @@
+// Weekday and half-hour slots of the UTC day, and their text form.
+#include "core/half_hours.h"
+
+#include "core/log.h"
+#include "core/text_strings.h"
+#include "core/traffic_time.h"
+
+#include <charconv>
+#include <chrono>
+#include <fmt/format.h>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr int kSlots = 48;
+
+// The calendar holds the years 1 to 9999.
+bool lf_convertible(std::time_t t)
+{
+    return t >= -62135596800 && t <= 253402300799;
+}
+
+// A slot number 0..47 at the start of the trimmed text; digits after a valid number are ignored.
+std::optional<int> lf_parseSlot(const std::string& part)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (error != std::errc{} || end == part.data() || value < 0 || value >= kSlots) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void lf_logInvalidHour(std::string_view part, std::string_view text)
+{
+    gf_logMarked(fmt::format("{} invalid hour '{}' in {}", "operator ()", part, text));
+}
+
+HalfHourBitset lf_readRange(std::string_view text)
+{
+    std::vector<int> numbers;
+    bool anyInvalid = false;
+    for (const std::string& part : gf_split(text, ':')) {
+        if (numbers.size() == 2) {
+            gf_logMarked(fmt::format("{} more than one colon char in: {}", "gf_hours2bitset", text));
+            return {};
+        }
+        if (const std::optional<int> slot = lf_parseSlot(part)) {
+            numbers.push_back(*slot);
+        } else {
+            lf_logInvalidHour(part, text);
+            anyInvalid = true;
+        }
+    }
+    HalfHourBitset bits;
+    if (anyInvalid) {
+        return bits;
+    }
+    if (numbers.size() == 1) {
+        bits.set(static_cast<std::size_t>(numbers[0]));
+    } else if (numbers.size() == 2 && numbers[0] <= numbers[1]) {
+        for (int k = numbers[0]; k <= numbers[1]; ++k) {
+            bits.set(static_cast<std::size_t>(k));
+        }
+    } else if (numbers.size() == 2) {
+        gf_logMarked(fmt::format("{} descending range not allowed ({}:{} in {})", "gf_hours2bitset", numbers[0],
+                                 numbers[1], text));
+    } else {
+        gf_logMarked(fmt::format("{} invalid range format in {}", "gf_hours2bitset", text));
+    }
+    return bits;
+}
+
+HalfHourBitset lf_readList(std::string_view text)
+{
+    HalfHourBitset bits;
+    for (const std::string& piece : gf_split(text, ',')) {
+        if (const std::optional<int> slot = lf_parseSlot(piece)) {
+            bits.set(static_cast<std::size_t>(*slot));
+        } else {
+            lf_logInvalidHour(piece, text);
+        }
+    }
+    return bits;
+}
+
+} // namespace
+
+std::int32_t gf_weekdayOf(std::time_t t)
+{
+    if (!lf_convertible(t)) {
+        return -1;
+    }
+    const sys_days day = floor<days>(sys_seconds{seconds{t}});
+    return static_cast<std::int32_t>(weekday{day}.iso_encoding());
+}
+
+std::int32_t gf_halfHourOf(std::time_t t)
+{
+    if (!lf_convertible(t)) {
+        return -1;
+    }
+    const sys_seconds tp{seconds{t}};
+    const hh_mm_ss hms{tp - floor<days>(tp)};
+    const auto hour = static_cast<int>(hms.hours().count());
+    const auto minute = static_cast<int>(hms.minutes().count());
+    const auto second = static_cast<int>(hms.seconds().count());
+    const bool secondHalf = minute > 29 || (minute == 29 && second >= 30);
+    return (2 * hour + (secondHalf ? 1 : 0)) % kSlots;
+}
+
+std::uint64_t gf_weekdayAndHalfHour()
+{
+    const std::time_t t = gf_feedClockSeconds();
+    const auto weekday = static_cast<std::uint32_t>(gf_weekdayOf(t));
+    const auto slot = static_cast<std::uint32_t>(gf_halfHourOf(t));
+    return (static_cast<std::uint64_t>(slot) << 32) | weekday;
+}
+
+HalfHourBitset gf_hours2bitset(std::string_view text)
+{
+    if (text.empty()) {
+        return {};
+    }
+    return text.find(':') != std::string_view::npos ? lf_readRange(text) : lf_readList(text);
+}
+
+std::optional<std::string> gf_bitset2hours(const HalfHourBitset& bits)
+{
+    if (bits.none()) {
+        return std::nullopt;
+    }
+    int lo = 0;
+    while (!bits.test(static_cast<std::size_t>(lo))) {
+        ++lo;
+    }
+    int hi = kSlots - 1;
+    while (!bits.test(static_cast<std::size_t>(hi))) {
+        --hi;
+    }
+    if (bits.count() != static_cast<std::size_t>(hi - lo + 1)) {
+        return std::nullopt;
+    }
+    return lo == hi ? fmt::format("{}", lo) : fmt::format("{}:{}", lo, hi);
+}
