@@ -1,0 +1,36 @@
+// The airport database: every airport the traffic source knows, loaded once from
+// "input/airports.enc", sorted by ICAO code and read-only afterwards.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+struct Airport {
+    std::string code;  // ICAO code, the key
+    std::string iata;  // may be empty
+    double lat = 0.0;  // degrees
+    double lon = 0.0;  // degrees
+    double alt = 0.0;  // elevation, feet
+    std::int32_t stands = 0;
+};
+
+// Sorted by code (byte order).
+extern std::vector<Airport> g_airports;
+extern std::unordered_set<std::string> g_airportCodes;
+
+std::filesystem::path gf_airportsEncPath();
+std::filesystem::path gf_airportsXmlPath();
+
+// Loads the table once per process; true when it is not empty. An unreadable or malformed
+// file raises vtx::UserErrorException code 88; a failed decryption is logged and rethrown.
+bool gf_readAirports();
+
+bool gf_isKnownAirport(std::string_view code);
+// The first airport with the code, in table order; nullptr when there is none.
+const Airport* gf_findAirport(std::string_view code);
+// "EDDF (FRA)"; the code alone without an IATA code; "?" for an empty code.
+std::string gf_airportLabel(const Airport& airport);

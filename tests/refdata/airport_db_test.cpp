@@ -1,0 +1,119 @@
+#include "core/user_error.h"
+#include "refdata/airport_db.h"
+#include "support/log_capture.h"
+#include "support/reference_xml.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct AirportsFolder {
+    explicit AirportsFolder(const std::string& xml) { writeEncryptedInput(folder.path(), "airports.enc", xml); }
+    TempFolder folder{true};
+    LogCapture log;
+};
+
+std::string lf_userError(const std::string& xml)
+{
+    AirportsFolder setup(xml);
+    try {
+        gf_readAirports();
+    } catch (const vtx::UserErrorException& e) {
+        EXPECT_EQ(e.code(), 88);
+        EXPECT_FALSE(fs::exists("input/airports.xml"));
+        return e.what();
+    }
+    return "no user error";
+}
+
+} // namespace
+
+TEST(ReadAirports, SortsByCodeAndIndexesCodes)
+{
+    AirportsFolder setup(smallAirports().text());
+    ASSERT_TRUE(gf_readAirports());
+    EXPECT_EQ(setup.log.lines(), std::vector<std::string>{"7 airports read"});
+    std::vector<std::string> codes;
+    for (const auto& airport : g_airports) {
+        codes.push_back(airport.code);
+    }
+    EXPECT_EQ(codes, (std::vector<std::string>{"EDDF", "EDDM", "EDFE", "EGLL", "KJFK", "LFPG", "LOWW"}));
+    EXPECT_TRUE(gf_isKnownAirport("EDFE"));
+    EXPECT_FALSE(gf_isKnownAirport("EDDB"));
+    const Airport* muc = gf_findAirport("EDDM");
+    ASSERT_NE(muc, nullptr);
+    EXPECT_EQ(muc->iata, "MUC");
+    EXPECT_DOUBLE_EQ(muc->lat, 48.353889);
+    EXPECT_DOUBLE_EQ(muc->alt, 1487);
+    EXPECT_EQ(muc->stands, 200);
+    EXPECT_EQ(gf_findAirport("XXXX"), nullptr);
+    EXPECT_FALSE(fs::exists("input/airports.xml"));
+}
+
+TEST(ReadAirports, LabelsWithAndWithoutIata)
+{
+    EXPECT_EQ(gf_airportLabel(Airport{"EDDF", "FRA"}), "EDDF (FRA)");
+    EXPECT_EQ(gf_airportLabel(Airport{"EDFE", ""}), "EDFE");
+    EXPECT_EQ(gf_airportLabel(Airport{"", "XYZ"}), "? (XYZ)");
+}
+
+TEST(ReadAirports, FaultyRowsAreLoggedOneLineEach)
+{
+    ReferenceXml xml = smallAirports();
+    xml.add("airports", {"airport", {{"code", "NOLL"}, {"iata", "NLL"}, {"alt", "1"}, {"stands", "1"}}})
+        .add("airports", {"airport", {{"code", "NOAL"}, {"iata", "NAL"}, {"lat", "1"}, {"lon", "1"}}})
+        .add("airports", {"airport", {{"code", "NOST"}, {"iata", "NST"}, {"lat", "1"}, {"lon", "2"}, {"alt", "3"}}})
+        .add("airports", {"airport", {{"code", "NOIA"}, {"lat", "1"}, {"lon", "2"}, {"alt", "3"}, {"stands", "4"}}});
+    AirportsFolder setup(xml.text());
+    ASSERT_TRUE(gf_readAirports());
+    EXPECT_EQ(setup.log.lines(), (std::vector<std::string>{
+                                     "==> Missing latLons for airport 'NOLL'",
+                                     "==> Missing alt for airport 'NOAL'",
+                                     "==> Missing stands for airport 'NOST'",
+                                     "==> Missing IATA for airport 'NOIA'",
+                                     "8 airports read",
+                                 }));
+    ASSERT_NE(gf_findAirport("NOST"), nullptr);
+    EXPECT_EQ(gf_findAirport("NOST")->stands, 0);
+    EXPECT_FALSE(gf_isKnownAirport("NOIA"));
+    EXPECT_FALSE(gf_isKnownAirport("NOLL"));
+}
+
+TEST(ReadAirports, LoadsOncePerProcess)
+{
+    AirportsFolder setup(smallAirports().text());
+    ASSERT_TRUE(gf_readAirports());
+    fs::remove("input/airports.enc");
+    EXPECT_TRUE(gf_readAirports());
+    EXPECT_EQ(g_airports.size(), 7u);
+}
+
+TEST(ReadAirports, MalformedFilesAreUserError88)
+{
+    EXPECT_EQ(lf_userError("<root><other/></root>"), "88: Missing <airports> root in: input/airports.xml");
+    EXPECT_TRUE(lf_userError("<root><airports>").starts_with("88: input/airports.xml not loaded: "));
+}
+
+TEST(ReadAirports, MissingDataFileEndsInUserError88)
+{
+    TempFolder folder(true);
+    LogCapture log;
+    try {
+        gf_readAirports();
+        FAIL() << "no exception";
+    } catch (const vtx::UserErrorException& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("88: input/airports.xml not loaded: ")) << e.what();
+    }
+    EXPECT_TRUE(log.contains("gf_streamDecrypt exception: Could not open input file: input/airports.enc"));
+}
+
+TEST(ReadAirports, EmptyTableIsFalse)
+{
+    AirportsFolder setup("<root><airports/></root>");
+    EXPECT_FALSE(gf_readAirports());
+    EXPECT_TRUE(setup.log.contains("0 airports read"));
+}
