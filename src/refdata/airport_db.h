@@ -2,6 +2,8 @@
 // "input/airports.enc", sorted by ICAO code and read-only afterwards.
 #pragma once
 
+#include "core/geo.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -34,3 +36,7 @@ bool gf_isKnownAirport(std::string_view code);
 const Airport* gf_findAirport(std::string_view code);
 // "EDDF (FRA)"; the code alone without an IATA code; "?" for an empty code.
 std::string gf_airportLabel(const Airport& airport);
+
+// The airport within 5 nm closest to the position; when a farther one was displaced as
+// best, the one of the two with the nearer stand. nullptr when none is within 5 nm.
+const Airport* gf_findClosestAirport(const LatLon& position);

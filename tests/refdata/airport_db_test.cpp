@@ -117,3 +117,52 @@ TEST(ReadAirports, EmptyTableIsFalse)
     EXPECT_FALSE(gf_readAirports());
     EXPECT_TRUE(setup.log.contains("0 airports read"));
 }
+
+namespace {
+
+// Airports due north of (0, 0) at the given distances (one minute of latitude is one nm).
+void lf_loadAirportsNorth(std::vector<std::pair<std::string, double>> codesAtNm)
+{
+    ReferenceXml xml;
+    for (const auto& [code, nm] : codesAtNm) {
+        xml.add("airports", airportRow(code, "", nm / 60.0, 0.0));
+    }
+    writeEncryptedInput(".", "airports.enc", xml.text());
+    ASSERT_TRUE(gf_readAirports());
+}
+
+} // namespace
+
+TEST(ClosestAirport, NearestWithinFiveMiles)
+{
+    TempFolder folder(true);
+    LogCapture log;
+    lf_loadAirportsNorth({{"AAAA", 4.9}, {"BBBB", 5.2}});
+    ASSERT_NE(gf_findClosestAirport({0, 0}), nullptr);
+    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "AAAA");
+    // Beyond 5 nm of every airport there is none.
+    EXPECT_EQ(gf_findClosestAirport({0, 1}), nullptr);
+    EXPECT_EQ(gf_findClosestAirport({-0.2, 0}), nullptr);
+}
+
+TEST(ClosestAirport, EqualDistanceKeepsTheSmallerCode)
+{
+    TempFolder folder(true);
+    LogCapture log;
+    ReferenceXml xml;
+    xml.add("airports", airportRow("ZZZZ", "", 0.0, 2.0 / 60.0)).add("airports", airportRow("MMMM", "", 0.0, -2.0 / 60.0));
+    writeEncryptedInput(".", "airports.enc", xml.text());
+    ASSERT_TRUE(gf_readAirports());
+    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "MMMM");
+}
+
+TEST(ClosestAirport, DisplacedBestIsTheNeighbourAndWinsOnlyWithANearerStand)
+{
+    TempFolder folder(true);
+    LogCapture log;
+    // In table order A at 3 nm, B at 1 nm, C at 2 nm: best B, neighbour A (not C).
+    lf_loadAirportsNorth({{"AAAA", 3}, {"BBBB", 1}, {"CCCC", 2}});
+    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "BBBB");
+    // Neither airport has a park file: both stands are 100 nm away, so the best stays.
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"3 airports read", "Airport BBBB is closest, neighbour is AAAA"}));
+}

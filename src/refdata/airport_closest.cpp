@@ -1,0 +1,45 @@
+// The closest airport to a position, with the neighbour rule for airports side by side.
+#include "refdata/airport_db.h"
+
+#include "core/log.h"
+#include "parking/closest_stand.h"
+
+#include <fmt/format.h>
+
+namespace {
+
+constexpr double kClosestLimitNm = 5.0;
+constexpr double kMetersPerNm = 1852.0;
+
+} // namespace
+
+const Airport* gf_findClosestAirport(const LatLon& position)
+{
+    double bestDistance = 100.0;
+    const Airport* best = nullptr;
+    const Airport* neighbour = nullptr;
+    for (const auto& airport : g_airports) {
+        const double distance = gf_distanceNm(position, {airport.lat, airport.lon});
+        if (distance <= kClosestLimitNm && distance < bestDistance) {
+            if (best != nullptr) {
+                neighbour = best;
+            }
+            best = &airport;
+            bestDistance = distance;
+        }
+    }
+    if (best == nullptr || neighbour == nullptr) {
+        return best;
+    }
+    gf_log(fmt::format("Airport {} is closest, neighbour is {}", best->code, neighbour->code));
+    std::string bestStand;
+    std::string neighbourStand;
+    const double bestStandNm = gf_readDestApfForClosestStand(best->code, position, bestStand);
+    const double neighbourStandNm = gf_readDestApfForClosestStand(neighbour->code, position, neighbourStand);
+    if (neighbourStandNm < bestStandNm) {
+        gf_log(fmt::format("Airport {} is closest, but stand {} at neighbouring airport {} is closer at {:.0F} meters ...",
+                           best->code, neighbourStand, neighbour->code, neighbourStandNm * kMetersPerNm));
+        return neighbour;
+    }
+    return best;
+}
