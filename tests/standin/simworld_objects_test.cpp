@@ -1,0 +1,333 @@
+// The simulated simulator's data and objects: definitions laid out into
+// blocks, user data, by-type requests, AI creation and removal, positions and
+// events as the program sends them.
+#include "simworld_test_client.h"
+
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+using simworldtest::Received;
+using simworldtest::TestClient;
+using standin::SimWorld;
+
+namespace {
+
+// The program's definitions, as it declares them.
+void defineProgramData(HANDLE h)
+{
+    const auto add = [h](DWORD id, const char* name, const char* unit, SIMCONNECT_DATATYPE type) {
+        SimConnect_AddToDataDefinition(h, id, name, unit, type, 0, SIMCONNECT_UNUSED);
+    };
+    add(407, "TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV);
+    add(408, "ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32);
+    add(409, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64);
+    for (const char* name : {"Plane Latitude", "Plane Longitude"}) {
+        add(402, name, "degree", SIMCONNECT_DATATYPE_FLOAT64);
+    }
+    for (const char* name : {"Plane Pitch degrees", "Plane Bank degrees", "Plane Heading degrees true"}) {
+        add(402, name, "radians", SIMCONNECT_DATATYPE_FLOAT64);
+    }
+    add(402, "Plane Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(402, "Vertical Speed", "feet per second", SIMCONNECT_DATATYPE_FLOAT64);
+    add(402, "Airspeed True", "knots", SIMCONNECT_DATATYPE_FLOAT64);
+    for (const char* name : {"Plane Latitude", "Plane Longitude"}) {
+        add(403, name, "degree", SIMCONNECT_DATATYPE_FLOAT64);
+    }
+    for (const char* name : {"Plane Pitch degrees", "Plane Bank degrees", "Plane Heading degrees true"}) {
+        add(403, name, "radians", SIMCONNECT_DATATYPE_FLOAT64);
+    }
+    add(403, "Plane Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(403, "Plane Alt Above Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(403, "Ground Velocity", "knots", SIMCONNECT_DATATYPE_FLOAT64);
+    add(403, "ZULU TIME", "Seconds", SIMCONNECT_DATATYPE_INT64);
+    add(403, "ZULU DAY OF YEAR", "Number", SIMCONNECT_DATATYPE_INT64);
+    add(403, "ZULU YEAR", "Number", SIMCONNECT_DATATYPE_INT64);
+    add(403, "LIGHT STATES", "Mask", SIMCONNECT_DATATYPE_INT64);
+    add(405, "Static CG to Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(405, "Static Pitch", "radians", SIMCONNECT_DATATYPE_FLOAT64);
+    add(406, "Light On States", "Mask", SIMCONNECT_DATATYPE_INT64);
+    add(404, "Plane Alt Above Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(404, "Ground Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
+    add(404, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64);
+    add(404, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32);
+    for (const char* name : {"SPOILERS HANDLE POSITION", "GENERAL ENG THROTTLE LEVER POSITION:1",
+                             "GENERAL ENG THROTTLE LEVER POSITION:2"}) {
+        add(401, name, "percent", SIMCONNECT_DATATYPE_FLOAT64);
+    }
+}
+
+class SimWorldObjects : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimWorld::instance().configure(simworldtest::steppedWorld());
+        ASSERT_EQ(client.open(), S_OK);
+        SimConnect_SubscribeToSystemEvent(client.handle, 202, "ObjectAdded");
+        SimConnect_SubscribeToSystemEvent(client.handle, 203, "ObjectRemoved");
+        defineProgramData(client.handle);
+        client.dispatch();
+    }
+
+    // Creates one AI aircraft on the ground and returns its object id.
+    DWORD createOnGround(const char* tail)
+    {
+        SIMCONNECT_DATA_INITPOSITION position{47.001, 8.001, 0.0, 0.0, 0.0, 90.0, 1, 0};
+        SimConnect_AICreateNonATCAircraft(client.handle, "Airbus A320 Skyweaver Air", tail, position, 104);
+        SimWorld::instance().stepFrames(2);
+        client.dispatch();
+        return SimWorld::instance().objectByTail(tail)->id;
+    }
+
+    TestClient client;
+};
+
+TEST_F(SimWorldObjects, ProgramDefinitionsMakeTheBlockSizesItExpects)
+{
+    struct Expected {
+        DWORD defineId;
+        DWORD bytes;
+    };
+    for (const auto& [defineId, bytes] : {Expected{402, 64}, Expected{403, 96}, Expected{404, 56},
+                                          Expected{405, 16}, Expected{401, 24}, Expected{408, 32}}) {
+        EXPECT_EQ(SimWorld::instance().blockSize(defineId), bytes) << defineId;
+    }
+    EXPECT_EQ(SimWorld::instance().definitionIds(),
+              (std::vector<DWORD>{407, 408, 409, 402, 403, 405, 406, 404, 401}));
+    EXPECT_TRUE(SimWorld::instance().exceptionsSent().empty());
+}
+
+TEST_F(SimWorldObjects, UnknownVariableNameGivesNameUnrecognized)
+{
+    SimConnect_AddToDataDefinition(client.handle, 499, "PLANE LATTITUDE", "degree");
+    DWORD sendId = 0;
+    SimConnect_GetLastSentPacketID(client.handle, &sendId);
+    const auto records = client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwException, DWORD(SIMCONNECT_EXCEPTION_NAME_UNRECOGNIZED));
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwSendID, sendId);
+}
+
+TEST_F(SimWorldObjects, UserDataAnswersAtTheNextFrameWithTheUserObjectId)
+{
+    SimConnect_RequestDataOnSimObject(client.handle, 109, 403, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE);
+    EXPECT_TRUE(client.dispatch().empty());
+    SimWorld::instance().stepFrames(1);
+    const auto replies = client.dispatchOf(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
+    ASSERT_EQ(replies.size(), 1u);
+    const Received& reply = replies[0];
+    EXPECT_EQ(reply.bytes.size(), 40u + 96u);
+    const auto head = reply.as<SIMCONNECT_RECV_SIMOBJECT_DATA>();
+    EXPECT_EQ(head.dwRequestID, 109u);
+    EXPECT_EQ(head.dwObjectID, standin::kUserObjectId);
+    EXPECT_EQ(head.dwDefineCount, 12u);
+    EXPECT_DOUBLE_EQ(reply.data<double>(0), 47.0);
+    EXPECT_DOUBLE_EQ(reply.data<double>(8), 8.0);
+    EXPECT_DOUBLE_EQ(reply.data<double>(40), 405.0);               // terrain 400 ft + static CG 5 ft
+    EXPECT_EQ(reply.data<std::int64_t>(64), 43200);                // 12:00:00 UTC
+    EXPECT_EQ(reply.data<std::int64_t>(72), 60);                   // 29 February
+    EXPECT_EQ(reply.data<std::int64_t>(80), 2024);
+    SimWorld::instance().stepFrames(5);
+    EXPECT_TRUE(client.dispatch().empty()) << "a ONCE request answers once";
+}
+
+TEST_F(SimWorldObjects, SecondRequestAnswersEverySimulatedSecond)
+{
+    SimConnect_RequestDataOnSimObject(client.handle, 108, 409, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND);
+    SimWorld::instance().stepSeconds(3);
+    const auto replies = client.dispatchOf(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].data<std::int64_t>(0), 1) << "the user aircraft stands on the ground";
+}
+
+TEST_F(SimWorldObjects, UserAircraftFliesItsStraightPath)
+{
+    standin::UserAircraftSetup user = SimWorld::instance().config().user;
+    user.onGround = false;
+    user.altitudeFt = 5000;
+    user.headingDeg = 0;
+    user.groundSpeedKt = 360; // 0.1 nm a second
+    SimWorld::instance().moveUser(user);
+    SimWorld::instance().stepSeconds(60);
+    const auto moved = SimWorld::instance().object(standin::kUserObjectId);
+    EXPECT_NEAR(moved->latitude, 47.0 + 6.0 / 60.0, 1e-4);
+    EXPECT_NEAR(moved->longitude, 8.0, 1e-9);
+    EXPECT_FALSE(SimWorld::instance().onGround(standin::kUserObjectId));
+}
+
+TEST_F(SimWorldObjects, ByTypeRequestReportsEachAircraftWithinTheRadius)
+{
+    SimWorld::instance().addForeignAircraft("Generated", "AS-GEN", 47.01, 8.0, 3400.0);  // 1.1 km
+    SimWorld::instance().addForeignAircraft("Generated", "FAR1", 47.5, 8.0, 3400.0);     // 55 km
+    client.dispatch();
+    SimConnect_RequestDataOnSimObjectType(client.handle, 101, 404, 10000, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
+    SimWorld::instance().stepFrames(1);
+    const auto replies = client.dispatchOf(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE);
+    ASSERT_EQ(replies.size(), 2u);
+    const auto second = replies[1].as<SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE>();
+    EXPECT_EQ(second.dwRequestID, 101u);
+    EXPECT_EQ(second.dwentrynumber, 2u);
+    EXPECT_EQ(second.dwoutof, 2u);
+    EXPECT_DOUBLE_EQ(replies[1].data<double>(0), 3000.0); // above ground
+    EXPECT_DOUBLE_EQ(replies[1].data<double>(8), 400.0);  // ground altitude
+    EXPECT_EQ(replies[1].data<std::int64_t>(16), 0);      // airborne
+    EXPECT_EQ(replies[1].dataText(24), "AS-GEN");
+    EXPECT_EQ(replies[1].bytes.size(), 40u + 56u);
+}
+
+TEST_F(SimWorldObjects, CreateOfAnInstalledTitleMakesAnObjectAfterTheDelay)
+{
+    SIMCONNECT_DATA_INITPOSITION position{47.001, 8.001, 0.0, 0.0, 0.0, 90.0, 1, 0};
+    ASSERT_EQ(SimConnect_AICreateNonATCAircraft(client.handle, "Airbus A320 Skyweaver Air", "SWR123", position, 104),
+              S_OK);
+    SimWorld::instance().stepFrames(1);
+    EXPECT_TRUE(client.dispatch().empty());
+    SimWorld::instance().stepFrames(1);
+    const auto records = client.dispatch();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].id(), DWORD(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID));
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID>().dwRequestID, 104u);
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID>().dwObjectID, standin::kFirstAiObjectId);
+    EXPECT_EQ(records[1].id(), DWORD(SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE));
+    const auto added = records[1].as<SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE>();
+    EXPECT_EQ(added.uEventID, 202u);
+    EXPECT_EQ(added.dwData, standin::kFirstAiObjectId);
+    EXPECT_EQ(added.eObjType, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
+
+    const auto object = SimWorld::instance().object(standin::kFirstAiObjectId);
+    EXPECT_EQ(object->tailNumber, "SWR123");
+    EXPECT_DOUBLE_EQ(object->altitudeFt, 407.0); // placed on the ground at its static CG
+    EXPECT_TRUE(SimWorld::instance().onGround(object->id));
+}
+
+TEST_F(SimWorldObjects, CreateOfAnUnknownTitleFailsWithTheSendIdOfThatCreate)
+{
+    SIMCONNECT_DATA_INITPOSITION position{47.001, 8.001, 3000.0, 0.0, 0.0, 90.0, 0, 250};
+    SimConnect_AICreateNonATCAircraft(client.handle, "Airbus A320 Skyweaver Air", "SWR1", position, 104);
+    DWORD goodSend = 0;
+    SimConnect_GetLastSentPacketID(client.handle, &goodSend);
+    SimConnect_AICreateNonATCAircraft(client.handle, "Not Installed Livery", "SWR2", position, 104);
+    DWORD badSend = 0;
+    SimConnect_GetLastSentPacketID(client.handle, &badSend);
+    EXPECT_NE(goodSend, badSend);
+    const auto failures = client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION);
+    ASSERT_EQ(failures.size(), 1u);
+    const auto exception = failures[0].as<SIMCONNECT_RECV_EXCEPTION>();
+    EXPECT_EQ(exception.dwException, DWORD(SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED));
+    EXPECT_EQ(exception.dwSendID, badSend);
+    SimWorld::instance().stepFrames(2);
+    EXPECT_TRUE(SimWorld::instance().objectByTail("SWR1").has_value());
+    EXPECT_FALSE(SimWorld::instance().objectByTail("SWR2").has_value());
+}
+
+TEST_F(SimWorldObjects, RemoveTakesTheObjectOutAndAnnouncesIt)
+{
+    const DWORD id = createOnGround("SWR9");
+    ASSERT_EQ(SimConnect_AIRemoveObject(client.handle, id, 105), S_OK);
+    const auto records = client.dispatch();
+    ASSERT_EQ(records.size(), 1u);
+    const auto removed = records[0].as<SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE>();
+    EXPECT_EQ(removed.uEventID, 203u);
+    EXPECT_EQ(removed.dwData, id);
+    EXPECT_FALSE(SimWorld::instance().object(id)->alive);
+}
+
+TEST_F(SimWorldObjects, CallsNamingAnUnknownObjectGiveUnrecognizedId)
+{
+    double block[8] = {};
+    const std::vector<std::function<void()>> calls = {
+        [&] { SimConnect_SetDataOnSimObject(client.handle, 402, 77, 0, 0, 64, block); },
+        [&] { SimConnect_TransmitClientEvent(client.handle, 77, 206, 1, 301, 0); },
+        [&] { SimConnect_AIReleaseControl(client.handle, 77, 103); },
+        [&] { SimConnect_RequestDataOnSimObject(client.handle, 102, 405, 77, SIMCONNECT_PERIOD_ONCE); },
+        [&] { SimConnect_AIRemoveObject(client.handle, 77, 105); },
+    };
+    SimConnect_MapClientEventToSimEvent(client.handle, 206, "BEACON_LIGHTS_SET");
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        calls[i]();
+        DWORD sendId = 0;
+        SimConnect_GetLastSentPacketID(client.handle, &sendId);
+        const auto records = client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION);
+        ASSERT_EQ(records.size(), 1u) << "call " << i;
+        EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwException, DWORD(SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID));
+        EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwSendID, sendId);
+    }
+}
+
+TEST_F(SimWorldObjects, PositionsEventsAndReleasesAreRecordedInOrder)
+{
+    const DWORD id = createOnGround("SWR7");
+    SimConnect_MapClientEventToSimEvent(client.handle, 217, "FLAPS_SET");
+    SimConnect_MapClientEventToSimEvent(client.handle, 214, "FREEZE_LATITUDE_LONGITUDE_SET");
+    double position[8] = {47.01, 8.02, 0.05, 0.0, 1.5, 2500.0, -10.0, 180.0};
+    ASSERT_EQ(SimConnect_SetDataOnSimObject(client.handle, 402, id, 0, 0, 64, position), S_OK);
+    SimConnect_AIReleaseControl(client.handle, id, 103);
+    SimConnect_TransmitClientEvent(client.handle, id, 217, 8192, 301, 0);
+    SimConnect_AIReleaseControl(client.handle, id, 103);
+    SimConnect_TransmitClientEvent(client.handle, id, 214, 1, 301, 0);
+    double controls[3] = {100.0, -100.0, -100.0};
+    SimConnect_SetDataOnSimObject(client.handle, 401, id, 0, 0, 24, controls);
+    EXPECT_TRUE(client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION).empty());
+
+    const auto object = SimWorld::instance().object(id);
+    ASSERT_EQ(object->positions.size(), 1u);
+    EXPECT_DOUBLE_EQ(object->positions[0].latitude, 47.01);
+    EXPECT_DOUBLE_EQ(object->positions[0].altitudeFt, 2500.0);
+    EXPECT_DOUBLE_EQ(object->positions[0].headingRad, 1.5);
+    EXPECT_FALSE(SimWorld::instance().onGround(id));
+    ASSERT_EQ(object->events.size(), 2u);
+    EXPECT_EQ(object->events[0].name, "FLAPS_SET");
+    EXPECT_EQ(object->events[0].value, 8192u);
+    ASSERT_EQ(object->releases.size(), 2u);
+    EXPECT_LT(object->releases[0], object->events[0].sequence);
+    EXPECT_GT(object->releases[1], object->events[0].sequence);
+    EXPECT_TRUE(object->frozenLatLon);
+    ASSERT_EQ(object->dataSets.size(), 1u);
+    EXPECT_EQ(object->dataSets[0].values, (std::vector<double>{100.0, -100.0, -100.0}));
+    EXPECT_DOUBLE_EQ(object->spoilersPercent, 100.0);
+}
+
+TEST_F(SimWorldObjects, ShortDataBlockGivesInvalidDataSize)
+{
+    const DWORD id = createOnGround("SWR8");
+    double position[7] = {};
+    SimConnect_SetDataOnSimObject(client.handle, 402, id, 0, 0, 56, position);
+    const auto records = client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwException, DWORD(SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE));
+    EXPECT_TRUE(SimWorld::instance().object(id)->positions.empty());
+}
+
+TEST_F(SimWorldObjects, StaticCgAnswersPerObjectAndObjectRemovedOnItsOwn)
+{
+    const DWORD id = createOnGround("SWR5");
+    SimConnect_RequestDataOnSimObject(client.handle, 102, 405, id, SIMCONNECT_PERIOD_ONCE);
+    SimWorld::instance().stepFrames(1);
+    const auto replies = client.dispatchOf(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_DOUBLE_EQ(replies[0].data<double>(0), 7.0);
+    SimWorld::instance().removeObjectOnItsOwn(id);
+    const auto removed = client.dispatchOf(SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].as<SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE>().uEventID, 203u);
+}
+
+TEST_F(SimWorldObjects, FlightPlanThatCannotBeReadGivesLoadFlightPlanFailed)
+{
+    testsupport::TempFolder folder;
+    const DWORD id = createOnGround("SWR6");
+    testsupport::writeFile(folder / "6.pln", "<?xml version=\"1.0\"?>\n");
+    SimConnect_AISetAircraftFlightPlan(client.handle, id, (folder / "6.pln").string().c_str(), 110);
+    EXPECT_TRUE(client.dispatch().empty());
+    SimConnect_AISetAircraftFlightPlan(client.handle, id, (folder / "missing.pln").string().c_str(), 110);
+    const auto records = client.dispatchOf(SIMCONNECT_RECV_ID_EXCEPTION);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].as<SIMCONNECT_RECV_EXCEPTION>().dwException,
+              DWORD(SIMCONNECT_EXCEPTION_LOAD_FLIGHTPLAN_FAILED));
+    EXPECT_EQ(SimWorld::instance().object(id)->flightPlans.size(), 2u);
+}
+
+} // namespace
