@@ -12,3 +12,6 @@ std::wstring utf8_to_wide(std::string_view text);
 // Text in the ANSI code page to UTF-8; never throws, gives an empty text when
 // nothing converts.
 std::string gf_ansiToUtf8(std::string_view text);
+// UTF-16 code units (already in host byte order) to UTF-8. Throws
+// std::runtime_error("wide_to_utf8: invalid UTF-16") on an unpaired surrogate.
+std::string utf16_to_utf8(std::u16string_view units);

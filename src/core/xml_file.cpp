@@ -1,0 +1,32 @@
+// Loading and saving XML files.
+#include "core/xml_file.h"
+
+pugi::xml_parse_result gf_loadXmlFile(pugi::xml_document& document, const std::filesystem::path& path,
+                                      unsigned int options)
+{
+    return document.load_file(path.c_str(), options);
+}
+
+bool gf_saveXmlFile(pugi::xml_document& document, const std::filesystem::path& path)
+{
+    while (document.first_child().type() == pugi::node_declaration) {
+        document.remove_child(document.first_child());
+    }
+    pugi::xml_node declaration = document.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    std::error_code error;
+    if (!document.save_file(temporary.c_str(), "  ", pugi::format_indent, pugi::encoding_utf8)) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
