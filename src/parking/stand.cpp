@@ -1,0 +1,77 @@
+// Stands: construction, same-use test, numbering and neighbour lists.
+#include "parking/stand.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+std::vector<Stand> g_stands;
+
+Stand::Stand(std::string&& standId, std::vector<ParkOpt>&& standOptions, const StandPlace& place, double radiusMeters,
+             bool isCargo, bool isRamp, bool isHeli)
+    : options(std::move(standOptions)), id(std::move(standId)), latitude(place.latitude),
+      longitude(place.longitude), heading(place.heading), radius(radiusMeters * kNmPerMeter), cargo(isCargo),
+      ramp(isRamp), heli(isHeli)
+{
+    neighbours.reserve(8);
+}
+
+bool gf_sameUse(const ParkOpt& a, const ParkOpt& b)
+{
+    return a.day == b.day && a.real == b.real && a.reg == b.reg && a.airl == b.airl && a.type == b.type &&
+           (a.hh & b.hh).any();
+}
+
+void gf_clearParkPositions()
+{
+    g_stands.clear();
+}
+
+namespace {
+
+// Great-circle distance is never below the distance along the meridian (60 nm per degree of
+// latitude); pairs further apart than that in latitude cannot overlap and are not measured.
+constexpr double kNmPerDegreeLatitude = 60.0;
+constexpr double kOverlapFactor = 1.1;
+constexpr double kSafety = 1.0 + 1e-9;
+
+bool lf_overlap(const Stand& a, const Stand& b)
+{
+    return a.radius + b.radius >
+           kOverlapFactor * gf_distanceNm({a.latitude, a.longitude}, {b.latitude, b.longitude});
+}
+
+} // namespace
+
+void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands)
+{
+    double largestRadius = 0.0;
+    for (std::size_t i = 0; i < stands.size(); ++i) {
+        stands[i].number = static_cast<std::int32_t>(i + 1);
+        stands[i].neighbours.clear();
+        largestRadius = std::max(largestRadius, stands[i].radius);
+    }
+    std::vector<std::size_t> byLatitude(stands.size());
+    std::iota(byLatitude.begin(), byLatitude.end(), 0);
+    std::sort(byLatitude.begin(), byLatitude.end(),
+              [&](std::size_t x, std::size_t y) { return stands[x].latitude < stands[y].latitude; });
+
+    for (std::size_t i = 0; i < byLatitude.size(); ++i) {
+        Stand& a = stands[byLatitude[i]];
+        const double reach = (a.radius + largestRadius) * kSafety;
+        for (std::size_t j = i + 1; j < byLatitude.size(); ++j) {
+            Stand& b = stands[byLatitude[j]];
+            if ((b.latitude - a.latitude) * kNmPerDegreeLatitude * kOverlapFactor > reach) {
+                break;
+            }
+            if (lf_overlap(a, b)) {
+                a.neighbours.push_back(static_cast<std::uint32_t>(b.number));
+                b.neighbours.push_back(static_cast<std::uint32_t>(a.number));
+            }
+        }
+    }
+    for (Stand& stand : stands) {
+        std::sort(stand.neighbours.begin(), stand.neighbours.end());
+        stand.neighbours.shrink_to_fit();
+    }
+}
