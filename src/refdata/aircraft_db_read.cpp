@@ -3,14 +3,17 @@
 
 #include "core/log.h"
 #include "core/path_text.h"
+#include "core/program_folders.h"
 #include "core/text_strings.h"
 #include "core/user_error.h"
+#include "core/xml_file.h"
 #include "refdata/data_crypt.h"
 
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -184,7 +187,9 @@ void lf_readThirdParties(const pugi::xml_node& root, const char* section, const 
 void lf_readRegistrations(const pugi::xml_node& root)
 {
     g_registrations.clear();
-    for (const auto& item : root.child("dbase").children("db")) {
+    const auto rows = root.child("dbase").children("db");
+    g_registrations.reserve(static_cast<std::size_t>(std::distance(rows.begin(), rows.end())));
+    for (const auto& item : rows) {
         std::string reg = item.attribute("reg").as_string();
         RegistrationData data{item.attribute("airl").as_string(), item.attribute("type").as_string(),
                               item.attribute("opr").as_string(), item.attribute("cargo").as_bool(false)};
@@ -228,12 +233,12 @@ void lf_readTables(const pugi::xml_document& doc)
 
 std::filesystem::path gf_dbaseEncPath()
 {
-    return std::filesystem::path("input") / "dbase.enc";
+    return folders::input() / "dbase.enc";
 }
 
 std::filesystem::path gf_dbaseXmlPath()
 {
-    return std::filesystem::path("input") / "dbase.xml";
+    return folders::input() / "dbase.xml";
 }
 
 bool gf_readDbase()
@@ -249,7 +254,7 @@ bool gf_readDbase()
     const PlainFileGuard removeXml(xmlPath);
     lf_clearTables();
     pugi::xml_document doc;
-    const auto parsed = doc.load_file(xmlPath.c_str());
+    const auto parsed = gf_loadXmlFile(doc, xmlPath);
     if (!parsed) {
         gf_logMarked(fmt::format("'{}' not read because of {}", path_to_utf8(xmlPath), parsed.description()));
         return false;

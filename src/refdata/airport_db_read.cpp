@@ -3,7 +3,9 @@
 
 #include "core/log.h"
 #include "core/path_text.h"
+#include "core/program_folders.h"
 #include "core/user_error.h"
+#include "core/xml_file.h"
 #include "refdata/data_crypt.h"
 
 #include <fmt/format.h>
@@ -55,7 +57,7 @@ void lf_loadTable(const std::filesystem::path& xmlPath)
 {
     g_airports.reserve(15000);
     pugi::xml_document doc;
-    const auto parsed = doc.load_file(xmlPath.c_str());
+    const auto parsed = gf_loadXmlFile(doc, xmlPath);
     if (!parsed) {
         throw std::runtime_error(path_to_utf8(xmlPath) + " not loaded: " + parsed.description());
     }
@@ -75,12 +77,12 @@ void lf_loadTable(const std::filesystem::path& xmlPath)
 
 std::filesystem::path gf_airportsEncPath()
 {
-    return std::filesystem::path("input") / "airports.enc";
+    return folders::input() / "airports.enc";
 }
 
 std::filesystem::path gf_airportsXmlPath()
 {
-    return std::filesystem::path("input") / "airports.xml";
+    return folders::input() / "airports.xml";
 }
 
 bool gf_readAirports()
