@@ -1,9 +1,13 @@
-// The process entry off Windows: hands control to the program's wWinMain, as
-// the Windows C runtime does.
+// The process entry off Windows: records the command line for GetCommandLineW
+// and hands control to the program's wWinMain, as the Windows C runtime does.
 #include "app/win_main.h"
+#include "platform/standin/kernel32_control.h"
 
-int main()
+#include <string>
+
+int main(int argc, char** argv)
 {
-    static wchar_t emptyCommandLine[] = L"";
-    return wWinMain(nullptr, nullptr, emptyCommandLine, 1);
+    standin::setCommandLine(argc, argv);
+    std::wstring arguments = standin::commandLineArguments();
+    return wWinMain(nullptr, nullptr, arguments.data(), 1);
 }

@@ -68,6 +68,7 @@ using HCURSOR = HICON;
 struct HMONITOR__;
 using HMONITOR = HMONITOR__*;
 using HLOCAL = HANDLE;
+using PHANDLE = HANDLE*;
 
 #ifndef TRUE
 #  define TRUE 1
