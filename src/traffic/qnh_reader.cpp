@@ -1,0 +1,97 @@
+// The weather JSON's "QNH", in hPa or in inches of mercury x 100, published as hPa.
+#include "traffic/qnh_reader.h"
+
+#include "app/start_up_state.h"
+#include "core/log.h"
+#include "traffic/reader_lights.h"
+#include "ui/panel_repaint.h"
+
+#include <fmt/format.h>
+#include <gsl/narrow>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+QnhReader g_qnhReader;
+
+namespace {
+
+// The nearest integer; a value outside 32 bits is a narrowing fault.
+std::int32_t lf_roundToInt32(double value)
+{
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() && rounded <= std::numeric_limits<std::int32_t>::max()))
+        throw gsl::narrowing_error();
+    return static_cast<std::int32_t>(rounded);
+}
+
+// The "QNH" member as a whole number, or nothing (logged) when it has none.
+std::optional<std::int32_t> lf_qnhValue(const nlohmann::json& weather, std::string_view datagram)
+{
+    const auto member = weather.is_object() ? weather.find("QNH") : weather.end();
+    if (member != weather.end() && (member->is_number() || member->is_boolean()))
+        return lf_roundToInt32(member->get<float>());
+    if (member != weather.end() && member->is_string()) {
+        const auto& text = member->get_ref<const std::string&>();
+        std::int32_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc())
+            return value;
+        gf_logMarked(fmt::format("QNH string parse error: {} in {}", std::make_error_code(error).message(), datagram));
+        return std::nullopt;
+    }
+    gf_log(fmt::format("no QNH {}", datagram));
+    return std::nullopt;
+}
+
+} // namespace
+
+void QnhReader::onDatagram()
+{
+    handleWeather(std::string_view(m_data, m_length));
+}
+
+void QnhReader::handleWeather(std::string_view datagram)
+{
+    try {
+        const auto weather = nlohmann::json::parse(datagram);
+        auto qnh = lf_qnhValue(weather, datagram);
+        if (!qnh)
+            return;
+        // Above 1100 the value is inches of mercury x 100.
+        if (*qnh > 1100)
+            qnh = lf_roundToInt32(*qnh * 0.33865307);
+        publish(std::clamp(*qnh, 900, 1100));
+    } catch (const std::exception& e) {
+        gf_log(fmt::format("Exception {}, in {}", e.what(), datagram));
+    }
+}
+
+void QnhReader::publish(std::int32_t qnh)
+{
+    if (qnh == m_lastQnh && qnh != 1013)
+        return;
+    m_lastQnh = qnh;
+    g_trafficQnh = qnh;
+    g_currentQnh.exchange(qnh);
+    g_panelQnh = qnh;
+    std::int32_t stale = kLightStale;
+    g_qnhLight.compare_exchange_strong(stale, kLightLive);
+    gf_repaintPanelHeader();
+}
+
+void QnhReader::onStopped()
+{
+    gf_log("QNH Reader has stopped");
+}
+
+void gf_qnhReaderThread(unsigned short port)
+{
+    g_qnhReader.runThread("QNH Reader", port, g_realTrafficOnThisPC, g_qnhLight, nullptr);
+}

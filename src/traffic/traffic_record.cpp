@@ -1,0 +1,3 @@
+#include "traffic/traffic_record.h"
+
+std::deque<TrafficRecord> g_trafficQueue;
