@@ -7,7 +7,7 @@
 std::jthread g_simClientThread;
 std::atomic<bool> g_newSecond{false};
 std::atomic<std::int32_t> g_secondsCounter{0};
-std::atomic<std::int64_t> g_weekTime{0};
+std::atomic<std::uint64_t> g_weekTime{0};
 std::atomic<bool> g_flightNotRunning{false};
 std::int32_t g_notRunningTicks{100};
 std::atomic<std::int32_t> g_staticParkingCountdown{20};

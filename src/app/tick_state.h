@@ -13,7 +13,7 @@ extern std::atomic<bool> g_newSecond;
 // Flight seconds since the loop started; back to 0 every 86400 s.
 extern std::atomic<std::int32_t> g_secondsCounter;
 // Packed weekday (low 32 bits, 1..7) and half hour (high 32 bits, 0..47) of now.
-extern std::atomic<std::int64_t> g_weekTime;
+extern std::atomic<std::uint64_t> g_weekTime;
 // The loop is in its "not running" state (no flight, or the SimConnect link failed).
 extern std::atomic<bool> g_flightNotRunning;
 // Tick countdown of the not-running state, 100 to 1.
