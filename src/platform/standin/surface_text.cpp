@@ -1,0 +1,146 @@
+// Text on surfaces through FreeType with DejaVu Sans. Glyphs are rendered once
+// and kept, so repainting the status panel costs only the copies.
+#include "platform/standin/surface.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+
+static_assert(sizeof(wchar_t) == 4, "the stand-in reads wide text as UTF-32");
+
+namespace standin {
+
+namespace {
+
+// Pixel height of the font: the cell is about 16 pixels, like the Windows system font.
+constexpr int kFontPixels = 13;
+
+struct Glyph {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int rows = 0;
+    int advance = 0;
+    std::vector<std::uint8_t> coverage;
+};
+
+class FontCache {
+public:
+    FontCache()
+    {
+        if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, SKYWEAVER_DEJAVU_FONT, 0, &m_face) != 0) {
+            throw std::runtime_error("cannot load the font " SKYWEAVER_DEJAVU_FONT);
+        }
+        FT_Set_Pixel_Sizes(m_face, 0, kFontPixels);
+        m_ascender = static_cast<int>((m_face->size->metrics.ascender + 63) >> 6);
+        m_height = static_cast<int>((m_face->size->metrics.height + 63) >> 6);
+    }
+    ~FontCache()
+    {
+        FT_Done_Face(m_face);
+        FT_Done_FreeType(m_library);
+    }
+    FontCache(const FontCache&) = delete;
+    FontCache& operator=(const FontCache&) = delete;
+
+    int ascender() const { return m_ascender; }
+    int height() const { return m_height; }
+
+    const Glyph& glyph(wchar_t ch)
+    {
+        auto found = m_glyphs.find(ch);
+        if (found != m_glyphs.end()) {
+            return found->second;
+        }
+        Glyph glyph;
+        if (FT_Load_Char(m_face, static_cast<FT_ULong>(ch), FT_LOAD_RENDER) == 0) {
+            const FT_GlyphSlot slot = m_face->glyph;
+            glyph.left = slot->bitmap_left;
+            glyph.top = slot->bitmap_top;
+            glyph.width = static_cast<int>(slot->bitmap.width);
+            glyph.rows = static_cast<int>(slot->bitmap.rows);
+            glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+            for (int row = 0; row < glyph.rows; ++row) {
+                const std::uint8_t* line = slot->bitmap.buffer + row * slot->bitmap.pitch;
+                glyph.coverage.insert(glyph.coverage.end(), line, line + glyph.width);
+            }
+        }
+        return m_glyphs.emplace(ch, std::move(glyph)).first->second;
+    }
+
+    std::mutex mutex;
+
+private:
+    FT_Library m_library = nullptr;
+    FT_Face m_face = nullptr;
+    int m_ascender = 0;
+    int m_height = 0;
+    std::unordered_map<wchar_t, Glyph> m_glyphs;
+};
+
+FontCache& lf_font()
+{
+    static FontCache font;
+    return font;
+}
+
+std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned coverage)
+{
+    const unsigned r = GetRValue(colour);
+    const unsigned g = GetGValue(colour);
+    const unsigned b = GetBValue(colour);
+    const unsigned br = (background >> 16) & 0xff;
+    const unsigned bg = (background >> 8) & 0xff;
+    const unsigned bb = background & 0xff;
+    const unsigned inv = 255 - coverage;
+    return (((r * coverage + br * inv) / 255) << 16) | (((g * coverage + bg * inv) / 255) << 8) |
+           ((b * coverage + bb * inv) / 255);
+}
+
+} // namespace
+
+TextExtent measureText(std::wstring_view text)
+{
+    FontCache& font = lf_font();
+    std::lock_guard lock(font.mutex);
+    TextExtent extent{0, font.height()};
+    for (wchar_t ch : text) {
+        extent.width += font.glyph(ch).advance;
+    }
+    return extent;
+}
+
+void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour)
+{
+    FontCache& font = lf_font();
+    std::lock_guard lock(font.mutex);
+    const RECT r = intersect(clip, RECT{0, 0, surface.width, surface.height});
+    const int baseline = y + font.ascender();
+    int penX = x;
+    for (wchar_t ch : text) {
+        const Glyph& glyph = font.glyph(ch);
+        const int left = penX + glyph.left;
+        const int top = baseline - glyph.top;
+        const int firstRow = std::max(0, static_cast<int>(r.top) - top);
+        const int lastRow = std::min(glyph.rows, static_cast<int>(r.bottom) - top);
+        const int firstCol = std::max(0, static_cast<int>(r.left) - left);
+        const int lastCol = std::min(glyph.width, static_cast<int>(r.right) - left);
+        for (int row = firstRow; row < lastRow; ++row) {
+            for (int col = firstCol; col < lastCol; ++col) {
+                const unsigned coverage = glyph.coverage[static_cast<std::size_t>(row) * glyph.width + col];
+                if (coverage == 0) {
+                    continue;
+                }
+                std::uint32_t& pixel = surface.pixels[static_cast<std::size_t>(top + row) * surface.width + left + col];
+                pixel = lf_blend(pixel, colour, coverage);
+            }
+        }
+        penX += glyph.advance;
+    }
+}
+
+} // namespace standin

@@ -1,0 +1,72 @@
+// The recording test window of the desktop tests.
+#include "test_window.h"
+
+#include "platform/standin/desktop.h"
+
+namespace desktoptest {
+
+std::function<void(HDC)> g_painter;
+bool g_keepOnClose = false;
+
+std::vector<Seen>& seen()
+{
+    static std::vector<Seen> all;
+    return all;
+}
+
+std::vector<std::pair<int, int>> commands()
+{
+    std::vector<std::pair<int, int>> found;
+    for (const Seen& s : seen()) {
+        if (s.message == WM_COMMAND) {
+            found.emplace_back(LOWORD(s.wParam), HIWORD(s.wParam));
+        }
+    }
+    return found;
+}
+
+namespace {
+
+LRESULT CALLBACK lf_testProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    seen().push_back(Seen{message, wParam, lParam, std::this_thread::get_id()});
+    if (message == WM_PAINT && g_painter) {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        g_painter(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_CLOSE && g_keepOnClose) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+HWND createTestWindow()
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = lf_testProc;
+        windowClass.hInstance = standin::programInstance();
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = L"DesktopTest";
+        registered = RegisterClassExW(&windowClass) != 0;
+    }
+    HWND window = CreateWindowExW(0, L"DesktopTest", L"DesktopTest", WS_CAPTION | WS_SYSMENU, 100, 50, 880, 516,
+                                  nullptr, nullptr, standin::programInstance(), nullptr);
+    ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+HWND createControl(HWND parent, const wchar_t* className, DWORD style, int id, int width, int height)
+{
+    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, 10, width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), standin::programInstance(), nullptr);
+}
+
+} // namespace desktoptest
