@@ -1,0 +1,3 @@
+#include "parking/airport_settings_snapshot.h"
+
+AirportSettingsSnapshot g_airportSettingsSnapshot;
