@@ -13,3 +13,5 @@ extern std::string g_parkAirportIata;
 extern std::atomic<bool> g_parkAirportSet;
 extern std::atomic<double> g_parkAirportLat;
 extern std::atomic<double> g_parkAirportLon;
+// Its elevation in feet (0.0 while none is set): the ground of an approach and the flare.
+extern std::atomic<double> g_parkAirportElevation;
