@@ -394,6 +394,12 @@ void SimWorld::loadNewFlight(const std::string& fileName)
     queueFileNameEvent(*m_state, "FlightLoaded", fileName);
 }
 
+void SimWorld::setRecording(bool recording)
+{
+    std::lock_guard lock(m_mutex);
+    m_state->recording = recording;
+}
+
 void SimWorld::setInstalledTitles(const std::vector<std::string>& titles)
 {
     std::lock_guard lock(m_mutex);

@@ -173,6 +173,8 @@ public:
     void setFlightRunning(bool running);
     void loadNewFlight(const std::string& fileName);
     void setInstalledTitles(const std::vector<std::string>& titles);
+    // Off: positions, events and data sets are applied but not kept (long benchmarks).
+    void setRecording(bool recording);
     // An aircraft that another program (or the simulator's own traffic) made.
     DWORD addForeignAircraft(const std::string& title, const std::string& tailNumber, double latitude,
                              double longitude, double altitudeFt);

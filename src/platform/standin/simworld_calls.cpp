@@ -317,7 +317,9 @@ HRESULT SimWorld::callTransmitEvent(HANDLE handle, DWORD objectId, DWORD eventId
         lf_unrecognized(state, packet);
         return S_OK;
     }
-    object->events.push_back({++state.sequence, state.frame, *name, value});
+    if (state.recording) {
+        object->events.push_back({++state.sequence, state.frame, *name, value});
+    }
     lf_applyEvent(*object, *name, value);
     return S_OK;
 }

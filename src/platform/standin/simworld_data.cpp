@@ -303,6 +303,9 @@ bool applyBlock(State& state, Obj& object, DWORD defineId, const std::uint8_t* d
         values.push_back(*number);
         position = position || strcasecmp(variable->name, "PLANE LATITUDE") == 0;
     }
+    if (!state.recording) {
+        return true;
+    }
     if (position) {
         object.positions.push_back({state.frame, object.latitude, object.longitude, object.altitudeFt,
                                     object.pitchRad, object.bankRad, object.headingRad, object.verticalSpeedFps,

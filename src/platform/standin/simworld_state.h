@@ -57,6 +57,7 @@ struct SimWorld::State {
     std::uint64_t frame = 0;
     std::uint64_t sequence = 0;
     bool framesStopped = false;
+    bool recording = true;
     std::chrono::steady_clock::time_point lastRealFrame{};
     std::ofstream trace;
 };
