@@ -1,0 +1,124 @@
+// The command and result queues and their writers.
+#include "simlink/sim_queues.h"
+
+#include "simlink/sim_ids.h"
+#include "simlink/sim_client.h"
+
+std::mutex g_simQueueMutex;
+std::vector<CreateRequest> g_createQueue;
+std::array<std::vector<PositionItem>, 2> g_positionQueues;
+std::vector<PositionItem>* g_positionFill = &g_positionQueues[0];
+std::vector<PositionItem>* g_positionSend = &g_positionQueues[1];
+std::vector<EventItem> g_eventQueue;
+std::vector<std::uint32_t> g_removeQueue;
+std::vector<SentCreate> g_sentCreates;
+std::mutex g_simResultMutex;
+std::vector<SimResult> g_simResults;
+
+namespace {
+
+constexpr std::size_t kReservedEntries = 256;
+
+} // namespace
+
+void gf_queueCreateAc(const CreateRequest& request)
+{
+    std::lock_guard lock(g_simQueueMutex);
+    g_createQueue.push_back(request);
+}
+
+void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value)
+{
+    std::lock_guard lock(g_simQueueMutex);
+    g_eventQueue.push_back({objectId, event, value});
+}
+
+void gf_queueEngineStart(std::uint32_t objectId)
+{
+    gf_queueEvent(objectId, kEventEngineAutoStart, 0);
+}
+
+void gf_queueEngineShutdown(std::uint32_t objectId)
+{
+    gf_queueEvent(objectId, kEventEngineAutoShutdown, 0);
+}
+
+void gf_queueLights(std::uint32_t objectId, const std::array<std::uint32_t, 7>& lightValues)
+{
+    static constexpr std::array<std::uint32_t, 7> lightEvents = {
+        kEventNavLightsSet,  kEventBeaconLightsSet, kEventLandingLightsSet, kEventTaxiLightsSet,
+        kEventStrobesSet,    kEventLogoLightsSet,   kEventCabinLightsSet,
+    };
+    std::lock_guard lock(g_simQueueMutex);
+    for (std::size_t i = 0; i < lightEvents.size(); ++i) {
+        g_eventQueue.push_back({objectId, lightEvents[i], lightValues[i]});
+    }
+}
+
+void gf_queueNavLights(std::uint32_t objectId, std::uint32_t value)
+{
+    gf_queueEvent(objectId, kEventNavLightsSet, value);
+}
+
+void gf_queueCabinLights(std::uint32_t objectId, std::uint32_t value)
+{
+    gf_queueEvent(objectId, kEventCabinLightsSet, value);
+}
+
+void gf_queueRemove(std::uint32_t objectId)
+{
+    std::lock_guard lock(g_simQueueMutex);
+    g_removeQueue.push_back(objectId);
+}
+
+bool gf_swapPositionQueues()
+{
+    std::unique_lock lock(g_simQueueMutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        g_positionFill->clear();
+        return false;
+    }
+    std::swap(g_positionFill, g_positionSend);
+    g_positionFill->clear();
+    return true;
+}
+
+void gf_resetSimQueues()
+{
+    {
+        std::lock_guard lock(g_simQueueMutex);
+        for (auto& queue : g_positionQueues) {
+            queue.reserve(kReservedEntries);
+        }
+        g_createQueue.reserve(kReservedEntries);
+        g_removeQueue.reserve(kReservedEntries);
+        g_sentCreates.reserve(kReservedEntries);
+        g_addedObjectIds.reserve(kReservedEntries);
+    }
+    g_simLinkFailed.store(false);
+}
+
+void gf_clearSimQueues()
+{
+    {
+        std::lock_guard lock(g_simQueueMutex);
+        for (auto& queue : g_positionQueues) {
+            queue.clear();
+        }
+        g_positionFill = &g_positionQueues[0];
+        g_positionSend = &g_positionQueues[1];
+        g_createQueue.clear();
+        g_eventQueue.clear();
+        g_removeQueue.clear();
+        g_sentCreates.clear();
+        g_addedObjectIds.clear();
+    }
+    std::lock_guard lock(g_simResultMutex);
+    g_simResults.clear();
+}
+
+void gf_pushSimResult(const SimResult& result)
+{
+    std::lock_guard lock(g_simResultMutex);
+    g_simResults.push_back(result);
+}

@@ -1,0 +1,44 @@
+// The user aircraft as the simulator reports it: its data block, the
+// once-per-simulator-second signal and the requests for its data.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+// The reply block of the user data definition, 96 bytes as the simulator sends it.
+struct UserAcData {
+    double latitude = 0;            // degrees
+    double longitude = 0;           // degrees
+    double pitch = 0;               // radians
+    double bank = 0;                // radians
+    double heading = 0;             // radians, true
+    double altitude = 0;            // feet, never negative
+    double altitudeAboveGround = 0; // feet
+    double groundSpeed = 0;         // knots
+    std::int64_t zuluTime = 0;      // seconds of the UTC day
+    std::int64_t zuluDayOfYear = 0; // 1..366
+    std::int64_t zuluYear = 0;
+    std::int64_t lightStates = 0;   // light-state bit mask
+};
+static_assert(sizeof(UserAcData) == 96);
+
+// Guards g_simUserAcData. A leaf lock: it may be taken inside g_simQueueMutex, never
+// the other way round.
+extern std::mutex g_userAcMutex;
+// The block as last received (written on the SimClient thread).
+extern UserAcData g_simUserAcData;
+// The main loop thread's copy, refreshed through gf_requestUserAcData.
+extern UserAcData g_userAcData;
+// SIM ON GROUND of the user aircraft.
+extern std::atomic<bool> g_userOnGround;
+// Set by the first on-ground reply that comes while the user position is known.
+extern std::atomic<bool> g_userDataReceived;
+
+// Asks the simulator for a new user block (the reply arrives later on the SimClient
+// thread) and returns a copy of the block as it stands.
+UserAcData gf_requestUserAcData();
+// Asks once for the user aircraft's title and ATC model.
+void gf_requestUserAcTitleModel();
+// The last received user position is still 0/0.
+bool gf_simUserPositionUnknown();
