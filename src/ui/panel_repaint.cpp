@@ -1,4 +1,12 @@
 #include "ui/panel_repaint.h"
 
-// The main window builds the real request; until it exists there is nothing to repaint.
-void gf_repaintPanelHeader() {}
+#include "ui/main_window_handle.h"
+
+void gf_repaintPanelHeader()
+{
+    const HWND window = g_mainWindow.load();
+    if (window == nullptr)
+        return;
+    const RECT header{0, 28, 880, 112};
+    InvalidateRect(window, &header, FALSE);
+}
