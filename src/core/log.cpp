@@ -66,6 +66,14 @@ void gf_logMarked(std::string_view text)
     }
 }
 
+void gf_flushLog()
+{
+    std::lock_guard lock(g_logMutex);
+    if (g_logFile.is_open()) {
+        g_logFile.flush();
+    }
+}
+
 void gf_logIndented(std::string_view text)
 {
     std::lock_guard lock(g_logMutex);

@@ -18,6 +18,8 @@ void gf_log(std::string_view text);
 void gf_logMarked(std::string_view text);
 void gf_logIndented(std::string_view text);
 void gf_logUnlessQuitting(std::string_view text);
+// Writes what was logged so far to the file, when it is open.
+void gf_flushLog();
 
 std::string gf_starBanner(int starsWidth, int textWidth, bool leadingNewline, bool trailingNewline,
                           std::string_view text = {});

@@ -176,7 +176,7 @@ TEST_F(UdpReadersTest, PortInUseEndsTheRunWithReaderError)
     EXPECT_EQ(g_exitReason.load(), static_cast<std::uint32_t>(ExitReason::ReaderError));
     EXPECT_EQ(g_restartDelaySeconds.load(), 15);
     EXPECT_TRUE(m_log.contains(
-        "==> The QNH Reader has stopped with error: bind to stream socket failed, error: 10048 Address already in use"));
+        "The QNH Reader has stopped with error: bind to stream socket failed, error: 10048 Address already in use"));
     EXPECT_TRUE(m_log.contains("QNH Reader disconnected"));
 }
 

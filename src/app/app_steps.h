@@ -1,0 +1,19 @@
+// The steps of one run of the start-up thread, shared by the application runtime's files:
+// start-up, worker threads, the main loop and the shut-down.
+#pragma once
+
+// Start-up (the start-up thread, later the main loop thread).
+void lf_startUpSKWV();
+void lf_initApplication();
+bool lf_stopForProductionMode();
+
+// Worker threads and the main loop.
+bool lf_startThreads();
+void lf_runTickLoop();
+bool lf_tick();
+
+// Shut-down.
+void lf_closingDown();
+void lf_flushLogAndCloseDown() noexcept;
+void lf_restartCountdown();
+void lf_resetForRestart();
