@@ -2,6 +2,8 @@
 #include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/category_tables.h"
+#include "parking/park_airport.h"
+#include "parking/stand.h"
 #include "refdata/aircraft_db.h"
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
@@ -124,19 +126,29 @@ TEST(AcContainers, ClearEmptiesEverythingAndKeepsTheReservations)
     gf_reserveAcContainers();
     EXPECT_GE(g_liveAcs.capacity(), 512u);
     EXPECT_GE(g_staticAcs.capacity(), 256u);
+    EXPECT_GE(g_stands.capacity(), 512u);
+    g_parkAirport = "EDDF";
+    g_parkAirportIata = "FRA";
+    g_parkAirportLat = 50.03;
+    g_parkAirportSet = true;
     g_liveAcs.emplace_back();
     g_staticAcs.emplace_back();
     g_spawnList.push_back(4711);
     g_removalQueue.push_back(12);
     g_ghostList.push_back("DLH4AB_");
-    g_weekTime = (std::int64_t{21} << 32) | 3;
+    g_weekTime = (std::uint64_t{21} << 32) | 3;
     gf_clearAcContainers();
     EXPECT_TRUE(g_liveAcs.empty());
     EXPECT_TRUE(g_staticAcs.empty());
     EXPECT_TRUE(g_spawnList.empty());
     EXPECT_TRUE(g_removalQueue.empty());
     EXPECT_TRUE(g_ghostList.empty());
-    EXPECT_EQ(g_weekTime.load(), 0);
+    EXPECT_EQ(g_weekTime.load(), 0u);
+    EXPECT_TRUE(g_parkAirport.empty());
+    EXPECT_TRUE(g_parkAirportIata.empty());
+    EXPECT_FALSE(g_parkAirportSet.load());
+    EXPECT_EQ(g_parkAirportLat.load(), 0.0);
     EXPECT_GE(g_liveAcs.capacity(), 512u);
     EXPECT_GE(g_staticAcs.capacity(), 256u);
+    EXPECT_GE(g_stands.capacity(), 512u);
 }
