@@ -27,6 +27,9 @@ void gf_advanceStatusClock();
 // Before a restart: no error, no message, the clock back at 0.
 void gf_resetStatusLine();
 
+// Paints the line into the main window's bitmap (GUI thread).
+void lf_paintStatusLine(HDC dc);
+
 // What the line shows now.
 struct StatusLineText {
     std::string message;
