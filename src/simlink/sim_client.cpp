@@ -487,4 +487,5 @@ void gf_resetSimLinkForRestart()
     g_simLinkFailed.store(false);
     lf_setHandle(nullptr);
     gf_clearSimQueues();
+    gf_resetUserAircraftForRestart();
 }

@@ -34,6 +34,10 @@ extern UserAcData g_userAcData;
 extern std::atomic<bool> g_userOnGround;
 // Set by the first on-ground reply that comes while the user position is known.
 extern std::atomic<bool> g_userDataReceived;
+// The simulator's UTC date and time in seconds since 1970 ("prof" edition of RealTraffic only).
+extern std::atomic<std::int64_t> g_simEpochTime;
+// Half wing span of the user aircraft in nautical miles.
+extern std::atomic<double> g_userHalfSpan;
 
 // Asks the simulator for a new user block (the reply arrives later on the SimClient
 // thread) and returns a copy of the block as it stands.
@@ -42,3 +46,8 @@ UserAcData gf_requestUserAcData();
 void gf_requestUserAcTitleModel();
 // The last received user position is still 0/0.
 bool gf_simUserPositionUnknown();
+// Seconds since 1970 of a zulu day of year, year and second of the day.
+std::int64_t gf_zuluEpochSeconds(std::int64_t dayOfYear, std::int64_t year, std::int64_t secondOfDay);
+// Before an in-process restart: no previous position, no title, no data received,
+// and the user blocks zeroed.
+void gf_resetUserAircraftForRestart();

@@ -5,11 +5,14 @@
 
 std::atomic<bool> g_panelSimConnected{false};
 std::atomic<bool> g_panelSimRunning{false};
+std::atomic<bool> g_panelUserTypeKnown{true};
 
 namespace {
 
+// One lock for the panel's texts of the simulator link.
 std::mutex lf_simTextMutex;
 std::string lf_simText;
+std::string lf_userTitle;
 
 } // namespace
 
@@ -23,4 +26,16 @@ std::string gf_panelSimText()
 {
     std::lock_guard lock(lf_simTextMutex);
     return lf_simText;
+}
+
+void gf_setPanelUserTitle(std::string_view text)
+{
+    std::lock_guard lock(lf_simTextMutex);
+    lf_userTitle = text;
+}
+
+std::string gf_panelUserTitle()
+{
+    std::lock_guard lock(lf_simTextMutex);
+    return lf_userTitle;
 }
