@@ -1,0 +1,90 @@
+#include "support/air_traffic.h"
+
+#include "engine/category_tables.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace testsupport {
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180.0;
+
+} // namespace
+
+PosSample makeSample(const SampleSpec& spec)
+{
+    PosSample s;
+    s.latitude = spec.position.lat;
+    s.longitude = spec.position.lon;
+    s.altitude = spec.airborne ? spec.altitudeFt : 0.0;
+    s.groundSpeed = spec.groundSpeedKt;
+    s.track = spec.trackDeg;
+    s.verticalSpeed = spec.airborne ? spec.verticalSpeedFpm : 0.0;
+    s.trueAirspeed = spec.groundSpeedKt;
+    s.dueTick = spec.dueTick;
+    s.airborne = spec.airborne ? 1 : 0;
+    return s;
+}
+
+std::vector<PosSample> makeTrack(const TrackSpec& spec)
+{
+    std::vector<PosSample> samples;
+    const double stepFeet = spec.groundSpeedKt * kFeetPerNm * spec.intervalSeconds / 3600.0;
+    for (int i = 0; i < spec.count; ++i) {
+        const double seconds = static_cast<double>(i) * spec.intervalSeconds;
+        double altitude = spec.startAltitudeFt + spec.verticalSpeedFpm * seconds / 60.0;
+        const bool ground = spec.groundBelowFloor && altitude <= spec.floorFt;
+        altitude = std::max(altitude, spec.floorFt);
+        SampleSpec sample;
+        sample.position = gf_destinationPoint(spec.start, spec.trackDeg * kDeg, stepFeet * i);
+        sample.altitudeFt = altitude;
+        sample.groundSpeedKt = spec.groundSpeedKt;
+        sample.trackDeg = spec.trackDeg;
+        sample.verticalSpeedFpm = ground ? 0.0 : spec.verticalSpeedFpm;
+        sample.dueTick = spec.firstDueTick + static_cast<std::int32_t>(seconds * 100.0);
+        sample.airborne = !ground;
+        samples.push_back(makeSample(sample));
+    }
+    return samples;
+}
+
+LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream)
+{
+    const CategoryRow& row = gf_categoryRow(category);
+    LiveAc ac;
+    ac.airline = "SWR";
+    ac.type = "A320";
+    ac.callsign = "SWR123";
+    ac.firstCallsign = ac.callsign;
+    ac.registration = "HB-JLT";
+    ac.hexid = 0x4B1234;
+    ac.category = category;
+    ac.halfSpan = 0.0097;
+    ac.staticCg = 7.0;
+    ac.staticPitch = 0.7 * kDeg;
+    ac.rotationPitch = row.rotationPitchRad;
+    ac.climbPitch = row.climbPitchRad;
+    ac.turnRateBase = row.groundTurnRateRad;
+    ac.groundTurnRate = row.groundTurnRateRad;
+    ac.climbLimit = row.climbLimitFt;
+    ac.standSpeed = row.standSpeedKt;
+    ac.ticksA = row.ticksA;
+    ac.ticksB = row.ticksB;
+    ac.ticksC = row.ticksC;
+    ac.ticksD = row.ticksD;
+    ac.objectId = objectId;
+    ac.simState = SimState::active;
+    ac.stream.assign(stream.begin(), stream.end());
+    ac.groundPath.fill(std::numeric_limits<double>::quiet_NaN());
+    const PosSample& first = stream.front();
+    ac.flightPhase = first.airborne ? FlightPhase::flying : FlightPhase::taxi;
+    ac.onGround = first.airborne ? 0 : 1;
+    ac.simPosition = {first.latitude, first.longitude, 0.0, 0.0, first.track * kDeg, first.altitude,
+                      first.verticalSpeed / 60.0, first.trueAirspeed};
+    return ac;
+}
+
+} // namespace testsupport

@@ -1,0 +1,46 @@
+// Live aircraft in flight for movement tests and benchmarks: an active aircraft of a
+// category, and recorded-style position samples along a straight track.
+#pragma once
+
+#include "core/geo.h"
+#include "engine/aircraft_records.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace testsupport {
+
+// One recorded-style sample: position, altitude, speeds, track and its due tick.
+struct SampleSpec {
+    LatLon position;
+    double altitudeFt = 0.0;
+    double groundSpeedKt = 0.0;
+    double trackDeg = 0.0;
+    double verticalSpeedFpm = 0.0;
+    std::int32_t dueTick = 0;
+    bool airborne = true;
+};
+PosSample makeSample(const SampleSpec& spec);
+
+// Samples every intervalSeconds along a great circle from start: altitude changes by the
+// vertical speed and stays at or above floorFt, where the samples turn to ground samples
+// (altitude 0) when groundFt is given.
+struct TrackSpec {
+    LatLon start;
+    double trackDeg = 0.0;
+    double groundSpeedKt = 250.0;
+    double startAltitudeFt = 10000.0;
+    double verticalSpeedFpm = 0.0;
+    int intervalSeconds = 4;
+    int count = 10;
+    std::int32_t firstDueTick = 0;
+    bool groundBelowFloor = false;
+    double floorFt = 0.0;
+};
+std::vector<PosSample> makeTrack(const TrackSpec& spec);
+
+// An active live aircraft of a category, with the category's timings and attitudes,
+// standing in the simulator as object objectId at its first sample.
+LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream);
+
+} // namespace testsupport
