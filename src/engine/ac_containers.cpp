@@ -3,10 +3,16 @@
 #include "app/tick_state.h"
 #include "parking/park_airport.h"
 #include "parking/stand.h"
+#include "traffic/reader_lights.h"
+#include "traffic/traffic_mutex.h"
+#include "traffic/traffic_record.h"
+
+#include <mutex>
 
 std::vector<LiveAc> g_liveAcs;
 std::vector<StaticAc> g_staticAcs;
 std::vector<std::uint32_t> g_spawnList;
+AddingStack g_addingStack;
 std::deque<std::uint32_t> g_removalQueue;
 std::vector<std::string> g_ghostList;
 std::unordered_set<std::string> g_noLiverySet;
@@ -32,17 +38,28 @@ void lf_forgetParkAirport()
 
 } // namespace
 
-// In the order of a fresh start; the steps of the simulator results, the static-parking
-// plan, the failed creations, the park airports, the traffic queue, the QNH, the panel and
-// the park file header belong here too, each at its place, as those parts come.
+// In the order of a fresh start. The steps of the status panel counters, the kept list of
+// identified objects, the static-parking plan and its adjustment, the failed creations and
+// their title cache, the park airports list, the busy flag, the park file header and the
+// learned-updates counter belong here too, each at its place, as those parts come.
 void gf_clearAcContainers()
 {
     lf_forgetParkAirport();
+    {
+        std::lock_guard lock(g_simResultMutex);
+        g_simResults.clear();
+    }
     g_ghostList.clear();
     g_spawnList.clear();
     g_removalQueue = {};
+    g_addingStack = {};
     g_staticAcs.clear();
+    {
+        std::lock_guard lock(g_trafficMutex);
+        g_trafficQueue = {};
+    }
     g_liveAcs.clear();
     g_stands.clear();
+    g_currentQnh = 1013;
     g_weekTime = 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/aircraft_records.h"
+#include "simlink/sim_queues.h"
 
 #include <cstdint>
 #include <deque>
@@ -16,6 +17,12 @@ extern std::vector<LiveAc> g_liveAcs;
 extern std::vector<StaticAc> g_staticAcs;
 // Hexids of live aircraft waiting for their create request.
 extern std::vector<std::uint32_t> g_spawnList;
+// Create requests waiting to be handed to the simulator link, live aircraft before static ones.
+struct AddingStack {
+    std::deque<CreateRequest> live;
+    std::deque<CreateRequest> statics;
+};
+extern AddingStack g_addingStack;
 // Object ids waiting to be handed to the simulator link's remove queue.
 extern std::deque<std::uint32_t> g_removalQueue;
 // Callsigns of removed ghost copies.

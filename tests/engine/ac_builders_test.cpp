@@ -4,6 +4,8 @@
 #include "engine/category_tables.h"
 #include "parking/park_airport.h"
 #include "parking/stand.h"
+#include "traffic/reader_lights.h"
+#include "traffic/traffic_record.h"
 #include "refdata/aircraft_db.h"
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
@@ -136,6 +138,11 @@ TEST(AcContainers, ClearEmptiesEverythingAndKeepsTheReservations)
     g_spawnList.push_back(4711);
     g_removalQueue.push_back(12);
     g_ghostList.push_back("DLH4AB_");
+    g_addingStack.live.push_back(CreateRequest{{}, "DLH4AB", "Airbus A320 Lufthansa", 4012345});
+    g_addingStack.statics.push_back(CreateRequest{{}, "AUA1*", "Airbus A320 Austrian", 12});
+    g_simResults.push_back(SimResult{});
+    g_trafficQueue.emplace_back();
+    g_currentQnh = 998;
     g_weekTime = (std::uint64_t{21} << 32) | 3;
     gf_clearAcContainers();
     EXPECT_TRUE(g_liveAcs.empty());
@@ -143,6 +150,11 @@ TEST(AcContainers, ClearEmptiesEverythingAndKeepsTheReservations)
     EXPECT_TRUE(g_spawnList.empty());
     EXPECT_TRUE(g_removalQueue.empty());
     EXPECT_TRUE(g_ghostList.empty());
+    EXPECT_TRUE(g_addingStack.live.empty());
+    EXPECT_TRUE(g_addingStack.statics.empty());
+    EXPECT_TRUE(g_simResults.empty());
+    EXPECT_TRUE(g_trafficQueue.empty());
+    EXPECT_EQ(g_currentQnh.load(), 1013);
     EXPECT_EQ(g_weekTime.load(), 0u);
     EXPECT_TRUE(g_parkAirport.empty());
     EXPECT_TRUE(g_parkAirportIata.empty());
