@@ -1,0 +1,186 @@
+// The main window object, its creation and its window procedure.
+#include "ui/main_window.h"
+
+#include "app/exit_reason.h"
+#include "app/start_up_thread.h"
+#include "core/log.h"
+#include "core/program_version.h"
+#include "core/settings.h"
+#include "core/time_text.h"
+#include "engine/ac_containers.h"
+#include "ui/command_handlers.h"
+#include "ui/main_window_handle.h"
+#include "ui/panel_paint.h"
+#include "ui/status_line.h"
+#include "ui/window_controls.h"
+#include "ui/window_messages.h"
+#include "ui/window_position.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <thread>
+
+MainWindow g_mainWindowState;
+
+namespace {
+
+std::thread g_startUpThread;
+
+void lf_startStartUpThread()
+{
+    if (g_startUpThread.joinable()) {
+        g_startUpThread.join();
+    }
+    g_startUpThread = std::thread(lf_startUpSKWV);
+    g_startUpThread.detach();
+}
+
+bool lf_waitUntilReady()
+{
+    using namespace std::chrono_literals;
+    for (auto waited = 0ms; waited <= 1000ms; waited += 50ms) {
+        if (g_mainWindowState.ready) {
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+LRESULT lf_onCreate(HWND window)
+{
+    g_mainWindow = window;
+    lf_createControls(window);
+    InvalidateRect(window, &panel::kControlArea, TRUE);
+    return 0;
+}
+
+LRESULT lf_onPaint(HWND window)
+{
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(window, &paint);
+    lf_paintMainWindow(dc);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+// The close button only asks the run to end; the shut-down closes the program.
+LRESULT lf_onClose()
+{
+    gf_showMessage(fmt::format("Close window button clicked, closing {} ...", kProductName), false);
+    gf_requestUserExit();
+    return 0;
+}
+
+LRESULT lf_onControlColour(HDC dc)
+{
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, panel::kLightBlue);
+    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+}
+
+LRESULT lf_onCloseDown(HWND window)
+{
+    lf_storeWindowPosition(window);
+    gf_log(fmt::format("{} closing down", gf_nowTime()));
+    PostQuitMessage(g_exitCode);
+    return 0;
+}
+
+} // namespace
+
+MainWindow::MainWindow()
+    : redBrush(CreateSolidBrush(panel::kRed)), lightBlueBrush(CreateSolidBrush(panel::kLightBlue)),
+      blackBrush(CreateSolidBrush(panel::kBlack)), greenBrush(CreateSolidBrush(panel::kGreen)),
+      yellowBrush(CreateSolidBrush(panel::kYellow)), blackPen(CreatePen(PS_SOLID, 1, panel::kBlack)),
+      whitePen(CreatePen(PS_SOLID, 1, panel::kWhite))
+{
+    ready = true;
+}
+
+MainWindow::~MainWindow()
+{
+    for (HGDIOBJ object : {redBrush, lightBlueBrush, blackBrush, greenBrush, yellowBrush, blackPen, whitePen}) {
+        DeleteObject(object);
+    }
+}
+
+bool initInstance(HINSTANCE instance, const wchar_t* className)
+{
+    if (!lf_waitUntilReady()) {
+        return false;
+    }
+    // A stored position is kept while the window stays on a monitor; before the
+    // window exists its planned rectangle is fitted.
+    if (lf_loadWindowPosition()) {
+        lf_fitWindowToMonitor(MAIN_WINDOW_X.defaultValue, MAIN_WINDOW_Y.defaultValue);
+    }
+    HWND window = CreateWindowExW(0, className, className, WS_CAPTION | WS_SYSMENU, MAIN_WINDOW_X.value, MAIN_WINDOW_Y.value,
+                                  panel::kWidth, panel::kHeight, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) {
+        return false;
+    }
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return lf_onCreate(window);
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        return lf_onPaint(window);
+    case WM_CLOSE:
+        return lf_onClose();
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_COMMAND:
+        if (lf_HandleWMCOMMAND(window, wParam, lParam)) {
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        return lf_onControlColour(reinterpret_cast<HDC>(wParam));
+    case WM_APP_START_UP:
+        lf_startStartUpThread();
+        return 0;
+    case WM_APP_CLOSE_DOWN:
+        return lf_onCloseDown(window);
+    case WM_APP_REPAINT:
+        InvalidateRect(window, &panel::kStatusLine, FALSE);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void gf_refreshCounters()
+{
+    std::int32_t flying = 0;
+    std::int32_t parked = 0;
+    for (const LiveAc& aircraft : g_liveAcs) {
+        if (aircraft.simState == SimState::active) {
+            ++(aircraft.flightPhase == FlightPhase::parked ? parked : flying);
+        }
+    }
+    std::int32_t statics = 0;
+    for (const StaticAc& aircraft : g_staticAcs) {
+        statics += aircraft.simState == SimState::active ? 1 : 0;
+    }
+    MainWindow& w = g_mainWindowState;
+    HWND window = g_mainWindow.load();
+    if (w.liveFlying.exchange(flying) != flying && window != nullptr) {
+        InvalidateRect(window, &panel::kHeader, FALSE);
+    }
+    const bool parkingChanged = w.parkedLive.exchange(parked) != parked;
+    if ((w.staticParked.exchange(statics) != statics || parkingChanged) && window != nullptr) {
+        InvalidateRect(window, &panel::kParkingBand, FALSE);
+    }
+}

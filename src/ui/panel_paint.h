@@ -1,0 +1,12 @@
+// Painting of the main window's status panel: everything goes into one
+// off-screen bitmap that is copied to the window in a single blit. The status
+// line has its own painter (status_line.h); texts go through lf_drawText (draw_text.h).
+#pragma once
+
+#include "platform/win32.h"
+
+
+void lf_paintMainWindow(HDC dc);
+void lf_paintSimSection(HDC dc);
+void lf_paintControlLabels(HDC dc);
+void lf_paintParkingStats(HDC dc);

@@ -1,0 +1,340 @@
+// The main window on the headless desktop: its position, its close button, its
+// controls and the status panel it paints.
+#include "app/exit_reason.h"
+#include "core/path_text.h"
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
+#include "platform/standin/desktop.h"
+#include "platform/standin/shell32_control.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+#include "ui/main_window.h"
+#include "ui/main_window_handle.h"
+#include "ui/status_line.h"
+#include "ui/window_controls.h"
+#include "ui/window_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using testsupport::readFile;
+using testsupport::TempFolder;
+using testsupport::writeFile;
+
+namespace {
+
+std::string parametersXml(int x, int y)
+{
+    return "<?xml version=\"1.0\"?>\n<root>\n  <parameters>\n    <parameter name=\"MAIN_WINDOW_X\" value=\"" +
+           std::to_string(x) + "\" />\n    <parameter name=\"MAIN_WINDOW_Y\" value=\"" + std::to_string(y) +
+           "\" />\n  </parameters>\n</root>\n";
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : work(true)
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+        fs::create_directories(g_appFolder.get());
+    }
+
+    // Registers the class as the program entry does and creates the window.
+    HWND open()
+    {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = mainWndProc;
+        windowClass.hInstance = standin::programInstance();
+        windowClass.hIcon = LoadIconW(standin::programInstance(), MAKEINTRESOURCEW(100));
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = L"Skyweaver";
+        EXPECT_NE(RegisterClassExW(&windowClass), 0);
+        EXPECT_TRUE(initInstance(standin::programInstance(), L"Skyweaver"));
+        desktop.pumpUntilIdle();
+        return g_mainWindow.load();
+    }
+
+    RECT windowRect() const
+    {
+        RECT rect{};
+        GetWindowRect(g_mainWindow.load(), &rect);
+        return rect;
+    }
+
+    // Repaints the whole window and returns what it shows.
+    standin::Surface painted()
+    {
+        InvalidateRect(g_mainWindow.load(), nullptr, FALSE);
+        desktop.pumpUntilIdle();
+        return desktop.snapshot();
+    }
+
+    TempFolder work;
+    TempFolder root;
+    testsupport::LogCapture log;
+    standin::Desktop desktop;
+};
+
+// Whether any pixel of the colour lies in the area.
+bool hasColour(const standin::Surface& image, const RECT& area, COLORREF colour)
+{
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (image.pixel(x, y) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+struct StoredPosition {
+    int storedX, storedY, expectedX, expectedY;
+};
+
+class MainWindowPosition : public MainWindowTest, public ::testing::WithParamInterface<StoredPosition> {};
+
+// The monitor's work area is (0,0)-(1920,1040); the window is 880 x 516. A value at a
+// limit takes the default; otherwise 48 pixels stay on the work area.
+INSTANTIATE_TEST_SUITE_P(Positions, MainWindowPosition,
+                         ::testing::Values(StoredPosition{300, 200, 300, 200}, StoredPosition{-30000, 20, 400, 20},
+                                           StoredPosition{-5000, 20, 48 - 880, 20},
+                                           StoredPosition{100, 2000, 100, 1040 - 48},
+                                           StoredPosition{30000, 30000, 400, 20}));
+
+TEST_P(MainWindowPosition, StoredPositionIsKeptOnTheMonitorAndPulledBackOffIt)
+{
+    const StoredPosition c = GetParam();
+    writeFile(g_parametersPath, parametersXml(c.storedX, c.storedY));
+
+    open();
+
+    EXPECT_EQ(windowRect().left, c.expectedX);
+    EXPECT_EQ(windowRect().top, c.expectedY);
+    const std::string stored = readFile(g_parametersPath);
+    EXPECT_NE(stored.find("name=\"MAIN_WINDOW_X\" value=\"" + std::to_string(c.expectedX) + "\""), std::string::npos)
+        << stored;
+    EXPECT_NE(stored.find("name=\"MAIN_WINDOW_Y\" value=\"" + std::to_string(c.expectedY) + "\""), std::string::npos)
+        << stored;
+}
+
+TEST_F(MainWindowTest, BrokenParametersFileIsKeptAsGenerationZeroAndRemoved)
+{
+    writeFile(g_parametersPath, "<root><parameters>");
+
+    open();
+
+    EXPECT_FALSE(fs::exists(g_parametersPath.get()));
+    EXPECT_EQ(readFile(g_appFolder / "parameters0.xml"), "<root><parameters>");
+    bool logged = false;
+    for (const std::string& line : log.lines()) {
+        logged = logged || (line.find(path_to_utf8(g_parametersPath) + " failed to load (") != std::string::npos &&
+                            line.find("). Saved as 0.xml and removed.") != std::string::npos);
+    }
+    EXPECT_TRUE(logged);
+    EXPECT_EQ(windowRect().left, 400);
+    EXPECT_EQ(windowRect().top, 20);
+}
+
+TEST_F(MainWindowTest, WithoutParametersFileTheWindowTakesTheDefaultsAndWritesNothing)
+{
+    open();
+
+    EXPECT_EQ(windowRect().left, 400);
+    EXPECT_EQ(windowRect().right - windowRect().left, 880);
+    EXPECT_EQ(windowRect().bottom - windowRect().top, 516);
+    EXPECT_FALSE(fs::exists(g_parametersPath.get()));
+}
+
+TEST_F(MainWindowTest, CloseButtonShowsTheMessageAndStopsTheRunButKeepsTheWindow)
+{
+    HWND window = open();
+
+    ASSERT_TRUE(desktop.close());
+
+    EXPECT_EQ(gf_statusLineText().message, "Close window button clicked, closing Skyweaver ...");
+    EXPECT_TRUE(g_exitRequested);
+    EXPECT_TRUE(g_stopRequested);
+    EXPECT_EQ(g_exitReason, static_cast<std::uint32_t>(ExitReason::UserClosedSim));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(desktop.quitCode().has_value());
+    for (const std::string& line : log.lines()) {
+        EXPECT_EQ(line.find("Close window button clicked"), std::string::npos);
+    }
+}
+
+TEST_F(MainWindowTest, CloseDownStoresThePositionAndEndsTheMessageLoop)
+{
+    writeFile(g_parametersPath, parametersXml(300, 200));
+    HWND window = open();
+    SetWindowPos(window, nullptr, 500, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window, SW_MINIMIZE);
+    g_exitCode = 0;
+
+    PostMessageW(window, WM_APP_CLOSE_DOWN, 0, 0);
+    desktop.pumpUntilIdle();
+
+    EXPECT_EQ(desktop.quitCode(), std::optional<int>(0));
+    const std::string stored = readFile(g_parametersPath);
+    EXPECT_NE(stored.find("name=\"MAIN_WINDOW_X\" value=\"500\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("name=\"MAIN_WINDOW_Y\" value=\"60\""), std::string::npos) << stored;
+}
+
+TEST_F(MainWindowTest, ControlsSitInTheirRowsWithTheirFirstState)
+{
+    open();
+    struct Expected {
+        const GuiControl& control;
+        const char* className;
+        LONG x, y, width, height;
+        bool enabled;
+    };
+    const Expected expected[] = {
+        {SIM_CHOICE, "ComboBox", 5, 114, 105, 21, true},
+        {ALL_INSTALL_PATH, "Edit", 111, 119, 1200, 16, false},
+        {SCAN_LIVERIES, "button", 5, 149, 12, 12, true},
+        {BUTTON_TBLO, "button", 217, 175, 60, 20, false},
+        {MATCHING_DEPTH, "ComboBox", 217, 198, 40, 21, true},
+        {BLOCK_CALLSIGN, "Edit", 107, 259, 100, 16, false},
+        {BUTTON_UNBLOCK, "button", 223, 257, 60, 20, false},
+        {CALLSIGN_2_OBJECTID, "ComboBox", 375, 254, 100, 21, true},
+        {BUTTON_NOW, "button", 111, 313, 45, 20, false},
+        {DESTINATION, "Edit", 217, 343, 50, 16, false},
+        {BUTTON_FLUSH_STATIC, "button", 758, 369, 90, 20, false},
+        {PARK_SOFT, "button", 151, 373, 12, 12, true},
+        {MAX_FIT_FL, "ComboBox", 566, 366, 60, 21, true},
+    };
+    for (const Expected& e : expected) {
+        const standin::ControlState state = desktop.state(e.control.controlId);
+        SCOPED_TRACE(e.control.controlId);
+        EXPECT_EQ(state.className, e.className);
+        EXPECT_EQ(state.rect.left, e.x);
+        EXPECT_EQ(state.rect.top, e.y);
+        EXPECT_EQ(state.rect.right - state.rect.left, e.width);
+        EXPECT_EQ(state.rect.bottom - state.rect.top, e.height);
+        EXPECT_EQ(state.enabled, e.enabled);
+        EXPECT_EQ(e.control.hwnd, desktop.control(e.control.controlId));
+    }
+    EXPECT_TRUE(desktop.state(SCAN_LIVERIES.controlId).checked);
+    EXPECT_FALSE(desktop.state(AEROWINX.controlId).checked);
+    EXPECT_EQ(desktop.state(BUTTON_REREAD.controlId).text, "Re-read");
+    EXPECT_EQ(desktop.state(CALLSIGN_2_OBJECTID.controlId).style & CBS_DROPDOWNLIST, static_cast<DWORD>(CBS_DROPDOWNLIST));
+}
+
+TEST_F(MainWindowTest, EditBoxesAreSubclassedAndStillTakeText)
+{
+    open();
+    gf_enableControl(DESTINATION);
+
+    ASSERT_TRUE(desktop.typeAndEnter(DESTINATION.controlId, "EDDF"));
+
+    EXPECT_NE(DESTINATION.previousProc, nullptr);
+    EXPECT_EQ(desktop.state(DESTINATION.controlId).text, "EDDF");
+}
+
+TEST_F(MainWindowTest, PanelAreasAndLinesHaveTheirColours)
+{
+    open();
+    const standin::Surface image = painted();
+
+    EXPECT_EQ(image.pixel(860, 20), panel::kBlack);       // title band
+    EXPECT_EQ(image.pixel(600, 28), panel::kWhite);       // line under the title
+    EXPECT_EQ(image.pixel(860, 300), panel::kLightBlue);  // control area
+    EXPECT_EQ(image.pixel(300, 140), panel::kBlack);      // row line
+    EXPECT_EQ(image.pixel(642, 200), panel::kBlack);      // column line
+    EXPECT_EQ(image.pixel(600, 420), panel::kBlack);      // parking band without a park airport
+    EXPECT_EQ(image.pixel(600, 460), panel::kGreen);      // status line
+    EXPECT_TRUE(hasColour(image, RECT{3, 5, 120, 24}, panel::kGreen)); // "Version 11.10.8"
+}
+
+TEST_F(MainWindowTest, NoLiveriesReadsInRedAndScannedLiveriesInGreen)
+{
+    open();
+    const RECT liveriesText{5, 91, 138, 110};
+
+    const standin::Surface none = painted();
+    g_mainWindowState.liveriesScanned = 1234;
+    const standin::Surface some = painted();
+
+    EXPECT_TRUE(hasColour(none, liveriesText, panel::kRed));
+    EXPECT_FALSE(hasColour(none, liveriesText, panel::kGreen));
+    EXPECT_TRUE(hasColour(some, liveriesText, panel::kGreen));
+    EXPECT_FALSE(hasColour(some, liveriesText, panel::kRed));
+}
+
+TEST_F(MainWindowTest, SimulatorLightFollowsConnectionRunningAndUserTitle)
+{
+    open();
+    MainWindow& w = g_mainWindowState;
+    const int x = 410;
+    const int y = 100;
+
+    const COLORREF disconnected = painted().pixel(x, y);
+    w.simConnected = true;
+    w.simRunning = true;
+    const COLORREF withoutTitle = painted().pixel(x, y);
+    {
+        std::lock_guard lock(w.simTextMutex);
+        w.userTitle = "Airbus A320 Neo Asobo";
+    }
+    const COLORREF withTitle = painted().pixel(x, y);
+    w.simRunning = false;
+    const COLORREF notRunning = painted().pixel(x, y);
+
+    EXPECT_EQ(disconnected, panel::kRed);
+    EXPECT_EQ(withoutTitle, panel::kYellow);
+    EXPECT_EQ(withTitle, panel::kGreen);
+    EXPECT_EQ(notRunning, panel::kYellow);
+}
+
+TEST_F(MainWindowTest, StatusLineShowsMessagesInYellowOnGreenAndErrorsOnRed)
+{
+    open();
+    const RECT text{3, 455, 300, 474};
+
+    gf_showMessage("Community path found", false);
+    desktop.pumpUntilIdle();
+    const standin::Surface message = desktop.snapshot();
+    gf_showError("SIMCONNECT ERROR");
+    desktop.pumpUntilIdle();
+    const standin::Surface error = desktop.snapshot();
+
+    EXPECT_EQ(message.pixel(600, 460), panel::kGreen);
+    EXPECT_TRUE(hasColour(message, text, panel::kYellow));
+    EXPECT_EQ(error.pixel(600, 460), panel::kRed);
+    EXPECT_TRUE(hasColour(error, text, panel::kYellow));
+}
+
+TEST_F(MainWindowTest, WindowIsSavedAsPng)
+{
+    open();
+    g_mainWindowState.liveriesScanned = 2048;
+    painted();
+    const fs::path artefact = fs::path(SKYWEAVER_BUILD_DIR) / "artefacts" / "main_window.png";
+    fs::create_directories(artefact.parent_path());
+
+    ASSERT_TRUE(desktop.savePng(artefact));
+    EXPECT_GT(fs::file_size(artefact), 1000u);
+}
+
+TEST_F(MainWindowTest, ManualFolderOpensWhenPresentAndAMessageBoxSaysWhenNot)
+{
+    EXPECT_FALSE(gf_openManual());
+    fs::create_directories("docs");
+    EXPECT_TRUE(gf_openManual());
+
+    const auto boxes = standin::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Could not open local folder with Manual");
+    EXPECT_EQ(boxes[0].caption, "SKWV");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_TRUE(gf_openParametersFolder());
+}
