@@ -19,6 +19,7 @@
 #include <fmt/format.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 
 MainWindow g_mainWindowState;
@@ -101,7 +102,8 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow()
 {
-    for (HGDIOBJ object : {redBrush, lightBlueBrush, blackBrush, greenBrush, yellowBrush, blackPen, whitePen}) {
+    for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{redBrush, lightBlueBrush, blackBrush, greenBrush, yellowBrush,
+                                                         blackPen, whitePen}) {
         DeleteObject(object);
     }
 }
