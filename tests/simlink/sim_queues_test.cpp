@@ -259,4 +259,24 @@ TEST_F(SimQueuesTest, FailedCreateEndsTheRunAndLaterFramesDiscardTheQueues)
     EXPECT_TRUE(world().object(result.objectId)->alive);
 }
 
+TEST_F(SimQueuesTest, RealTimeSimulatorCreatesAndIdentifiesWithoutStepping)
+{
+    auto config = simlinktest::steppedWorld();
+    config.clock = standin::SimClock::RealTime;
+    world().configure(config);
+    startClient();
+    ASSERT_TRUE(waitFor([] { return g_simRunning.load(); }));
+    gf_queueCreateAc(lf_request("SWR1", 4459390));
+    ASSERT_TRUE(waitFor([] { return world().objectByTail("SWR1").has_value(); }));
+    std::vector<SimResult> results;
+    ASSERT_TRUE(waitFor([&] {
+        probeInRange();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        results = takeResults();
+        return !results.empty();
+    }));
+    EXPECT_EQ(results[0].kind, SimResultKind::LiveIdentified);
+    EXPECT_EQ(results[0].objectId, world().objectByTail("SWR1")->id);
+}
+
 } // namespace

@@ -248,8 +248,10 @@ void advanceRealTime(SimWorld::State& state)
 
 SimWorld& SimWorld::instance()
 {
-    static SimWorld world;
-    return world;
+    // Never destroyed: the program's SimClient thread may still dispatch while
+    // static objects are torn down at exit.
+    static SimWorld* world = new SimWorld();
+    return *world;
 }
 
 SimWorld::SimWorld() : m_state(std::make_unique<State>())
