@@ -8,6 +8,7 @@
 #include "platform/standin/desktop.h"
 #include "platform/standin/shell32_control.h"
 #include "support/log_capture.h"
+#include "traffic/reader_lights.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
@@ -337,4 +338,50 @@ TEST_F(MainWindowTest, ManualFolderOpensWhenPresentAndAMessageBoxSaysWhenNot)
     EXPECT_EQ(boxes[0].caption, "SKWV");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_TRUE(gf_openParametersFolder());
+}
+
+TEST_F(MainWindowTest, RealTrafficLightFollowsTheLinkAndTheTrafficReader)
+{
+    open();
+    MainWindow& w = g_mainWindowState;
+    const int x = 440;
+    const int y = 100;
+
+    const COLORREF notUsed = painted().pixel(x, y);
+    w.rtNotUsed = false;
+    const COLORREF notReady = painted().pixel(x, y);
+    g_rtLinkReady = true;
+    g_trafficLight = kLightLive;
+    g_qnhLight = kLightLive;
+    g_panelQnh = 1021;
+    const standin::Surface live = painted();
+    g_trafficLight = kLightStale;
+    const COLORREF stale = painted().pixel(x, y);
+
+    EXPECT_EQ(notUsed, panel::kBlack);
+    EXPECT_EQ(notReady, panel::kRed);
+    EXPECT_EQ(live.pixel(x, y), panel::kGreen);
+    EXPECT_EQ(stale, panel::kYellow);
+    EXPECT_TRUE(hasColour(live, RECT{642, 63, 740, 80}, panel::kGreen)); // "qnh: 1021"
+    EXPECT_TRUE(hasColour(live, RECT{458, 91, 520, 108}, panel::kGreen)); // "Traffic"
+}
+
+TEST_F(MainWindowTest, LabelsTellTheSettingsStateByColour)
+{
+    open();
+    const RECT airOnly{592, 231, 640, 246};
+    const RECT maxPark{171, 315, 320, 330};
+
+    const standin::Surface defaults = painted();
+    AIRBORNE_ONLY.value = true;
+    MAX_PARK_SEL.value = 0;
+    const standin::Surface parkZero = painted();
+    MAX_LIVE_SEL.value = 0;
+    const standin::Surface bothZero = painted();
+
+    EXPECT_FALSE(hasColour(defaults, airOnly, panel::kYellow));
+    EXPECT_TRUE(hasColour(parkZero, airOnly, panel::kYellow));
+    EXPECT_TRUE(hasColour(defaults, maxPark, panel::kBlack));
+    EXPECT_TRUE(hasColour(parkZero, maxPark, panel::kYellow));
+    EXPECT_TRUE(hasColour(bothZero, maxPark, panel::kRed));
 }
