@@ -1,0 +1,53 @@
+// The engine tick with 100, 500 and 2,000 live aircraft in the buffer and an empty
+// simulator link: microseconds per tick, median and 99th percentile.
+#include "engine/ac_builders.h"
+#include "engine/ac_containers.h"
+#include "engine/adding_stack.h"
+#include "engine/traffic_intake.h"
+#include "support/engine_fixture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+namespace {
+
+void lf_fillLiveAircraft(std::size_t count)
+{
+    testsupport::fillSmallAircraftTables();
+    g_liveAcs.clear();
+    g_liveAcs.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        auto rec = testsupport::trafficRecord(5000000 + static_cast<std::uint32_t>(i), 1765100000.0,
+                                              "KLM" + std::to_string(i));
+        rec.sample.latitude += static_cast<double>(i) * 0.001;
+        filterNewTraffic(rec);
+    }
+}
+
+double lf_percentile(std::vector<double>& values, double fraction)
+{
+    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
+    return values[at];
+}
+
+void BM_EngineTick(benchmark::State& state)
+{
+    lf_fillLiveAircraft(static_cast<std::size_t>(state.range(0)));
+    std::vector<double> micros;
+    micros.reserve(1 << 20);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        lf_handleAddingStack();
+        micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.counters["median_us"] = lf_percentile(micros, 0.5);
+    state.counters["p99_us"] = lf_percentile(micros, 0.99);
+    state.counters["aircraft"] = static_cast<double>(g_liveAcs.size());
+}
+BENCHMARK(BM_EngineTick)->Arg(100)->Arg(500)->Arg(2000)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,4 @@
+// Least body until stand learning is built.
+#include "engine/stand_learning.h"
+
+void lf_addRealStandOption(LiveAc&, std::int32_t) {}

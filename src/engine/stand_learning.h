@@ -1,0 +1,9 @@
+// Stands learned from live traffic.
+#pragma once
+
+#include "engine/aircraft_records.h"
+
+#include <cstdint>
+
+// Records the aircraft's stay on its stand as a learned option of the given kind.
+void lf_addRealStandOption(LiveAc& ac, std::int32_t kind);

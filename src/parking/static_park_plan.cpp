@@ -1,0 +1,6 @@
+// Least bodies until static parking is built: the plan stays empty.
+#include "parking/static_park_plan.h"
+
+std::vector<StaticParkEntry> g_staticParkEntries;
+
+void lf_detcs() {}

@@ -1,0 +1,352 @@
+// Traffic records into live aircraft: new aircraft, refused samples, identity changes.
+#include "core/settings.h"
+#include "engine/ac_containers.h"
+#include "engine/aircraft_names.h"
+#include "engine/life_cycle.h"
+#include "engine/traffic_intake.h"
+#include "liveries/regcodes.h"
+#include "parking/park_airport.h"
+#include "refdata/airport_db.h"
+#include "support/engine_fixture.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using testsupport::trafficRecord;
+
+namespace {
+
+constexpr double kStart = 1765100000.0;
+
+class TrafficIntakeTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::fillSmallAircraftTables(); }
+
+    // Hands the record to the intake as the engine tick does.
+    static void handle(TrafficRecord rec) { handleTrafficRecord(rec); }
+
+    static LiveAc& onlyAircraft()
+    {
+        EXPECT_EQ(g_liveAcs.size(), 1u);
+        return g_liveAcs.front();
+    }
+
+    static void setParkAirport(double elevation)
+    {
+        g_airports = {Airport{"EHAM", "AMS", 52.3086, 4.7639, elevation, 200}};
+        g_parkAirport = "EHAM";
+        g_parkAirportIata = "AMS";
+    }
+
+    testsupport::TempFolder m_folder{true};
+    testsupport::LogCapture m_log;
+};
+
+TEST_F(TrafficIntakeTest, NewHexidOfKnownTypeBecomesBufferedLiveAircraft)
+{
+    handle(trafficRecord(4738157, kStart));
+    const LiveAc& ac = onlyAircraft();
+    EXPECT_EQ(ac.hexid, 4738157u);
+    EXPECT_EQ(ac.simState, SimState::buffer);
+    EXPECT_EQ(ac.flightPhase, FlightPhase::birth);
+    EXPECT_EQ(ac.callsign, "KLM1234");
+    EXPECT_EQ(ac.firstCallsign, "KLM1234");
+    EXPECT_EQ(ac.category, Category::Large);
+    EXPECT_DOUBLE_EQ(ac.climbLimit, 0.6);
+    EXPECT_DOUBLE_EQ(ac.standSpeed, 4.0);
+    EXPECT_DOUBLE_EQ(ac.groundTurnRate, ac.turnRateBase);
+    EXPECT_DOUBLE_EQ(ac.lastSampleTime, kStart);
+    ASSERT_EQ(ac.stream.size(), 1u);
+    EXPECT_EQ(ac.stream.front().altitude, 12000);
+}
+
+TEST_F(TrafficIntakeTest, TypeComesFromTheRegistrationAndUnknownTypesAreDropped)
+{
+    handle(trafficRecord(4738157, kStart, "KLM1234", "XXXX"));
+    EXPECT_TRUE(g_liveAcs.empty());
+    auto rec = trafficRecord(4738157, kStart, "KLM1234", "XXXX");
+    rec.registration = "PH-BXA";
+    handle(rec);
+    EXPECT_EQ(onlyAircraft().type, "B738");
+}
+
+TEST_F(TrafficIntakeTest, SecondTransponderOfKnownFlightIsIgnored)
+{
+    handle(trafficRecord(4738157, kStart));
+    handle(trafficRecord(4738158, kStart + 5));
+    EXPECT_EQ(g_liveAcs.size(), 1u);
+    handle(trafficRecord(4738159, kStart + 5, "KLM1234", "A320"));
+    EXPECT_EQ(g_liveAcs.size(), 2u);
+}
+
+TEST_F(TrafficIntakeTest, OptionalCategoriesNeedTheirSetting)
+{
+    LIGHT_AIRCRAFT.value = false;
+    handle(trafficRecord(5000001, kStart, "PHABC", "C172"));
+    EXPECT_TRUE(g_liveAcs.empty());
+    LIGHT_AIRCRAFT.value = true;
+    handle(trafficRecord(5000001, kStart, "PHABC", "C172"));
+    EXPECT_EQ(g_liveAcs.size(), 1u);
+    HELICOPTERS.value = false;
+    handle(trafficRecord(5000002, kStart, "CHX12", "H145"));
+    EXPECT_EQ(g_liveAcs.size(), 1u);
+}
+
+TEST_F(TrafficIntakeTest, LowTrafficAtTheParkAirportElevationIsNotCreated)
+{
+    setParkAirport(1450);
+    auto rec = trafficRecord(4738157, kStart);
+    rec.sample.altitude = 1500;
+    handle(rec);
+    EXPECT_TRUE(g_liveAcs.empty());
+    rec.sample.altitude = 0;
+    rec.sample.airborne = 0;
+    handle(rec);
+    EXPECT_EQ(g_liveAcs.size(), 1u);
+    // A buffered aircraft refuses such a sample too.
+    rec.time += 10;
+    rec.sample.altitude = 1500;
+    handle(rec);
+    EXPECT_EQ(onlyAircraft().stream.size(), 1u);
+}
+
+struct SampleCase {
+    const char* rule;
+    double lastSpeed, lastTrack;
+    bool lastAirborne;
+    double elapsed, speed, track;
+    bool airborne;
+    std::int32_t holdCount;
+    bool accepted;
+};
+
+// The plausibility tests of a new sample against the newest one.
+const std::vector<SampleCase> kSampleCases = {
+    {"same time", 280, 90, true, 0.0, 280, 120, true, 0, false},
+    {"within one second", 280, 90, true, 1.0, 280, 120, true, 0, false},
+    {"after more than a second", 280, 90, true, 1.5, 280, 120, true, 0, true},
+    {"speed ten times higher", 20, 90, false, 10, 200, 120, false, 0, false},
+    {"speed a tenth", 200, 90, false, 10, 20, 120, false, 0, false},
+    {"from standing to 90 kt", 3, 90, false, 10, 90, 120, false, 0, false},
+    {"from standing to 70 kt", 3, 90, false, 10, 70, 120, false, 0, true},
+    {"from 80 kt to standing", 80, 90, false, 10, 4, 120, false, 0, false},
+    {"airborne hop shorter than 450 m", 300, 90, true, 2.9, 300, 90.5, true, 0, false},
+    {"airborne hop longer than 450 m", 300, 90, true, 3.0, 300, 90.5, true, 0, true},
+    {"airborne hop with a turn", 300, 90, true, 2.0, 300, 92, true, 0, true},
+    {"airborne hop while holding", 300, 90, true, 2.0, 300, 90, true, 1, true},
+    {"ground hop shorter than 20 m", 10, 90, false, 3.8, 10, 91, false, 0, false},
+    {"ground hop longer than 20 m", 10, 90, false, 4.0, 10, 91, false, 0, true},
+    {"standing still within 15 s", 0, 90, false, 14, 0, 90, false, 0, false},
+    {"standing still after 15 s", 0, 90, false, 16, 0, 90, false, 0, true},
+    {"slow taxi capped at 15 s", 1, 90, false, 14.5, 1, 90, false, 0, false},
+    {"track 359 to 1 is a turn", 300, 359, true, 2.0, 300, 1, true, 0, true},
+};
+
+TEST_F(TrafficIntakeTest, NewSamplesPassThePlausibilityTests)
+{
+    for (const auto& c : kSampleCases) {
+        g_liveAcs.clear();
+        auto first = trafficRecord(4738157, kStart);
+        first.sample.groundSpeed = c.lastSpeed;
+        first.sample.track = c.lastTrack;
+        first.sample.airborne = c.lastAirborne;
+        first.sample.altitude = c.lastAirborne ? 12000 : 0;
+        handle(first);
+        ASSERT_EQ(g_liveAcs.size(), 1u) << c.rule;
+        g_liveAcs.front().holdCount = c.holdCount;
+        auto next = first;
+        next.time = kStart + c.elapsed;
+        next.sample.groundSpeed = c.speed;
+        next.sample.track = c.track;
+        next.sample.airborne = c.airborne;
+        next.sample.altitude = c.airborne ? 12000 : 0;
+        handle(next);
+        EXPECT_EQ(g_liveAcs.front().stream.size(), c.accepted ? 2u : 1u) << c.rule;
+        EXPECT_EQ(g_liveAcs.front().lastSampleTime, c.accepted ? next.time : kStart) << c.rule;
+    }
+}
+
+TEST_F(TrafficIntakeTest, AcceptedSampleIsDueAfterTheNewest)
+{
+    auto rec = trafficRecord(4738157, kStart);
+    rec.sample.dueTick = 3000;
+    handle(rec);
+    rec.time += 5;
+    rec.sample.dueTick = 2000;
+    handle(rec);
+    const LiveAc& ac = onlyAircraft();
+    ASSERT_EQ(ac.stream.size(), 2u);
+    EXPECT_EQ(ac.stream.back().dueTick, 3001);
+}
+
+TEST_F(TrafficIntakeTest, BufferedAircraftTakesTheRecordsIdentity)
+{
+    handle(trafficRecord(4738157, kStart));
+    auto rec = trafficRecord(4738157, kStart + 5, "KLM99");
+    rec.destination = "LFPG";
+    rec.origin = "";
+    rec.registration = "PH-BXA";
+    handle(rec);
+    const LiveAc& ac = onlyAircraft();
+    EXPECT_EQ(ac.callsign, "KLM99");
+    EXPECT_EQ(ac.destination, "LFPG");
+    EXPECT_EQ(ac.origin, "EHAM");
+    EXPECT_EQ(ac.registration, "PH-BXA");
+}
+
+class ActiveAircraftTest : public TrafficIntakeTest {
+protected:
+    LiveAc& activeAircraft(const std::string& origin, const std::string& destination)
+    {
+        auto rec = trafficRecord(4738157, kStart);
+        rec.origin = origin;
+        rec.destination = destination;
+        rec.registration = "PH-BXA";
+        handle(rec);
+        LiveAc& ac = onlyAircraft();
+        ac.simState = SimState::active;
+        ac.flightPhase = FlightPhase::flying;
+        ac.airline = "KLM";
+        return ac;
+    }
+    static TrafficRecord next(const std::string& origin, const std::string& destination)
+    {
+        auto rec = trafficRecord(4738157, kStart + 10);
+        rec.origin = origin;
+        rec.destination = destination;
+        rec.registration = "PH-BXA";
+        return rec;
+    }
+};
+
+TEST_F(ActiveAircraftTest, FilledDestinationIsAChangeThatRespawnsWithGuidChanges)
+{
+    GUID_CHANGES.value = true;
+    LiveAc& ac = activeAircraft("EHAM", "");
+    handle(next("EHAM", "EGLL"));
+    EXPECT_EQ(ac.destination, "EGLL");
+    EXPECT_EQ(ac.simState, SimState::liveryrespawn);
+    EXPECT_EQ(ac.stream.size(), 1u);
+    EXPECT_TRUE(m_log.contains("          " + gf_acDescrWide(ac) + " respawns"));
+}
+
+TEST_F(ActiveAircraftTest, ChangeWithoutGuidChangesIsAccepted)
+{
+    GUID_CHANGES.value = false;
+    LiveAc& ac = activeAircraft("EHAM", "");
+    handle(next("EHAM", "EGLL"));
+    EXPECT_EQ(ac.simState, SimState::active);
+    EXPECT_EQ(ac.stream.size(), 2u);
+}
+
+TEST_F(ActiveAircraftTest, DifferentDestinationAloneKeepsTheRoute)
+{
+    GUID_CHANGES.value = true;
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    handle(next("EHAM", "LFPG"));
+    EXPECT_EQ(ac.destination, "EGLL");
+    EXPECT_EQ(ac.simState, SimState::active);
+    EXPECT_EQ(ac.stream.size(), 2u);
+}
+
+TEST_F(ActiveAircraftTest, NewRouteOnTheGroundStartsTaxi)
+{
+    GUID_CHANGES.value = false;
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    ac.onGround = 1;
+    ac.simPosition[4] = 1.25;
+    handle(next("LFPG", "EDDF"));
+    EXPECT_EQ(ac.origin, "LFPG");
+    EXPECT_EQ(ac.destination, "EDDF");
+    EXPECT_EQ(ac.flightPhase, FlightPhase::taxi);
+    EXPECT_EQ(ac.previousPhase, FlightPhase::flying);
+    EXPECT_DOUBLE_EQ(ac.course, 1.25);
+}
+
+TEST_F(ActiveAircraftTest, ReturnToTheParkAirportIsNotANewRoute)
+{
+    GUID_CHANGES.value = true;
+    setParkAirport(-11);
+    LiveAc& ac = activeAircraft("AMS", "LHR");
+    handle(next("CDG", "AMS"));
+    EXPECT_EQ(ac.origin, "AMS");
+    EXPECT_EQ(ac.simState, SimState::active);
+}
+
+TEST_F(ActiveAircraftTest, EmptyRegistrationNeverWipesTheKnownOne)
+{
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    auto rec = next("EHAM", "EGLL");
+    rec.registration.clear();
+    handle(rec);
+    EXPECT_EQ(ac.registration, "PH-BXA");
+    EXPECT_EQ(ac.stream.size(), 2u);
+}
+
+TEST_F(ActiveAircraftTest, RegistrationOfAnotherOwnerChangesAirlineAndType)
+{
+    GUID_CHANGES.value = true;
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    auto rec = next("EHAM", "EGLL");
+    rec.callsign = "CLH1234";
+    rec.registration = "D-AIBA";
+    handle(rec);
+    EXPECT_EQ(ac.airline, "CLH");
+    EXPECT_EQ(ac.type, "A320");
+    EXPECT_EQ(ac.registration, "D-AIBA");
+    EXPECT_EQ(ac.callsign, "CLH1234");
+    EXPECT_EQ(ac.simState, SimState::liveryrespawn);
+}
+
+TEST_F(ActiveAircraftTest, RegistrationBoundToAnotherLiveryResetsIt)
+{
+    GUID_CHANGES.value = true;
+    g_regcodeMap["PH-BXB"] = "Boeing 737-800 KLM Orange";
+    g_regcodeMap["PH-BXC"] = "Boeing 737-800 KLM";
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    ac.registration.clear();
+    ac.livery = "Boeing 737-800 KLM";
+    auto same = next("EHAM", "EGLL");
+    same.registration = "PH-BXC";
+    handle(same);
+    EXPECT_EQ(ac.simState, SimState::active);
+    EXPECT_EQ(ac.registration, "PH-BXC");
+    ac.registration.clear();
+    auto other = next("EHAM", "EGLL");
+    other.time += 10;
+    other.registration = "PH-BXB";
+    handle(other);
+    EXPECT_TRUE(ac.livery.empty());
+    EXPECT_EQ(ac.registration, "PH-BXB");
+    EXPECT_EQ(ac.simState, SimState::liveryrespawn);
+}
+
+TEST_F(ActiveAircraftTest, GhostCallsignOfALiveOriginalIsRefused)
+{
+    LiveAc& ac = activeAircraft("EHAM", "EGLL");
+    auto original = trafficRecord(4738999, kStart, "KLM77");
+    handle(original);
+    auto rec = next("EHAM", "EGLL");
+    rec.callsign = "KLM77_";
+    handle(rec);
+    EXPECT_EQ(g_liveAcs.front().callsign, "KLM1234");
+    EXPECT_EQ(g_liveAcs.front().stream.size(), 1u);
+    (void)ac;
+}
+
+TEST(AirlineFromCallsign, ThreeLettersAndADigitNameTheAirline)
+{
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"klm1234", "KLM"}, {"KLM1", "KLM"}, {"KL12", ""}, {"KLMA12", ""}, {"KLM", ""}, {"PHBXA", ""}};
+    for (const auto& [callsign, airline] : cases) {
+        AcIdent ac;
+        ac.callsign = callsign;
+        EXPECT_EQ(lf_airlineFromCallsign(ac), *airline != '\0') << callsign;
+        EXPECT_EQ(ac.airline, airline) << callsign;
+    }
+}
+
+} // namespace
