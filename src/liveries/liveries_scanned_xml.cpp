@@ -7,9 +7,9 @@
 #include "core/program_version.h"
 #include "core/sim_choice.h"
 #include "core/user_error.h"
-#include "liveries/livery_data.h"
-#include "core/xml_meta.h"
 #include "core/xml_file.h"
+#include "core/xml_meta.h"
+#include "liveries/livery_data.h"
 
 #include <fmt/format.h>
 

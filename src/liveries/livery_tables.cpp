@@ -151,7 +151,7 @@ void gf_clearLiveryTables()
     g_buzjetModels.clear();
     g_rotorcraftModels.clear();
     g_uniqueRegs.clear();
-    g_boundTitles.clear();
+    lf_clearBoundTitles();
     g_regcodeMap.clear();
     for (auto& table : g_modelTitles) {
         table.clear();

@@ -15,6 +15,7 @@
 
 #include <exception>
 #include <system_error>
+#include <unordered_set>
 
 RegcodeMap g_regcodeMap;
 std::set<std::string> g_uniqueRegs;
@@ -23,6 +24,9 @@ std::vector<std::string> g_dontUseTitles;
 std::vector<std::string> g_regcodeReport;
 
 namespace {
+
+// g_boundTitles by text: matching asks for every pick whether a title is bound.
+std::unordered_set<std::string_view, Fnv1aHash> g_boundTitleIndex;
 
 std::filesystem::path lf_aigRegcodesEnc()
 {
@@ -184,6 +188,7 @@ void lf_mergeRegcodes(const std::list<RegcodeRecord>& records)
                 g_uniqueRegs.insert(record.regs.front());
             }
             g_boundTitles.push_back(title);
+            g_boundTitleIndex.insert(title);
             ++special;
         }
     }
@@ -195,6 +200,17 @@ void lf_mergeRegcodes(const std::list<RegcodeRecord>& records)
         line += fmt::format(", {} regcode{} defined as special", special, gf_plural(special));
     }
     gf_log(line);
+}
+
+bool gf_isBoundTitle(std::string_view title)
+{
+    return g_boundTitleIndex.contains(title);
+}
+
+void lf_clearBoundTitles()
+{
+    g_boundTitles.clear();
+    g_boundTitleIndex.clear();
 }
 
 void lf_loadDontUseTitles()

@@ -27,6 +27,9 @@ extern RegcodeMap g_regcodeMap;
 extern std::set<std::string> g_uniqueRegs;
 // Titles of special records: the random title choice avoids them for other aircraft.
 extern std::vector<std::string_view> g_boundTitles;
+// Whether the title is one of g_boundTitles (by text, through an index kept beside the list).
+bool gf_isBoundTitle(std::string_view title);
+void lf_clearBoundTitles();
 // Titles of records without registrations: the livery scan leaves such liveries out.
 extern std::vector<std::string> g_dontUseTitles;
 // Report lines of one offline processing run ("OfflineRegcodes.txt").

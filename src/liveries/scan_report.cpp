@@ -4,11 +4,10 @@
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/program_folders.h"
+#include "core/text_lines.h"
 #include "core/text_strings.h"
 #include "liveries/livery_data.h"
 #include "liveries/regcodes.h"
-#include "core/text_lines.h"
-#include "core/xml_file.h"
 #include "refdata/aircraft_db.h"
 
 #include <fmt/format.h>
