@@ -161,3 +161,27 @@ TEST(DesktopPainting, EraseBackgroundUsesTheClassBrushUnlessTheWindowHandlesIt)
 
     EXPECT_EQ(desktop.snapshot().pixel(400, 200), RGB(0, 0, 0));
 }
+
+TEST(DesktopPainting, EditBoxTakesItsColoursFromTheParent)
+{
+    static HBRUSH blue = CreateSolidBrush(kBlue);
+    HWND window = createTestWindow();
+    HWND edit = createControl(window, L"Edit", WS_BORDER, 4, 200, 16);
+    SetWindowTextW(edit, L"WWWWWW");
+    static WNDPROC previous = nullptr;
+    previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_CTLCOLOREDIT) {
+                SetTextColor(reinterpret_cast<HDC>(wp), kRed);
+                return reinterpret_cast<LRESULT>(blue);
+            }
+            return CallWindowProcW(previous, w, m, wp, lp);
+        })));
+    standin::Desktop desktop;
+    desktop.pumpUntilIdle();
+
+    const standin::Surface image = desktop.snapshot();
+
+    EXPECT_EQ(image.pixel(200, 12), kBlue);
+    EXPECT_TRUE(findColour(image, RECT{11, 11, 209, 25}, kRed).left < 209);
+}

@@ -90,6 +90,9 @@ FontCache& lf_font()
 
 std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned coverage)
 {
+    if (coverage == 255) {
+        return toPixel(colour);
+    }
     const unsigned r = GetRValue(colour);
     const unsigned g = GetGValue(colour);
     const unsigned b = GetBValue(colour);
