@@ -2,7 +2,9 @@
 
 #include "engine/category_tables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numbers>
 
@@ -85,6 +87,58 @@ LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector
     ac.simPosition = {first.latitude, first.longitude, 0.0, 0.0, first.track * kDeg, first.altitude,
                       first.verticalSpeed / 60.0, first.trueAirspeed};
     return ac;
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+namespace {
+
+constexpr int kSampleSeconds = 4;
+
+} // namespace
+
+void appendNextSample(LiveAc& ac)
+{
+    PosSample next = ac.stream.back();
+    const LatLon to = gf_destinationPoint({next.latitude, next.longitude}, next.track * kDeg,
+                                          next.groundSpeed * kFeetPerNm * kSampleSeconds / 3600.0);
+    next.latitude = to.lat;
+    next.longitude = to.lon;
+    next.altitude += next.verticalSpeed * kSampleSeconds / 60.0;
+    if (next.altitude < 2000.0 || next.altitude > 39000.0) {
+        next.verticalSpeed = -next.verticalSpeed;
+        next.altitude = std::clamp(next.altitude, 2000.0, 39000.0);
+    }
+    next.track = std::fmod(next.track + 1.0, 360.0);
+    next.dueTick += kSampleSeconds * 100;
+    ac.stream.push_back(next);
+}
+
+std::vector<LiveAc> makeAirborneFleet(std::size_t count, const LatLon& centre, std::int32_t startTick)
+{
+    std::vector<LiveAc> fleet;
+    fleet.reserve(count);
+    const double verticalSpeeds[] = {0.0, 1800.0, -1200.0, 0.0, 700.0, -2400.0};
+    for (std::size_t i = 0; i < count; ++i) {
+        TrackSpec track;
+        track.start = gf_destinationPoint(centre, static_cast<double>(i) * 2.39996,
+                                          static_cast<double>(i % 97) * kFeetPerNm);
+        track.trackDeg = static_cast<double>((i * 37) % 360);
+        track.groundSpeedKt = 180.0 + static_cast<double>(i % 9) * 40.0;
+        track.startAltitudeFt = 2000.0 + static_cast<double>((i * 1373) % 37000);
+        track.verticalSpeedFpm = verticalSpeeds[i % std::size(verticalSpeeds)];
+        track.intervalSeconds = kSampleSeconds;
+        track.count = 4;
+        // Spread the due ticks so that the aircraft do not all plan on the same tick.
+        track.firstDueTick = startTick + static_cast<std::int32_t>(i % (kSampleSeconds * 100));
+        LiveAc ac = makeActiveAc(static_cast<Category>(i % 5), static_cast<std::uint32_t>(100 + i), makeTrack(track));
+        ac.hexid = static_cast<std::uint32_t>(0x400000 + i);
+        ac.agl = track.startAltitudeFt - 400.0;
+        fleet.push_back(std::move(ac));
+    }
+    return fleet;
 }
 
 } // namespace testsupport

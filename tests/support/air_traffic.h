@@ -44,3 +44,14 @@ std::vector<PosSample> makeTrack(const TrackSpec& spec);
 LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream);
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// Airborne aircraft spread over 100 nm around a point, at altitudes from 2000 to 39000 ft,
+// cruising, climbing and descending, each with a few samples 4 s apart from startTick on.
+std::vector<LiveAc> makeAirborneFleet(std::size_t count, const LatLon& centre, std::int32_t startTick);
+// Appends the sample 4 s after the newest one along its track, turning a climb or descent
+// round at 2000 and 39000 ft, as a feed would keep sending.
+void appendNextSample(LiveAc& ac);
+
+} // namespace testsupport
