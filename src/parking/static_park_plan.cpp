@@ -4,3 +4,5 @@
 std::vector<StaticParkEntry> g_staticParkEntries;
 
 void lf_detcs() {}
+
+void gf_checkMaxPark(std::int32_t) {}

@@ -20,3 +20,5 @@ extern std::vector<StaticParkEntry> g_staticParkEntries;
 
 // Turns the next planned entry into a static aircraft.
 void lf_detcs();
+// Keeps the number of parked aircraft within the limit, counting extra aircraft about to park.
+void gf_checkMaxPark(std::int32_t extra);

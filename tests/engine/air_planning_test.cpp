@@ -2,6 +2,7 @@
 #include "engine/air_planning.h"
 
 #include "app/tick_state.h"
+#include "engine/ac_containers.h"
 #include "engine/air_angles.h"
 #include "engine/engine_tick.h"
 #include "parking/park_airport.h"
@@ -313,7 +314,8 @@ TEST(AirPlanning, DryStreamRemovesTheAircraft)
     track.count = 1;
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     nextPosMain(ac);
-    EXPECT_TRUE(ac.remove);
+    EXPECT_EQ(ac.simState, SimState::removingfromsim);
+    EXPECT_EQ(g_removalQueue, std::deque<std::uint32_t>{kObject});
 }
 
 TEST(AirPlanning, StandingSamplesAreDroppedInTheAir)

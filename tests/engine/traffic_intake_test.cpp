@@ -210,6 +210,7 @@ protected:
         ac.simState = SimState::active;
         ac.flightPhase = FlightPhase::flying;
         ac.airline = "KLM";
+        ac.objectId = 42;
         return ac;
     }
     static TrafficRecord next(const std::string& origin, const std::string& destination)
@@ -229,7 +230,7 @@ TEST_F(ActiveAircraftTest, FilledDestinationIsAChangeThatRespawnsWithGuidChanges
     handle(next("EHAM", "EGLL"));
     EXPECT_EQ(ac.destination, "EGLL");
     EXPECT_EQ(ac.simState, SimState::liveryrespawn);
-    EXPECT_EQ(ac.stream.size(), 1u);
+    EXPECT_EQ(ac.stream.size(), 2u); // the respawn's copy of the front sample, due next tick
     EXPECT_TRUE(m_log.contains("          " + gf_acDescrWide(ac) + " respawns"));
 }
 

@@ -1,0 +1,27 @@
+// Least bodies until the stand search is built: no aircraft is born on a stand, and
+// parked aircraft get no commands beyond their creation.
+#include "engine/stand_search.h"
+
+#include "parking/stand.h"
+
+#include <algorithm>
+
+const Stand* lf_findBirthStand(LiveAc&)
+{
+    return nullptr;
+}
+
+void lf_setStandOccupied(std::int32_t, bool) {}
+
+void lf_setStandCargo(LiveAc&) {}
+
+void lf_parkedCommands(StaticAc&) {}
+
+std::string gf_standName(std::int32_t standNumber)
+{
+    if (standNumber == 0)
+        return "sid==0?";
+    const auto found = std::lower_bound(g_stands.begin(), g_stands.end(), standNumber,
+                                        [](const Stand& stand, std::int32_t number) { return stand.number < number; });
+    return (found != g_stands.end() && found->number == standNumber) ? found->id : "sid==?";
+}
