@@ -57,7 +57,7 @@ TEST_F(AirSimFlight, CruisingAircraftPassesItsSamplesInOrder)
     LiveAc ac = makeActiveAc(Category::Large, 0, samples);
     createInSimulator(ac);
     fly(ac, 10 * 400);
-    EXPECT_TRUE(ac.remove); // the stream ran dry after the last sample
+    EXPECT_EQ(ac.simState, SimState::removingfromsim); // the stream ran dry after the last sample
 
     const auto object = world().object(ac.objectId);
     expectSanePositions(ac.objectId);
