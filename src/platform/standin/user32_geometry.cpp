@@ -82,7 +82,8 @@ BOOL ShowWindow(HWND handle, int command)
             if (target == ShowState::Minimized) {
                 window->rect = kMinimizedRect;
             } else if (target == ShowState::Maximized) {
-                window->rect = monitors().front().work;
+                const std::vector<MonitorSpec> list = monitors();
+                window->rect = list.empty() ? window->normalRect : list.front().work;
             } else {
                 window->rect = window->normalRect;
             }
