@@ -1,0 +1,31 @@
+// A stand-in for RealTraffic's side of the TCP link: connects to the program's server on
+// 127.0.0.1, reads its "Qs" lines and answers the version request.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+
+namespace testsupport {
+
+class RealTrafficClient {
+public:
+    RealTrafficClient() = default;
+    ~RealTrafficClient();
+    RealTrafficClient(const RealTrafficClient&) = delete;
+    RealTrafficClient& operator=(const RealTrafficClient&) = delete;
+
+    // Connects to the port, trying for up to 5 s while the server is not listening yet.
+    bool connectTo(unsigned short port);
+    // The next line the program sent, CR LF included; empty after 5 s without one.
+    std::string readLine();
+    void send(const std::string& text);
+    void close();
+
+private:
+    SOCKET m_socket = INVALID_SOCKET;
+    std::string m_pending;
+    bool m_started = false;
+};
+
+} // namespace testsupport
