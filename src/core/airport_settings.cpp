@@ -63,6 +63,16 @@ void gf_applyAirportSettings()
     lf_applyCheckBox(WEEK, stored.week);
 }
 
+void gf_selectListValue(const IntGuiParameter& setting)
+{
+    lf_selectOption(setting.optionValues, setting.hwnd, setting.value.load());
+}
+
+void gf_selectListValue(const FloatGuiParameter& setting)
+{
+    lf_selectOption(setting.optionValues, setting.hwnd, setting.value.load());
+}
+
 float gf_indexToHours(std::int32_t index)
 {
     // From the highest index down: the first threshold reached gives the hours.

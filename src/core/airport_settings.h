@@ -1,6 +1,8 @@
 // Settings that follow the park airport, the range and the maximum fit time.
 #pragma once
 
+#include "core/parameter.h"
+
 #include <cstdint>
 
 // Copies the per-airport settings snapshot back into the live settings, saves them and
@@ -13,3 +15,6 @@ void gf_applyMaxFit();
 // Sets RANGE (clamped to its limits), g_rangeNm and g_rangeMeters (both from the argument
 // as given); returns the range in metres.
 std::uint32_t gf_setRangeNm(std::int32_t nm);
+// Selects the setting's value in its drop-down list when it is one of the options.
+void gf_selectListValue(const IntGuiParameter& setting);
+void gf_selectListValue(const FloatGuiParameter& setting);

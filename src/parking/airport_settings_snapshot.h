@@ -17,3 +17,6 @@ struct AirportSettingsSnapshot {
 
 // Taken on the main loop thread after the reference park file is read; read there too.
 extern AirportSettingsSnapshot g_airportSettingsSnapshot;
+
+// Takes the snapshot from the live settings.
+void gf_takeAirportSettingsSnapshot();

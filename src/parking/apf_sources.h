@@ -1,0 +1,28 @@
+// Where the park file of an airport comes from: the scan's own files and link files, the
+// archive on the download host, and the learned file that goes with a reference.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Folder "airports\": references that begin with it name local files.
+inline constexpr std::string_view kAirportsPrefix = "airports";
+
+// The reference of the airport's park file: a link or file in "my_thirdparty", then in
+// "my_simaddon", then the archived stock file when the airport database counts stands for it;
+// empty when the airport has none. Throws std::filesystem::filesystem_error ("exists").
+std::string gf_archivedStockFileExists(const std::string& icao);
+// Whether the airport's ".xml" or ".txt" file exists in "my_thirdparty" or "my_simaddon".
+bool gf_hasOwnAirportFile(const std::string& icao);
+// The first line of a link file when it names an ".xml" file.
+bool lf_readLinkFile(const std::filesystem::path& path, std::string& reference);
+
+// Fetches an archived park file to the local path; the status text, empty on success.
+std::string lf_downloadApf(const std::string& reference, const std::filesystem::path& localPath);
+// The local file a reference names ("airports\..." as a path).
+std::filesystem::path gf_referencePath(const std::string& reference);
+
+// The learned file that goes with a reference (publisher from the file's header); empty for none.
+std::filesystem::path lf_resolveArchivePath(const std::string& reference, const std::string& publisher);
+// Whether a park file names its publisher (or a maker other than the excluded one).
+bool lf_hasPublisher(const std::filesystem::path& path);

@@ -1,0 +1,191 @@
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/user_error.h"
+#include "parking/airport_settings_snapshot.h"
+#include "parking/apf.h"
+#include "parking/park_airport.h"
+#include "parking/park_file_load.h"
+#include "refdata/airport_db.h"
+#include "refdata/download.h"
+#include "support/http_server.h"
+#include "support/log_capture.h"
+#include "support/park_file_builder.h"
+#include "support/reference_xml.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+namespace {
+
+constexpr const char* kReference = "airports\\my_thirdparty\\EDDF.xml";
+constexpr const char* kLearned = "airports/learned/thirdparty/Pub/EDDF.xml";
+
+StandFixture stand(const std::string& id, double latitude, double radius = 20.0, std::vector<OptFixture> opts = {},
+                   const std::string& extra = {})
+{
+    return {id, latitude, 8.0, 0.0, radius, std::move(opts), extra};
+}
+
+std::string param(const std::string& name, const std::string& value)
+{
+    return "    <parameter name=\"" + name + "\" value=\"" + value + "\" />\n";
+}
+
+std::string withVersion(std::string xml, const std::string& version)
+{
+    xml.replace(xml.find("11.10.8"), 7, version);
+    return xml;
+}
+
+class ParkFileLoad : public ::testing::Test {
+protected:
+    TempFolder folder{true};
+    LogCapture log;
+    ParkFileHeader header;
+
+    void SetUp() override
+    {
+        writeEncryptedInput(".", "airports.enc", smallAirports().text());
+        ASSERT_TRUE(gf_readAirports());
+        fs::create_directories(folders::myThirdparty());
+        fs::create_directories(fs::path(kLearned).parent_path());
+        g_parkAirport = "EDDF";
+        writeFile("airports/my_thirdparty/EDDF.xml",
+                  parkFileXml({stand("A1", 50.0), stand("A2", 50.01, 20.0, {{"D-AIAB", "", "", "DLH1"}})},
+                              param("airport_name", "Frankfurt") + param("publisher", "Pub") +
+                                  param("altitude", "364")));
+    }
+
+    std::vector<std::string> standIds() const
+    {
+        std::vector<std::string> ids;
+        for (const Stand& s : g_stands) {
+            ids.push_back(s.id);
+        }
+        return ids;
+    }
+};
+
+} // namespace
+
+TEST_F(ParkFileLoad, ArchivedStockFileWithFewObservedUsesSwitchesSoftWeek)
+{
+    HttpServer server;
+    gf_setDownloadHost(server.base());
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml",
+                 parkFileXml({stand("V1", 50.0), stand("V2", 50.01)},
+                             param("airport_name", "Frankfurt") + param("altitude", "364") + param("Qf_real", "1") +
+                                 param("Qf_soft", "20") + param("RT_traffic_week", "12")));
+    PARK_SOFT.value = false;
+    WEEK.value = false;
+    MAX_FIT_FL.value = 12.0f;
+    parking_percentage.value = 80;
+
+    EXPECT_EQ(gf_readApf("archive/stock/EDDF.xml", header), "");
+
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"V1", "V2"}));
+    EXPECT_EQ(g_stands[1].number, 2);
+    EXPECT_EQ(header.altitude, 364);
+    EXPECT_EQ(g_rtTrafficWeek, 12);
+    EXPECT_TRUE(PARK_SOFT.value);
+    EXPECT_TRUE(WEEK.value);
+    EXPECT_EQ(MAX_FIT_FL.value, 24.0f);
+    EXPECT_EQ(parking_percentage.value, 30);  // EDDF counts 250 stands
+    EXPECT_FALSE(g_airportSettingsSnapshot.parkSoft);  // taken before the switch
+    EXPECT_EQ(g_airportSettingsSnapshot.parkingPercentage, 80);
+    EXPECT_TRUE(log.contains("learned does not exist"));
+    EXPECT_TRUE(log.contains("parking_percentage      : 30%"));
+    EXPECT_TRUE(log.contains("Airport file read from 'archive/stock/EDDF.xml' for Frankfurt"));
+}
+
+TEST_F(ParkFileLoad, LearnedFileOfAnOlderVersionKeepsChangesButNoUses)
+{
+    writeFile(kLearned,
+              withVersion(parkFileXml({stand("A1", 50.0, 40.0, {{"D-AIAC", "DLH", "A320", "DLH2"}},
+                                             R"(radius_change="true")"),
+                                       stand("M1", 50.02, 30.0, {}, R"(manual="true")"),
+                                       stand("A2", 50.01, 20.0, {}, R"(manual="true")"),
+                                       stand("X9", 50.03)},
+                                      param("airport_name", "Frankfurt Main") + param("RANGE", "25") +
+                                          param("MAX_FIT", "23") + param("WEEK", "true")),
+                          "11.9.5"));
+    WEEK.value = false;
+
+    EXPECT_EQ(gf_readApf(kReference, header), "");
+
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"A1", "A2", "M1"}));
+    EXPECT_NEAR(g_stands[0].radius * 1852.0, 40.0, 1e-9);
+    EXPECT_TRUE(g_stands[0].radius_change);
+    EXPECT_TRUE(g_stands[0].options.empty());
+    EXPECT_EQ(g_stands[1].options.size(), 1u);  // the reference file's own use stays
+    EXPECT_TRUE(g_stands[2].manual);
+    EXPECT_EQ(RANGE.value, 25);
+    EXPECT_TRUE(WEEK.value);
+    const std::string path = fs::path(kLearned).string();
+    EXPECT_TRUE(log.contains("MAX_FIT                 : 23 (max number of half hours, is 12.0 hrs decimal)"));
+    EXPECT_TRUE(log.contains("==> manually created standid A2 already exists in " + path));
+    EXPECT_TRUE(log.contains("learned stand X9 in " + path + " not found?"));
+    EXPECT_TRUE(log.contains("Warning: learned file airport name: 'Frankfurt Main' differs from archived file "
+                             "airport name: 'Frankfurt'"));
+}
+
+TEST_F(ParkFileLoad, CurrentLearnedFileAddsNewUses)
+{
+    writeFile(kLearned, parkFileXml({stand("A2", 50.01, 20.0,
+                                           {{"D-AIAB", "", "", "DLH1"}, {"D-AIAC", "DLH", "A320", "DLH2", 2}})},
+                                    param("airport_name", "Frankfurt")));
+
+    EXPECT_EQ(gf_readApf(kReference, header), "");
+
+    ASSERT_EQ(g_stands[1].options.size(), 2u);  // the same use is not repeated
+    EXPECT_EQ(g_stands[1].options[1].reg, "D-AIAC");
+    EXPECT_EQ(g_stands[1].options[1].archived, 0u);
+}
+
+TEST_F(ParkFileLoad, HandmadeLearnedFileReplacesEveryStand)
+{
+    writeFile(kLearned, parkFileXml({stand("H1", 50.0), stand("H2", 50.1), stand("H3", 50.2)},
+                                    param("airport_name", "Frankfurt") + param("handmade", "true")));
+
+    EXPECT_EQ(gf_readApf(kReference, header), "");
+
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"H1", "H2", "H3"}));
+    EXPECT_TRUE(g_apfHandmade);
+    EXPECT_TRUE(log.contains("A handmade airport file overruled the archived file!"));
+    EXPECT_TRUE(log.contains("Airport file read from '" + fs::path(kLearned).string() + "' for Frankfurt"));
+}
+
+TEST_F(ParkFileLoad, DamagedLearnedFileIsKeptAsGenerationCopy)
+{
+    writeFile(kLearned, "<root><parameters>");
+
+    EXPECT_EQ(gf_readApf(kReference, header), "");
+
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"A1", "A2"}));
+    EXPECT_EQ(readFile("airports/learned/thirdparty/Pub/EDDF0.xml"), "<root><parameters>");
+}
+
+TEST_F(ParkFileLoad, FaultsGiveTheirStatus)
+{
+    writeFile("airports/my_thirdparty/EGLL.xml", parkFileXml({stand("A1", 50.0)}));
+    writeFile("airports/my_thirdparty/LOWW.xml", "<root>");
+    writeFile("airports/my_thirdparty/KJFK.xml", parkFileXml({}, param("altitude", "13")));
+
+    EXPECT_EQ(gf_readApf("", header), "gf_readApf: xml is empty");
+    EXPECT_EQ(gf_readApf("airports\\my_thirdparty\\LOWW.xml", header),
+              "airports\\my_thirdparty\\LOWW.xml: could not load file: airports/my_thirdparty/LOWW.xml");
+    EXPECT_EQ(gf_readApf("airports\\my_thirdparty\\KJFK.xml", header), "no stands found");
+    try {
+        gf_readApf("airports\\my_thirdparty\\EGLL.xml", header);
+        ADD_FAILURE() << "no user error";
+    } catch (const vtx::UserErrorException& e) {
+        EXPECT_STREQ(e.what(), "65: Parameter altitude not found");
+    }
+    g_parkAirport.clear();
+    EXPECT_EQ(gf_readApf(kReference, header), "gf_readApf: no park airport set");
+}
