@@ -1,0 +1,143 @@
+// The scan task of one aircraft.cfg: read it in its charset, check its section headers, find
+// its type and collect the liveries of its sections.
+#include "liveries/aircraft_cfg.h"
+#include "liveries/aircraft_cfg_parts.h"
+#include "liveries/cfg_lines.h"
+
+#include "app/start_up_state.h"
+#include "core/charset.h"
+#include "core/log.h"
+#include "core/path_text.h"
+
+#include <fmt/format.h>
+
+namespace {
+
+// Counts the task out of g_runningTasks however it ends.
+class RunningTask {
+public:
+    RunningTask() = default;
+    ~RunningTask() { g_runningTasks.fetch_sub(1); }
+    RunningTask(const RunningTask&) = delete;
+    RunningTask& operator=(const RunningTask&) = delete;
+};
+
+CfgFile lf_cfgFile(std::int32_t folderIndex, std::filesystem::path path)
+{
+    CfgFile file;
+    file.pathText = path_to_utf8(path);
+    file.folderText = path_to_utf8(path.parent_path());
+    file.path = std::move(path);
+    file.folderIndex = folderIndex;
+    return file;
+}
+
+bool lf_readCfgLines(const CfgFile& file, std::vector<std::string>& lines)
+{
+    const Charset charset = gf_detectCharset(file.path);
+    if (charset == Charset::none_found) {
+        gf_log(fmt::format("! No text encoding detected for {}", file.pathText));
+        return false;
+    }
+    lines.reserve(4096);
+    if (!gf_readTextFileLines(charset, file.path, lines)) {
+        gf_log(fmt::format("! Failed reading {}", file.pathText));
+        return false;
+    }
+    return true;
+}
+
+// False when the file cannot be used: a section number beyond 32 bits or above 10000. A file
+// without any section is listed and passes (it yields nothing).
+bool lf_checkSectionHeaders(const std::vector<std::string>& lines, const CfgFile& file)
+{
+    bool anyHeader = false;
+    for (const std::string& line : lines) {
+        if (!lf_isFltsimHeader(line)) {
+            continue;
+        }
+        anyHeader = true;
+        const std::optional<std::int32_t> number = lf_fltsimNumber(line);
+        if (!number) {
+            gf_logMarked(fmt::format("fltsim num {} incorrect", line));
+            return false;
+        }
+        if (*number > kDamagedHeaderNumber) {
+            g_invalidCfgFiles.append(fmt::format("{} contains a [fltsim.x] section with a number < 0 or > {}",
+                                                 file.pathText, kDamagedHeaderNumber));
+            return false;
+        }
+    }
+    if (!anyHeader) {
+        g_noFltsimFiles.append(file.pathText);
+    }
+    return true;
+}
+
+std::vector<LiveryData> lf_searchOrdinaryFile(CfgFile& file)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(file.path, error)) {
+        return {};
+    }
+    std::vector<std::string> lines;
+    if (!lf_readCfgLines(file, lines) || !lf_checkSectionHeaders(lines, file)) {
+        return {};
+    }
+    file.type = lf_fixModel(lines, file);
+    if (file.type.empty()) {
+        return {};
+    }
+    std::vector<LiveryData> result;
+    lf_processFltsims(lines, file, result);
+    return result;
+}
+
+std::vector<LiveryData> lf_searchIvaoFile(CfgFile& file)
+{
+    file.type = lf_ivaoModelFromPath(file);
+    if (file.type.empty()) {
+        return {};
+    }
+    std::vector<std::string> lines;
+    if (!lf_readCfgLines(file, lines) || !lf_checkSectionHeaders(lines, file)) {
+        return {};
+    }
+    std::vector<LiveryData> result;
+    lf_processIvaoFltsims(lines, file, result);
+    return result;
+}
+
+} // namespace
+
+bool lf_isIvaoPath(std::string_view pathText)
+{
+    return pathText.find("ivao_x-csl") != std::string_view::npos || pathText.find("IVAO_MTL") != std::string_view::npos;
+}
+
+std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, std::filesystem::path path)
+{
+    RunningTask task;
+    CfgFile file = lf_cfgFile(folderIndex, std::move(path));
+    try {
+        return lf_searchOrdinaryFile(file);
+    } catch (const std::exception& e) {
+        gf_log(fmt::format("! Exception in lf_searchLiveriesinFile {}: {}", file.pathText, e.what()));
+        throw;
+    }
+}
+
+std::vector<LiveryData> lf_searchLiveriesinIVAOFile(std::int32_t folderIndex, std::filesystem::path path)
+{
+    RunningTask task;
+    CfgFile file = lf_cfgFile(folderIndex, std::move(path));
+    try {
+        return lf_searchIvaoFile(file);
+    } catch (const std::exception& e) {
+        gf_log(fmt::format("! Exception in lf_searchLiveriesinIVAOFile {}: {}", file.pathText, e.what()));
+        throw;
+    } catch (...) {
+        gf_log(fmt::format("! Unknown exception in lf_searchLiveriesinIVAOFile {}", file.pathText));
+        throw;
+    }
+}
