@@ -1,0 +1,255 @@
+#include "app/start_up_state.h"
+#include "core/parameters_document.h"
+#include "core/parameters_xml.h"
+#include "core/path_text.h"
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/sim_choice.h"
+#include "core/stop_flags.h"
+#include "core/user_error.h"
+#include "liveries/liveries_scanned_xml.h"
+#include "liveries/livery_data.h"
+#include "liveries/livery_scan.h"
+#include "platform/standin/shell32_control.h"
+#include "refdata/aircraft_db.h"
+#include "support/aircraft_cfg_tree.h"
+#include "support/livery_fixtures.h"
+#include "support/log_capture.h"
+#include "support/reference_xml.h"
+#include "support/temp_folder.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <functional>
+
+using testsupport::aircraftCfg;
+using testsupport::writeAiPackage;
+using testsupport::writeAircraftCfg;
+
+namespace {
+
+// A working folder with "parameters.xml", the small aircraft database and a Community folder.
+class LiveryScan : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
+        std::filesystem::create_directories(g_appFolder.get());
+        gf_writeParameters(false);
+        std::filesystem::create_directories(folders::outputInfo());
+        testsupport::writeSmallReferenceData(m_folder.path());
+        ASSERT_TRUE(gf_readDbase());
+        g_msfs2020 = true;
+        MSFS_INSTALL_PATH.value = path_to_utf8(m_folder / "Packages");
+        std::filesystem::create_directories(m_community);
+    }
+
+    std::vector<LiveryData> scanned()
+    {
+        lf_readLiveriesScannedXml();
+        return g_scannedLiveries;
+    }
+
+    std::optional<bool> savedScanLiveries()
+    {
+        pugi::xml_document document;
+        document.load_file(g_parametersPath.get().c_str());
+        return gf_findBoolParameter(document, "SCAN_LIVERIES");
+    }
+
+    std::string found(std::size_t count, const std::filesystem::path& folder)
+    {
+        return fmt::format("{} liverie{} found in {}", count, count == 1 ? "" : "s", path_to_utf8(folder));
+    }
+
+    testsupport::TempFolder m_folder{true};
+    testsupport::LogCapture m_log;
+    std::filesystem::path m_community = m_folder / "Packages" / "Community";
+};
+
+} // namespace
+
+TEST_F(LiveryScan, PackagesSearchedInTheSelectedOrder)
+{
+    for (const char* name : {"aig_CVT_aig-aitraffic-oci", "fsltl-traffic-base", "IVAO_MTL", "my-user-aitraffic",
+                             "aig-aitraffic-oci-beta", "aig-aitraffic-oci"}) {
+        std::filesystem::create_directories(m_community / name);
+    }
+    AI_PACKAGE_SELECTOR.value = "MTL, AIG";
+    LiveryFolders folders;
+    lf_findAiPackages(m_community, folders);
+
+    ASSERT_EQ(folders.size(), 3u);
+    EXPECT_EQ(folders[0], m_community / "IVAO_MTL");
+    const std::string aig = path_to_utf8(folders[1].filename());
+    EXPECT_TRUE(aig == "aig-aitraffic-oci-beta" || aig == "aig-aitraffic-oci") << aig;
+    EXPECT_EQ(folders[2], m_community / "my-user-aitraffic");
+    EXPECT_TRUE(m_log.contains(fmt::format("Automatic IVAO_MTL scan found folder: '{}'", path_to_utf8(folders[0]))));
+    EXPECT_TRUE(m_log.contains(fmt::format("Automatic AIG scan found folder: '{}'", path_to_utf8(folders[1]))));
+
+    AI_PACKAGE_SELECTOR.value = "JF, FSLTL";
+    folders.clear();
+    lf_findAiPackages(m_community, folders);
+    EXPECT_EQ(folders, (LiveryFolders{m_community / "fsltl-traffic-base", m_community / "my-user-aitraffic"}));
+
+    AI_PACKAGE_SELECTOR.value = "AIG, AIG";
+    EXPECT_THROW(
+        {
+            try {
+                lf_findAiPackages(m_community, folders);
+            } catch (const std::runtime_error& e) {
+                EXPECT_STREQ(e.what(), "AI_PACKAGE_SELECTOR not set");
+                throw;
+            }
+        },
+        std::runtime_error);
+}
+
+TEST_F(LiveryScan, AutomaticScanWritesPrioritizedResultAndSwitchesItselfOff)
+{
+    writeAiPackage(m_community, "aig-aitraffic-oci", "A320", "DLH", 3);
+    writeAiPackage(m_community, "fsltl-traffic-base", "A320", "DLH", 2);
+    writeAiPackage(m_community / "fsltl-traffic-base", "more", "B738", "RYR", 1);
+    writeAiPackage(m_community, "justflight-fstraffic-module", "B744", "KLM", 1);
+    LIG_AUTOMATIC.value = true;
+    LIG_PRIORITIZE.value = true;
+    g_workerCount = 2;
+    gf_scanLiveries();
+
+    const auto liveries = scanned();
+    ASSERT_EQ(liveries.size(), 5u);
+    EXPECT_EQ(liveries[0].title, "aig-aitraffic-oci A320 DLH 1");
+    EXPECT_EQ(liveries[3].title, "justflight-fstraffic-module B744 KLM 1");
+    EXPECT_EQ(liveries[4].title, "more B738 RYR 1");
+    EXPECT_FALSE(SCAN_LIVERIES.value);
+    EXPECT_EQ(savedScanLiveries(), false);
+    EXPECT_EQ(g_runningTasks.load(), 0);
+    for (const std::string& line : {found(3, m_community / "aig-aitraffic-oci"),
+                                    found(3, m_community / "fsltl-traffic-base"),
+                                    found(1, m_community / "justflight-fstraffic-module"), std::string("7 in total"),
+                                    std::string("++++++++++++++++++++++++ liveries scan ends "
+                                                "++++++++++++++++++++++++++++++++")}) {
+        EXPECT_TRUE(m_log.contains(line)) << line;
+    }
+}
+
+TEST_F(LiveryScan, ManualScanOfTheSetFoldersInOrder)
+{
+    const auto first = m_folder / "first";
+    const auto second = m_folder / "second";
+    writeAiPackage(first, "one", "A320", "DLH", 1);
+    writeAiPackage(second, "two", "A320", "DLH", 2);
+    writeAiPackage(second, "other", "E190", "KLM", 2);
+    testsupport::writeFile(m_folder / "a file", "");
+    lfolder1.value = path_to_utf8(first);
+    lfolder4.value = path_to_utf8(second);
+    LiveryFolders folders;
+    lf_checkLfolders(folders);
+    EXPECT_EQ(folders, (LiveryFolders{first, second}));
+
+    LIG_PRIORITIZE.value = false;
+    folders = {"", m_folder / "missing", m_folder / "a file", first, second};
+    EXPECT_EQ(lf_scanLiveryFolders(folders), FolderScan::Saved);
+    EXPECT_EQ(scanned().size(), 5u);
+    EXPECT_TRUE(m_log.contains(path_to_utf8(m_folder / "missing") + " does not exist, skipped!"));
+    EXPECT_TRUE(m_log.contains(path_to_utf8(m_folder / "a file") + " is not a folder name, skipped!"));
+    EXPECT_TRUE(m_log.contains(found(1, first)));
+
+    // The first folder's airline and model hide the same ones of the second; other models stay.
+    LIG_PRIORITIZE.value = true;
+    EXPECT_EQ(lf_scanLiveryFolders(folders), FolderScan::Saved);
+    const auto prioritized = scanned();
+    ASSERT_EQ(prioritized.size(), 3u);
+    EXPECT_EQ(prioritized[0].title, "one A320 DLH 1");
+    EXPECT_EQ(prioritized[1].type, "E190");
+}
+
+TEST_F(LiveryScan, NothingToScanIsTheUsersToMend)
+{
+    struct Case {
+        bool automatic;
+        std::function<void()> prepare;
+        int code;
+    };
+    const auto emptyFolder = m_folder / "empty";
+    std::filesystem::create_directories(emptyFolder);
+    const Case cases[] = {
+        {true, [] {}, 43},
+        {true, [&] { std::filesystem::create_directories(m_community / "aig-aitraffic-oci"); }, 143},
+        {false, [] {}, 48},
+        {false, [&] { lfolder3.value = path_to_utf8(m_folder / "gone"); }, 243},
+        {false, [&] { lfolder3.value = path_to_utf8(emptyFolder); }, 53},
+    };
+    for (const Case& c : cases) {
+        LIG_AUTOMATIC.value = c.automatic;
+        c.prepare();
+        try {
+            gf_scanLiveries();
+            ADD_FAILURE() << "no error " << c.code;
+        } catch (const vtx::UserErrorException& e) {
+            EXPECT_EQ(e.code(), c.code);
+        }
+        EXPECT_TRUE(SCAN_LIVERIES.value);
+    }
+    EXPECT_TRUE(m_log.contains(fmt::format("==> lfolder3: '{}' does not exist", path_to_utf8(m_folder / "gone"))));
+    // Before the user is asked to set lfolders, the manual's and the settings' folders open.
+    EXPECT_EQ(standin::shellExecuteCalls().size(), 2u);
+}
+
+TEST_F(LiveryScan, StopDuringTheScanKeepsTheScanForTheNextStart)
+{
+    writeAiPackage(m_community, "aig-aitraffic-oci", "A320", "DLH", 3);
+    testsupport::writeLiveriesScanned(m_folder.path(), {{"DLH", "A320", "Old", "", 0, false}});
+    g_stopRequested = true;
+    gf_scanLiveries();
+    EXPECT_FALSE(std::filesystem::exists(folders::liveriesScannedXml()));
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_EQ(savedScanLiveries(), true);
+    EXPECT_TRUE(g_scannedLiveries.empty());
+}
+
+TEST_F(LiveryScan, UnsavedResultKeepsTheScanForTheNextStart)
+{
+    writeAiPackage(m_community, "aig-aitraffic-oci", "A320", "DLH", 3);
+    // A folder in the way of the temporary file makes the save fail.
+    std::filesystem::create_directories(folders::output() / "LiveriesScanned.xml.tmp");
+    gf_scanLiveries();
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_EQ(savedScanLiveries(), true);
+    EXPECT_FALSE(std::filesystem::exists(folders::liveriesScannedXml()));
+}
+
+TEST_F(LiveryScan, WalkLeavesOutPublishersAndLongPaths)
+{
+    const auto root = m_folder / "liveries-for-my-airport";
+    writeAircraftCfg(root, "x", aircraftCfg("A320", {{"Deep", "DLH"}}));
+    testsupport::writeFile(root / "AIRCRAFT.CFG", aircraftCfg("A320", {{"Top level", "DLH"}}));
+    const auto normal = m_folder / "normal";
+    writeAircraftCfg(normal / "flytampa-scenery", "x", aircraftCfg("A320", {{"Scenery", "DLH"}}));
+    writeAircraftCfg(normal / std::string(240, 'n'), "x", aircraftCfg("A320", {{"Too long", "DLH"}}));
+    writeAircraftCfg(normal / "ok", "x", aircraftCfg("A320", {{"Normal", "DLH"}}));
+    testsupport::writeFile(normal / "aircraft.cfg.bak", aircraftCfg("A320", {{"Backup", "DLH"}}));
+
+    lf_scanLiveryFolder(1, root);
+    lf_scanLiveryFolder(2, normal);
+    ASSERT_EQ(g_scannedLiveries.size(), 2u);
+    EXPECT_EQ(g_scannedLiveries[0].title, "Top level");
+    EXPECT_EQ(g_scannedLiveries[1].title, "Normal");
+    EXPECT_EQ(g_scannedLiveries[1].folderIndex, 2);
+}
+
+TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)
+{
+    g_workerCount = 2;
+    const auto root = m_folder / "many";
+    const auto paths = testsupport::writeLargeCfgTree(root, 40, 3);
+    testsupport::writeFile(paths[5], std::string("\xFF\xFE[\0f", 5));
+    testsupport::writeFile(paths[6], "[fltsim.0]\ntitle=X\n[fltsim.999999999999]\n");
+    std::filesystem::create_directories(root / "unreadable" / "aircraft.cfg");
+
+    lf_scanLiveryFolder(1, root);
+    EXPECT_EQ(g_scannedLiveries.size(), 38u * 3u);
+    EXPECT_EQ(g_runningTasks.load(), 0);
+}
