@@ -1,0 +1,38 @@
+// The records inside an airport of a scenery file: the airport itself, its helipads and
+// its parking positions, which become stands.
+#pragma once
+
+#include "parking/bgl_reader.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// Record id and size in bytes (header included) at a word index.
+struct BglRecordHeader {
+    std::uint16_t id = 0;
+    std::uint32_t size = 0;
+};
+BglRecordHeader gf_bglRecordHeader(const std::vector<std::uint32_t>& words, std::size_t index);
+
+// The stands of one airport, then its park file linked or generated.
+void lf_processAirportRecord(std::size_t record, const std::vector<std::uint32_t>& words, std::size_t sizeWords,
+                             const std::string& ident, const std::filesystem::path& path,
+                             const BglScanContext& context);
+
+// Positions of the airport's helipads so far, to skip a repeated one.
+struct HelipadsSeen {
+    std::vector<LatLon> positions;
+    std::int32_t counter = 1;
+};
+void lf_addHelipads(std::size_t record, const std::vector<std::uint32_t>& words, Apf& apf, HelipadsSeen& seen,
+                    const BglScanContext& context);
+void lf_addParkingPositions(std::size_t record, std::size_t recordEnd, const std::vector<std::uint32_t>& words,
+                            Apf& apf, std::set<std::string>& ids, const std::filesystem::path& path,
+                            const BglScanContext& context);
+// The candidate when it is new, else the first of candidate + 'a' .. 'j' that is.
+std::optional<std::string> lf_uniqueStandId(const std::string& candidate, std::set<std::string>& ids,
+                                            const std::filesystem::path& path, const BglScanContext& context);

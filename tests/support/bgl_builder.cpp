@@ -1,0 +1,161 @@
+#include "support/bgl_builder.h"
+
+#include "support/temp_folder.h"
+
+#include <bit>
+#include <cmath>
+
+namespace testsupport {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 0x38;
+constexpr std::uint32_t kSections = 2;
+constexpr std::uint32_t kSubsectionOffset = kHeaderSize + 20 * kSections;
+constexpr std::uint32_t kFirstRecord = kSubsectionOffset + 16;
+
+void lf_u16(std::string& out, std::uint32_t value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void lf_u32(std::string& out, std::uint32_t value)
+{
+    lf_u16(out, value & 0xFFFF);
+    lf_u16(out, value >> 16);
+}
+
+// A record: id, size of 6 header bytes plus the body, then the body.
+std::string lf_record(std::uint32_t id, const std::string& body)
+{
+    std::string out;
+    lf_u16(out, id);
+    lf_u32(out, static_cast<std::uint32_t>(body.size() + 6));
+    return out + body;
+}
+
+std::string lf_helipad(const BglHelipad& helipad)
+{
+    std::string body(6, '\0'); // bytes 0x06..0x0B
+    lf_u32(body, bglLongitude(helipad.lon));
+    lf_u32(body, bglLatitude(helipad.lat));
+    body.append(8, '\0');
+    lf_u32(body, std::bit_cast<std::uint32_t>(helipad.size));
+    body.append(4, '\0');
+    return lf_record(0x26, body);
+}
+
+std::string lf_parkingEntry(const BglParking& p)
+{
+    std::string out;
+    lf_u32(out, (p.nameCode & 0x3F) | ((p.type & 0xF) << 8) | ((p.number & 0xFFF) << 12) | (p.airlineCodes << 24));
+    lf_u32(out, std::bit_cast<std::uint32_t>(p.radius));
+    lf_u32(out, std::bit_cast<std::uint32_t>(p.heading));
+    out.append(16, '\0');
+    lf_u32(out, bglLongitude(p.lon));
+    lf_u32(out, bglLatitude(p.lat));
+    out.append(20, '\0');
+    for (std::uint32_t i = 0; i < p.airlineCodes; ++i)
+        lf_u32(out, 0x4B4C4D00u + i);
+    return out;
+}
+
+std::string lf_parkingRecord(const std::vector<BglParking>& parkings)
+{
+    std::string body;
+    lf_u16(body, static_cast<std::uint32_t>(parkings.size()));
+    for (const BglParking& p : parkings)
+        body += lf_parkingEntry(p);
+    return lf_record(0xE7, body);
+}
+
+std::string lf_airport(const BglAirport& airport)
+{
+    std::string children;
+    for (const BglHelipad& helipad : airport.helipads)
+        children += lf_helipad(helipad);
+    for (std::uint32_t i = 0; i < airport.otherChildren; ++i)
+        children += lf_record(0x19, std::string(10, '\0'));
+    if (!airport.parkings.empty())
+        children += lf_parkingRecord(airport.parkings);
+    std::string body(14, '\0'); // bytes 0x06..0x13
+    lf_u32(body, airport.elevationMm);
+    body.append(16, '\0');
+    lf_u32(body, bglIdent(airport.ident));
+    body.append(0x44 - 0x2C, '\0');
+    return lf_record(0x56, body + children);
+}
+
+} // namespace
+
+std::uint32_t bglIdent(const std::string& ident)
+{
+    std::uint32_t value = 0;
+    for (char c : ident)
+        value = value * 38 + (c >= 'A' ? static_cast<std::uint32_t>(c - 'A' + 12) : static_cast<std::uint32_t>(c - '0' + 2));
+    return value << 5;
+}
+
+std::uint32_t bglLatitude(double lat)
+{
+    return static_cast<std::uint32_t>(std::llround((90.0 - lat) / 3.3527612686157227e-7));
+}
+
+std::uint32_t bglLongitude(double lon)
+{
+    return static_cast<std::uint32_t>(std::llround((lon + 180.0) / 4.470348358154297e-7));
+}
+
+std::string bglFile(const std::vector<BglAirport>& airports)
+{
+    std::string out;
+    lf_u32(out, 0x19920201);
+    lf_u32(out, kHeaderSize);
+    out.append(12, '\0');
+    lf_u32(out, kSections);
+    out.append(32, '\0');
+    // A section of another type, then the airport section.
+    for (std::uint32_t type : {0x65u, 3u}) {
+        lf_u32(out, type);
+        lf_u32(out, 0);
+        lf_u32(out, static_cast<std::uint32_t>(airports.size()));
+        lf_u32(out, kSubsectionOffset);
+        lf_u32(out, 0);
+    }
+    std::string records;
+    for (const BglAirport& airport : airports)
+        records += lf_airport(airport);
+    lf_u32(out, 0);
+    lf_u32(out, static_cast<std::uint32_t>(airports.size()));
+    lf_u32(out, kFirstRecord);
+    lf_u32(out, static_cast<std::uint32_t>(records.size()));
+    return out + records;
+}
+
+std::size_t bglFirstRecordOffset()
+{
+    return kFirstRecord;
+}
+
+std::uint32_t bglWord(const std::string& bytes, std::size_t offset)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+    return value;
+}
+
+void setBglWord(std::string& bytes, std::size_t offset, std::uint32_t value)
+{
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void writeBgl(const std::filesystem::path& path, const std::vector<BglAirport>& airports)
+{
+    std::filesystem::create_directories(path.parent_path());
+    writeFile(path, bglFile(airports));
+}
+
+} // namespace testsupport
