@@ -1,10 +1,83 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the program in a fresh working folder (demo-run/).
+# The demo: builds the program, assembles a working folder (demo-run/) from demo/, starts
+# skyweaver on the simulated simulator (the user parked at Zurich), replays the recorded
+# traffic around it with the traffic feeder, and shows what happened: the simulator's
+# objects and their tracks, the log, and a PNG of the window.
+#   DEMO_SECONDS=<n> bash scripts/demo.sh   (traffic time to watch, default 100)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+repo=$(pwd)
+seconds=${DEMO_SECONDS:-100}
 bash scripts/build.sh
-rm -rf demo-run && mkdir -p demo-run/docs
-cd demo-run
-../build/skyweaver || true
+
+run=$repo/demo-run
+appdata=$run/appdata-root
+rm -rf "$run"
+mkdir -p "$run/docs" "$run/input" "$run/output" "$appdata/MSFS/Community" "$appdata/AppData/Roaming/Skyweaver"
+for data in dbase airports AIG-regcodes; do
+    build/encrypt_datafile "demo/$data.xml" "$run/input/$data.enc"
+done
+cp demo/LiveriesScanned.xml "$run/output/"
+sed "s|@PACKAGES@|$appdata/MSFS|" demo/parameters.xml >"$appdata/AppData/Roaming/Skyweaver/parameters.xml"
+
+export SKYWEAVER_STANDIN_ROOT=$appdata
+export SKYWEAVER_SIM_SCENARIO=$repo/demo/sim.scenario
+export SKYWEAVER_SIM_TRACE=$run/sim-trace.csv
+export SKYWEAVER_WINDOW_PNG=$run/window.png
+
+cd "$run"
+"$repo/build/skyweaver" &
+program=$!
+feeder=
+stop() {
+    [ -n "$feeder" ] && kill "$feeder" 2>/dev/null || true
+    kill -TERM "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+}
+trap stop EXIT
+
+# The program takes traffic once its main loop runs: after it has waited for traffic in vain.
+echo "Starting skyweaver in $run ..."
+ready=
+for _ in $(seq 1 120); do
+    if grep -q "No traffic in this region?" Log.txt 2>/dev/null; then ready=1; break; fi
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.5
+done
+if [ -z "$ready" ]; then
+    echo "skyweaver did not reach its main loop; this is what it logged:"
+    cat Log.txt 2>/dev/null || true
+    exit 1
+fi
+
+echo "Main loop runs; replaying demo/traffic.scenario for $seconds s ..."
+"$repo/build/traffic_feeder" "$repo/demo/traffic.scenario" >feeder.log 2>&1 &
+feeder=$!
+for second in $(seq 1 "$seconds"); do
+    sleep 1
+    if [ $((second % 10)) -eq 0 ] && [ -f sim-trace.csv ]; then
+        objects=$(tail -n +2 sim-trace.csv | awk -F, '$2 > 2 {print $2}' | sort -u | wc -l)
+        echo "  ${second} s: $objects AI aircraft in the simulator so far"
+    fi
+done
+
+echo "Closing skyweaver (SIGTERM) ..."
+kill "$feeder" 2>/dev/null || true
+feeder=
+kill -TERM "$program"
+wait "$program" || true
+trap - EXIT
+
+echo
+echo "--- AI aircraft the program created in the simulator (from sim-trace.csv)"
+tail -n +2 sim-trace.csv | awk -F, '$2 > 2 {
+    if (!($2 in first)) { first[$2] = $1; title[$2] = $3; tail[$2] = $4; start[$2] = $5 "," $6 " " $7 " ft"; order[++n] = $2 }
+    last[$2] = $1; end[$2] = $5 "," $6 " " $7 " ft"; rows[$2]++ }
+    END { for (i = 1; i <= n; i++) { id = order[i];
+        printf "object %s  %-40s %-7s  seen %s..%s s  from %s  to %s\n", id, title[id], tail[id], first[id], last[id], start[id], end[id] } }'
+echo
 echo "--- Log.txt"
 cat Log.txt
+echo
+echo "Simulator trace: $run/sim-trace.csv"
+[ -f window.png ] && echo "Window:          $run/window.png"

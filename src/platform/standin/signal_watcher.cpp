@@ -1,9 +1,11 @@
 // SIGINT and SIGTERM close the main window as its close button does. A thread
 // waits for the signals with sigwait, so nothing runs inside a signal handler.
+// With SKYWEAVER_WINDOW_PNG set, the window is saved there as a PNG before it closes.
 #include "platform/standin/desktop.h"
 #include "platform/standin/window_table.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <pthread.h>
 
 namespace standin {
@@ -25,6 +27,8 @@ void startSignalWatcher()
                 }
                 HWND main = firstTopLevelWindow();
                 if (main != nullptr) {
+                    if (const char* png = std::getenv("SKYWEAVER_WINDOW_PNG"); png != nullptr && *png != '\0')
+                        writePng(composeWindow(main), png);
                     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
                     continue;
                 }
