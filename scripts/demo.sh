@@ -15,7 +15,7 @@ appdata=$run/appdata-root
 rm -rf "$run"
 mkdir -p "$run/docs" "$run/input" "$run/output" "$appdata/MSFS/Community" "$appdata/AppData/Roaming/Skyweaver"
 for data in dbase airports AIG-regcodes; do
-    build/encrypt_datafile "demo/$data.xml" "$run/input/$data.enc"
+    build/tools/encrypt_datafile "demo/$data.xml" "$run/input/$data.enc"
 done
 cp demo/LiveriesScanned.xml "$run/output/"
 sed "s|@PACKAGES@|$appdata/MSFS|" demo/parameters.xml >"$appdata/AppData/Roaming/Skyweaver/parameters.xml"
@@ -51,7 +51,7 @@ if [ -z "$ready" ]; then
 fi
 
 echo "Main loop runs; replaying demo/traffic.scenario for $seconds s ..."
-"$repo/build/traffic_feeder" "$repo/demo/traffic.scenario" >feeder.log 2>&1 &
+"$repo/build/tools/traffic_feeder" "$repo/demo/traffic.scenario" >feeder.log 2>&1 &
 feeder=$!
 for second in $(seq 1 "$seconds"); do
     sleep 1
