@@ -8,6 +8,7 @@
 #include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
 #include "engine/traffic_intake.h"
+#include "parking/park_airports.h"
 #include "parking/static_park_plan.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
@@ -148,5 +149,6 @@ void lf_requestAcInRange()
     if (tick % 100 == 0) {
         gf_sendUserPosition();
         g_userAcData = gf_requestUserAcData();
+        gf_updateReservedStand();
     }
 }

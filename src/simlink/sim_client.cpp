@@ -10,7 +10,7 @@
 #include "core/text_strings.h"
 #include "core/time_text.h"
 #include "core/user_error.h"
-#include "parking/reserved_stand.h"
+#include "parking/park_airports.h"
 #include "simlink/sim_dispatch.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
@@ -84,7 +84,7 @@ void lf_simGoneMessage()
 void lf_newFlight(const char* logLine)
 {
     gf_log(logLine);
-    gf_updateReservedStand();
+    gf_requestReservedStandUpdate();
     gf_requestStop(ExitReason::NewFlight, 0);
 }
 
@@ -411,7 +411,7 @@ void lf_dispatchLoop(const std::stop_token& stopToken)
 void lf_onSimDisconnected()
 {
     try {
-        gf_updateReservedStand();
+        gf_requestReservedStandUpdate();
         g_panelSimConnected.store(false);
         gf_repaintPanelHeader();
         lf_setHandle(nullptr);

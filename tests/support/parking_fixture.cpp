@@ -1,0 +1,81 @@
+#include "support/parking_fixture.h"
+
+#include "core/clock.h"
+#include "refdata/airport_db.h"
+#include "simlink/user_aircraft.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace testsupport {
+
+namespace {
+constexpr double kDegreesPerMeterAt50 = 1.0 / (1852.0 * 60.0 * 0.6427876096865394);
+}
+
+void addAirport(const std::string& code, double lat, double lon, const std::string& iata)
+{
+    Airport airport;
+    airport.code = code;
+    airport.iata = iata;
+    airport.lat = lat;
+    airport.lon = lon;
+    airport.stands = 10;
+    g_airports.push_back(airport);
+    std::sort(g_airports.begin(), g_airports.end(), [](const Airport& a, const Airport& b) { return a.code < b.code; });
+    g_airportCodes.insert(code);
+}
+
+double eastOf8(double eastMeters)
+{
+    return 8.0 + eastMeters * kDegreesPerMeterAt50;
+}
+
+Stand& addStand(const std::string& id, double eastMeters, double radiusMeters)
+{
+    g_stands.emplace_back(std::string(id), std::vector<ParkOpt>{}, StandPlace{50.0, eastOf8(eastMeters), 0.0},
+                          radiusMeters, false, false, false);
+    return g_stands.back();
+}
+
+void numberStands()
+{
+    gf_numberStandsAndFindNeighbours(g_stands);
+}
+
+ParkOpt use(std::uint32_t day, int first, int last, const std::string& reg, const std::string& cs,
+            const std::string& cs2, bool real, const std::string& airl, const std::string& type)
+{
+    ParkOpt option;
+    option.airl = airl;
+    option.type = type;
+    option.reg = reg;
+    option.cs = cs;
+    option.cs2 = cs2;
+    for (int slot = first; slot <= last; ++slot)
+        option.hh.set(static_cast<std::size_t>(slot));
+    option.day = day;
+    option.real = real ? 1 : 0;
+    return option;
+}
+
+void placeUser(double lat, double lon, double groundSpeed, double aboveGround)
+{
+    UserAcData data;
+    data.latitude = lat;
+    data.longitude = lon;
+    data.groundSpeed = groundSpeed;
+    data.altitudeAboveGround = aboveGround;
+    g_userAcData = data;
+    g_userDataReceived = true;
+}
+
+void freezeWeekTime(int weekday, int halfHour)
+{
+    // Monday 2 March 2026, 00:00:00 UTC, plus whole days and half hours (10 s into the slot).
+    using namespace std::chrono;
+    const sys_days monday = year{2026} / March / 2;
+    clk::freeze(monday + days{weekday - 1} + minutes{30 * halfHour} + seconds{10});
+}
+
+} // namespace testsupport
