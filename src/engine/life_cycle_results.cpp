@@ -93,7 +93,8 @@ void lf_parkAc(LiveAc& ac)
     ac.parkedSlot = g_weekTime.load();
     const std::string standName = gf_standName(ac.standId);
     gf_log(fmt::format("{:8}: {:8} parks", standName, ac.callsign));
-    std::erase_if(g_staticParkEntries, [&ac](const StaticParkEntry& entry) { return entry.stand == ac.standId; });
+    std::erase_if(g_staticParkEntries,
+                  [&ac](const StaticParkEntry& entry) { return static_cast<std::int32_t>(entry.stand) == ac.standId; });
     for (auto& fixed : g_staticAcs) {
         if (fixed.standId == ac.standId && fixed.simState == SimState::active) {
             gf_log(fmt::format("{:8}: {:8} parks over static {} ", standName, ac.callsign, gf_acDescr(fixed)));
