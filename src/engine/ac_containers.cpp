@@ -34,6 +34,7 @@ void lf_forgetParkAirport()
     g_parkAirportSet = false;
     g_parkAirportLat = 0.0;
     g_parkAirportLon = 0.0;
+    g_parkAirportElevation = 0.0;
 }
 
 } // namespace

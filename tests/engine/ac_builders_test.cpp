@@ -132,6 +132,7 @@ TEST(AcContainers, ClearEmptiesEverythingAndKeepsTheReservations)
     g_parkAirport = "EDDF";
     g_parkAirportIata = "FRA";
     g_parkAirportLat = 50.03;
+    g_parkAirportElevation = 364.0;
     g_parkAirportSet = true;
     g_liveAcs.emplace_back();
     g_staticAcs.emplace_back();
@@ -160,6 +161,7 @@ TEST(AcContainers, ClearEmptiesEverythingAndKeepsTheReservations)
     EXPECT_TRUE(g_parkAirportIata.empty());
     EXPECT_FALSE(g_parkAirportSet.load());
     EXPECT_EQ(g_parkAirportLat.load(), 0.0);
+    EXPECT_EQ(g_parkAirportElevation.load(), 0.0);
     EXPECT_GE(g_liveAcs.capacity(), 512u);
     EXPECT_GE(g_staticAcs.capacity(), 256u);
     EXPECT_GE(g_stands.capacity(), 512u);
