@@ -1,0 +1,18 @@
+#include "parking/scan_messages.h"
+
+std::mutex g_scanMessageMutex;
+std::vector<std::string> g_scanMessages;
+
+void lf_addScanMessage(std::string line)
+{
+    const std::lock_guard lock(g_scanMessageMutex);
+    g_scanMessages.push_back(std::move(line));
+}
+
+std::vector<std::string> gf_takeScanMessages()
+{
+    const std::lock_guard lock(g_scanMessageMutex);
+    std::vector<std::string> lines;
+    lines.swap(g_scanMessages);
+    return lines;
+}
