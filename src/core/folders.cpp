@@ -89,3 +89,13 @@ std::optional<fs::path> gf_findFirstFileWithExtension(const fs::path& folder, st
     }
     return std::nullopt;
 }
+
+bool gf_pathExists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    if (ec) {
+        throw std::filesystem::filesystem_error("exists", path, ec);
+    }
+    return exists;
+}

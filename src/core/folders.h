@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+// Whether the path exists; a status query that fails for another reason than a missing
+// entry throws std::filesystem::filesystem_error named "exists".
+bool gf_pathExists(const std::filesystem::path& path);
 // Removes every regular file of the folder (subfolders stay); failures are logged, never thrown.
 void gf_removeFilesFromDirectory(const std::filesystem::path& folder);
 // The same for the ".XML" files (any letter case) of the "tblo" folder.

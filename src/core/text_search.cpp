@@ -17,3 +17,8 @@ bool gf_containsNoCase(std::string_view text, std::string_view needle)
                                    [](char a, char b) { return lf_lowerAscii(a) == lf_lowerAscii(b); });
     return needle.empty() || found != text.end();
 }
+
+bool gf_contains(const std::string& text, const char* needle)
+{
+    return text.find(needle) != std::string::npos;
+}

@@ -3,6 +3,7 @@
 #include "parking/apf_sources.h"
 
 #include "core/charset.h"
+#include "core/folders.h"
 #include "core/log.h"
 #include "core/parameters_document.h"
 #include "core/path_text.h"
@@ -23,16 +24,6 @@ namespace {
 
 // The maker of the simulator's own scenery: its name in a manifest identifies no add-on.
 constexpr std::string_view kExcludedCreator = "Asobo Studio";
-
-bool lf_exists(const std::filesystem::path& path)
-{
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(path, ec);
-    if (ec) {
-        throw std::filesystem::filesystem_error("exists", path, ec);
-    }
-    return exists;
-}
 
 bool lf_endsWithXml(std::string_view text)
 {
@@ -60,7 +51,7 @@ std::string lf_referenceIn(const std::filesystem::path& folder, const std::strin
     if (lf_readLinkFile(folder / gf_linkFileName(icao), reference)) {
         return reference;
     }
-    if (lf_exists(folder / gf_apfFileName(icao))) {
+    if (gf_pathExists(folder / gf_apfFileName(icao))) {
         return lf_localReference(folder, gf_apfFileName(icao));
     }
     return {};
@@ -96,7 +87,7 @@ std::filesystem::path lf_thirdpartyLearned(const std::string& publisher, const s
 
 bool lf_readLinkFile(const std::filesystem::path& path, std::string& reference)
 {
-    if (!lf_exists(path)) {
+    if (!gf_pathExists(path)) {
         return false;
     }
     std::vector<std::string> lines;
@@ -128,7 +119,7 @@ std::string gf_archivedStockFileExists(const std::string& icao)
 bool gf_hasOwnAirportFile(const std::string& icao)
 {
     for (const auto& folder : {folders::myThirdparty(), folders::airports() / folders::mySimaddon()}) {
-        if (lf_exists(folder / gf_apfFileName(icao)) || lf_exists(folder / gf_linkFileName(icao))) {
+        if (gf_pathExists(folder / gf_apfFileName(icao)) || gf_pathExists(folder / gf_linkFileName(icao))) {
             return true;
         }
     }
