@@ -98,6 +98,17 @@ void lf_backToBuffer(LiveAc& ac)
     ac.flapsIndex = 4;
 }
 
+// The name of a state for a log line; a damaged value shows as its number.
+template <class Enum>
+std::string lf_nameOr(const std::string& (*name)(Enum), Enum value)
+{
+    try {
+        return name(value);
+    } catch (const std::out_of_range&) {
+        return std::to_string(static_cast<std::uint32_t>(value));
+    }
+}
+
 template <class Ac>
 void lf_eraseSwapLast(std::vector<Ac>& acs, typename std::vector<Ac>::iterator it)
 {
@@ -123,8 +134,8 @@ bool updateLiveAc(LiveAc& ac)
         }
     } catch (const std::exception& e) {
         gf_log(fmt::format("{}: {} {}, sz:{}, fs:{}, st:{}", "updateLiveAc", e.what(), gf_acDescr(ac),
-                           ac.stream.size(), static_cast<std::uint32_t>(ac.flightPhase),
-                           static_cast<std::uint32_t>(ac.simState)));
+                           ac.stream.size(), lf_nameOr(gf_flightPhaseName, ac.flightPhase),
+                           lf_nameOr(gf_simStateName, ac.simState)));
         return ac.remove != 0;
     }
     return ac.remove != 0 || ac.withdrawn != 0;
