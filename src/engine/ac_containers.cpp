@@ -1,8 +1,14 @@
 #include "engine/ac_containers.h"
 
 #include "app/tick_state.h"
+#include "engine/learned_updates.h"
+#include "parking/park_adjustment.h"
 #include "parking/park_airport.h"
+#include "parking/park_airports.h"
+#include "parking/park_file_load.h"
 #include "parking/stand.h"
+#include "parking/static_park_plan.h"
+#include "parking/static_parking.h"
 #include "traffic/reader_lights.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_record.h"
@@ -40,9 +46,8 @@ void lf_forgetParkAirport()
 } // namespace
 
 // In the order of a fresh start. The steps of the status panel counters, the kept list of
-// identified objects, the static-parking plan and its adjustment, the failed creations and
-// their title cache, the park airports list, the busy flag, the park file header and the
-// learned-updates counter belong here too, each at its place, as those parts come.
+// identified objects, the failed creations and their title cache and the busy flag belong
+// here too, each at its place, as those parts come.
 void gf_clearAcContainers()
 {
     lf_forgetParkAirport();
@@ -51,16 +56,22 @@ void gf_clearAcContainers()
         g_simResults.clear();
     }
     g_ghostList.clear();
+    g_staticParkEntries.clear();
     g_spawnList.clear();
+    g_parkAirports.clear();
     g_removalQueue = {};
     g_addingStack = {};
+    gf_clearAdjustmentLists();
     g_staticAcs.clear();
     {
         std::lock_guard lock(g_trafficMutex);
         g_trafficQueue = {};
     }
+    g_parkReloadPending = false;
     g_liveAcs.clear();
     g_stands.clear();
     g_currentQnh = 1013;
+    g_parkFileHeader = {};
+    g_learnedUpdates = 0;
     g_weekTime = 0;
 }

@@ -380,7 +380,3 @@ void lf_calcParkPositions()
     std::sort(g_staticParkEntries.begin(), g_staticParkEntries.end(),
               [](const StaticParkEntry& a, const StaticParkEntry& b) { return a.tolerance > b.tolerance; });
 }
-
-// Least bodies until the creation of static aircraft is built.
-void lf_detcs() {}
-void gf_checkMaxPark(std::int32_t) {}

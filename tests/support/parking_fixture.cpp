@@ -56,6 +56,7 @@ ParkOpt use(std::uint32_t day, int first, int last, const std::string& reg, cons
         option.hh.set(static_cast<std::size_t>(slot));
     option.day = day;
     option.real = real ? 1 : 0;
+    option.seq = 1;
     return option;
 }
 

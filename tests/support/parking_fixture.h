@@ -20,7 +20,7 @@ double eastOf8(double eastMeters);
 Stand& addStand(const std::string& id, double eastMeters, double radiusMeters = 20.0);
 void numberStands();
 
-// A real (or soft) use of a stand on a weekday in the half hours first..last.
+// A real (or soft) use of a stand on a weekday in the half hours first..last, numbered 1.
 ParkOpt use(std::uint32_t day, int first, int last, const std::string& reg, const std::string& cs = {},
             const std::string& cs2 = {}, bool real = true, const std::string& airl = "DLH",
             const std::string& type = "A320");

@@ -1,0 +1,87 @@
+// Saving what was learned about the park airport's stands into its learned park file.
+#include "parking/static_parking.h"
+
+#include "core/log.h"
+#include "core/path_text.h"
+#include "core/program_folders.h"
+#include "core/sim_choice.h"
+#include "core/text_strings.h"
+#include "core/time_text.h"
+#include "engine/learned_updates.h"
+#include "parking/apf.h"
+#include "parking/park_airport.h"
+#include "parking/park_file_load.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <tuple>
+
+namespace {
+
+// The folder under "learned" by the loaded file's publisher. Separators in a publisher's
+// name become blanks, so the name never leads out of "thirdparty".
+std::filesystem::path lf_learnedFolder(std::string publisher)
+{
+    if (publisher == "stock")
+        return folders::learnedStock();
+    if (publisher == "simaddon")
+        return folders::learnedSimaddon();
+    std::replace(publisher.begin(), publisher.end(), '/', ' ');
+    std::replace(publisher.begin(), publisher.end(), '\\', ' ');
+    if (publisher.empty() || publisher == "." || publisher == "..")
+        return folders::learnedThirdparty();
+    return folders::learnedThirdparty() / gf_utf8ToPath(publisher);
+}
+
+void lf_createFolder(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        throw std::filesystem::filesystem_error("create_directories", folder, ec);
+}
+
+// The stands worth keeping: learned ones only (archived uses dropped), or all of a handmade file.
+Apf lf_learnedApf()
+{
+    Apf apf;
+    apf.icao = g_parkAirport;
+    apf.airport_name = g_parkFileHeader.airportName;
+    apf.altitude = g_parkFileHeader.altitude;
+    apf.publisher = g_parkFileHeader.publisher;
+    if (g_apfHandmade) {
+        apf.stands = g_stands;
+        std::tie(apf.Qf_real, apf.Qf_soft) = gf_computeQualityFactors();
+        return apf;
+    }
+    for (Stand& stand : g_stands) {
+        std::erase_if(stand.options, [](const ParkOpt& option) { return option.archived == 1; });
+        if (stand.manual || stand.radius_change || stand.cargo_change || !stand.options.empty())
+            apf.stands.push_back(stand);
+    }
+    return apf;
+}
+
+} // namespace
+
+void lf_saveLearnedApf()
+{
+    std::filesystem::path path;
+    try {
+        const Apf apf = lf_learnedApf();
+        const std::filesystem::path folder = lf_learnedFolder(g_parkFileHeader.publisher);
+        lf_createFolder(folder);
+        path = folder / gf_utf8ToPath(g_parkAirport + ".xml");
+        if (gf_writeApf(apf, path, kApfLearned, g_msfs2020.load() ? 1 : 2)) {
+            gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_nowTime(), g_apfHandmade ? " handmade" : "",
+                               path_to_utf8(path), g_learnedUpdates, gf_plural(g_learnedUpdates)));
+            return;
+        }
+    } catch (const std::exception& e) {
+        gf_logMarked(fmt::format("{}: {}", "lf_saveLearnedApf", e.what()));
+    }
+    gf_log(fmt::format("{} saving '{}' did not succeed", gf_nowTime(), path_to_utf8(path)));
+}

@@ -1,0 +1,250 @@
+// Static aircraft one by one from the plan, the limit of parked aircraft, and their removal.
+#include "parking/static_parking.h"
+
+#include "core/half_hours.h"
+#include "core/log.h"
+#include "core/settings.h"
+#include "engine/ac_builders.h"
+#include "engine/ac_containers.h"
+#include "engine/aircraft_names.h"
+#include "engine/engine_tick.h"
+#include "engine/life_cycle.h"
+#include "engine/stand_lookup.h"
+#include "engine/stand_search.h"
+#include "liveries/livery_matching.h"
+#include "parking/park_airport.h"
+#include "parking/stand.h"
+#include "parking/static_park_plan.h"
+#include "ui/main_window.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace {
+
+std::uint32_t g_lastStaticId = 0;
+
+bool lf_isParkingOrParked(const LiveAc& ac)
+{
+    return ac.flightPhase == FlightPhase::parking || ac.flightPhase == FlightPhase::parked;
+}
+
+bool lf_isLiveParked(const LiveAc& ac)
+{
+    return ac.simState == SimState::active && ac.flightPhase == FlightPhase::parked;
+}
+
+bool lf_holdsPlace(const StaticAc& ac)
+{
+    return ac.simState == SimState::adding2sim || ac.simState == SimState::active;
+}
+
+bool lf_isNeighbour(const Stand& stand, std::int32_t number)
+{
+    return std::find(stand.neighbours.begin(), stand.neighbours.end(), static_cast<std::uint32_t>(number)) !=
+           stand.neighbours.end();
+}
+
+// A live or static aircraft on the stand or next to it refuses the entry; logged.
+bool lf_standTaken(const Stand& stand, const StaticParkEntry& entry)
+{
+    for (const LiveAc& live : g_liveAcs) {
+        if (!lf_isParkingOrParked(live))
+            continue;
+        if (live.standId == stand.number) {
+            gf_log(fmt::format("{:8}: no static parking for {}, live aircraft {} standing here", stand.id, entry.cs,
+                               live.callsign));
+            return true;
+        }
+        if (lf_isNeighbour(stand, live.standId)) {
+            gf_log(fmt::format("{:8}: no static parking for {}, live aircraft {} is adjacent at {}, possibly colliding",
+                               stand.id, entry.cs, live.callsign, gf_standName(live.standId)));
+            return true;
+        }
+    }
+    for (const StaticAc& ac : g_staticAcs) {
+        if (lf_holdsPlace(ac) && (ac.standId == stand.number || lf_isNeighbour(stand, ac.standId))) {
+            gf_log(fmt::format("{:8}: no static parking for {}, static aircraft {} is adjacent at {}, possibly colliding",
+                               stand.id, entry.cs, ac.callsign, gf_standName(ac.standId)));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Ids 1 to 10000 in turn, so they never reach the transponder addresses of live aircraft.
+std::uint32_t lf_nextStaticId()
+{
+    g_lastStaticId = g_lastStaticId % kMaxStaticHexid + 1;
+    return g_lastStaticId;
+}
+
+std::string lf_callsignFor(const StaticParkEntry& entry, std::uint32_t id)
+{
+    if (entry.cs.empty())
+        return fmt::format("{}{}{}", entry.airl, id, "*");
+    const std::string& chosen = entry.staysNextSlot ? entry.cs : entry.cs2;
+    return lf_staticCallsign(chosen.empty() ? (entry.staysNextSlot ? entry.cs2 : entry.cs) : chosen);
+}
+
+// The parked half hour: now minus the tolerance, on the previous weekday below slot 0.
+std::uint64_t lf_parkedSlot(std::uint32_t tolerance)
+{
+    const std::uint64_t now = gf_weekdayAndHalfHour();
+    std::int32_t weekday = gf_packedWeekday(now);
+    std::int32_t slot = gf_packedHalfHour(now) - static_cast<std::int32_t>(tolerance);
+    while (slot < 0) {
+        slot += 48;
+        weekday = gf_previousWeekday(weekday);
+    }
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(weekday)) |
+           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(slot)) << 32);
+}
+
+void lf_requestCreation(const StaticAc& ac)
+{
+    CreateRequest request;
+    request.initPosition.Latitude = ac.standLat;
+    request.initPosition.Longitude = ac.standLon;
+    request.initPosition.Altitude = g_parkAirportElevation.load();
+    request.initPosition.Heading = ac.standHeading * kRadToDeg;
+    request.initPosition.OnGround = 1;
+    request.callsign = ac.callsign;
+    request.title = ac.livery;
+    request.aircraftId = ac.hexid;
+    g_addingStack.statics.push_back(std::move(request));
+}
+
+std::uint32_t lf_weekPosition(std::uint64_t parkedSlot)
+{
+    return static_cast<std::uint32_t>(gf_packedWeekday(parkedSlot) * 48 + gf_packedHalfHour(parkedSlot));
+}
+
+std::int32_t lf_countLiveParked()
+{
+    return static_cast<std::int32_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), lf_isLiveParked));
+}
+
+void lf_removeLongestParkedLive()
+{
+    LiveAc* longest = nullptr;
+    for (LiveAc& ac : g_liveAcs) {
+        if (lf_isLiveParked(ac) && (longest == nullptr || ac.parkedSince < longest->parkedSince))
+            longest = &ac;
+    }
+    if (longest == nullptr)
+        return;
+    gf_log(fmt::format("{:8}: {} live max park exceeded, removed", gf_standName(longest->standId),
+                       gf_acDescr(*longest)));
+    removeAircraftFromSim(*longest);
+}
+
+void lf_removeEarliestStatic()
+{
+    StaticAc* earliest = nullptr;
+    for (StaticAc& ac : g_staticAcs) {
+        const bool inSim = ac.simState == SimState::active || ac.simState == SimState::removingfromsim;
+        if (inSim && (earliest == nullptr || lf_weekPosition(ac.parkedSlot) < lf_weekPosition(earliest->parkedSlot)))
+            earliest = &ac;
+    }
+    if (earliest == nullptr || earliest->simState != SimState::active)
+        return;
+    gf_log(fmt::format("{:8}: {} static max park exceeded, removed", gf_standName(earliest->standId),
+                       gf_acDescr(*earliest)));
+    removeAircraftFromSim(*earliest);
+}
+
+template <class Ac>
+void lf_eraseGone(std::vector<Ac>& acs)
+{
+    std::erase_if(acs, [](const Ac& ac) { return ac.withdrawn != 0 || ac.remove != 0; });
+}
+
+} // namespace
+
+std::string lf_staticCallsign(const std::string& callsign)
+{
+    std::string result = callsign;
+    if (!result.empty() && result.back() == '_')
+        result.pop_back();
+    if (result.empty() || result.back() != '*')
+        result += '*';
+    return result;
+}
+
+void lf_detcs()
+{
+    if (g_staticParkEntries.empty() || g_stands.empty())
+        return;
+    const StaticParkEntry entry = std::move(g_staticParkEntries.back());
+    g_staticParkEntries.pop_back();
+    const Stand* stand = gf_standByNumber(static_cast<std::int32_t>(entry.stand));
+    if (stand == nullptr) {
+        gf_logMarked(fmt::format("stand with id {} not found", entry.stand));
+        return;
+    }
+    if (lf_standTaken(*stand, entry))
+        return;
+    const std::uint32_t id = lf_nextStaticId();
+    AcIdent ident;
+    ident.airline = entry.airl;
+    ident.type = entry.type;
+    ident.callsign = lf_callsignFor(entry, id);
+    ident.firstCallsign = entry.cs;
+    ident.altIdent = entry.cs2;
+    ident.registration = entry.reg;
+    AircraftData data = gf_makeAcData(ident);
+    data.hexid = id;
+    data.cargo = stand->cargo ? 1 : 0;
+    StaticAc ac = gf_makeStaticAc(data);
+    ac.standLat = stand->latitude;
+    ac.standLon = stand->longitude;
+    ac.standHeading = stand->heading;
+    ac.standId = stand->number;
+    if (!gf_matchParkedLivery(ac, *stand))
+        return;
+    ac.parkedSlot = lf_parkedSlot(entry.tolerance);
+    ac.simState = SimState::adding2sim;
+    lf_requestCreation(ac);
+    g_staticAcs.push_back(std::move(ac));
+}
+
+void gf_checkMaxPark(std::int32_t extra)
+{
+    const std::int32_t limit = lf_wantedParkCount();
+    if (limit < 1)
+        return;
+    const std::int32_t liveParked = lf_countLiveParked() + extra;
+    if (!INITIAL_LOAD_ONLY.value && liveParked > limit)
+        lf_removeLongestParkedLive();
+    if (gf_countStaticParked(false) + liveParked > limit)
+        lf_removeEarliestStatic();
+}
+
+std::int32_t gf_countStaticParked(bool withMean)
+{
+    const auto count = static_cast<std::int32_t>(std::count_if(g_staticAcs.begin(), g_staticAcs.end(), [](const StaticAc& ac) {
+        return ac.simState == SimState::active || ac.simState == SimState::removingfromsim;
+    }));
+    if (withMean)
+        g_mainWindowState.staticParked.store(count);
+    return count;
+}
+
+void gf_removeGroundAircraft()
+{
+    g_staticParkEntries.clear();
+    for (StaticAc& ac : g_staticAcs)
+        removeAircraftFromSim(ac);
+    lf_eraseGone(g_staticAcs);
+    for (LiveAc& ac : g_liveAcs) {
+        const bool onGround = ac.flightPhase <= FlightPhase::take_off || ac.flightPhase == FlightPhase::parked;
+        if (!onGround)
+            continue;
+        ac.standId = 0;
+        if (ac.simState == SimState::active || ac.simState == SimState::adding2sim)
+            removeAircraftFromSim(ac);
+    }
+    std::erase_if(g_liveAcs, [](const LiveAc& ac) { return ac.withdrawn != 0; });
+}

@@ -1,0 +1,36 @@
+// Static parked aircraft at the park airport: following the user aircraft to an airport,
+// loading its stands, creating the planned aircraft, keeping their number within the wanted
+// count, the periodic adjustment, and leaving the airport with what was learned saved.
+#pragma once
+
+#include "core/geo.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// The park airport's stands are to be loaded on the next pass.
+extern std::atomic<bool> g_parkReloadPending;
+
+// Every tick pass of the main loop (firstCall at loop start).
+void gf_updateStaticParking(bool firstCall);
+// The periodic adjustment of the static aircraft to the traffic seen.
+void gf_adjustParking();
+// Drops the plan and the static aircraft and takes the live aircraft on the ground out.
+void gf_removeGroundAircraft();
+// Static aircraft in the simulator (active or being removed).
+std::int32_t gf_countStaticParked(bool withMean);
+// The park airport's park file was read (leaving the airport then restores its settings and
+// saves its learned file) / it has stands.
+bool gf_parkFileLoaded();
+bool gf_parkAirportHasStands();
+
+void lf_userAcAirportInSight(const LatLon& user);
+void lf_checkParkAirportInSight(const LatLon& user);
+bool lf_setParkAirport(const std::string& icao);
+// Loads the park airport's stands; the status text, empty when fine.
+std::string lf_readParkedFile();
+void lf_resetParkAirport();
+void lf_saveLearnedApf();
+// The callsign a static aircraft carries: a trailing "_" dropped, "*" appended.
+std::string lf_staticCallsign(const std::string& callsign);

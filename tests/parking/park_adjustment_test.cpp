@@ -1,0 +1,220 @@
+#include "core/settings.h"
+#include "engine/ac_containers.h"
+#include "engine/engine_tick.h"
+#include "parking/park_adjustment.h"
+#include "parking/park_airport.h"
+#include "parking/static_park_plan.h"
+#include "parking/static_parking.h"
+
+#include "support/log_capture.h"
+#include "support/parking_fixture.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testsupport;
+
+namespace {
+
+// Taken out of the simulator: its object's removal is queued.
+bool gone(const StaticAc& ac)
+{
+    return ac.simState == SimState::removingfromsim || ac.remove != 0;
+}
+
+class ParkAdjustment : public ::testing::Test {
+protected:
+    ParkAdjustment()
+    {
+        MAX_PARK_SEL.value = 100;
+        CUSTOM_PARKING_PERCENTAGE.value = -1;
+        parking_percentage.value = 25;  // one of four stands
+        MAX_FIT.value = 4;
+        WEEK.value = false;
+        PARK_SOFT.value = false;
+        RANDOM.value = false;
+        INITIAL_LOAD_ONLY.value = false;
+        g_parkAirport = "EDDF";
+        for (int k = 0; k < 4; ++k)
+            addStand("S" + std::to_string(k + 1), 300.0 * k);
+        numberStands();
+    }
+
+    static void addUse(std::int32_t stand, const ParkOpt& option)
+    {
+        g_stands[static_cast<std::size_t>(stand - 1)].options.push_back(option);
+    }
+
+    static StaticAc& staticAt(std::int32_t stand, const std::string& reg, const std::string& callsign,
+                              std::uint32_t weekday, std::uint32_t slot, const std::string& cs = {},
+                              const std::string& cs2 = {})
+    {
+        StaticAc ac;
+        ac.airline = "DLH";
+        ac.type = "A320";
+        ac.registration = reg;
+        ac.callsign = callsign;
+        ac.firstCallsign = cs;
+        ac.altIdent = cs2;
+        ac.standId = stand;
+        ac.standLat = g_stands[static_cast<std::size_t>(stand - 1)].latitude;
+        ac.standLon = g_stands[static_cast<std::size_t>(stand - 1)].longitude;
+        ac.objectId = 200 + static_cast<std::uint32_t>(stand);
+        ac.simState = SimState::active;
+        ac.parkedSlot = weekday | (static_cast<std::uint64_t>(slot) << 32);
+        g_staticAcs.push_back(ac);
+        return g_staticAcs.back();
+    }
+
+    static LiveAc& liveParked(std::int32_t stand, std::int64_t minutes, Category category = Category::Large,
+                              bool protectedStand = false)
+    {
+        LiveAc ac;
+        ac.callsign = "LIVE" + std::to_string(stand);
+        ac.standId = stand;
+        ac.objectId = 300 + static_cast<std::uint32_t>(stand);
+        ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
+        ac.simState = SimState::active;
+        ac.flightPhase = FlightPhase::parked;
+        ac.category = category;
+        ac.protectedStand = protectedStand ? 1 : 0;
+        ac.parkedSince = gf_steadyTicks100ns() - minutes * 600000000;
+        g_liveAcs.push_back(ac);
+        return g_liveAcs.back();
+    }
+
+    TempFolder folder{true};
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(ParkAdjustment, StaticAircraftUnderItsSecondCallsignStays)
+{
+    freezeWeekTime(2, 22);
+    addUse(3, use(2, 18, 24, "D-AIPA", "DLH7", "DLH7B"));
+    staticAt(3, "D-AIPA", "DLH7B*", 2, 18, "DLH7", "DLH7B");
+
+    gf_adjustParking();
+
+    EXPECT_TRUE(g_staticParkEntries.empty());
+    EXPECT_FALSE(gone(g_staticAcs[0]));
+    EXPECT_TRUE(log.contains("Parking adjustments: 0 to be removed, 0 to be added"));
+}
+
+TEST_F(ParkAdjustment, NewAircraftForAStandReplacesTheOldOneOnlyWhenItParkedLater)
+{
+    struct Row {
+        int matchedSlot;
+        bool replaced;
+    };
+    for (const Row row : {Row{22, true}, Row{20, false}, Row{18, false}}) {
+        g_staticAcs.clear();
+        for (Stand& stand : g_stands)
+            stand.options.clear();
+        freezeWeekTime(2, 22);
+        addUse(3, use(2, row.matchedSlot, row.matchedSlot, "D-NEW", "DLH2"));
+        staticAt(3, "D-OLD", "DLH1*", 2, 20, "DLH1");
+
+        gf_adjustParking();
+
+        EXPECT_EQ(gone(g_staticAcs[0]), row.replaced) << row.matchedSlot;
+        EXPECT_EQ(g_staticParkEntries.size(), row.replaced ? 1u : 0u) << row.matchedSlot;
+    }
+}
+
+TEST_F(ParkAdjustment, KeepWindowReachesIntoThePreviousDay)
+{
+    // Monday 00:30 with a keep window of 3 half hours: Monday 1 and 0, Sunday 45 to 47.
+    MAX_FIT.value = 2;  // the fit falls short, its offset becomes 3
+    for (const auto& [sundaySlot, kept] : {std::pair{45, true}, std::pair{44, false}}) {
+        g_staticAcs.clear();
+        g_stands[0].options = {use(7, sundaySlot, sundaySlot, "D-AIPA", "DLH1")};
+        freezeWeekTime(1, 1);
+        staticAt(1, "D-AIPA", "DLH1*", 7, 40, "DLH1");
+
+        gf_adjustParking();
+
+        EXPECT_EQ(g_parkFitPanel.realOffset, 3);
+        EXPECT_EQ(gone(g_staticAcs[0]), !kept) << sundaySlot;
+    }
+}
+
+TEST_F(ParkAdjustment, LiveAircraftParkedTooLongAreRemoved)
+{
+    freezeWeekTime(4, 10);
+    parking_percentage.value = 100;
+    liveParked(1, 95);
+    liveParked(2, 95, Category::Heavy);
+    liveParked(3, 185, Category::Heavy);
+    liveParked(4, 500, Category::Large, true);
+
+    gf_adjustParking();
+
+    EXPECT_TRUE(gone(g_liveAcs[0]));
+    EXPECT_FALSE(gone(g_liveAcs[1]));
+    EXPECT_TRUE(gone(g_liveAcs[2]));
+    EXPECT_FALSE(gone(g_liveAcs[3]));
+    EXPECT_EQ(g_liveParkedList.size(), 2u);
+}
+
+TEST_F(ParkAdjustment, InitialLoadOnlyKeepsLongParkedLiveAircraft)
+{
+    freezeWeekTime(4, 10);
+    parking_percentage.value = 100;
+    INITIAL_LOAD_ONLY.value = true;
+    liveParked(1, 300);
+    gf_adjustParking();
+    EXPECT_FALSE(gone(g_liveAcs[0]));
+}
+
+TEST_F(ParkAdjustment, ExcessDropsPlanEntriesFirstThenTheEarliestParkedStatics)
+{
+    g_liveParkedList.assign(4, LiveParkedEntry{"L", 1, 5});
+    g_staticParkEntries.assign(5, StaticParkEntry{});
+    g_keptStatics = {{"K1*", "", "", "", "", "", 0, 11, false}, {"K2*", "", "", "", "", "", 0, 12, false},
+                     {"K3*", "", "", "", "", "", 0, 13, false}};
+    lf_trimToWanted(10);
+    EXPECT_EQ(g_staticParkEntries.size(), 3u);
+    EXPECT_EQ(g_keptStatics.size(), 3u);
+    EXPECT_TRUE(g_staticRemovals.empty());
+
+    g_staticParkEntries.clear();
+    lf_trimToWanted(5);
+    ASSERT_EQ(g_staticRemovals.size(), 2u);
+    EXPECT_EQ(g_staticRemovals[0].callsign, "K3*");
+    EXPECT_EQ(g_staticRemovals[1].callsign, "K2*");
+    EXPECT_EQ(g_liveParkedList.size(), 4u);
+}
+
+TEST_F(ParkAdjustment, AircraftWhoseFirstCallsignEndsIsPlannedAgainUnderItsSecond)
+{
+    freezeWeekTime(5, 20);
+    addUse(2, use(5, 16, 20, "D-AIPA", "DLH7", "DLH7B"));
+    staticAt(2, "D-AIPA", "DLH7*", 5, 16, "DLH7", "DLH7B");
+
+    gf_adjustParking();
+
+    EXPECT_TRUE(gone(g_staticAcs[0]));
+    ASSERT_EQ(g_staticParkEntries.size(), 1u);
+    const StaticParkEntry& again = g_staticParkEntries[0];
+    EXPECT_EQ(again.stand, 2u);
+    EXPECT_EQ(again.cs, "DLH7");
+    EXPECT_EQ(again.cs2, "DLH7B");
+    EXPECT_FALSE(again.staysNextSlot);
+    EXPECT_EQ(again.tolerance, 4u);  // keeps its parked half hour
+    EXPECT_TRUE(log.contains("Parking adjustments: 1 to be removed, 1 to be added"));
+}
+
+TEST_F(ParkAdjustment, AircraftThatFliesNowIsRemoved)
+{
+    freezeWeekTime(5, 20);
+    addUse(2, use(5, 16, 22, "D-AIPA", "DLH7"));
+    staticAt(2, "D-AIPA", "DLH7*", 5, 16, "DLH7");
+    g_plannedSeenCallsigns = {"DLH7"};
+    lf_keepOrReplaceStatics({5, 20});
+    ASSERT_EQ(g_staticRemovals.size(), 1u);
+    EXPECT_EQ(g_staticRemovals[0].stand, 2u);
+}

@@ -1,0 +1,280 @@
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "engine/ac_containers.h"
+#include "engine/learned_updates.h"
+#include "liveries/livery_processing.h"
+#include "parking/apf.h"
+#include "parking/park_airport.h"
+#include "parking/park_airports.h"
+#include "parking/park_file_load.h"
+#include "parking/static_park_plan.h"
+#include "parking/static_parking.h"
+#include "refdata/aircraft_db.h"
+#include "simlink/user_aircraft.h"
+#include "ui/main_window.h"
+
+#include "support/livery_fixtures.h"
+#include "support/log_capture.h"
+#include "support/parking_fixture.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace testsupport;
+
+namespace {
+
+// Taken out of the simulator: its object's removal is queued.
+bool gone(const StaticAc& ac)
+{
+    return ac.simState == SimState::removingfromsim || ac.remove != 0;
+}
+
+class StaticParking : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", folder.path().c_str(), 1);
+        std::filesystem::create_directories(g_appFolder.get());
+        writeSmallReferenceData(folder.path());
+        ASSERT_TRUE(gf_readDbase());
+        writeLiveriesScanned(folder.path(), fixtureLiveries());
+        RANDOM.value = false;
+        gf_processScannedLiveries();
+        MAX_PARK_SEL.value = 100;
+        CUSTOM_PARKING_PERCENTAGE.value = -1;
+        parking_percentage.value = 100;
+        INITIAL_LOAD_ONLY.value = false;
+        addAirport("EDDF", 50.0, 8.0);
+        g_parkAirport = "EDDF";
+        addStand("A1", 0.0);
+        addStand("A2", 30.0);   // overlaps A1
+        addStand("B1", 300.0);
+        addStand("B2", 600.0);
+        numberStands();
+        freezeWeekTime(3, 20);
+    }
+
+    static StaticParkEntry entry(std::uint32_t stand, const std::string& cs, const std::string& cs2 = {},
+                                 bool stays = true, std::uint32_t tolerance = 0)
+    {
+        return {stand, tolerance, "DLH", "A320", cs, cs2, "D-AIPA", stays};
+    }
+
+    static StaticAc& staticAt(std::int32_t stand, SimState state, std::uint32_t weekday, std::uint32_t slot)
+    {
+        StaticAc ac;
+        ac.callsign = "ST" + std::to_string(stand) + "*";
+        ac.standId = stand;
+        ac.objectId = 200 + static_cast<std::uint32_t>(stand);
+        ac.simState = state;
+        ac.parkedSlot = weekday | (static_cast<std::uint64_t>(slot) << 32);
+        g_staticAcs.push_back(ac);
+        return g_staticAcs.back();
+    }
+
+    static LiveAc& liveAt(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince = 0)
+    {
+        LiveAc ac;
+        ac.callsign = "LIVE" + std::to_string(stand);
+        ac.standId = stand;
+        ac.objectId = 300 + static_cast<std::uint32_t>(stand);
+        ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
+        ac.simState = SimState::active;
+        ac.flightPhase = phase;
+        ac.parkedSince = parkedSince;
+        g_liveAcs.push_back(ac);
+        return g_liveAcs.back();
+    }
+
+    bool logged(const std::string& part) const
+    {
+        for (const std::string& line : log.lines()) {
+            if (line.find(part) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+    TempFolder folder{true};
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(StaticParking, StaticCallsigns)
+{
+    struct Row {
+        StaticParkEntry planned;
+        const char* callsign;
+    };
+    const Row rows[] = {
+        {entry(3, ""), "DLH1*"},  // airline and the static id
+        {entry(3, "DLH4_"), "DLH4*"},
+        {entry(3, "DLH4*"), "DLH4*"},
+        {entry(3, "DLH4", "DLH4B", false), "DLH4B*"},
+        {entry(3, "DLH4", "", false), "DLH4*"},
+    };
+    for (const Row& row : rows) {
+        g_staticAcs.clear();
+        g_addingStack = {};
+        g_staticParkEntries = {row.planned};
+        lf_detcs();
+        ASSERT_EQ(g_addingStack.statics.size(), 1u) << row.callsign;
+        EXPECT_EQ(g_addingStack.statics.back().callsign, row.callsign);
+    }
+}
+
+TEST_F(StaticParking, PlannedEntryBecomesACreateRequestAtItsStand)
+{
+    g_stands[2].heading = 1.5707963267948966;
+    g_staticParkEntries = {entry(4, "DLH9", "", true, 0), entry(3, "DLH7", "", true, 3)};
+
+    lf_detcs();  // the back of the plan first
+
+    ASSERT_EQ(g_staticAcs.size(), 1u);
+    const StaticAc& ac = g_staticAcs[0];
+    EXPECT_EQ(ac.standId, 3);
+    EXPECT_EQ(ac.simState, SimState::adding2sim);
+    EXPECT_EQ(ac.parkedSlot, 3u | (17ull << 32));  // Wednesday, three half hours back
+    EXPECT_EQ(ac.firstCallsign, "DLH7");
+    ASSERT_EQ(g_addingStack.statics.size(), 1u);
+    const CreateRequest& request = g_addingStack.statics.front();
+    EXPECT_EQ(request.aircraftId, ac.hexid);
+    EXPECT_LE(request.aircraftId, 10000u);
+    EXPECT_EQ(request.title, ac.livery);
+    EXPECT_FALSE(request.title.empty());
+    EXPECT_DOUBLE_EQ(request.initPosition.Longitude, g_stands[2].longitude);
+    EXPECT_NEAR(request.initPosition.Heading, 90.0, 1e-9);
+    EXPECT_EQ(request.initPosition.OnGround, 1u);
+    EXPECT_EQ(g_staticParkEntries.size(), 1u);
+}
+
+TEST_F(StaticParking, OccupiedOrAdjacentStandRefusesTheEntry)
+{
+    liveAt(1, FlightPhase::parked);
+    staticAt(4, SimState::active, 3, 20);
+    g_staticParkEntries = {entry(4, "DLH3"), entry(2, "DLH2"), entry(1, "DLH1"), entry(9, "DLH9")};
+
+    for (int k = 0; k < 4; ++k)
+        lf_detcs();
+
+    EXPECT_EQ(g_staticAcs.size(), 1u);
+    EXPECT_TRUE(g_addingStack.statics.empty());
+    EXPECT_TRUE(log.contains("==> stand with id 9 not found"));
+    EXPECT_TRUE(log.contains("A1      : no static parking for DLH1, live aircraft LIVE1 standing here"));
+    EXPECT_TRUE(log.contains("A2      : no static parking for DLH2, live aircraft LIVE1 is adjacent at A1, possibly colliding"));
+    EXPECT_TRUE(log.contains("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"));
+}
+
+TEST_F(StaticParking, MaxParkRemovesTheLongestParkedLiveAndTheEarliestStatic)
+{
+    parking_percentage.value = 50;  // 2 of 4 stands
+    liveAt(1, FlightPhase::parked, 500);
+    liveAt(3, FlightPhase::parked, 100);  // parked longest
+    staticAt(4, SimState::active, 3, 10);
+    staticAt(2, SimState::active, 2, 40);  // parked earliest in the week
+
+    gf_checkMaxPark(1);
+
+    EXPECT_TRUE(gone(g_liveAcs[1]));
+    EXPECT_FALSE(gone(g_liveAcs[0]));
+    EXPECT_TRUE(gone(g_staticAcs[1]));
+    EXPECT_FALSE(gone(g_staticAcs[0]));
+    EXPECT_TRUE(logged("B1      : LIVE3") && logged("live max park exceeded, removed"));
+    EXPECT_TRUE(logged("A2      : ST2*") && logged("static max park exceeded, removed"));
+}
+
+TEST_F(StaticParking, InitialLoadOnlyNeverRemovesLiveAircraft)
+{
+    INITIAL_LOAD_ONLY.value = true;
+    parking_percentage.value = 25;  // 1 of 4 stands
+    liveAt(1, FlightPhase::parked, 500);
+    liveAt(3, FlightPhase::parked, 100);
+    gf_checkMaxPark(0);
+    EXPECT_FALSE(gone(g_liveAcs[0]) || gone(g_liveAcs[1]));
+}
+
+TEST_F(StaticParking, OutOfSightRemovesEverythingOnTheGroundAndSavesTheLearnedFile)
+{
+    AIRP_RANGE.value = 20;
+    AIRP_HEIGHT.value = 18000;
+    g_parkAirportLat = 50.0;
+    g_parkAirportLon = 8.0;
+    g_parkFileHeader.publisher = "stock";
+    g_stands[0].options.push_back(use(3, 10, 12, "D-AIPA", "DLH1"));
+    g_learnedUpdates = 1;
+    g_mainWindowState.parkFileLoaded = true;
+    g_staticParkEntries = {entry(3, "DLH5")};
+    staticAt(4, SimState::active, 3, 10);
+    liveAt(2, FlightPhase::parked);
+    liveAt(0, FlightPhase::flying);
+    g_userOnGround = false;
+
+    placeUser(50.0, 8.52, 250.0, 3000.0);  // about 20.1 nm east
+    gf_updateStaticParking(false);
+
+    EXPECT_TRUE(g_staticParkEntries.empty());
+    ASSERT_EQ(g_staticAcs.size(), 1u);
+    EXPECT_TRUE(gone(g_staticAcs[0]));
+    EXPECT_TRUE(gone(g_liveAcs[0]));
+    EXPECT_FALSE(gone(g_liveAcs[1]));
+    EXPECT_TRUE(g_parkAirport.empty());
+    EXPECT_TRUE(g_stands.empty());
+    EXPECT_TRUE(std::filesystem::exists(folders::learnedStock() / "EDDF.xml"));
+    EXPECT_FALSE(gf_parkFileLoaded());
+    EXPECT_TRUE(logged(" 'airports/learned/stock/EDDF.xml' saved with 1 update"));
+}
+
+TEST_F(StaticParking, FirstParkAirportWithinRangeAndHeightIsTaken)
+{
+    AIRP_RANGE.value = 20;
+    AIRP_HEIGHT.value = 18000;
+    g_parkAirport.clear();
+    g_userOnGround = false;
+    g_parkAirports.push_back({"EDDF", "", 50.0, 8.0, 0.0});
+
+    placeUser(50.0, 8.53, 250.0, 10000.0);  // about 20.4 nm
+    gf_updateStaticParking(false);
+    EXPECT_TRUE(g_parkAirport.empty());
+
+    placeUser(50.0, 8.49, 250.0, 10000.0);  // about 18.9 nm
+    gf_updateStaticParking(false);
+    EXPECT_EQ(g_parkAirport, "EDDF");
+    EXPECT_TRUE(g_parkReloadPending.load());
+    EXPECT_TRUE(log.contains("EDDF in sight at 18.9 nm"));
+}
+
+TEST_F(StaticParking, LearnedFileFolderFollowsThePublisher)
+{
+    struct Row {
+        const char* publisher;
+        std::filesystem::path folder;
+    };
+    const Row rows[] = {
+        {"stock", folders::learnedStock()},
+        {"simaddon", folders::learnedSimaddon()},
+        {"Fly Tampa", folders::learnedThirdparty() / "Fly Tampa"},
+        {"", folders::learnedThirdparty()},
+        {"../x", folders::learnedThirdparty() / ".. x"},
+    };
+    g_stands[1].options.push_back(use(3, 10, 12, "D-AIPA", "DLH1"));
+    g_stands[2].options.push_back(use(3, 10, 12, "D-AIPB", "DLH2"));
+    g_stands[2].options.back().archived = 1;
+    g_learnedUpdates = 3;
+    for (const Row& row : rows) {
+        g_parkFileHeader.publisher = row.publisher;
+        lf_saveLearnedApf();
+        const std::filesystem::path file = row.folder / "EDDF.xml";
+        ASSERT_TRUE(std::filesystem::exists(file)) << row.publisher;
+        const std::string xml = readFile(file);
+        EXPECT_NE(xml.find("D-AIPA"), std::string::npos);
+        EXPECT_EQ(xml.find("D-AIPB"), std::string::npos);  // archived uses are not learned
+    }
+    EXPECT_TRUE(logged(" 'airports/thirdparty/Fly Tampa/EDDF.xml' saved with 3 updates") ||
+                logged("Fly Tampa/EDDF.xml' saved with 3 updates"));
+}
