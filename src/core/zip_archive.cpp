@@ -1,0 +1,85 @@
+#include "core/zip_archive.h"
+
+#include "core/path_text.h"
+
+#include <zip.h>
+
+ZipArchive::ZipArchive(std::filesystem::path path) : m_path(std::move(path)) {}
+
+ZipArchive::~ZipArchive()
+{
+    if (m_archive)
+        zip_discard(m_archive);
+}
+
+bool ZipArchive::open(Mode mode)
+{
+    if (m_archive)
+        return false;
+    int error = 0;
+    const int flags = mode == Mode::New ? (ZIP_CREATE | ZIP_TRUNCATE) : ZIP_RDONLY;
+    m_archive = zip_open(path_to_utf8(m_path).c_str(), flags, &error);
+    return m_archive != nullptr;
+}
+
+bool ZipArchive::addData(const std::string& name, std::string bytes)
+{
+    if (!m_archive)
+        return false;
+    const std::string& kept = m_buffers.emplace_back(std::move(bytes));
+    zip_source_t* source = zip_source_buffer(m_archive, kept.data(), kept.size(), 0);
+    if (!source)
+        return false;
+    if (zip_file_add(m_archive, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(source);
+        return false;
+    }
+    return true;
+}
+
+bool ZipArchive::close()
+{
+    if (!m_archive)
+        return false;
+    if (zip_close(m_archive) != 0) {
+        zip_discard(m_archive);
+        m_archive = nullptr;
+        m_buffers.clear();
+        return false;
+    }
+    m_archive = nullptr;
+    m_buffers.clear();
+    return true;
+}
+
+std::vector<ZipEntry> ZipArchive::entries() const
+{
+    std::vector<ZipEntry> result;
+    if (!m_archive)
+        return result;
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(i), 0, &stat) == 0 && (stat.valid & ZIP_STAT_NAME))
+            result.push_back({stat.name, (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0});
+    }
+    return result;
+}
+
+std::optional<std::string> ZipArchive::readEntry(const std::string& name) const
+{
+    if (!m_archive)
+        return std::nullopt;
+    zip_stat_t stat;
+    if (zip_stat(m_archive, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+        return std::nullopt;
+    zip_file_t* file = zip_fopen(m_archive, name.c_str(), 0);
+    if (!file)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(stat.size), '\0');
+    const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
+    zip_fclose(file);
+    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size)
+        return std::nullopt;
+    return bytes;
+}

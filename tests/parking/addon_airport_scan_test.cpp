@@ -1,0 +1,196 @@
+// The add-on airport scan over a built simulator install: links and generated park files,
+// folders that are never walked, the scan log, the "tblo.zip" for off-line learning, and
+// the scan switched off afterwards.
+#include "core/parameters_xml.h"
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/sim_choice.h"
+#include "core/zip_archive.h"
+#include "parking/addon_airport_scan.h"
+#include "refdata/aircraft_db.h"
+#include "refdata/airport_db.h"
+#include "app/start_up_state.h"
+#include "support/bgl_builder.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using testsupport::BglAirport;
+using testsupport::BglHelipad;
+using testsupport::BglParking;
+using testsupport::readFile;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+BglAirport lf_airport(const std::string& ident, int parkings, int helipads = 0)
+{
+    BglAirport airport;
+    airport.ident = ident;
+    for (int i = 1; i <= parkings; ++i)
+        airport.parkings.push_back(BglParking{12, 8, static_cast<std::uint32_t>(i), 20.0f, 90.0f, 47.0 + i * 0.001, 8.5});
+    for (int i = 1; i <= helipads; ++i)
+        airport.helipads.push_back(BglHelipad{47.1 + i * 0.001, 8.6, 30.0f});
+    return airport;
+}
+
+class AddonAirportScanTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
+        fs::create_directories(g_appFolder.get());
+        gf_writeParameters(false);
+        g_airportCodes = {"EHAM", "LSZH", "EDDF", "LFPG", "KMCI"};
+        g_publisherTable = {{"FlyTampa", "flytampa"}, {"Aerosoft", "aerosoft"}};
+        g_simAddonAirports = {"LFPG"};
+        g_thirdParties20 = {ThirdPartyList{"FlyTampa", {"EHAM 2"}}};
+        g_workerCount = 2;
+        g_msfs2020 = true;
+        SCAN_AIRPORTS.value = true;
+        ALL_INSTALL_PATH.value = (m_folder / "sim").string();
+        fs::create_directories(m_folder / "sim" / "Official");
+        fs::create_directories(m_folder / "sim" / "Community");
+    }
+    fs::path community(const std::string& rest) const { return m_folder / "sim" / "Community" / rest; }
+    std::vector<std::string> scanLog() const
+    {
+        std::vector<std::string> lines;
+        std::string text = readFile(gf_airportsScanLogPath());
+        for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+            end = text.find('\n', start);
+            lines.push_back(text.substr(start, end - start));
+        }
+        return lines;
+    }
+    bool inScanLog(const std::string& line) const
+    {
+        const auto lines = scanLog();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    testsupport::TempFolder m_folder{true};
+    testsupport::LogCapture m_log;
+};
+
+TEST_F(AddonAirportScanTest, NoAddonsWarnAndSwitchTheScanOff)
+{
+    gf_scanAddonAirports();
+    EXPECT_TRUE(m_log.contains("Warning: Scan has not found any add-on airports"));
+    EXPECT_TRUE(m_log.contains("The scan will search 2 folders"));
+    EXPECT_FALSE(SCAN_AIRPORTS.value);
+    EXPECT_NE(readFile(g_parametersPath.get()).find(R"(<parameter name="SCAN_AIRPORTS" value="false" />)"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(folders::tblo()));
+    EXPECT_TRUE(fs::exists(gf_airportsScanLogPath()));
+    EXPECT_FALSE(g_tbloFlag.load());
+}
+
+TEST_F(AddonAirportScanTest, AirportsAreLinkedOrGeneratedAndUnknownAddonsZipped)
+{
+    // A publisher with an archived file of fewer stands: linked, and generated as well.
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    // A manufacturer that is no known publisher: generated, and zipped for learning.
+    testsupport::writeBgl(community("somedev-lszh/scenery/lszh.bgl"), {lf_airport("LSZH", 1, 1)});
+    testsupport::writeFile(community("somedev-lszh/manifest.json"), R"({"manufacturer":"Some Dev Studio"})");
+    // Nothing identifies the add-on: generated, but not zipped.
+    testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
+    // The simulator maker's airport: a link only.
+    testsupport::writeBgl(m_folder / "sim/Official/OneStore/microsoft-airport-lfpg/scenery/lfpg.bgl",
+                          {lf_airport("LFPG", 4)});
+    // Never opened.
+    testsupport::writeBgl(m_folder / "sim/Official/OneStore/fs-base/scenery/kmci.bgl", {lf_airport("KMCI", 4)});
+    testsupport::writeBgl(community("pkg/SimObjects/Airplanes/x/model/kmci.bgl"), {lf_airport("KMCI", 4)});
+    testsupport::writeBgl(community("pkg/scenery/statics/kmci.bgl"), {lf_airport("KMCI", 4)});
+    // A damaged file among them changes nothing.
+    const std::string good = testsupport::bglFile({lf_airport("KMCI", 4)});
+    testsupport::writeFile(community("broken/scenery/kmci.bgl"), good.substr(0, good.size() / 2));
+
+    gf_scanAddonAirports();
+
+    const fs::path mine = folders::myThirdparty();
+    EXPECT_EQ(readFile(mine / "EHAM.txt"), "archive/thirdparty/FlyTampa/EHAM.xml\n");
+    EXPECT_FALSE(fs::exists(mine / "EHAM.xml")); // copied for learning, the link stays alone
+    EXPECT_TRUE(fs::exists(mine / "LSZH.xml"));
+    EXPECT_TRUE(fs::exists(mine / "EDDF.xml"));
+    EXPECT_FALSE(fs::exists(mine / "KMCI.xml"));
+    EXPECT_EQ(readFile(folders::airports() / "my_simaddon" / "LFPG.txt"), "archive/simaddon/LFPG.xml\n");
+    EXPECT_FALSE(fs::exists(folders::airports() / "my_simaddon" / "LFPG.xml"));
+
+    EXPECT_TRUE(inScanLog("thirdparty airport EHAM linked to archive/thirdparty/FlyTampa/EHAM.xml"));
+    EXPECT_TRUE(inScanLog("===> EHAM has 3 parkpos while archived one has 2"));
+    EXPECT_TRUE(inScanLog("Generated EHAM.xml: 3 positions"));
+    EXPECT_TRUE(inScanLog("Generated LSZH.xml: 2 positions, of which 1 helipad"));
+    EXPECT_TRUE(inScanLog("simaddon airport LFPG linked to archive/simaddon/LFPG.xml"));
+    EXPECT_TRUE(inScanLog("===> No publisher found"));
+
+    ASSERT_TRUE(g_tbloFlag.load());
+    ZipArchive zip(folders::tblo() / "tblo.zip");
+    ASSERT_TRUE(zip.open(ZipArchive::Mode::ReadOnly));
+    std::vector<std::string> names;
+    for (const ZipEntry& entry : zip.entries())
+        names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"EHAM.xml", "LSZH.xml"}));
+    EXPECT_NE(zip.readEntry("LSZH.xml").value_or("").find("Some Dev Studio"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folders::tblo() / "LSZH.xml"));
+    EXPECT_FALSE(SCAN_AIRPORTS.value);
+    EXPECT_EQ(g_runningTasks.load(), 0);
+}
+
+TEST_F(AddonAirportScanTest, ScanFoldersThatAreMissingOrFilesAreSkipped)
+{
+    testsupport::writeFile(m_folder / "afile", "x");
+    lf_scanFolderChecked({m_folder / "afile", m_folder / "missing", {}});
+    EXPECT_TRUE(m_log.contains((m_folder / "afile").string() + " is not a folder name, skipped!"));
+    EXPECT_TRUE(m_log.contains((m_folder / "missing").string() + " does not exist, skipped!"));
+
+    // Without a known install path there is nothing to scan.
+    ALL_INSTALL_PATH.value.clear();
+    gf_scanAddonAirports();
+    EXPECT_TRUE(m_log.contains("The scan will search 0 folders"));
+}
+
+TEST_F(AddonAirportScanTest, SkippedFolders)
+{
+    struct Case {
+        const char* below;
+        bool skipped;
+    };
+    const Case cases[] = {
+        {"fs-base-genericairports/scenery", true}, {"pkg/SimObjects/Airplanes", true},
+        {"AIG-AITraffic-x", true},                 {"pkg/vCockpits", true},
+        {"flytampa-eham/scenery/global", false},   {"gsx-pro-profiles", true},
+        {"orbx-landmarks", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(lf_isSkippedFolder(c.below, fs::path("C:/Aircraft Sims/Community") / c.below), c.skipped) << c.below;
+    EXPECT_TRUE(lf_isSkippedFolder("pkg", std::string(250, 'x')));
+}
+
+TEST_F(AddonAirportScanTest, ZipOfAFolder)
+{
+    EXPECT_FALSE(gf_zipFolder(m_folder / "missing", m_folder / "a.zip"));
+    EXPECT_TRUE(m_log.contains("[zip] Not a directory: " + (m_folder / "missing").string()));
+
+    fs::create_directories(m_folder / "empty");
+    EXPECT_FALSE(gf_zipFolder(m_folder / "empty", m_folder / "empty.zip"));
+    EXPECT_TRUE(m_log.contains("[zip] Added 0 files, ok_close=true, exists=false, size=0 bytes"));
+
+    fs::create_directories(m_folder / "src" / "sub");
+    testsupport::writeFile(m_folder / "src" / "A.xml", "aaa");
+    testsupport::writeFile(m_folder / "src" / "sub" / "B.xml", "bbb");
+    testsupport::writeFile(m_folder / "out.zip", "old");
+    EXPECT_TRUE(gf_zipFolder(m_folder / "src", m_folder / "out.zip"));
+    EXPECT_TRUE(m_log.contains("[zip] Removing old zip " + (m_folder / "out.zip").string()));
+    ZipArchive zip(m_folder / "out.zip");
+    ASSERT_TRUE(zip.open(ZipArchive::Mode::ReadOnly));
+    ASSERT_EQ(zip.entries().size(), 1u);
+    EXPECT_EQ(zip.readEntry("A.xml"), "aaa");
+}
+
+} // namespace
