@@ -112,3 +112,5 @@ void gf_refreshCounters();
 // shell; a message box tells when it cannot.
 bool gf_openParametersFolder();
 bool gf_openManual();
+// Opens the "tblo" folder that holds "tblo.zip" for off-line learning.
+bool gf_openTbloFolder();

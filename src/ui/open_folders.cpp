@@ -42,3 +42,10 @@ bool gf_openManual()
     const std::filesystem::path docs = std::filesystem::absolute(folders::docs(), error);
     return lf_openFolder(error ? folders::docs() : docs, L"Could not open local folder with Manual");
 }
+
+bool gf_openTbloFolder()
+{
+    std::error_code error;
+    const std::filesystem::path tblo = std::filesystem::absolute(folders::tblo(), error);
+    return lf_openFolder(error ? folders::tblo() : tblo, L"Could not open File Explorer at tblo.zip.");
+}
