@@ -235,7 +235,7 @@ TEST_F(MainWindowTest, EditBoxesAreSubclassedAndStillTakeText)
     open();
     gf_enableControl(DESTINATION);
 
-    ASSERT_TRUE(desktop.typeAndEnter(DESTINATION.controlId, "EDDF"));
+    ASSERT_TRUE(desktop.type(DESTINATION.controlId, "EDDF"));
 
     EXPECT_NE(DESTINATION.previousProc, nullptr);
     EXPECT_EQ(desktop.state(DESTINATION.controlId).text, "EDDF");
