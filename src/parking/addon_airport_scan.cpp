@@ -122,7 +122,7 @@ void lf_walk(const fs::path& folder, std::deque<std::future<void>>& tasks)
     for (; it != fs::recursive_directory_iterator(); ++it) {
         const fs::directory_entry& entry = *it;
         if (entry.is_directory()) {
-            if (lf_isSkippedFolder(fs::relative(entry.path(), folder), entry.path()))
+            if (lf_isSkippedFolder(entry.path().lexically_relative(folder), entry.path()))
                 it.disable_recursion_pending();
             continue;
         }
