@@ -11,7 +11,9 @@
 #include "parking/stand.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
+#include "core/settings.h"
 #include "ui/busy_state.h"
+#include "ui/control_requests.h"
 #include "ui/panel_repaint.h"
 #include "ui/status_line.h"
 
@@ -188,6 +190,9 @@ void gf_applyParkAirportRequests()
     }
     for (const ParkAirport& request : requests)
         lf_moveToFront(request);
+    // A chosen destination has been taken in: "Re-read" is usable again unless one is pending.
+    if (!requests.empty() && !g_rereadRequested.load())
+        EnableWindow(BUTTON_REREAD.hwnd, TRUE);
 }
 
 void lf_sortParkAirports(const LatLon& user)

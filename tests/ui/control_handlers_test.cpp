@@ -1,97 +1,31 @@
 // The controls' handlers as the user meets them: clicks, picks and typing in the main
 // window, answered in the status line, in the controls and in "parameters.xml".
 #include "app/exit_reason.h"
-#include "core/parameters_xml.h"
 #include "core/program_folders.h"
-#include "core/setting_lists.h"
 #include "core/settings.h"
 #include "core/sim_choice.h"
 #include "core/stop_flags.h"
 #include "platform/standin/desktop.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
-#include "support/log_capture.h"
 #include "support/temp_folder.h"
 #include "traffic/rt_link.h"
 #include "ui/control_requests.h"
+#include "ui/control_window.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
 #include "ui/range_control.h"
 #include "ui/status_line.h"
 
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 
-#include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
 
 namespace fs = std::filesystem;
-using testsupport::TempFolder;
+using testsupport::ControlHandlersTest;
 using testsupport::writeFile;
 
 namespace {
-
-class ControlHandlersTest : public ::testing::Test {
-protected:
-    ControlHandlersTest() : work(true)
-    {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
-        gf_writeParameters(false);
-        open();
-    }
-
-    void open()
-    {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = mainWndProc;
-        windowClass.hInstance = standin::programInstance();
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = L"Skyweaver";
-        ASSERT_NE(RegisterClassExW(&windowClass), 0);
-        ASSERT_TRUE(initInstance(standin::programInstance(), L"Skyweaver"));
-        fillLists();
-        desktop.pumpUntilIdle();
-    }
-
-    // The lists as the start-up fills them.
-    static void fillLists()
-    {
-        gf_fillIntCombo(RANGE);
-        gf_fillChoiceCombo(SIM_CHOICE);
-        for (float hours : MAX_FIT_FL.optionValues) {
-            const std::wstring text = gf_formatFloatW(L"{:.1f}", hours);
-            SendMessageW(MAX_FIT_FL.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        }
-    }
-
-    // The start-up enables the buttons and edit boxes; the tests enable those they use.
-    static void enable(std::initializer_list<const GuiControl*> controls)
-    {
-        for (const GuiControl* control : controls) {
-            EnableWindow(control->hwnd, TRUE);
-        }
-    }
-
-    // The value "parameters.xml" holds for the name; "<none>" without it.
-    static std::string stored(const std::string& name)
-    {
-        pugi::xml_document document;
-        document.load_file(g_parametersPath.get().c_str());
-        const pugi::xml_node node =
-            document.select_node(("//parameter[@name='" + name + "']").c_str()).node();
-        return node ? node.attribute("value").value() : "<none>";
-    }
-
-    static std::string message() { return gf_statusLineText().message; }
-
-    TempFolder work;
-    TempFolder root;
-    testsupport::LogCapture log;
-    standin::Desktop desktop;
-};
 
 struct BoxCase {
     BoolGuiParameter* box;

@@ -1,0 +1,86 @@
+// The main window as the start-up leaves it, for tests of the controls' handlers: the
+// lists filled, "parameters.xml" written, the log captured.
+#pragma once
+
+#include "core/parameters_xml.h"
+#include "core/program_folders.h"
+#include "core/setting_lists.h"
+#include "core/settings.h"
+#include "platform/standin/desktop.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+#include "ui/main_window.h"
+#include "ui/status_line.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+namespace testsupport {
+
+class ControlHandlersTest : public ::testing::Test {
+protected:
+    ControlHandlersTest() : work(true)
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+        std::filesystem::create_directories(g_appFolder.get());
+        gf_writeParameters(false);
+        open();
+    }
+
+    void open()
+    {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = mainWndProc;
+        windowClass.hInstance = standin::programInstance();
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = L"Skyweaver";
+        ASSERT_NE(RegisterClassExW(&windowClass), 0);
+        ASSERT_TRUE(initInstance(standin::programInstance(), L"Skyweaver"));
+        fillLists();
+        desktop.pumpUntilIdle();
+    }
+
+    // The lists as the start-up fills them.
+    static void fillLists()
+    {
+        gf_fillIntCombo(RANGE);
+        gf_fillChoiceCombo(SIM_CHOICE);
+        for (float hours : MAX_FIT_FL.optionValues) {
+            const std::wstring text = gf_formatFloatW(L"{:.1f}", hours);
+            SendMessageW(MAX_FIT_FL.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+    }
+
+    // The start-up enables the buttons and edit boxes; the tests enable those they use.
+    static void enable(std::initializer_list<const GuiControl*> controls)
+    {
+        for (const GuiControl* control : controls) {
+            EnableWindow(control->hwnd, TRUE);
+        }
+    }
+
+    // The value "parameters.xml" holds for the name; "<none>" without it.
+    static std::string stored(const std::string& name)
+    {
+        pugi::xml_document document;
+        document.load_file(g_parametersPath.get().c_str());
+        const pugi::xml_node node =
+            document.select_node(("//parameter[@name='" + name + "']").c_str()).node();
+        return node ? node.attribute("value").value() : "<none>";
+    }
+
+    static std::string message() { return gf_statusLineText().message; }
+
+    testsupport::TempFolder work;
+    testsupport::TempFolder root;
+    testsupport::LogCapture log;
+    standin::Desktop desktop;
+};
+
+} // namespace testsupport
