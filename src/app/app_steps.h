@@ -2,8 +2,9 @@
 // start-up, worker threads, the main loop and the shut-down.
 #pragma once
 
+#include "app/start_up_thread.h"
+
 // Start-up (the start-up thread, later the main loop thread).
-void lf_startUpSKWV();
 void lf_initApplication();
 bool lf_stopForProductionMode();
 

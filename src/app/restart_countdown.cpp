@@ -19,6 +19,7 @@ void lf_restartCountdown()
     }
     gf_log(fmt::format("Restarting after {} seconds", seconds));
     gf_log(std::string(48, '-'));
+    gf_flushLog();
     for (std::int32_t i = 0; i < seconds; ++i) {
         const std::int32_t left = seconds - i;
         gf_showMessage(fmt::format("Restarting after {} second{}", left, gf_plural(left)), false);

@@ -1,16 +1,23 @@
-// Program entry: opens the log and runs the application.
+// Program entry: one copy at a time, "Log.txt", then the application on the GUI thread.
 #include "app/win_main.h"
+
+#include "app/run_application.h"
 
 #include "core/log.h"
 
 #include <exception>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int)
 {
+    // The mutex is never closed: the system releases it when the process ends.
+    CreateMutexA(nullptr, FALSE, "Local\\$SKWV$");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        return -1;
+    }
     try {
         gf_openLogFile();
     } catch (const std::exception&) {
         return 1;
     }
-    return 0;
+    return gf_runApplication(hInstance);
 }

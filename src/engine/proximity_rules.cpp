@@ -11,3 +11,13 @@ bool gf_removeFarthestActive(double)
 {
     return true;
 }
+
+// Least bodies until the rules around the user aircraft, the taxi paths and the static
+// duplicates are built: nothing is removed.
+void gf_removeNearUser() {}
+void gf_removeAheadOfUser() {}
+void gf_clearStaticFromTaxiPaths() {}
+void gf_removeStaticDuplicates() {}
+void gf_removeStaticSameAc(const AircraftData&, bool) {}
+void gf_removeAllStatic() {}
+void gf_clearReservedStand(std::string_view) {}

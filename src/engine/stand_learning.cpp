@@ -2,3 +2,5 @@
 #include "engine/stand_learning.h"
 
 void lf_addRealStandOption(LiveAc&, std::int32_t) {}
+
+void gf_findLearnedStand(std::uint64_t, LiveAc&) {}

@@ -101,10 +101,11 @@ std::optional<int> ProgramProcess::waitForExit(std::chrono::milliseconds timeout
     return m_exitCode;
 }
 
-bool ProgramProcess::waitForLogLine(const std::string& text, std::chrono::milliseconds timeout) const
+bool ProgramProcess::waitForLogLine(const std::string& text, std::chrono::milliseconds timeout,
+                                    std::size_t from) const
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (log().find(text) == std::string::npos) {
+    while (log().find(text, from) == std::string::npos) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }

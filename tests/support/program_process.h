@@ -26,8 +26,8 @@ public:
     // The exit code once the program has ended within the time; none while it still runs.
     // A program ended by a signal reports 128 + the signal number.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
-    // Waits until "Log.txt" of the working folder holds a line containing the text.
-    bool waitForLogLine(const std::string& text, std::chrono::milliseconds timeout) const;
+    // Waits until "Log.txt" of the working folder holds the text at or after the offset.
+    bool waitForLogLine(const std::string& text, std::chrono::milliseconds timeout, std::size_t from = 0) const;
     std::string log() const;
 
 private:
