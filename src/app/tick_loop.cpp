@@ -24,7 +24,6 @@
 #include "liveries/livery_matching.h"
 #include "parking/park_airport.h"
 #include "parking/park_airports.h"
-#include "parking/stand.h"
 #include "parking/static_park_plan.h"
 #include "parking/static_parking.h"
 #include "platform/win32.h"
