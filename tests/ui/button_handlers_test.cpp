@@ -1,9 +1,11 @@
 // The push buttons, the callsign list and the busy state of static parking.
 #include "app/tick_state.h"
 #include "core/settings.h"
+#include "engine/ac_containers.h"
 #include "parking/park_airports.h"
 #include "platform/standin/shell32_control.h"
 #include "refdata/airport_db.h"
+#include "simlink/user_aircraft.h"
 #include "ui/busy_state.h"
 #include "ui/control_actions.h"
 #include "ui/control_requests.h"
@@ -119,4 +121,30 @@ TEST_F(ControlHandlersTest, ProcessedDestinationLeadsTheParkAirportsAndFreesRere
     ASSERT_FALSE(g_parkAirports.empty());
     EXPECT_EQ(g_parkAirports.front().icao, "LSZH");
     EXPECT_TRUE(desktop.state(BUTTON_REREAD.controlId).enabled);
+}
+
+TEST(HandlerRequests, LoweredLiveLimitTakesOutTheFarthestAircraft)
+{
+    g_userAcData.latitude = 47.0;
+    g_userAcData.longitude = 8.0;
+    const double latitudes[]{47.1, 48.5, 47.5, 49.0};
+    std::uint32_t id = 100;
+    for (double latitude : latitudes) {
+        LiveAc& ac = g_liveAcs.emplace_back();
+        ac.hexid = 0x400000 + id;
+        ac.objectId = id++;
+        ac.simState = SimState::active;
+        ac.simPosition[0] = latitude;
+        ac.simPosition[1] = 8.0;
+    }
+    MAX_LIVE_SEL.value = 2;
+    g_liveLimitLowered = true;
+
+    gf_serveHandlerRequests();
+
+    EXPECT_EQ(std::vector<std::uint32_t>(g_removalQueue.begin(), g_removalQueue.end()),
+              (std::vector<std::uint32_t>{103, 101}));
+    EXPECT_EQ(g_liveAcs[0].simState, SimState::active);
+    EXPECT_EQ(g_liveAcs[2].simState, SimState::active);
+    EXPECT_FALSE(g_liveLimitLowered);
 }
