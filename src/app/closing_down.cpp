@@ -160,6 +160,8 @@ void lf_closeDownSteps()
     if (reason == ExitReason::SystemError) {
         lf_waitForUserAfterSystemError();
     }
+    // A new flight or the simulator's disconnect asked for the user's stand to be noted.
+    gf_handleReservedStandRequest();
     if (g_parkAirportSet.load()) {
         gf_removeGroundAircraft();
     }

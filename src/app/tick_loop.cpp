@@ -303,6 +303,8 @@ void lf_onFlightSecond()
         gf_setLoopRunning(true);
     }
     gf_advanceStatusClock();
+    // The simulator link asks for the user's reserved stand; the main loop owns the list.
+    gf_handleReservedStandRequest();
     gf_refreshCounters();
     lf_updateWeekTime();
     g_secondsCounter.fetch_add(1);
@@ -338,6 +340,7 @@ void lf_onFlightNotRunning()
     }
     if (g_notRunningTicks < 1) {
         g_notRunningTicks = 100;
+        gf_handleReservedStandRequest();
         gf_refreshCounters();
         lf_updateWeekTime();
     }

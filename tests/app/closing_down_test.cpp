@@ -1,0 +1,134 @@
+#include "app/app_steps.h"
+#include "app/exit_reason.h"
+#include "app/start_up_state.h"
+#include "core/parameters_xml.h"
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/stop_flags.h"
+#include "simlink/flight_plans.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testsupport::LogCapture;
+using testsupport::readFile;
+using testsupport::TempFolder;
+using testsupport::writeFile;
+
+namespace {
+
+// A run about to close down: a working folder, an app-data tree with "parameters.xml" and
+// a flight-plan folder holding a plan.
+class ClosingDown : public ::testing::Test {
+protected:
+    ClosingDown() : work(true)
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+        fs::create_directories(g_appFolder.get());
+        gf_writeParameters(true);
+        g_flightPlanFolder = g_appFolder.get() / "orig_dest";
+        fs::create_directories(g_flightPlanFolder);
+        writeFile(g_flightPlanFolder / "12.pln", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    }
+
+    std::string parameters() const { return readFile(g_parametersPath.get()); }
+
+    TempFolder root;
+    TempFolder work;
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(ClosingDown, UserCloseRemovesFlightPlansAndForgetsTheRunsSettings)
+{
+    DESTINATION.value = "EDDF";
+    BLOCK_CALLSIGN.value = "DLH4AB";
+    gf_saveStringParameter(DESTINATION);
+    gf_saveStringParameter(BLOCK_CALLSIGN);
+    g_failedLiveryList.insert("A320 DLH");
+    g_failedLiveries.insert("Airbus A320 Lufthansa");
+    gf_requestUserExit();
+
+    lf_closingDown();
+
+    EXPECT_TRUE(log.contains("Exiting: USER CLOSED SIM"));
+    EXPECT_FALSE(fs::exists(g_flightPlanFolder));
+    EXPECT_NE(parameters().find("<parameter name=\"DESTINATION\" value=\"\""), std::string::npos) << parameters();
+    EXPECT_NE(parameters().find("<parameter name=\"BLOCK_CALLSIGN\" value=\"\""), std::string::npos);
+    EXPECT_TRUE(g_failedLiveryList.empty());
+    // Refused liveries stay refused for the life of the process.
+    EXPECT_EQ(g_failedLiveries.size(), 1u);
+    EXPECT_FALSE(g_isRestart.load());
+    EXPECT_EQ(g_exitCode.load(), 0);
+}
+
+TEST_F(ClosingDown, ErrorRestartSwitchesTheScansOffAndStartsFresh)
+{
+    SCAN_LIVERIES.value = true;
+    SCAN_AIRPORTS.value = true;
+    gf_requestStop(ExitReason::ReaderError, 1);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(log.contains("Exiting: READER ERROR"));
+    EXPECT_TRUE(log.contains("Prepare for a restart ..."));
+    EXPECT_TRUE(log.contains("Restarting after 1 seconds"));
+    EXPECT_FALSE(SCAN_LIVERIES.value);
+    EXPECT_NE(parameters().find("<parameter name=\"SCAN_LIVERIES\" value=\"false\""), std::string::npos);
+    EXPECT_NE(parameters().find("<parameter name=\"SCAN_AIRPORTS\" value=\"false\""), std::string::npos);
+    EXPECT_TRUE(g_isRestart.load());
+    EXPECT_EQ(g_exitReason.load(), 0u);
+    EXPECT_FALSE(g_stopRequested.load());
+    EXPECT_FALSE(g_exitRequested.load());
+}
+
+TEST_F(ClosingDown, NewSettingsRestartKeepsTheScans)
+{
+    SCAN_LIVERIES.value = true;
+    gf_requestStop(ExitReason::NewSettings, 0);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(log.contains("Exiting: NEW SETTINGS"));
+    EXPECT_TRUE(SCAN_LIVERIES.value);
+    EXPECT_TRUE(g_isRestart.load());
+}
+
+TEST_F(ClosingDown, SystemErrorWaitsForTheUserAndEndsWithAFailureCode)
+{
+    gf_forceStop(ExitReason::SystemError, 0);
+    std::jthread user([] {
+        std::this_thread::sleep_for(700ms);
+        gf_requestUserExit();
+    });
+    const auto started = std::chrono::steady_clock::now();
+
+    lf_closingDown();
+
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 700ms);
+    EXPECT_TRUE(log.contains("User closed Skyweaver"));
+    EXPECT_NE(g_exitCode.load(), 0);
+    EXPECT_FALSE(fs::exists(g_flightPlanFolder));
+}
+
+TEST_F(ClosingDown, ProductionRunDoesNotWaitAfterASystemError)
+{
+    g_productionMode.store(true);
+    gf_forceStop(ExitReason::SystemError, 0);
+    const auto started = std::chrono::steady_clock::now();
+
+    lf_closingDown();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_FALSE(log.contains("User closed Skyweaver"));
+    EXPECT_NE(g_exitCode.load(), 0);
+}
