@@ -148,6 +148,12 @@ struct LiveAc : StaticAc {
     std::optional<double> savedHeading;
     std::uint8_t pushbackTurnSide = 0;
     std::uint8_t pushbackTurnLearned = 0;
+    double pullBackNm = 0.0;            // last distance of the stream while held after a pushback
+    // Creep watch of a parked aircraft: distances (nm) from its stand where the watch began
+    // and the farthest seen since, and the number of steps away from the stand.
+    double creepStartNm = 0.0;
+    double creepFarthestNm = 0.0;
+    std::int32_t creepCount = 0;
     std::optional<double> flareRef;
     std::int32_t flareStage = 0;
     std::uint8_t landingArmed = 0;

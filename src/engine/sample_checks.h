@@ -1,4 +1,5 @@
-// Plausibility of new position samples, holding and extrapolation.
+// Tests of new position samples: plausibility, creep away from a stand, the pushback and
+// the landing; they may change the sample and the aircraft.
 #pragma once
 
 #include "engine/aircraft_records.h"
@@ -7,3 +8,7 @@
 bool lf_checkSample(LiveAc& ac, PosSample& s);
 // The phase-dependent tests of a new sample of an aircraft past birth; false refuses s.
 bool checkExtendingSituations(LiveAc& ac, PosSample& s);
+// The landing branch: drops samples that point backwards from the landing track.
+bool checkNewPosDuringLanding(LiveAc& ac, PosSample& s);
+// A parked aircraft starts to leave its stand.
+void lf_parkedSample(LiveAc& ac, PosSample& s);

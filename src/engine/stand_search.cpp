@@ -1,5 +1,5 @@
-// Least bodies until the stand search is built: no aircraft is born on a stand, and
-// parked aircraft get no commands beyond their creation.
+// Least bodies until the stand search is built: no aircraft is born on a stand, parked
+// aircraft get no commands beyond their creation, and a parking aircraft parks where it is.
 #include "engine/stand_search.h"
 
 #include "parking/stand.h"
@@ -16,6 +16,12 @@ void lf_setStandOccupied(std::int32_t, bool) {}
 void lf_setStandCargo(LiveAc&) {}
 
 void lf_parkedCommands(StaticAc&) {}
+
+void lf_arriveAtStand(LiveAc& ac)
+{
+    ac.previousPhase = ac.flightPhase;
+    ac.flightPhase = FlightPhase::parked;
+}
 
 std::string gf_standName(std::int32_t standNumber)
 {

@@ -19,3 +19,5 @@ void lf_setStandCargo(LiveAc& ac);
 void lf_parkedCommands(StaticAc& ac);
 // The stand's id text: "sid==0?" for number 0, "sid==?" for a number without a stand.
 std::string gf_standName(std::int32_t standNumber);
+// The stream of a parking aircraft ran dry: it parks when it stands on its stand.
+void lf_arriveAtStand(LiveAc& ac);

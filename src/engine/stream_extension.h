@@ -3,5 +3,11 @@
 
 #include "engine/aircraft_records.h"
 
+#include <cstdint>
+
 // The stream holds fewer than two samples: extends it; false when the aircraft is to be removed.
 bool lf_extendStream(LiveAc& ac);
+// Appends one dead-reckoned sample built from the front sample and allows n further ones.
+void lf_extrapolate(LiveAc& ac, std::int32_t n);
+// The early and late bounds of the next due tick after holding or extrapolating ends.
+void gf_resetTimers(LiveAc& ac);

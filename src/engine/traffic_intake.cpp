@@ -73,6 +73,8 @@ bool lf_isRefusedSample(const LiveAc& ac, const TrafficRecord& rec)
            lf_isSpeedJump(last.groundSpeed, rec.sample.groundSpeed) || lf_isShortHop(ac, last, rec.sample, elapsed);
 }
 
+} // namespace
+
 bool lf_isCategoryWanted(Category category)
 {
     switch (category) {
@@ -85,8 +87,6 @@ bool lf_isCategoryWanted(Category category)
     }
     return false;
 }
-
-} // namespace
 
 double gf_intakeReferenceElevation()
 {

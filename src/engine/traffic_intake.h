@@ -10,6 +10,8 @@
 void handleTrafficRecord(TrafficRecord& rec);
 // A record without a live aircraft: resolves the type, then filterNewTraffic.
 void lf_newTraffic(TrafficRecord& rec);
+// Whether live aircraft of the category are switched on.
+bool lf_isCategoryWanted(Category category);
 // Category and altitude filter, then a new live aircraft at the end of g_liveAcs.
 void filterNewTraffic(TrafficRecord& rec);
 // Appends an accepted sample to the aircraft's stream; logs and rethrows its exceptions.

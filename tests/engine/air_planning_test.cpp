@@ -306,13 +306,14 @@ TEST(AirPlanning, AntimeridianIsCrossedTheShortWay)
     EXPECT_LT(ac.simPosition[1], 180.0);
 }
 
-TEST(AirPlanning, DryStreamRemovesTheAircraft)
+TEST(AirPlanning, DryStreamRemovesTheAircraftOnceExtrapolationIsUsedUp)
 {
     g_engineTick = 0;
     TrackSpec track;
     track.start = kZurich;
     track.count = 1;
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
+    ac.holdCount = 1;
     nextPosMain(ac);
     EXPECT_EQ(ac.simState, SimState::removingfromsim);
     EXPECT_EQ(g_removalQueue, std::deque<std::uint32_t>{kObject});

@@ -56,8 +56,9 @@ TEST_F(AirSimFlight, CruisingAircraftPassesItsSamplesInOrder)
     const auto samples = makeTrack(track);
     LiveAc ac = makeActiveAc(Category::Large, 0, samples);
     createInSimulator(ac);
-    fly(ac, 10 * 400);
-    EXPECT_EQ(ac.simState, SimState::removingfromsim); // the stream ran dry after the last sample
+    fly(ac, 10 * 400 + 8 * 800 + 400);
+    // The stream ran dry after the last sample; eight dead-reckoned samples later it is gone.
+    EXPECT_EQ(ac.simState, SimState::removingfromsim);
 
     const auto object = world().object(ac.objectId);
     expectSanePositions(ac.objectId);

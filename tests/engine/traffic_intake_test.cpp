@@ -163,6 +163,8 @@ TEST_F(TrafficIntakeTest, NewSamplesPassThePlausibilityTests)
         next.sample.track = c.track;
         next.sample.airborne = c.airborne;
         next.sample.altitude = c.airborne ? 12000 : 0;
+        if (c.speed > 0)
+            next.sample.latitude += 0.001; // a moving aircraft is somewhere else
         handle(next);
         EXPECT_EQ(g_liveAcs.front().stream.size(), c.accepted ? 2u : 1u) << c.rule;
         EXPECT_EQ(g_liveAcs.front().lastSampleTime, c.accepted ? next.time : kStart) << c.rule;
@@ -176,6 +178,7 @@ TEST_F(TrafficIntakeTest, AcceptedSampleIsDueAfterTheNewest)
     handle(rec);
     rec.time += 5;
     rec.sample.dueTick = 2000;
+    rec.sample.latitude += 0.01;
     handle(rec);
     const LiveAc& ac = onlyAircraft();
     ASSERT_EQ(ac.stream.size(), 2u);
