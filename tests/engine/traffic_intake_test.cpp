@@ -222,6 +222,7 @@ protected:
         rec.origin = origin;
         rec.destination = destination;
         rec.registration = "PH-BXA";
+        rec.sample.longitude += 0.02; // 10 s east at 280 kt
         return rec;
     }
 };
