@@ -1,6 +1,8 @@
 // Versions of the program and its data files: three numbers, written "{}.{}.{}".
 #pragma once
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <compare>
 #include <cstdint>
 #include <string>
@@ -16,13 +18,16 @@ struct VersionData {
         : major(major_), minor(minor_), patch(patch_)
     {
     }
-    // Empty text gives 0.0.0; text that is not three dot-separated numbers is logged
+    // Empty text gives 0.0.0; "a.b.c", or a JSON object with "major", "minor" and "patch"
+    // (a missing or non-integer member reads 0). Other text is logged
     // "VersionData exception: ..." and gives 0.0.0.
     explicit VersionData(std::string_view text);
 
     friend constexpr auto operator<=>(const VersionData&, const VersionData&) = default;
 };
 
+// The members "major", "minor" and "patch" of a JSON object (0 when absent or not an integer).
+VersionData gf_versionFromJson(const nlohmann::json& object);
 std::string gf_versionString(const VersionData& version);
 
 // The program's own version.

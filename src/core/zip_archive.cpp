@@ -83,3 +83,29 @@ std::optional<std::string> ZipArchive::readEntry(const std::string& name) const
         return std::nullopt;
     return bytes;
 }
+
+int ZipArchive::readEntryInPieces(const std::string& name, std::ostream& out, std::size_t pieceSize) const
+{
+    if (!m_archive)
+        return ZIP_ER_INVAL;
+    zip_file_t* file = zip_fopen(m_archive, name.c_str(), 0);
+    if (!file)
+        return zip_error_code_zip(zip_get_error(m_archive));
+    std::vector<char> piece(pieceSize);
+    int error = 0;
+    for (;;) {
+        const zip_int64_t read = zip_fread(file, piece.data(), piece.size());
+        if (read < 0) {
+            error = zip_error_code_zip(zip_file_get_error(file));
+            break;
+        }
+        if (read == 0)
+            break;
+        if (!out.write(piece.data(), static_cast<std::streamsize>(read))) {
+            error = ZIP_ER_WRITE;
+            break;
+        }
+    }
+    zip_fclose(file);
+    return error;
+}

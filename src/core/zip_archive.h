@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <list>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ public:
 
     std::vector<ZipEntry> entries() const;
     std::optional<std::string> readEntry(const std::string& name) const;
+    // Writes the entry's bytes to the stream in pieces of the given size, so a large entry is
+    // never held whole: 0 on success, else the libzip error code (ZIP_ER_WRITE when the stream
+    // fails, ZIP_ER_CRC for damaged data).
+    int readEntryInPieces(const std::string& name, std::ostream& out, std::size_t pieceSize) const;
 
 private:
     std::filesystem::path m_path;

@@ -1,0 +1,238 @@
+#include "app/exit_reason.h"
+#include "core/parameters_xml.h"
+#include "core/program_folders.h"
+#include "core/settings.h"
+#include "core/sim_choice.h"
+#include "core/version_data.h"
+#include "platform/standin/advapi32_control.h"
+#include "platform/standin/kernel32_control.h"
+#include "refdata/download.h"
+#include "refdata/updater.h"
+#include "support/http_server.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+#include "support/zip_fixture.h"
+#include "ui/status_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+namespace {
+
+std::string entry(const std::string& key, const std::string& version)
+{
+    const VersionData v(version);
+    return "\"" + key + "\": {\"major\": " + std::to_string(v.major) + ", \"minor\": " + std::to_string(v.minor) +
+           ", \"patch\": " + std::to_string(v.patch) + "}";
+}
+
+class Updater : public ::testing::Test {
+protected:
+    TempFolder work{true};
+    TempFolder root;
+    LogCapture log;
+    HttpServer server;
+
+    Updater()
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+        fs::create_directories(g_appFolder.get());
+        fs::create_directories(folders::input());
+        gf_writeParameters(true);
+        gf_setDownloadHost(server.base());
+        g_msfs2020 = true;
+    }
+
+    void publish(const std::vector<std::string>& entries)
+    {
+        std::string json = "{";
+        for (const auto& e : entries) {
+            json += (json.size() > 1 ? ", " : "") + e;
+        }
+        server.serve("/downloads/versions.json", json + "}");
+    }
+
+    std::vector<std::string> requested() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& request : server.requests()) {
+            paths.push_back(request.path);
+        }
+        return paths;
+    }
+};
+
+} // namespace
+
+TEST(VersionText, ReadsNumbersOrJsonAndLogsFaults)
+{
+    TempFolder work(true);
+    LogCapture log;
+    const struct {
+        std::string text;
+        VersionData expected;
+    } cases[] = {
+        {"", {}},
+        {"11.10.8", {11, 10, 8}},
+        {R"({"major": 2, "minor": 3, "patch": 4})", {2, 3, 4}},
+        {R"({"major": 2, "patch": "4"})", {2, 0, 0}},
+        {"1.2", {}},
+        {"99999999999.1.1", {}},
+        {"{broken", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VersionData(c.text), c.expected) << c.text;
+    }
+    EXPECT_TRUE(log.contains("VersionData exception: invalid version format"));
+    EXPECT_TRUE(log.contains("VersionData exception: parse error in version string"));
+    EXPECT_EQ(gf_versionString({11, 10, 8}), "11.10.8");
+}
+
+TEST_F(Updater, DataFilesFollowTheWebVersionsAndNeverDowngrade)
+{
+    AIRPORTS_VERSION.value = "1.0.0";
+    AIG_VERSION.value = "2.0.0";
+    DBASE_VERSION.value = "3.0.0";
+    writeFile("input/airports.enc", "old airports");
+    writeFile("input/AIG-regcodes.enc", "newer aig");
+    server.serve("/downloads/11/airports.enc", "new airports");
+    server.serve("/downloads/11/dbase.enc", "dbase");
+    server.serve("/downloads/11/AIG-regcodes.enc", "older aig");
+    publish({entry("msfs", "11.10.8"), entry("airports", "1.1.0"), entry("aig", "1.9.9"), entry("dbase", "3.0.0"),
+             entry("liveries", "0.0.0"), entry("addons", "0.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile("input/airports.enc"), "new airports");
+    EXPECT_EQ(readFile("input/AIG-regcodes.enc"), "newer aig");
+    EXPECT_EQ(readFile("input/dbase.enc"), "dbase");  // same version, but the file was missing
+    EXPECT_EQ(AIRPORTS_VERSION.value, "1.1.0");
+    EXPECT_EQ(AIG_VERSION.value, "2.0.0");
+    EXPECT_FALSE(fs::exists("versions.json"));
+    EXPECT_TRUE(log.contains("msfs program version at web = 11.10.8"));
+    EXPECT_TRUE(log.contains("msfs version up-to-date"));
+    EXPECT_TRUE(log.contains("airports updated to 1.1.0"));
+    EXPECT_TRUE(log.contains("aig version up-to-date"));
+    EXPECT_TRUE(log.contains("dbase updated to 3.0.0"));
+    EXPECT_FALSE(log.contains("==> simaddon version not found"));  // MSFS 2020: not asked for
+    const std::string stored = readFile(g_parametersPath);
+    EXPECT_NE(stored.find(R"(name="AIRPORTS_VERSION" value="1.1.0")"), std::string::npos);
+}
+
+TEST_F(Updater, NewerScanVersionsSwitchTheScansOn)
+{
+    SCAN_LIVERIES.value = false;
+    SCAN_AIRPORTS.value = false;
+    LIV_SCAN_VERSION.value = "5.0.0";
+    ADDONS_SCAN_VERSION.value = "5.0.0";
+    publish({entry("liveries", "5.0.0"), entry("addons", "5.0.1")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(SCAN_LIVERIES.value);  // LiveriesScanned.xml is missing
+    EXPECT_TRUE(SCAN_AIRPORTS.value);
+    EXPECT_EQ(ADDONS_SCAN_VERSION.value, "5.0.1");
+    EXPECT_TRUE(log.contains("==> msfs version not found"));
+    EXPECT_TRUE(log.contains("==> dbase version not found"));
+    const std::string stored = readFile(g_parametersPath);
+    EXPECT_NE(stored.find(R"(name="SCAN_AIRPORTS" value="true")"), std::string::npos);
+    EXPECT_NE(stored.find(R"(name="ADDONS_SCAN_VERSION" value="5.0.1")"), std::string::npos);
+}
+
+TEST_F(Updater, NewProgramVersionIsPreparedAndEndsTheRun)
+{
+    server.serve("/downloads/release/setup_Skyweaver_d_v12.0.0.zip", zipBytes({{"setup.exe", "MZ installer"}}));
+    server.serve("/downloads/docs/ReleaseNotes.pdf", "%PDF");
+    publish({entry("msfs", "12.0.0"), entry("dbase", "9.0.0")});
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile("new_version/install_new_version.exe"), "MZ installer");
+    EXPECT_EQ(readFile("new_version/ReleaseNotes.pdf"), "%PDF");
+    EXPECT_EQ(readFile("new_version/README.txt"),
+              "A new version is available.\nThe installer can be executed normally (no Administrator rights "
+              "required).\n");
+    EXPECT_FALSE(fs::exists("setup_Skyweaver_d_v12.0.0.zip"));
+    EXPECT_FALSE(fs::exists("install_new_version.exe"));
+    EXPECT_EQ(gf_exitReason(), ExitReason::NewVersion);
+    EXPECT_EQ(g_restartDelaySeconds, 0);
+    EXPECT_FALSE(log.contains("==> dbase version not found"));  // the rest is left for the new version
+    EXPECT_EQ(requested().back(), "/downloads/docs/ReleaseNotes.pdf");
+}
+
+TEST_F(Updater, FailedInstallerDownloadIsShownAndTheStartGoesOn)
+{
+    server.serve("/downloads/release/setup_Skyweaver_d_v12.0.0.zip", "not a zip");
+    publish({entry("msfs", "12.0.0"), entry("addons", "0.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(gf_statusLineText().message,
+              "The downloading/unzipping of the new version failed? Try manually via the Tarnwick website.");
+    EXPECT_TRUE(log.contains("==> Could not open setup_Skyweaver_d_v12.0.0.zip"));
+    EXPECT_TRUE(log.contains("==> install_new_version.exe does not exists?"));
+    EXPECT_TRUE(log.contains("addons version up-to-date"));
+    EXPECT_EQ(gf_exitReason(), ExitReason{0});
+}
+
+TEST_F(Updater, SimAddonArchiveBecomesLinkFilesForMsfs2024)
+{
+    g_msfs2020 = false;
+    server.serve("/downloads/derivavize24/my_simaddon2024.zip",
+                 zipBytes({{"my_simaddon/", ""}, {"my_simaddon/EDDF.xml", "archive/simaddon/EDDF.xml"}}));
+    publish({entry("simaddon", "1.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile("airports/my_simaddon/EDDF.txt"), "archive/simaddon/EDDF.xml");
+    EXPECT_EQ(DERIVAVIZE24_VERSION.value, "1.0.0");
+    EXPECT_TRUE(log.contains("my_simaddon2024.zip unzipped 1 files"));
+    EXPECT_TRUE(log.contains("simaddon updated to 1.0.0"));
+    EXPECT_FALSE(fs::exists("my_simaddon2024.zip"));
+}
+
+TEST_F(Updater, DamagedSimAddonArchiveKeepsTheInstalledFiles)
+{
+    g_msfs2020 = false;
+    writeFile("airports/my_simaddon/EGLL.txt", "archive/simaddon/EGLL.xml");
+    server.serve("/downloads/derivavize24/my_simaddon2024.zip", "damaged");
+    publish({entry("simaddon", "2.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile("airports/my_simaddon/EGLL.txt"), "archive/simaddon/EGLL.xml");
+    EXPECT_TRUE(log.contains("simaddon version up-to-date"));
+    EXPECT_EQ(DERIVAVIZE24_VERSION.value, "");
+}
+
+TEST_F(Updater, UnreachableHostLeavesEverythingAsItIs)
+{
+    gf_setDownloadHost("http://127.0.0.1:1");
+    EXPECT_TRUE(gf_checkForUpdates());
+    EXPECT_TRUE(log.contains("==> Downloading version info from my web site failed!"));
+}
+
+TEST(InstallerRights, AdministratorOnlyForAnUnwritableProgramFilesFolder)
+{
+    TempFolder root;
+    ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+    const fs::path program = root.path() / "Program Files" / "Skyweaver";
+    fs::create_directories(program);
+    const std::string normal =
+        "A new version is available.\nThe installer can be executed normally (no Administrator rights required).";
+
+    standin::setElevated(false);
+    EXPECT_EQ(gf_installerRightsMessage(program), normal);  // writable
+    standin::denyWritesUnder(program);
+    EXPECT_EQ(gf_installerRightsMessage(program), "A new version is available. Run the installer as Administrator");
+    standin::setElevated(true);
+    EXPECT_EQ(gf_installerRightsMessage(program), normal);
+    standin::setTokenQueryFails(true);
+    EXPECT_EQ(gf_installerRightsMessage(program), "A new version is available. Run the installer as Administrator");
+    standin::denyWritesUnder(root.path() / "elsewhere");
+    EXPECT_EQ(gf_installerRightsMessage(root.path() / "elsewhere"), normal);  // not under Program Files
+}
