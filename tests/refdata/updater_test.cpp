@@ -14,7 +14,9 @@
 #include "support/zip_fixture.h"
 #include "ui/status_line.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <cstdlib>
 
@@ -176,6 +178,21 @@ TEST_F(Updater, FailedInstallerDownloadIsShownAndTheStartGoesOn)
     EXPECT_TRUE(log.contains("==> Could not open setup_Skyweaver_d_v12.0.0.zip"));
     EXPECT_TRUE(log.contains("==> install_new_version.exe does not exists?"));
     EXPECT_TRUE(log.contains("addons version up-to-date"));
+    EXPECT_EQ(gf_exitReason(), ExitReason{0});
+}
+
+TEST_F(Updater, InstallerThatFailsItsChecksumIsNotOffered)
+{
+    std::string zip = zipBytes({{"setup.exe", "MZ installer"}});
+    zip[zip.find("PK\x01\x02") + 16] ^= 0x5A;  // the entry's CRC in the central directory
+    server.serve("/downloads/release/setup_Skyweaver_d_v12.0.0.zip", zip);
+    publish({entry("msfs", "12.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(log.contains(fmt::format("==> Unzipping error code: {}", ZIP_ER_CRC)));
+    EXPECT_FALSE(fs::exists("install_new_version.exe"));
+    EXPECT_FALSE(fs::exists("new_version/install_new_version.exe"));
     EXPECT_EQ(gf_exitReason(), ExitReason{0});
 }
 
