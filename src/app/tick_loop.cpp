@@ -38,6 +38,7 @@
 #include "ui/busy_state.h"
 #include "ui/control_actions.h"
 #include "ui/control_requests.h"
+#include "ui/engine_requests.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_repaint.h"
@@ -273,6 +274,8 @@ void lf_serveUserRequests()
             INITIAL_LOAD_ONLY.value = true;
             SendMessageW(INITIAL_LOAD_ONLY.hwnd, BM_SETCHECK, 1, 0);
         }
+        // The flush is done: it can be asked for again unless a renewal runs.
+        EnableWindow(BUTTON_FLUSH_STATIC.hwnd, g_busy.load() ? FALSE : TRUE);
     }
     if (g_blockListRefreshRequested.exchange(false)) {
         lf_setCallsignObjectIdText("");
@@ -280,6 +283,7 @@ void lf_serveUserRequests()
         gf_fillBlockCallsignList();
         g_callsignLookupRequested.store(true);
     }
+    gf_serveHandlerRequests();
 }
 
 void lf_applyProximityRules()
