@@ -58,22 +58,29 @@ void lf_setWorkerCount()
     g_runningTasks.store(0);
 }
 
+// The counts and the status panel's copy of them.
+void lf_setAddonFolderCounts(std::int32_t simAddon, std::int32_t thirdParty)
+{
+    g_addonFolderCounts.simAddon.store(simAddon);
+    g_addonFolderCounts.thirdParty.store(thirdParty);
+    g_mainWindowState.simaddonFiles.store(simAddon);
+    g_mainWindowState.thirdpFiles.store(thirdParty);
+    gf_repaintPanelHeader();
+}
+
 void lf_scanAddonAirports()
 {
     if (lf_stopFlagSet() || !SCAN_AIRPORTS.value) {
         return;
     }
-    g_addonFolderCounts.simAddon.store(0);
-    g_addonFolderCounts.thirdParty.store(0);
-    gf_repaintPanelHeader();
+    lf_setAddonFolderCounts(0, 0);
     gf_scanAddonAirports();
 }
 
 void lf_countAddonFolders()
 {
-    g_addonFolderCounts.simAddon.store(gf_dirHasEntries(folders::mySimaddon()) ? 1 : 0);
-    g_addonFolderCounts.thirdParty.store(gf_dirHasEntries(folders::myThirdparty()) ? 1 : 0);
-    gf_repaintPanelHeader();
+    lf_setAddonFolderCounts(gf_dirHasEntries(folders::mySimaddon()) ? 1 : 0,
+                            gf_dirHasEntries(folders::myThirdparty()) ? 1 : 0);
 }
 
 void lf_applySavedDestination()
