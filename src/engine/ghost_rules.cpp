@@ -1,7 +1,13 @@
-// Ghost lookups; the ghost removal itself comes with the proximity rules.
+// Ghost copies of live aircraft: a callsign with a trailing '_' is a second transponder of
+// a flight; it gives way to the aircraft whose callsign it copies.
 #include "engine/ghost_rules.h"
 
+#include "core/log.h"
 #include "engine/ac_containers.h"
+#include "engine/life_cycle.h"
+#include "engine/stand_search.h"
+
+#include <fmt/format.h>
 
 #include <algorithm>
 
@@ -15,4 +21,19 @@ bool lf_ghostHasOriginal(std::string_view ghostCallsign)
     });
 }
 
-void lf_removeGhosts(std::string_view) {}
+void lf_removeGhosts(std::string_view callsign)
+{
+    const std::string ghost = std::string(callsign) + '_';
+    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [&ghost](const LiveAc& ac) {
+        return ac.callsign == ghost && ac.simState != SimState::removingfromsim;
+    });
+    if (it == g_liveAcs.end())
+        return;
+    if (it->flightPhase == FlightPhase::parked)
+        gf_log(fmt::format("{:8}: {:8} is a ghost and will be removed, continue with {}", gf_standName(it->standId),
+                           ghost, callsign));
+    else
+        gf_log(fmt::format("          {:8} is a ghost and will be removed, continue with {}", ghost, callsign));
+    g_ghostList.push_back(ghost);
+    removeAircraftFromSim(*it);
+}

@@ -1,13 +1,19 @@
-// Proximity rules between live aircraft and the user: hold-back near the user, room made
-// by removing the farthest aircraft, aircraft too close to the user aircraft, static
-// aircraft in the way of live traffic, and static copies of live aircraft.
+// Proximity rules: live traffic kept out of the user aircraft's way, room made for nearer
+// traffic, static aircraft in the way of live ones or copying them, and stand conflicts.
 #pragma once
 
 #include "engine/aircraft_records.h"
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
-// Whether a buffered aircraft is held back near the user aircraft.
+struct Stand;
+
+// Whether the user aircraft lies on the track behind the aircraft (mode 0 active, 1 buffered);
+// an active aircraft found so is removed.
+bool lf_checkAheadOfUser(LiveAc& ac, int mode);
+// Whether a buffered aircraft is held back near the user aircraft; a held sample is dropped.
 bool lf_holdBackNearUser(LiveAc& ac);
 // Removes the active live aircraft farthest from the user when it lies more than minDistance
 // (nm) away; true when nothing was removed.
@@ -18,6 +24,7 @@ void gf_removeNearUser();
 void gf_removeAheadOfUser();
 // Once per flight second: static aircraft in the path of taxiing live aircraft.
 void gf_clearStaticFromTaxiPaths();
+void lf_removeStaticInTheWay(LiveAc& ac);
 // Every 61 flight seconds: one static copy of a live aircraft on the ground.
 void gf_removeStaticDuplicates();
 // Static aircraft with the identity of the given aircraft; the flag adds the registration test.
@@ -26,3 +33,18 @@ void gf_removeStaticSameAc(const AircraftData& ac, bool compareRegistration);
 void gf_removeAllStatic();
 // The aircraft on the user's reserved stand.
 void gf_clearReservedStand(std::string_view standName);
+
+// Active live aircraft parked at stands, and their mean time there in half hours.
+struct LiveParkedCount {
+    std::int32_t count = 0;
+    double meanSlots = 0.0;
+};
+LiveParkedCount gf_countLiveParked(bool withMean);
+
+// Whether stand standId is free for the newcomer with that callsign, after removing its
+// occupant where the rules allow.
+bool lf_freeStandFor(std::int32_t standId, const std::string& callsign);
+// Removes the parked occupant of stand standId when it would collide with the newcomer on newStand.
+void lf_removeAdjacentColliding(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand);
+// Whether the occupant of stand standId leaves room for the newcomer on newStand.
+bool lf_adjacentStandClear(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand);

@@ -1,0 +1,105 @@
+// Two live aircraft claiming one stand or neighbouring stands: who keeps it, who goes.
+#include "engine/proximity_rules.h"
+
+#include "core/geo.h"
+#include "core/log.h"
+#include "engine/ac_containers.h"
+#include "engine/life_cycle.h"
+#include "engine/stand_lookup.h"
+#include "engine/stand_search.h"
+#include "parking/stand.h"
+#include "refdata/aircraft_db.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace {
+
+bool lf_holdsStand(const LiveAc& ac)
+{
+    return ac.flightPhase == FlightPhase::parked || ac.flightPhase == FlightPhase::pushing_back;
+}
+
+LiveAc* lf_firstOnStand(std::int32_t standId)
+{
+    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
+                                 [standId](const LiveAc& ac) { return ac.standId == standId; });
+    return it == g_liveAcs.end() ? nullptr : &*it;
+}
+
+// b is a plus one character.
+bool lf_isCopyOf(const std::string& b, const std::string& a)
+{
+    return b.size() == a.size() + 1 && b.starts_with(a);
+}
+
+double lf_room(const LiveAc& occupant, const LiveAc& newcomer)
+{
+    return (gf_wingspan(occupant.type) + gf_wingspan(newcomer.type)) * 1.1;
+}
+
+void lf_logAndRemove(LiveAc& occupant, const std::string& line)
+{
+    gf_log(line);
+    removeAircraftFromSim(occupant);
+}
+
+} // namespace
+
+bool lf_freeStandFor(std::int32_t standId, const std::string& callsign)
+{
+    LiveAc* occupant = lf_firstOnStand(standId);
+    if (occupant == nullptr || occupant->simState != SimState::active ||
+        (occupant->flightPhase != FlightPhase::pushing_back && occupant->flightPhase != FlightPhase::pushed_back &&
+         occupant->flightPhase != FlightPhase::parked))
+        return true;
+    const std::string name = gf_standName(standId);
+    const std::string& held = occupant->callsign;
+    if (held == callsign) {
+        lf_logAndRemove(*occupant, fmt::format("{:8}: {:8} ac with same callsign {} wants it, remove existing ... ",
+                                               name, held, callsign));
+        return true;
+    }
+    if (lf_isCopyOf(callsign, held))
+        return false;
+    if (lf_isCopyOf(held, callsign) || (held.ends_with('_') && !callsign.ends_with('_'))) {
+        lf_logAndRemove(*occupant, fmt::format("{:8}: {:8} ghost, replace by {}", name, held, callsign));
+        return true;
+    }
+    if (callsign.ends_with('_') && !held.ends_with('_'))
+        return false;
+    if (occupant->protectedStand)
+        return false;
+    lf_logAndRemove(*occupant, fmt::format("{:8}: {:8} removed because another live {} wants the stand ...", name,
+                                           held, callsign));
+    return true;
+}
+
+void lf_removeAdjacentColliding(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand)
+{
+    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [standId](const LiveAc& ac) {
+        return ac.standId == standId && ac.simState == SimState::active && lf_holdsStand(ac);
+    });
+    const Stand* stand = gf_standByNumber(standId);
+    if (it == g_liveAcs.end() || stand == nullptr)
+        return;
+    const double d = gf_distanceNm({stand->latitude, stand->longitude}, {newStand.latitude, newStand.longitude});
+    if (d > lf_room(*it, newcomer))
+        return;
+    lf_logAndRemove(*it, fmt::format("{:8}: {:8} removed by parking {} at adjacent and possibly colliding stand {}",
+                                     stand->id, it->callsign, newcomer.callsign, newStand.id));
+}
+
+bool lf_adjacentStandClear(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand)
+{
+    const LiveAc* occupant = lf_firstOnStand(standId);
+    if (occupant == nullptr || !lf_holdsStand(*occupant) || occupant->simState != SimState::active ||
+        occupant->callsign == newcomer.callsign)
+        return true;
+    const Stand* stand = gf_standByNumber(standId);
+    const LatLon at = stand == nullptr ? LatLon{} : LatLon{stand->latitude, stand->longitude};
+    if (at.lat == 0.0 && at.lon == 0.0)
+        return true;
+    return lf_room(*occupant, newcomer) < gf_distanceNm(at, {newStand.latitude, newStand.longitude});
+}

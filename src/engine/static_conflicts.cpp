@@ -1,0 +1,156 @@
+// Static parked aircraft that give way to live traffic: in the path of a taxiing aircraft,
+// copies of a live aircraft, on the user's reserved stand, or all of them at once.
+#include "engine/proximity_rules.h"
+
+#include "app/tick_state.h"
+#include "core/geo.h"
+#include "core/half_hours.h"
+#include "engine/ac_containers.h"
+#include "engine/life_cycle.h"
+#include "engine/stand_search.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kMovedDeg = 1e-8;
+constexpr std::int32_t kWeekSlots = 336;
+
+bool lf_isActive(const StaticAc& ac)
+{
+    return ac.simState == SimState::active;
+}
+
+LatLon lf_standPlace(const StaticAc& ac)
+{
+    return {ac.standLat, ac.standLon};
+}
+
+bool lf_same(const std::string& a, std::string_view b)
+{
+    return !a.empty() && a == b;
+}
+
+std::string_view lf_withoutGhostMark(std::string_view callsign)
+{
+    if (callsign.ends_with('_'))
+        callsign.remove_suffix(1);
+    return callsign;
+}
+
+// The static aircraft carries one of the live aircraft's names.
+bool lf_carriesIdentity(const StaticAc& st, const AircraftData& ac, bool compareRegistration)
+{
+    const std::string_view base = lf_withoutGhostMark(ac.callsign);
+    const auto isCallsign = [&](const std::string& text) {
+        return lf_same(text, ac.callsign) || lf_same(text, base);
+    };
+    if (isCallsign(st.registration) || lf_same(st.registration, ac.registration))
+        return true;
+    if (isCallsign(st.firstCallsign) || isCallsign(st.altIdent))
+        return true;
+    return compareRegistration && (lf_same(st.firstCallsign, ac.registration) || lf_same(st.altIdent, ac.registration));
+}
+
+std::int32_t lf_weekSlot(std::uint64_t packed)
+{
+    return gf_packedWeekday(packed) * 48 + gf_packedHalfHour(packed);
+}
+
+} // namespace
+
+void gf_clearStaticFromTaxiPaths()
+{
+    if (g_staticAcs.empty())
+        return;
+    for (LiveAc& ac : g_liveAcs) {
+        if (!lf_isActive(ac) || !ac.onGround ||
+            (ac.flightPhase != FlightPhase::taxi && ac.flightPhase != FlightPhase::parking))
+            continue;
+        if (std::abs(ac.simPosition[0] - ac.lastStaticCheck[0]) >= kMovedDeg ||
+            std::abs(ac.simPosition[1] - ac.lastStaticCheck[1]) >= kMovedDeg)
+            lf_removeStaticInTheWay(ac);
+    }
+}
+
+void lf_removeStaticInTheWay(LiveAc& ac)
+{
+    if (!ac.onGround || ac.takeOffStarted)
+        return;
+    ac.lastStaticCheck = {ac.simPosition[0], ac.simPosition[1]};
+    const LatLon here{ac.simPosition[0], ac.simPosition[1]};
+    for (StaticAc& st : g_staticAcs) {
+        if (lf_isActive(st) && st.callsign != ac.callsign &&
+            gf_distanceNm(here, lf_standPlace(st)) <= (ac.halfSpan + st.halfSpan) * 1.1) {
+            removeAircraftFromSim(st);
+            return;
+        }
+    }
+}
+
+void gf_removeStaticDuplicates()
+{
+    if (g_staticAcs.empty())
+        return;
+    for (const LiveAc& ac : g_liveAcs) {
+        if (!lf_isActive(ac) || !ac.onGround)
+            continue;
+        for (StaticAc& st : g_staticAcs) {
+            if (lf_isActive(st) && (lf_same(st.registration, ac.registration) || st.callsign == ac.callsign + "*")) {
+                removeAircraftFromSim(st);
+                return;
+            }
+        }
+    }
+}
+
+void gf_removeStaticSameAc(const AircraftData& ac, bool compareRegistration)
+{
+    for (StaticAc& st : g_staticAcs) {
+        if (lf_isActive(st) && lf_carriesIdentity(st, ac, compareRegistration))
+            removeAircraftFromSim(st);
+    }
+}
+
+void gf_removeAllStatic()
+{
+    for (StaticAc& st : g_staticAcs) {
+        if (st.simState == SimState::active || st.simState == SimState::adding2sim)
+            removeAircraftFromSim(st);
+    }
+    std::erase_if(g_staticAcs, [](const StaticAc& st) { return st.withdrawn != 0; });
+}
+
+void gf_clearReservedStand(std::string_view standName)
+{
+    for (StaticAc& st : g_staticAcs) {
+        if (lf_isActive(st) && gf_standName(st.standId) == standName) {
+            removeAircraftFromSim(st);
+            return;
+        }
+    }
+    for (LiveAc& ac : g_liveAcs) {
+        if (lf_isActive(ac) && ac.flightPhase == FlightPhase::parked && gf_standName(ac.standId) == standName) {
+            removeAircraftFromSim(ac);
+            return;
+        }
+    }
+}
+
+LiveParkedCount gf_countLiveParked(bool withMean)
+{
+    LiveParkedCount result;
+    const std::int32_t now = lf_weekSlot(g_weekTime.load());
+    double slots = 0.0;
+    for (const LiveAc& ac : g_liveAcs) {
+        if (!lf_isActive(ac) || ac.flightPhase != FlightPhase::parked)
+            continue;
+        ++result.count;
+        if (withMean)
+            slots += ((now - lf_weekSlot(ac.parkedSlot)) % kWeekSlots + kWeekSlots) % kWeekSlots;
+    }
+    if (withMean && result.count > 0)
+        result.meanSlots = slots / result.count;
+    return result;
+}
