@@ -13,6 +13,7 @@
 #include "parking/park_file_load.h"
 #include "platform/win32.h"
 #include "ui/control_text.h"
+#include "ui/range_control.h"
 #include "ui/status_line.h"
 
 #include <fmt/format.h>
@@ -28,13 +29,16 @@ void lf_logSetting(const Parameter& setting, std::string_view value)
     gf_log(fmt::format("{:24}: {}", setting.name, value));
 }
 
-void lf_applyCheckBox(const pugi::xml_node& document, BoolGuiParameter& setting)
+// True when the file carries the setting.
+bool lf_applyCheckBox(const pugi::xml_node& document, BoolGuiParameter& setting)
 {
-    if (const auto stored = gf_findBoolParameter(document, setting.name)) {
+    const auto stored = gf_findBoolParameter(document, setting.name);
+    if (stored) {
         setting.value = *stored;
         gf_setCheckBox(setting);
         lf_logSetting(setting, gf_parameterText(*stored));
     }
+    return stored.has_value();
 }
 
 void lf_applyList(IntGuiParameter& setting, std::int32_t stored)
@@ -63,7 +67,9 @@ void lf_applyLearnedSettings(const pugi::xml_node& document)
         EnableWindow(RANGE.hwnd, TRUE);
         lf_logSetting(RANGE, fmt::format("{}", RANGE.value));
     }
-    lf_applyCheckBox(document, AUTO_RANGE);
+    if (lf_applyCheckBox(document, AUTO_RANGE)) {
+        gf_applyRange();
+    }
     lf_applyList(parking_percentage, gf_findIntParameter(document, "parking_percentage").value_or(30));
     lf_applyCheckBox(document, WEEK);
     lf_applyCheckBox(document, PARK_SOFT);

@@ -112,7 +112,8 @@ TEST_F(ParkFileLoad, LearnedFileOfAnOlderVersionKeepsChangesButNoUses)
                                        stand("A2", 50.01, 20.0, {}, R"(manual="true")"),
                                        stand("X9", 50.03)},
                                       param("airport_name", "Frankfurt Main") + param("RANGE", "25") +
-                                          param("MAX_FIT", "23") + param("WEEK", "true")),
+                                          param("MAX_FIT", "23") + param("WEEK", "true") +
+                                          param("AUTO_RANGE", "false")),
                           "11.9.5"));
     WEEK.value = false;
 
@@ -124,7 +125,8 @@ TEST_F(ParkFileLoad, LearnedFileOfAnOlderVersionKeepsChangesButNoUses)
     EXPECT_TRUE(g_stands[0].options.empty());
     EXPECT_EQ(g_stands[1].options.size(), 1u);  // the reference file's own use stays
     EXPECT_TRUE(g_stands[2].manual);
-    EXPECT_EQ(RANGE.value, 25);
+    EXPECT_EQ(RANGE.value, 25);  // the manual range kept when AUTO_RANGE is off
+    EXPECT_FALSE(AUTO_RANGE.value);
     EXPECT_TRUE(WEEK.value);
     const std::string path = fs::path(kLearned).string();
     EXPECT_TRUE(log.contains("MAX_FIT                 : 23 (max number of half hours, is 12.0 hrs decimal)"));
