@@ -1,0 +1,71 @@
+// One run of the start-up thread in this process against the simulated simulator: how the
+// simulator ends a run.
+#include "app/app_steps.h"
+#include "app/exit_reason.h"
+#include "core/program_folders.h"
+#include "core/stop_flags.h"
+#include "platform/standin/simworld.h"
+#include "support/livery_fixtures.h"
+#include "support/log_capture.h"
+#include "support/reference_xml.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testsupport::LogCapture;
+using testsupport::TempFolder;
+using testsupport::writeFile;
+
+namespace {
+
+class RunInProcess : public ::testing::Test {
+protected:
+    RunInProcess() : work(true)
+    {
+        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
+        fs::create_directories(work.path() / "docs");
+        testsupport::writeSmallReferenceData(work.path());
+        testsupport::writeLiveriesScanned(work.path(), testsupport::fixtureLiveries());
+        fs::create_directories(root.path() / "MSFS" / "Community");
+        fs::create_directories(g_appFolder.get());
+        writeFile(g_parametersPath.get(),
+                  "<?xml version=\"1.0\"?>\n<root><parameters>"
+                  "<parameter name=\"PROGRAM_VERSION\" value=\"11.10.8\"/>"
+                  "<parameter name=\"SCAN_LIVERIES\" value=\"false\"/>"
+                  "<parameter name=\"SCAN_AIRPORTS\" value=\"false\"/>"
+                  "<parameter name=\"MSFS_INSTALL_PATH\" value=\"" +
+                      (root.path() / "MSFS").string() + "\"/></parameters></root>\n");
+        standin::SimWorld::instance().configure(standin::SimWorldConfig{});
+    }
+
+    // Runs the start-up thread until it has ended its run.
+    std::future<void> startRun() { return std::async(std::launch::async, lf_startUpSKWV); }
+
+    TempFolder root;
+    TempFolder work;
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(RunInProcess, SimulatorQuitEndsTheRunWithSimWasClosed)
+{
+    auto run = startRun();
+    // Quit once the main loop runs, after the wait for the first traffic.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!log.contains("No traffic in this region?") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_TRUE(log.contains("No traffic in this region?"));
+    standin::SimWorld::instance().quit();
+    ASSERT_EQ(run.wait_for(30s), std::future_status::ready);
+    EXPECT_TRUE(log.contains("Exiting: SIM WAS CLOSED"));
+    EXPECT_FALSE(g_isRestart.load());
+}
