@@ -5,3 +5,6 @@
 #include <cstdint>
 
 inline std::uint32_t g_learnedUpdates = 0;
+
+// Counts one learned change and shows the new count in the status panel.
+void gf_addLearnedUpdate();
