@@ -141,6 +141,9 @@ void lf_openRealTrafficServer()
 
 void lf_connectRealTraffic()
 {
+    // The RealTraffic light stays black while the Aerowinx mode does without RealTraffic.
+    g_mainWindowState.rtNotUsed.store(AEROWINX.value);
+    gf_repaintPanelHeader();
     if (AEROWINX.value) {
         g_rtEditionProf.store(false);
         return;

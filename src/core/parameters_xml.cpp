@@ -9,6 +9,7 @@
 #include "core/program_folders.h"
 #include "core/program_version.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
 #include "core/version_data.h"
 #include "core/xml_file.h"
 #include "ui/control_text.h"
@@ -243,6 +244,7 @@ bool gf_readParameters()
             gf_log(fmt::format("{} not found, creating new with default values:", path_to_utf8(g_parametersPath)));
             lf_writeParametersLocked(true);
         }
+        gf_applySimChoice(SIM_CHOICE.value);
     }
     lf_refreshControls();
     return !read;

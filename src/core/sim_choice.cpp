@@ -1,3 +1,8 @@
 #include "core/sim_choice.h"
 
 std::atomic<bool> g_msfs2020{true};
+
+void gf_applySimChoice(std::string_view choice)
+{
+    g_msfs2020.store(choice != "MSFS 2024");
+}

@@ -150,5 +150,6 @@ void lf_requestAcInRange()
         gf_sendUserPosition();
         g_userAcData = gf_requestUserAcData();
         gf_updateReservedStand();
+        gf_updateUserStand();
     }
 }

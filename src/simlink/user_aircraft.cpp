@@ -11,6 +11,7 @@
 #include "simlink/sim_dispatch.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
+#include "ui/sim_panel_state.h"
 
 #include <cmath>
 #include <cstring>
@@ -140,6 +141,7 @@ void gf_resetUserAircraftForRestart()
         g_simUserAcData = {};
     }
     g_userAcData = {};
+    gf_setPanelUserStand("");
     gf_resetUserAircraftType();
 }
 

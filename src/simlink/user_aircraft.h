@@ -51,3 +51,6 @@ std::int64_t gf_zuluEpochSeconds(std::int64_t dayOfYear, std::int64_t year, std:
 // Before an in-process restart: no previous position, no title, no data received,
 // and the user blocks zeroed.
 void gf_resetUserAircraftForRestart();
+// Main loop, after each refresh of g_userAcData: the panel names the stand the user
+// aircraft stands on (within 55 m), repainting the header when the name changes.
+void gf_updateUserStand();

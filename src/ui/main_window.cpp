@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "core/time_text.h"
 #include "engine/ac_containers.h"
+#include "engine/learned_updates.h"
 #include "ui/command_handlers.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_paint.h"
@@ -181,7 +182,8 @@ void gf_refreshCounters()
     if (w.liveFlying.exchange(flying) != flying && window != nullptr) {
         InvalidateRect(window, &panel::kHeader, FALSE);
     }
-    const bool parkingChanged = w.parkedLive.exchange(parked) != parked;
+    bool parkingChanged = w.parkedLive.exchange(parked) != parked;
+    parkingChanged = w.learnedUpdates.exchange(g_learnedUpdates) != g_learnedUpdates || parkingChanged;
     if ((w.staticParked.exchange(statics) != statics || parkingChanged) && window != nullptr) {
         InvalidateRect(window, &panel::kParkingBand, FALSE);
     }

@@ -64,11 +64,6 @@ public:
     HPEN blackPen = nullptr;
     HPEN whitePen = nullptr;
 
-    // Simulator texts: "{} ({}.{}.{}.{})", the user aircraft's title and stand.
-    std::mutex simTextMutex;
-    std::string simText;
-    std::string userTitle;
-    std::string userStand;
     // The RealTraffic text.
     std::mutex rtTextMutex;
     std::string rtText;
@@ -81,15 +76,9 @@ public:
     std::atomic<std::int32_t> liveFlying{0};
     std::atomic<std::int32_t> staticParked{0};
     std::atomic<std::int32_t> parkedLive{0};
-    std::atomic<std::int32_t> liveriesScanned{0};
-    std::atomic<std::int32_t> simaddonFiles{0};
-    std::atomic<std::int32_t> thirdpFiles{0};
     std::atomic<std::uint32_t> learnedUpdates{0};
 
     // Flags.
-    std::atomic<bool> simConnected{false};
-    std::atomic<bool> simRunning{false};
-    std::atomic<bool> userTypeKnown{true};
     std::atomic<bool> rtNotUsed{true};
     std::atomic<bool> handmade{false};
     // The park airport's park file is loaded (the renewal countdown is shown then).
@@ -105,7 +94,8 @@ bool initInstance(HINSTANCE instance, const wchar_t* className);
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Once per flight second: the shown counts of flying live, parked live and static
-// aircraft follow the engine's, repainting the areas that changed.
+// aircraft and of learned stand updates follow the engine's, repainting the areas
+// that changed.
 void gf_refreshCounters();
 
 // Opens the folder of "parameters.xml", or the "docs" folder with the manual, in the

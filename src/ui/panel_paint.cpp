@@ -2,10 +2,13 @@
 // and status line, painted into one bitmap and blitted at once so nothing flickers.
 #include "ui/panel_paint.h"
 
+#include "app/start_up_state.h"
 #include "core/program_version.h"
 #include "core/settings.h"
 #include "traffic/reader_lights.h"
 #include "ui/main_window.h"
+#include "ui/sim_panel_state.h"
+#include "ui/status_panel_counts.h"
 #include "ui/draw_text.h"
 #include "ui/status_line.h"
 
@@ -91,33 +94,25 @@ HBRUSH lf_brushOf(COLORREF colour)
 
 COLORREF lf_simLightColour()
 {
-    MainWindow& w = g_mainWindowState;
-    if (!w.simConnected) {
+    if (!g_panelSimConnected) {
         return panel::kRed;
     }
-    std::lock_guard lock(w.simTextMutex);
-    return w.simRunning && !w.userTitle.empty() ? panel::kGreen : panel::kYellow;
+    return g_panelSimRunning && !gf_panelUserTitle().empty() ? panel::kGreen : panel::kYellow;
 }
 
 void lf_paintSimTexts(HDC dc, COLORREF light)
 {
-    MainWindow& w = g_mainWindowState;
-    if (!w.simConnected) {
+    if (!g_panelSimConnected) {
         lf_drawText("MSFS", dc, 5, 35, panel::kGreen);
         return;
     }
-    std::string simLine;
-    std::string title;
-    {
-        std::lock_guard lock(w.simTextMutex);
-        simLine = w.userStand.empty() ? w.simText : w.simText + ", user stand " + w.userStand;
-        title = w.userTitle;
-    }
-    lf_drawText(simLine, dc, 5, 35, light);
-    lf_drawText(title, dc, 5, 63, w.userTypeKnown ? light : panel::kYellow);
+    const std::string stand = gf_panelUserStand();
+    const std::string simText = gf_panelSimText();
+    lf_drawText(stand.empty() ? simText : simText + ", user stand " + stand, dc, 5, 35, light);
+    lf_drawText(gf_panelUserTitle(), dc, 5, 63, g_panelUserTypeKnown ? light : panel::kYellow);
 }
 
-void lf_paintCount(HDC dc, std::string_view label, std::int32_t count, int x, COLORREF missing)
+void lf_paintCount(HDC dc, std::string_view label, std::int64_t count, int x, COLORREF missing)
 {
     if (count > 0) {
         lf_drawText(fmt::format("# {}: {}", label, count), dc, x, 91, panel::kGreen);
@@ -183,9 +178,9 @@ void lf_paintSimSection(HDC dc)
     FillRect(dc, &box, lf_brushOf(light));
     lf_drawText("Sim", dc, 398, 63, panel::kGreen);
     lf_paintSimTexts(dc, light);
-    lf_paintCount(dc, "liveries", g_mainWindowState.liveriesScanned, 5, panel::kRed);
-    lf_paintCount(dc, "simaddon", g_mainWindowState.simaddonFiles, 141, panel::kYellow);
-    lf_paintCount(dc, "thirdp", g_mainWindowState.thirdpFiles, 278, panel::kYellow);
+    lf_paintCount(dc, "liveries", g_scannedLiveryCount, 5, panel::kRed);
+    lf_paintCount(dc, "simaddon", g_addonFolderCounts.simAddon, 141, panel::kYellow);
+    lf_paintCount(dc, "thirdp", g_addonFolderCounts.thirdParty, 278, panel::kYellow);
     lf_paintRealTraffic(dc);
 }
 

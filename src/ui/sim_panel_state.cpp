@@ -13,6 +13,7 @@ namespace {
 std::mutex lf_simTextMutex;
 std::string lf_simText;
 std::string lf_userTitle;
+std::string lf_userStand;
 
 } // namespace
 
@@ -38,4 +39,16 @@ std::string gf_panelUserTitle()
 {
     std::lock_guard lock(lf_simTextMutex);
     return lf_userTitle;
+}
+
+void gf_setPanelUserStand(std::string_view text)
+{
+    std::lock_guard lock(lf_simTextMutex);
+    lf_userStand = text;
+}
+
+std::string gf_panelUserStand()
+{
+    std::lock_guard lock(lf_simTextMutex);
+    return lf_userStand;
 }

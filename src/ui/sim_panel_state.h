@@ -1,6 +1,6 @@
 // The simulator's part of the status panel header: the connected and running
-// flags, the simulator text and the user aircraft's title, written by the
-// simulator link and painted by the main window.
+// flags, the simulator text, the user aircraft's title and stand, written by
+// the simulator link and the main loop and painted by the main window.
 #pragma once
 
 #include <atomic>
@@ -20,3 +20,7 @@ std::string gf_panelSimText();
 // The user aircraft's title, or "Unknown (encrypted?) aircraft".
 void gf_setPanelUserTitle(std::string_view text);
 std::string gf_panelUserTitle();
+
+// The name of the stand under the user aircraft, empty when none.
+void gf_setPanelUserStand(std::string_view text);
+std::string gf_panelUserStand();

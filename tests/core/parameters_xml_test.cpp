@@ -4,6 +4,7 @@
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
 #include "core/stop_flags.h"
 #include "parking/airport_settings_snapshot.h"
 #include "support/log_capture.h"
@@ -363,4 +364,20 @@ TEST_F(ParametersFile, LeavingTheParkAirportRestoresItsSnapshot)
     EXPECT_EQ(gf_findIntParameter(document, "parking_percentage"), 33);
     EXPECT_EQ(gf_findBoolParameter(document, "AUTO_RANGE"), false);
     EXPECT_EQ(gf_findBoolParameter(document, "WEEK"), true);
+}
+
+TEST_F(ParametersFile, StoredSimulatorChoiceSelectsTheSimulator)
+{
+    struct Case {
+        const char* stored;
+        bool msfs2020;
+    };
+    for (const Case& c : {Case{"MSFS 2024", false}, Case{"MSFS 2020", true}, Case{"", true}}) {
+        g_msfs2020 = !c.msfs2020;
+        store(fileWith(element("SIM_CHOICE", c.stored)));
+
+        gf_readParameters();
+
+        EXPECT_EQ(g_msfs2020.load(), c.msfs2020) << "SIM_CHOICE \"" << c.stored << '"';
+    }
 }

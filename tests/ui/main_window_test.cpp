@@ -1,6 +1,7 @@
 // The main window on the headless desktop: its position, its close button, its
 // controls and the status panel it paints.
 #include "app/exit_reason.h"
+#include "app/start_up_state.h"
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
@@ -12,6 +13,8 @@
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
+#include "ui/sim_panel_state.h"
+#include "ui/status_panel_counts.h"
 #include "ui/status_line.h"
 #include "ui/window_controls.h"
 #include "ui/window_messages.h"
@@ -261,9 +264,11 @@ TEST_F(MainWindowTest, NoLiveriesReadsInRedAndScannedLiveriesInGreen)
     open();
     const RECT liveriesText{5, 91, 138, 110};
 
+    g_scannedLiveryCount = 0;
     const standin::Surface none = painted();
-    g_mainWindowState.liveriesScanned = 1234;
+    g_scannedLiveryCount = 1234;
     const standin::Surface some = painted();
+    g_scannedLiveryCount = 0;
 
     EXPECT_TRUE(hasColour(none, liveriesText, panel::kRed));
     EXPECT_FALSE(hasColour(none, liveriesText, panel::kGreen));
@@ -271,23 +276,57 @@ TEST_F(MainWindowTest, NoLiveriesReadsInRedAndScannedLiveriesInGreen)
     EXPECT_FALSE(hasColour(some, liveriesText, panel::kRed));
 }
 
+TEST_F(MainWindowTest, AddonFolderCountsTurnGreenWhenTheFoldersHaveEntries)
+{
+    open();
+    const RECT simaddonText{141, 91, 275, 110};
+    const RECT thirdpText{278, 91, 395, 110};
+
+    const standin::Surface empty = painted();
+    g_addonFolderCounts.simAddon = 1;
+    const standin::Surface oneFilled = painted();
+
+    EXPECT_TRUE(hasColour(empty, simaddonText, panel::kYellow));
+    EXPECT_TRUE(hasColour(empty, thirdpText, panel::kYellow));
+    EXPECT_TRUE(hasColour(oneFilled, simaddonText, panel::kGreen));
+    EXPECT_FALSE(hasColour(oneFilled, simaddonText, panel::kYellow));
+    EXPECT_TRUE(hasColour(oneFilled, thirdpText, panel::kYellow));
+}
+
+TEST_F(MainWindowTest, SimulatorTextNamesTheUserStandWhenThereIsOne)
+{
+    open();
+    g_panelSimConnected = true;
+    g_panelSimRunning = true;
+    gf_setPanelSimText("MSFS 2020 (11.0.1.0)");
+    gf_setPanelUserTitle("Airbus A320 Neo Asobo");
+    const RECT pastSimText{250, 35, 395, 55};
+
+    const standin::Surface withoutStand = painted();
+    gf_setPanelUserStand("GATE B 42");
+    const standin::Surface withStand = painted();
+    g_panelUserTypeKnown = false;
+    const standin::Surface unknownType = painted();
+
+    EXPECT_FALSE(hasColour(withoutStand, pastSimText, panel::kGreen));
+    EXPECT_TRUE(hasColour(withStand, pastSimText, panel::kGreen));
+    EXPECT_TRUE(hasColour(withStand, RECT{5, 63, 200, 83}, panel::kGreen));
+    EXPECT_TRUE(hasColour(unknownType, RECT{5, 63, 200, 83}, panel::kYellow));
+}
+
 TEST_F(MainWindowTest, SimulatorLightFollowsConnectionRunningAndUserTitle)
 {
     open();
-    MainWindow& w = g_mainWindowState;
     const int x = 410;
     const int y = 100;
 
     const COLORREF disconnected = painted().pixel(x, y);
-    w.simConnected = true;
-    w.simRunning = true;
+    g_panelSimConnected = true;
+    g_panelSimRunning = true;
     const COLORREF withoutTitle = painted().pixel(x, y);
-    {
-        std::lock_guard lock(w.simTextMutex);
-        w.userTitle = "Airbus A320 Neo Asobo";
-    }
+    gf_setPanelUserTitle("Airbus A320 Neo Asobo");
     const COLORREF withTitle = painted().pixel(x, y);
-    w.simRunning = false;
+    g_panelSimRunning = false;
     const COLORREF notRunning = painted().pixel(x, y);
 
     EXPECT_EQ(disconnected, panel::kRed);
@@ -317,7 +356,7 @@ TEST_F(MainWindowTest, StatusLineShowsMessagesInYellowOnGreenAndErrorsOnRed)
 TEST_F(MainWindowTest, WindowIsSavedAsPng)
 {
     open();
-    g_mainWindowState.liveriesScanned = 2048;
+    g_scannedLiveryCount = 2048;
     painted();
     const fs::path artefact = fs::path(SKYWEAVER_BUILD_DIR) / "artefacts" / "main_window.png";
     fs::create_directories(artefact.parent_path());
