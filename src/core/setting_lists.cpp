@@ -4,11 +4,15 @@
 #include "core/setting_lists.h"
 
 #include "core/log.h"
+#include "core/parameters_xml.h"
 #include "core/settings.h"
 #include "core/text_convert.h"
 
 #include <algorithm>
 #include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <fmt/xchar.h>
 
 namespace {
@@ -77,10 +81,17 @@ void gf_fillChoiceCombo(const ChoiceParameter& setting)
 void gf_fillCallsignCombo()
 {
     static const std::vector<std::string> noEntries;
-    const auto shared = CALLSIGN_2_OBJECTID.sharedEntries;
+    // The main loop replaces the list and the GUI thread the chosen callsign under the
+    // parameters mutex; the control is filled after it is released.
+    std::shared_ptr<std::vector<std::string>> shared;
+    std::string chosen;
+    {
+        const std::lock_guard lock(g_parametersMutex);
+        shared = CALLSIGN_2_OBJECTID.sharedEntries;
+        chosen = CALLSIGN_2_OBJECTID.value;
+    }
     const auto& entries = shared ? *shared : noEntries;
-    lf_fillTextCombo("gf_fillCallsignCombo", CALLSIGN_2_OBJECTID.hwnd, entries,
-                     lf_indexOf(entries, CALLSIGN_2_OBJECTID.value));
+    lf_fillTextCombo("gf_fillCallsignCombo", CALLSIGN_2_OBJECTID.hwnd, entries, lf_indexOf(entries, chosen));
 }
 
 std::optional<std::size_t> gf_indexOfChoice(const ChoiceParameter& setting)
