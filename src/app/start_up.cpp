@@ -58,13 +58,11 @@ void lf_setWorkerCount()
     g_runningTasks.store(0);
 }
 
-// The counts and the status panel's copy of them.
+// The counts, as the status panel shows them.
 void lf_setAddonFolderCounts(std::int32_t simAddon, std::int32_t thirdParty)
 {
     g_addonFolderCounts.simAddon.store(simAddon);
     g_addonFolderCounts.thirdParty.store(thirdParty);
-    g_mainWindowState.simaddonFiles.store(simAddon);
-    g_mainWindowState.thirdpFiles.store(thirdParty);
     gf_repaintPanelHeader();
 }
 
