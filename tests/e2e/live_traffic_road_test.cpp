@@ -60,8 +60,10 @@ const Flight kCruising{"3949700", "DLH4CR", "A320", "D-AIZA", "Airbus A320 Lufth
                        50.10, 8.20, 30000, 90, 420, 0, 0, 50};
 const Flight kDescending{"4007777", "BAW9DS", "A320", "G-EUZZ", "Airbus A320 British Airways G-EUZZ",
                          50.30, 8.60, 11000, 180, 260, -1200, 1, 50};
+// Flies outbound near the edge of the 40 nm range, so when its lines stop it is not
+// extrapolated but taken out at once.
 const Flight kLinesStop{"4737000", "KLM1SP", "B738", "PH-BZZ", "Boeing 737-800 KLM PH-BZZ",
-                        50.00, 8.90, 20000, 270, 350, 0, 2, 17};
+                        50.029, 9.5643, 20000, 90, 350, 0, 2, 17};
 const Flight* const kFlights[] = {&kCruising, &kDescending, &kLinesStop};
 
 // One row of the simulator's trace: time,id,title,tail,lat,lon,alt,heading,on_ground.
