@@ -35,11 +35,6 @@ constexpr std::array<FlareStage, 4> kFlareStages{{
     {3.0, -0.025, -150.0},
 }};
 
-bool lf_hasGroundPath(const LiveAc& ac)
-{
-    return !std::isnan(ac.groundPath[6]) && !std::isnan(ac.groundPath[7]);
-}
-
 // Turns the heading toward a wanted one by the ground turn rate, the shorter way round.
 void lf_turnToward(LiveAc& ac, double wanted)
 {
@@ -247,7 +242,7 @@ void lf_normalisePosition(LiveAc& ac)
 
 void lf_flyCurve(LiveAc& ac)
 {
-    if (lf_hasGroundPath(ac)) {
+    if (gf_groundPathSet(ac)) {
         lf_followGroundPath(ac);
     } else {
         lf_steerAndAdvance(ac);

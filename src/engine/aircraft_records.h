@@ -154,6 +154,9 @@ struct LiveAc : StaticAc {
     double creepStartNm = 0.0;
     double creepFarthestNm = 0.0;
     std::int32_t creepCount = 0;
+    PosSample pushbackAltTurn;          // end of the pushback's turn leg on the other side
+    double turnAngle = 0.0;             // degrees of the corner the ground path rounds
+    double headingError = 0.0;          // degrees between course and heading on the ground
     std::optional<double> flareRef;
     std::int32_t flareStage = 0;
     std::uint8_t landingArmed = 0;

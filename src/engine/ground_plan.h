@@ -1,5 +1,5 @@
 // Ground planning of a live aircraft at a due sample and the ground commands and speeds
-// of a segment.
+// of a segment: corners, pushback, pull-out and the stand search.
 #pragma once
 
 #include "engine/aircraft_records.h"
@@ -11,3 +11,13 @@ void lf_groundPlan(LiveAc& ac);
 void lf_groundStep(LiveAc& ac);
 // The ground steering rate for the coming segment and the next sample's due tick.
 void lf_adjustGroundTurnRate(LiveAc& ac);
+
+// A pushback under way counts down at each due sample: the turn set-up, then the end.
+void lf_pushbackPlan(LiveAc& ac);
+// A parked aircraft with a moving sample leaves its stand: forward when the way ahead of
+// the stand is free enough, by a pushback otherwise.
+void lf_leaveStandPlan(LiveAc& ac);
+// Drives forward off the stand to a point two half spans ahead of it.
+void lf_pullOut(LiveAc& ac);
+// Pushes back from the stand along its reverse heading, with a turn leg at the end.
+void lf_startPushback(LiveAc& ac);
