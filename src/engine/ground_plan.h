@@ -4,6 +4,15 @@
 
 #include "engine/aircraft_records.h"
 
+// A new flight phase; the old one becomes the previous phase.
+inline void gf_setFlightPhase(LiveAc& ac, FlightPhase phase)
+{
+    if (ac.flightPhase != phase) {
+        ac.previousPhase = ac.flightPhase;
+        ac.flightPhase = phase;
+    }
+}
+
 // Planning on the ground at a due sample (pushback, pull-out, corners, stand search);
 // ends with the ground turn rate and the next sample's due tick.
 void lf_groundPlan(LiveAc& ac);

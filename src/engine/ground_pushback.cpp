@@ -35,14 +35,6 @@ LatLon lf_simLatLon(const LiveAc& ac)
     return {ac.simPosition[0], ac.simPosition[1]};
 }
 
-void lf_setPhase(LiveAc& ac, FlightPhase phase)
-{
-    if (ac.flightPhase != phase) {
-        ac.previousPhase = ac.flightPhase;
-        ac.flightPhase = phase;
-    }
-}
-
 std::int32_t lf_ticksAtStandSpeed(const LiveAc& ac, const LatLon& from, const LatLon& to)
 {
     const double speed = ac.standSpeed > 0.0 ? ac.standSpeed : 1.0;
@@ -95,7 +87,7 @@ void lf_endPushback(LiveAc& ac)
 {
     ac.course = ac.simPosition[4];
     lf_startEngines(ac);
-    lf_setPhase(ac, FlightPhase::pushed_back);
+    gf_setFlightPhase(ac, FlightPhase::pushed_back);
     ac.pushbackCount = 1;
     ac.lastPullBackNm = kReleaseDistanceNm;
     ac.holdCount = 0;
@@ -140,7 +132,7 @@ void lf_pullOut(LiveAc& ac)
     ac.stream.front().groundSpeed = ac.standSpeed;
     const std::int32_t due = g_engineTick.load() + lf_ticksAtStandSpeed(ac, lf_simLatLon(ac), target);
     ac.stream.push_back(lf_manoeuvreSample(ac, target, due));
-    lf_setPhase(ac, FlightPhase::taxi);
+    gf_setFlightPhase(ac, FlightPhase::taxi);
     ac.course = ac.simPosition[4];
     gf_setLights(ac, kLeaveStandLights);
     lf_startEngines(ac);
@@ -178,6 +170,6 @@ void lf_startPushback(LiveAc& ac)
     ac.pushbackTurnSide = 0;
 
     gf_setLights(ac, kLeaveStandLights);
-    lf_setPhase(ac, FlightPhase::pushing_back);
+    gf_setFlightPhase(ac, FlightPhase::pushing_back);
     ac.pushbackCount = 2;
 }

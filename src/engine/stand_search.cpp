@@ -1,33 +1,194 @@
-// Least bodies until the stand search is built: no aircraft is born on a stand, parked
-// aircraft get no commands beyond their creation, and a parking aircraft parks where it is.
+// Finding stands for live aircraft: the free stand near a position, the stand an aircraft
+// was born at, stand occupancy, the cargo attribute and stand names.
 #include "engine/stand_search.h"
 
+#include "core/log.h"
+#include "engine/aircraft_names.h"
+#include "engine/learned_updates.h"
+#include "engine/proximity_rules.h"
+#include "engine/stand_lookup.h"
+#include "parking/park_airport.h"
+#include "parking/park_airports.h"
 #include "parking/stand.h"
+#include "simlink/user_aircraft.h"
+
+#include <fmt/format.h>
 
 #include <algorithm>
 
-const Stand* lf_findBirthStand(LiveAc&)
+namespace {
+
+constexpr double kFitMarginNm = 0.0009719222462203025;   // 1.8 m
+constexpr double kOneMeterNm = 0.0005399568034557236;
+constexpr double kBirthAirportNm = 5.0;
+constexpr double kBirthMovedNm = 0.018898488120950324;   // 35 m
+constexpr double kBirthRollingKt = 5.0;
+constexpr double kNoneYetNm = 900.0;
+
+LatLon lf_position(const PosSample& s)
 {
-    return nullptr;
+    return {s.latitude, s.longitude};
 }
 
-void lf_setStandOccupied(std::int32_t, bool) {}
-
-void lf_setStandCargo(LiveAc&) {}
-
-void lf_parkedCommands(StaticAc&) {}
-
-void lf_arriveAtStand(LiveAc& ac)
+bool lf_tooSmall(const Stand& stand, const LiveAc& ac)
 {
-    ac.previousPhase = ac.flightPhase;
-    ac.flightPhase = FlightPhase::parked;
+    return ac.halfSpan - stand.radius > kFitMarginNm;
+}
+
+bool lf_learnedFor(const Stand& stand, const LiveAc& ac)
+{
+    return std::any_of(stand.options.begin(), stand.options.end(),
+                       [&ac](const ParkOpt& option) { return lf_parkOptMatchesAc(option, ac); });
+}
+
+} // namespace
+
+bool lf_isUserStand(const Stand& stand)
+{
+    if (stand.id == gf_reservedStandName()) {
+        return true;
+    }
+    const std::string userStand = gf_nearestStandName({g_userAcData.latitude, g_userAcData.longitude});
+    return !userStand.empty() && userStand == stand.id;
+}
+
+namespace {
+
+bool lf_nearParkAirport(const PosSample& s)
+{
+    if (!g_parkAirportSet.load() || g_parkAirport.empty()) {
+        return false;
+    }
+    return gf_distanceNm(lf_position(s), {g_parkAirportLat.load(), g_parkAirportLon.load()}) <= kBirthAirportNm;
+}
+
+// Where a newcomer on the ground is searched a stand for; none when it is already rolling away.
+std::optional<LatLon> lf_birthSearchPosition(const LiveAc& ac)
+{
+    const PosSample& first = ac.stream.front();
+    if (first.stationary) {
+        return lf_position(first);
+    }
+    if (ac.stream.size() >= 2 && ac.stream[1].groundSpeed > kBirthRollingKt) {
+        return std::nullopt;
+    }
+    const PosSample& newest = ac.stream.back();
+    if (gf_distanceNm(lf_position(first), lf_position(newest)) > kBirthMovedNm) {
+        return std::nullopt;
+    }
+    return lf_position(newest);
+}
+
+// The stand or one of its neighbours is held by an aircraft the newcomer must not replace.
+bool lf_standHeld(const LiveAc& ac, const Stand& stand)
+{
+    if (!lf_freeStandFor(stand.number, ac.callsign)) {
+        return true;
+    }
+    return std::any_of(stand.neighbours.begin(), stand.neighbours.end(), [&](std::uint32_t neighbour) {
+        return !lf_adjacentStandClear(static_cast<std::int32_t>(neighbour), ac, stand);
+    });
+}
+
+} // namespace
+
+bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac)
+{
+    if (option.seq == 0 || option.real != 1) {
+        return false;
+    }
+    return option.cs == ac.callsign || option.cs2 == ac.callsign ||
+           (option.airl == ac.airline && option.type == ac.type);
+}
+
+Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius, bool wide)
+{
+    Stand* nearStand = nullptr;
+    bool nearTooSmall = false;
+    Stand* wideStand = nullptr;
+    double best = kNoneYetNm;
+    double bestWide = kNoneYetNm;
+    for (Stand& stand : g_stands) {
+        if (stand.occupied) {
+            continue;
+        }
+        const double d = gf_distanceNm(position, {stand.latitude, stand.longitude});
+        const bool tooSmall = lf_tooSmall(stand, ac);
+        if (d <= radius && d < best && (!tooSmall || d <= kNearStandNm)) {
+            nearStand = &stand;
+            nearTooSmall = tooSmall;
+            best = d;
+        } else if (wide && nearStand == nullptr && d <= kLearnedStandNm && d < bestWide && !tooSmall &&
+                   gf_hasCallsign(ac) && lf_learnedFor(stand, ac)) {
+            wideStand = &stand;
+            bestWide = d;
+        }
+    }
+    Stand* found = nearStand != nullptr ? nearStand : wideStand;
+    if (found == nullptr || found->heli != (ac.category == Category::Rotorcraft)) {
+        return nullptr;
+    }
+    if (found == nearStand && nearTooSmall) {
+        found->radius = ac.halfSpan - kOneMeterNm;
+        found->radius_change = true;
+        gf_addLearnedUpdate();
+    }
+    return found;
+}
+
+const Stand* lf_findBirthStand(LiveAc& ac)
+{
+    if (g_stands.empty() || ac.stream.empty() || !lf_nearParkAirport(ac.stream.front())) {
+        return nullptr;
+    }
+    const auto position = lf_birthSearchPosition(ac);
+    if (!position) {
+        return nullptr;
+    }
+    PosSample& first = ac.stream.front();
+    Stand* stand = lf_findFreeStand(*position, ac, kWideStandNm, first.stationary != 0);
+    if (stand == nullptr || lf_isUserStand(*stand)) {
+        return nullptr;
+    }
+    if (lf_standHeld(ac, *stand)) {
+        ac.remove = 1;
+        return nullptr;
+    }
+    lf_staticMakesWay(ac, *stand);
+    first.stationary = 1;
+    first.groundSpeed = 0.0;
+    return stand;
+}
+
+void lf_setStandOccupied(std::int32_t standNumber, bool occupied)
+{
+    if (Stand* stand = gf_standByNumber(standNumber)) {
+        stand->occupied = occupied;
+    }
+}
+
+void lf_setStandCargo(LiveAc& ac)
+{
+    Stand* stand = gf_standByNumber(ac.standId);
+    if (stand == nullptr || !stand->cargo) {
+        return;
+    }
+    // A cargo aircraft clears it only when the stand was not cargo when it was taken.
+    if (ac.cargo && ac.standFlag) {
+        return;
+    }
+    stand->cargo = false;
+    stand->cargo_change = true;
+    gf_addLearnedUpdate();
+    gf_log(fmt::format("{} stand: {}, cargo attribute set to false, {} parked here", g_parkAirport, stand->id,
+                       gf_acDescr(ac)));
 }
 
 std::string gf_standName(std::int32_t standNumber)
 {
-    if (standNumber == 0)
+    if (standNumber == 0) {
         return "sid==0?";
-    const auto found = std::lower_bound(g_stands.begin(), g_stands.end(), standNumber,
-                                        [](const Stand& stand, std::int32_t number) { return stand.number < number; });
-    return (found != g_stands.end() && found->number == standNumber) ? found->id : "sid==?";
+    }
+    const Stand* stand = gf_standByNumber(standNumber);
+    return stand != nullptr ? stand->id : "sid==?";
 }

@@ -1,23 +1,49 @@
-// Stands for live aircraft: the birth stand search, occupancy, the cargo attribute and the
-// commands of a parked aircraft.
+// Stands for live aircraft: the free-stand and birth-stand searches, the drive onto a
+// stand and the arrival there, occupancy, the cargo attribute, the parked commands and
+// the static aircraft that makes way.
 #pragma once
 
+#include "core/geo.h"
 #include "engine/aircraft_records.h"
 
 #include <cstdint>
 #include <string>
 
 struct Stand;
+struct ParkOpt;
 
-// The stand of an aircraft first seen on the ground, or null when it gets none.
+// Search radii of the stand searches.
+inline constexpr double kNearStandNm = 0.010799136069114472;   // 20 m
+inline constexpr double kWideStandNm = 0.029697624190064796;   // 55 m
+inline constexpr double kLearnedStandNm = 0.0458963282937365;  // 85 m
+
+// The free stand nearest to the position within radius (nm) that fits the aircraft; wide
+// also takes, within 85 m, a stand whose learned uses match the aircraft. Null when none.
+// A stand found within 20 m that is too small for the aircraft grows to its half span.
+Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius, bool wide);
+// A learned use of a stand that matches the aircraft by callsign, or by airline and type.
+bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac);
+// The stand of an aircraft first seen on the ground, or null when it gets none; a stand
+// held by a conflicting aircraft sets the newcomer's remove flag.
 const Stand* lf_findBirthStand(LiveAc& ac);
+// The user's reserved stand, or the stand the user aircraft stands on: live traffic keeps off.
+bool lf_isUserStand(const Stand& stand);
 // Marks stand number standNumber occupied or free; numbers below 1 and missing stands are ignored.
 void lf_setStandOccupied(std::int32_t standNumber, bool occupied);
-// Checks the stand's cargo attribute against the aircraft parked on it.
+// A passenger aircraft on a stand marked cargo shows that the stand is not cargo only.
 void lf_setStandCargo(LiveAc& ac);
 // Throttle, flaps, engines and lights of an aircraft parked on its stand.
 void lf_parkedCommands(StaticAc& ac);
 // The stand's id text: "sid==0?" for number 0, "sid==?" for a number without a stand.
 std::string gf_standName(std::int32_t standNumber);
+
+// A stopping aircraft looks for a free stand near its newest sample (wider after landing)
+// and drives onto it.
+void try2Park(LiveAc& ac, bool wide);
+// Appends the drive onto the aircraft's stand and the stop there to its stream.
+void drive2Stand(LiveAc& ac);
 // The stream of a parking aircraft ran dry: it parks when it stands on its stand.
 void lf_arriveAtStand(LiveAc& ac);
+// The static aircraft on the stand, and those on neighbour stands too close to it, leave
+// for the live aircraft.
+void lf_staticMakesWay(const LiveAc& ac, const Stand& stand);

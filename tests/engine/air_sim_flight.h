@@ -11,6 +11,7 @@
 #include "support/air_traffic.h"
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace airtest {
@@ -90,11 +91,12 @@ protected:
         frames(1);
     }
 
-    // Engine ticks until the aircraft leaves or the ticks run out; a frame every third tick
-    // and a within-range request every 20 ticks, as the program runs them.
-    void fly(LiveAc& ac, int maxTicks)
+    // Engine ticks until the aircraft leaves (or is being removed), the ticks run out or `until` holds; a frame every
+    // third tick and a within-range request every 20 ticks, as the program runs them.
+    void fly(LiveAc& ac, int maxTicks, const std::function<bool(const LiveAc&)>& until = {})
     {
-        for (int i = 0; i < maxTicks && !ac.remove; ++i) {
+        for (int i = 0; i < maxTicks && !ac.remove && ac.simState != SimState::removingfromsim && !(until && until(ac));
+             ++i) {
             if (i % 20 == 0) {
                 probeInRange();
             }
