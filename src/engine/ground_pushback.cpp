@@ -89,7 +89,7 @@ void lf_endPushback(LiveAc& ac)
     lf_startEngines(ac);
     gf_setFlightPhase(ac, FlightPhase::pushed_back);
     ac.pushbackCount = 1;
-    ac.lastPullBackNm = kReleaseDistanceNm;
+    ac.pullBackNm = kReleaseDistanceNm;
     ac.holdCount = 0;
     ac.leaveStand = 0;
 }

@@ -216,6 +216,9 @@ void lf_arriveAtStand(LiveAc& ac)
         ac.stream.front().stationary = 1;
     }
     ac.parkedSince = gf_steadyTicks100ns();
+    // The creep watch starts anew on the stand.
+    ac.creepFarthestNm = 0.0;
+    ac.creepCount = 0;
     lf_setStandOccupied(ac.standId, true);
     lf_setStandCargo(ac);
     lf_parkedCommands(ac);

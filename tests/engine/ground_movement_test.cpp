@@ -109,7 +109,7 @@ TEST_P(PushbackTest, PushesBackAlongTheStandAxisAndTurnsOnlyToALearnedSide)
         EXPECT_NEAR(lf_offDeg(simHeadingDeg(ac), 0.0), 0.0, 1.0);
     }
     EXPECT_TRUE(hasEvent(events(ac.objectId), "ENGINE_AUTO_START", 0));
-    EXPECT_EQ(ac.lastPullBackNm, 900.0);
+    EXPECT_EQ(ac.pullBackNm, 900.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sides, PushbackTest,
