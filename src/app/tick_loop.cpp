@@ -315,7 +315,6 @@ void lf_onFlightSecond()
     lf_takeStandArrival();
     lf_answerCallsignLookup();
     lf_serveUserRequests();
-    gf_serveHandlerRequests();
     lf_applyProximityRules();
     if (g_blockCallsignRequested.load()) {
         if (LiveAc* ac = BLOCK_CALLSIGN.value.empty() ? nullptr : lf_findActiveLiveAc(BLOCK_CALLSIGN.value)) {
