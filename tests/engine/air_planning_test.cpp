@@ -177,12 +177,12 @@ TEST(AirPlanning, CruiseAndAllLightsAreSentOncePerCrossingOfTenThousandFeet)
     const double altitudes[] = {9000, 9500, 10500, 11000, 9800, 9600, 10200, 10800, 11000};
     std::vector<PosSample> samples;
     for (std::size_t i = 0; i < std::size(altitudes); ++i) {
-        SampleSpec spec;
-        spec.position = gf_destinationPoint(kZurich, 0.0, 4000.0 * static_cast<double>(i));
-        spec.altitudeFt = altitudes[i];
-        spec.groundSpeedKt = 250.0;
-        spec.dueTick = static_cast<std::int32_t>(i) * 400;
-        samples.push_back(makeSample(spec));
+        SampleSpec shape;
+        shape.position = gf_destinationPoint(kZurich, 0.0, 4000.0 * static_cast<double>(i));
+        shape.altitudeFt = altitudes[i];
+        shape.groundSpeedKt = 250.0;
+        shape.dueTick = static_cast<std::int32_t>(i) * 400;
+        samples.push_back(makeSample(shape));
     }
     LiveAc ac = makeActiveAc(Category::Large, kObject, samples);
     ac.agl = 9000.0;

@@ -170,15 +170,15 @@ TEST_F(AirSimFlight, AirborneSampleAfterGroundSamplesLiftsOffAndClimbsWithGearUp
     const double speeds[] = {60, 90, 120, 150, 160, 165, 170, 175, 180, 180, 180, 180, 180, 180};
     double feet = 0.0;
     for (std::size_t i = 0; i < std::size(speeds); ++i) {
-        testsupport::SampleSpec spec;
-        spec.position = gf_destinationPoint(kAirport, 0.0, feet);
-        spec.groundSpeedKt = speeds[i];
-        spec.trackDeg = 0.0;
-        spec.airborne = i >= 5;
-        spec.altitudeFt = kAirportElevationFt + (i >= 5 ? 130.0 * static_cast<double>(i - 4) : 0.0);
-        spec.verticalSpeedFpm = i >= 5 ? 2000.0 : 0.0;
-        spec.dueTick = static_cast<std::int32_t>(i) * 400;
-        samples.push_back(testsupport::makeSample(spec));
+        testsupport::SampleSpec shape;
+        shape.position = gf_destinationPoint(kAirport, 0.0, feet);
+        shape.groundSpeedKt = speeds[i];
+        shape.trackDeg = 0.0;
+        shape.airborne = i >= 5;
+        shape.altitudeFt = kAirportElevationFt + (i >= 5 ? 130.0 * static_cast<double>(i - 4) : 0.0);
+        shape.verticalSpeedFpm = i >= 5 ? 2000.0 : 0.0;
+        shape.dueTick = static_cast<std::int32_t>(i) * 400;
+        samples.push_back(testsupport::makeSample(shape));
         feet += speeds[i] * kFeetPerNm * 4.0 / 3600.0;
     }
     LiveAc ac = makeActiveAc(Category::Large, 0, samples);

@@ -16,37 +16,37 @@ constexpr double kDeg = std::numbers::pi / 180.0;
 
 } // namespace
 
-PosSample makeSample(const SampleSpec& spec)
+PosSample makeSample(const SampleSpec& shape)
 {
     PosSample s;
-    s.latitude = spec.position.lat;
-    s.longitude = spec.position.lon;
-    s.altitude = spec.airborne ? spec.altitudeFt : 0.0;
-    s.groundSpeed = spec.groundSpeedKt;
-    s.track = spec.trackDeg;
-    s.verticalSpeed = spec.airborne ? spec.verticalSpeedFpm : 0.0;
-    s.trueAirspeed = spec.groundSpeedKt;
-    s.dueTick = spec.dueTick;
-    s.airborne = spec.airborne ? 1 : 0;
+    s.latitude = shape.position.lat;
+    s.longitude = shape.position.lon;
+    s.altitude = shape.airborne ? shape.altitudeFt : 0.0;
+    s.groundSpeed = shape.groundSpeedKt;
+    s.track = shape.trackDeg;
+    s.verticalSpeed = shape.airborne ? shape.verticalSpeedFpm : 0.0;
+    s.trueAirspeed = shape.groundSpeedKt;
+    s.dueTick = shape.dueTick;
+    s.airborne = shape.airborne ? 1 : 0;
     return s;
 }
 
-std::vector<PosSample> makeTrack(const TrackSpec& spec)
+std::vector<PosSample> makeTrack(const TrackSpec& shape)
 {
     std::vector<PosSample> samples;
-    const double stepFeet = spec.groundSpeedKt * kFeetPerNm * spec.intervalSeconds / 3600.0;
-    for (int i = 0; i < spec.count; ++i) {
-        const double seconds = static_cast<double>(i) * spec.intervalSeconds;
-        double altitude = spec.startAltitudeFt + spec.verticalSpeedFpm * seconds / 60.0;
-        const bool ground = spec.groundBelowFloor && altitude <= spec.floorFt;
-        altitude = std::max(altitude, spec.floorFt);
+    const double stepFeet = shape.groundSpeedKt * kFeetPerNm * shape.intervalSeconds / 3600.0;
+    for (int i = 0; i < shape.count; ++i) {
+        const double seconds = static_cast<double>(i) * shape.intervalSeconds;
+        double altitude = shape.startAltitudeFt + shape.verticalSpeedFpm * seconds / 60.0;
+        const bool ground = shape.groundBelowFloor && altitude <= shape.floorFt;
+        altitude = std::max(altitude, shape.floorFt);
         SampleSpec sample;
-        sample.position = gf_destinationPoint(spec.start, spec.trackDeg * kDeg, stepFeet * i);
+        sample.position = gf_destinationPoint(shape.start, shape.trackDeg * kDeg, stepFeet * i);
         sample.altitudeFt = altitude;
-        sample.groundSpeedKt = spec.groundSpeedKt;
-        sample.trackDeg = spec.trackDeg;
-        sample.verticalSpeedFpm = ground ? 0.0 : spec.verticalSpeedFpm;
-        sample.dueTick = spec.firstDueTick + static_cast<std::int32_t>(seconds * 100.0);
+        sample.groundSpeedKt = shape.groundSpeedKt;
+        sample.trackDeg = shape.trackDeg;
+        sample.verticalSpeedFpm = ground ? 0.0 : shape.verticalSpeedFpm;
+        sample.dueTick = shape.firstDueTick + static_cast<std::int32_t>(seconds * 100.0);
         sample.airborne = !ground;
         samples.push_back(makeSample(sample));
     }

@@ -20,7 +20,7 @@ struct SampleSpec {
     std::int32_t dueTick = 0;
     bool airborne = true;
 };
-PosSample makeSample(const SampleSpec& spec);
+PosSample makeSample(const SampleSpec& shape);
 
 // Samples every intervalSeconds along a great circle from start: altitude changes by the
 // vertical speed and stays at or above floorFt, where the samples turn to ground samples
@@ -37,7 +37,7 @@ struct TrackSpec {
     bool groundBelowFloor = false;
     double floorFt = 0.0;
 };
-std::vector<PosSample> makeTrack(const TrackSpec& spec);
+std::vector<PosSample> makeTrack(const TrackSpec& shape);
 
 // An active live aircraft of a category, with the category's timings and attitudes,
 // standing in the simulator as object objectId at its first sample.

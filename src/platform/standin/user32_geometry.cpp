@@ -235,9 +235,9 @@ BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
     if (info == nullptr || index == 0 || index > list.size()) {
         return FALSE;
     }
-    const MonitorSpec& spec = list[index - 1];
-    info->rcMonitor = spec.monitor;
-    info->rcWork = spec.work;
-    info->dwFlags = spec.primary ? MONITORINFOF_PRIMARY : 0;
+    const MonitorSpec& entry = list[index - 1];
+    info->rcMonitor = entry.monitor;
+    info->rcWork = entry.work;
+    info->dwFlags = entry.primary ? MONITORINFOF_PRIMARY : 0;
     return TRUE;
 }
