@@ -4,11 +4,16 @@
 # traffic around it with the traffic feeder, and shows what happened: the simulator's
 # objects and their tracks, the log, and a PNG of the window.
 #   DEMO_SECONDS=<n> bash scripts/demo.sh   (traffic time to watch, default 100)
+# The run has a network namespace of its own where the machine allows it, so a test run
+# beside it never meets the program's ports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 seconds=${DEMO_SECONDS:-100}
-bash scripts/build.sh
+if [ -z "${SKYWEAVER_DEMO_BUILT:-}" ]; then
+    bash scripts/build.sh skyweaver encrypt_datafile traffic_feeder
+    SKYWEAVER_DEMO_BUILT=1 exec scripts/netns-run.sh bash "$0" "$@"
+fi
 
 run=$repo/demo-run
 appdata=$run/appdata-root
