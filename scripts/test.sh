@@ -1,8 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests, including the Windows compile check.
+# Sets up, builds and runs all tests, including the Windows compile check. Each stage
+# prints its time; the first failing stage ends the run with its exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
-bash scripts/windows-check.sh
-cd build
-ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+
+stage() {
+    local name=$1 started=$SECONDS
+    shift
+    echo "=== ${name} ..."
+    "$@"
+    echo "=== ${name}: $((SECONDS - started)) s"
+}
+
+run_ctest() (
+    cd build
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+)
+
+total=$SECONDS
+stage "build" bash scripts/build.sh
+stage "Windows compile check" bash scripts/windows-check.sh
+stage "tests (ctest)" run_ctest
+echo "=== all stages: $((SECONDS - total)) s"
