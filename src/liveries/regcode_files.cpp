@@ -118,7 +118,7 @@ bool gf_readRegcodeFiles(const std::filesystem::path& folder, std::list<RegcodeR
         gf_log(fmt::format("{} {}", records.size(), lf_liveryWord(records.size())));
         return ok;
     } catch (const std::exception& e) {
-        gf_logMarked(fmt::format("Error reading regcode files in {}, what: {}", path_to_utf8(folder), e.what()));
+        gf_log(fmt::format("Error reading regcode files in {}, what: {}", path_to_utf8(folder), e.what()));
         return false;
     }
 }
@@ -128,7 +128,7 @@ bool gf_readAigRegcodesXml(std::list<RegcodeRecord>& records)
     const std::filesystem::path path = folders::aigRegcodesXml();
     pugi::xml_document document;
     if (!gf_loadXmlFile(document, path)) {
-        gf_logMarked(fmt::format("Failed to load {}", path_to_utf8(path)));
+        gf_log(fmt::format("Failed to load {}", path_to_utf8(path)));
         return false;
     }
     if (!gf_readXmlMeta(document, true)) {

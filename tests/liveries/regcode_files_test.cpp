@@ -82,14 +82,17 @@ TEST(RegcodeFiles, OnlyTxtFilesOfTheFolderAreRead)
     EXPECT_TRUE(log.contains("1 livery"));
 }
 
-TEST(RegcodeFiles, MissingFolderIsReported)
+TEST(RegcodeFiles, MissingFolderAndXmlAreReportedPlainly)
 {
     TempFolder folder(true);
     LogCapture log;
     std::list<RegcodeRecord> records;
     EXPECT_FALSE(gf_readRegcodeFiles("my_regcodes", records));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_EQ(log.lines()[0].rfind("==> Error reading regcode files in my_regcodes, what: ", 0), 0u);
+    EXPECT_FALSE(gf_readAigRegcodesXml(records));
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[0].rfind("Error reading regcode files in my_regcodes, what: ", 0), 0u);
+    EXPECT_EQ(log.lines()[1].rfind("Failed to load ", 0), 0u);
+    EXPECT_NE(log.lines()[1].find("AIG-regcodes.xml"), std::string::npos);
 }
 
 TEST(RegcodeFiles, AigFileSkipsAdjacentDuplicateTitles)
