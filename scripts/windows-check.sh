@@ -14,6 +14,8 @@ if [ -n "$hits" ]; then
   exit 1
 fi
 
-cmake -S . -B build-wincheck -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build-wincheck -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake "${launcher[@]}" >/dev/null
 cmake --build build-wincheck --parallel "$(nproc)"
 echo "Windows compile check passed"

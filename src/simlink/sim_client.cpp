@@ -25,6 +25,7 @@
 #include <exception>
 #include <fmt/format.h>
 #include <thread>
+#include <utility>
 
 HANDLE g_hSimConnect = nullptr;
 std::atomic<std::uint32_t> g_userObjectId{2};
@@ -93,51 +94,68 @@ void lf_addEventToGroup(SimEventId event)
     SimConnect_AddClientEventToNotificationGroup(g_hSimConnect, kGroupAiCommands, event, TRUE);
 }
 
-void lf_addData(SimDefinitionId definition, const char* name, const char* unit, SIMCONNECT_DATATYPE type)
+// One variable of a data definition, in the order its fields arrive.
+struct DataField {
+    SimDefinitionId definition;
+    const char* name;
+    const char* unit;
+    SIMCONNECT_DATATYPE type;
+};
+
+constexpr auto kF64 = SIMCONNECT_DATATYPE_FLOAT64;
+constexpr auto kI64 = SIMCONNECT_DATATYPE_INT64;
+
+// The position fields that AI objects and the user aircraft share, in their layout order.
+constexpr std::pair<const char*, const char*> kPositionFields[] = {
+    {"Plane Latitude", "degree"},         {"Plane Longitude", "degree"},
+    {"Plane Pitch degrees", "radians"},   {"Plane Bank degrees", "radians"},
+    {"Plane Heading degrees true", "radians"}, {"Plane Altitude", "feet"},
+};
+
+// Every field in declaration order; a field without a name stands for the shared position.
+constexpr DataField kDataFields[] = {
+    {kDefinitionTitle, "TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV},
+    {kDefinitionAtcModel, "ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32},
+    {kDefinitionUserOnGround, "SIM ON GROUND", "Bool", kI64},
+    {kDefinitionAiPosition, nullptr, nullptr, kF64},
+    {kDefinitionAiPosition, "Vertical Speed", "feet per second", kF64},
+    {kDefinitionAiPosition, "Airspeed True", "knots", kF64},
+    {kDefinitionUserData, nullptr, nullptr, kF64},
+    {kDefinitionUserData, "Plane Alt Above Ground", "feet", kF64},
+    {kDefinitionUserData, "Ground Velocity", "knots", kF64},
+    {kDefinitionUserData, "ZULU TIME", "Seconds", kI64},
+    {kDefinitionUserData, "ZULU DAY OF YEAR", "Number", kI64},
+    {kDefinitionUserData, "ZULU YEAR", "Number", kI64},
+    {kDefinitionUserData, "LIGHT STATES", "Mask", kI64},
+    {kDefinitionStaticCg, "Static CG to Ground", "feet", kF64},
+    {kDefinitionStaticCg, "Static Pitch", "radians", kF64},
+    {kDefinitionLightStates, "Light On States", "Mask", kI64},
+    {kDefinitionInRange, "Plane Alt Above Ground", "feet", kF64},
+    {kDefinitionInRange, "Ground Altitude", "feet", kF64},
+    {kDefinitionInRange, "SIM ON GROUND", "Bool", kI64},
+    {kDefinitionInRange, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32},
+    {kDefinitionGroundControls, "SPOILERS HANDLE POSITION", "percent", kF64},
+    {kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:1", "percent", kF64},
+    {kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:2", "percent", kF64},
+};
+
+void lf_addData(const DataField& field)
 {
-    SimConnect_AddToDataDefinition(g_hSimConnect, definition, name, unit, type, 0, SIMCONNECT_UNUSED);
+    SimConnect_AddToDataDefinition(g_hSimConnect, field.definition, field.name, field.unit, field.type, 0,
+                                   SIMCONNECT_UNUSED);
 }
 
-void lf_defineUserAndAiData()
+void lf_defineData()
 {
-    const auto f64 = SIMCONNECT_DATATYPE_FLOAT64;
-    const auto i64 = SIMCONNECT_DATATYPE_INT64;
-    lf_addData(kDefinitionTitle, "TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV);
-    lf_addData(kDefinitionAtcModel, "ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32);
-    lf_addData(kDefinitionUserOnGround, "SIM ON GROUND", "Bool", i64);
-    for (SimDefinitionId definition : {kDefinitionAiPosition, kDefinitionUserData}) {
-        lf_addData(definition, "Plane Latitude", "degree", f64);
-        lf_addData(definition, "Plane Longitude", "degree", f64);
-        lf_addData(definition, "Plane Pitch degrees", "radians", f64);
-        lf_addData(definition, "Plane Bank degrees", "radians", f64);
-        lf_addData(definition, "Plane Heading degrees true", "radians", f64);
-        lf_addData(definition, "Plane Altitude", "feet", f64);
-        if (definition == kDefinitionAiPosition) {
-            lf_addData(definition, "Vertical Speed", "feet per second", f64);
-            lf_addData(definition, "Airspeed True", "knots", f64);
+    for (const DataField& field : kDataFields) {
+        if (field.name) {
+            lf_addData(field);
+            continue;
+        }
+        for (const auto& [name, unit] : kPositionFields) {
+            lf_addData({field.definition, name, unit, kF64});
         }
     }
-    lf_addData(kDefinitionUserData, "Plane Alt Above Ground", "feet", f64);
-    lf_addData(kDefinitionUserData, "Ground Velocity", "knots", f64);
-    lf_addData(kDefinitionUserData, "ZULU TIME", "Seconds", i64);
-    lf_addData(kDefinitionUserData, "ZULU DAY OF YEAR", "Number", i64);
-    lf_addData(kDefinitionUserData, "ZULU YEAR", "Number", i64);
-    lf_addData(kDefinitionUserData, "LIGHT STATES", "Mask", i64);
-}
-
-void lf_defineObjectData()
-{
-    const auto f64 = SIMCONNECT_DATATYPE_FLOAT64;
-    lf_addData(kDefinitionStaticCg, "Static CG to Ground", "feet", f64);
-    lf_addData(kDefinitionStaticCg, "Static Pitch", "radians", f64);
-    lf_addData(kDefinitionLightStates, "Light On States", "Mask", SIMCONNECT_DATATYPE_INT64);
-    lf_addData(kDefinitionInRange, "Plane Alt Above Ground", "feet", f64);
-    lf_addData(kDefinitionInRange, "Ground Altitude", "feet", f64);
-    lf_addData(kDefinitionInRange, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64);
-    lf_addData(kDefinitionInRange, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32);
-    lf_addData(kDefinitionGroundControls, "SPOILERS HANDLE POSITION", "percent", f64);
-    lf_addData(kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:1", "percent", f64);
-    lf_addData(kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:2", "percent", f64);
 }
 
 void lf_mapEvents()
@@ -182,8 +200,7 @@ void lf_defineSimData()
     SimConnect_SubscribeToSystemEvent(g_hSimConnect, kEventObjectRemoved, "ObjectRemoved");
     SimConnect_SubscribeToSystemEvent(g_hSimConnect, kEventFlightLoaded, "FlightLoaded");
     SimConnect_SubscribeToSystemEvent(g_hSimConnect, kEventFrame, "Frame");
-    lf_defineUserAndAiData();
-    lf_defineObjectData();
+    lf_defineData();
     lf_mapEvents();
     SimConnect_SetNotificationGroupPriority(g_hSimConnect, kGroupAiCommands, SIMCONNECT_GROUP_PRIORITY_HIGHEST);
 }

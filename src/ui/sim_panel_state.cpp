@@ -15,40 +15,23 @@ std::string lf_simText;
 std::string lf_userTitle;
 std::string lf_userStand;
 
+void lf_store(std::string& field, std::string_view text)
+{
+    std::lock_guard lock(lf_simTextMutex);
+    field = text;
+}
+
+std::string lf_load(const std::string& field)
+{
+    std::lock_guard lock(lf_simTextMutex);
+    return field;
+}
+
 } // namespace
 
-void gf_setPanelSimText(std::string_view text)
-{
-    std::lock_guard lock(lf_simTextMutex);
-    lf_simText = text;
-}
-
-std::string gf_panelSimText()
-{
-    std::lock_guard lock(lf_simTextMutex);
-    return lf_simText;
-}
-
-void gf_setPanelUserTitle(std::string_view text)
-{
-    std::lock_guard lock(lf_simTextMutex);
-    lf_userTitle = text;
-}
-
-std::string gf_panelUserTitle()
-{
-    std::lock_guard lock(lf_simTextMutex);
-    return lf_userTitle;
-}
-
-void gf_setPanelUserStand(std::string_view text)
-{
-    std::lock_guard lock(lf_simTextMutex);
-    lf_userStand = text;
-}
-
-std::string gf_panelUserStand()
-{
-    std::lock_guard lock(lf_simTextMutex);
-    return lf_userStand;
-}
+void gf_setPanelSimText(std::string_view text) { lf_store(lf_simText, text); }
+std::string gf_panelSimText() { return lf_load(lf_simText); }
+void gf_setPanelUserTitle(std::string_view text) { lf_store(lf_userTitle, text); }
+std::string gf_panelUserTitle() { return lf_load(lf_userTitle); }
+void gf_setPanelUserStand(std::string_view text) { lf_store(lf_userStand, text); }
+std::string gf_panelUserStand() { return lf_load(lf_userStand); }

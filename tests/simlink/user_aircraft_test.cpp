@@ -10,6 +10,7 @@
 #include "ui/sim_panel_state.h"
 
 using simlinktest::SimLinkTest;
+using simlinktest::steppedWorld;
 using simlinktest::waitFor;
 
 namespace {
@@ -61,6 +62,36 @@ TEST_F(UserAircraftTest, UserBlockArrivesAndEverySimulatedSecondIsSignalled)
     EXPECT_DOUBLE_EQ(user.altitude, 405.0);
     EXPECT_EQ(user.zuluYear, 2024);
     EXPECT_EQ(user.zuluDayOfYear, 60);
+}
+
+// Every field of the user block is the simulator's value of that field, none swapped.
+TEST_F(UserAircraftTest, UserBlockFieldsCarryTheirOwnValues)
+{
+    standin::UserAircraftSetup user;
+    user.latitude = 47.25;
+    user.longitude = 8.75;
+    user.onGround = false;
+    user.altitudeFt = 3000.0;
+    user.headingDeg = 90.0;
+    user.pitchDeg = 5.0;
+    user.bankDeg = -20.0;
+    user.groundSpeedKt = 180.0;
+    user.lightStates = 0x25;
+    connect();
+    world().moveUser(user);
+    requestUserData();
+    frames(2);
+    const UserAcData data = gf_requestUserAcData();
+    constexpr double kDeg = 3.14159265358979323846 / 180.0;
+    EXPECT_NEAR(data.latitude, 47.25, 1e-3);
+    EXPECT_NEAR(data.longitude, 8.75, 1e-2);
+    EXPECT_NEAR(data.heading, 90.0 * kDeg, 1e-6);
+    EXPECT_NEAR(data.pitch, 5.0 * kDeg, 1e-6);
+    EXPECT_NEAR(data.bank, -20.0 * kDeg, 1e-6);
+    EXPECT_NEAR(data.altitude, 3000.0, 1.0);
+    EXPECT_NEAR(data.altitudeAboveGround, 3000.0 - steppedWorld().terrainElevationFt, 1.0);
+    EXPECT_NEAR(data.groundSpeed, 180.0, 1e-6);
+    EXPECT_EQ(data.lightStates, 0x25);
 }
 
 TEST_F(UserAircraftTest, SecondsBeforeThePositionIsKnownDoNotCountAsDataReceived)

@@ -34,6 +34,8 @@ SimObjectRecord lf_userObject(const SimWorldConfig& config)
     object.longitude = user.longitude;
     object.altitudeFt = user.onGround ? config.terrainElevationFt + user.staticCgFt : user.altitudeFt;
     object.headingRad = lf_rad(user.headingDeg);
+    object.pitchRad = lf_rad(user.pitchDeg);
+    object.bankRad = lf_rad(user.bankDeg);
     object.groundSpeedKt = user.groundSpeedKt;
     object.trueAirspeedKt = user.groundSpeedKt;
     object.verticalSpeedFps = user.verticalSpeedFpm / 60.0;

@@ -34,6 +34,8 @@ struct UserAircraftSetup {
     double longitude = 8.5555;  // degrees
     double altitudeFt = 1416.0; // ignored while on the ground
     double headingDeg = 0.0;    // true
+    double pitchDeg = 0.0;
+    double bankDeg = 0.0;
     double groundSpeedKt = 0.0;
     double verticalSpeedFpm = 0.0;
     bool onGround = true;
