@@ -13,7 +13,7 @@
 // An IVAO MTL file: its path holds "ivao_x-csl" or "IVAO_MTL".
 bool lf_isIvaoPath(std::string_view pathText);
 
-// The task bodies. Each returns the file's liveries (possibly none) and decrements
-// g_runningTasks on every way out; a fault is logged and passes on to the caller.
+// The task bodies. Each returns the file's liveries (possibly none); a fault is logged and
+// passes on to the caller.
 std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, std::filesystem::path path);
 std::vector<LiveryData> lf_searchLiveriesinIVAOFile(std::int32_t folderIndex, std::filesystem::path path);

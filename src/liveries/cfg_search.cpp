@@ -4,7 +4,6 @@
 #include "liveries/aircraft_cfg_parts.h"
 #include "liveries/cfg_lines.h"
 
-#include "app/start_up_state.h"
 #include "core/charset.h"
 #include "core/log.h"
 #include "core/path_text.h"
@@ -12,15 +11,6 @@
 #include <fmt/format.h>
 
 namespace {
-
-// Counts the task out of g_runningTasks however it ends.
-class RunningTask {
-public:
-    RunningTask() = default;
-    ~RunningTask() { g_runningTasks.fetch_sub(1); }
-    RunningTask(const RunningTask&) = delete;
-    RunningTask& operator=(const RunningTask&) = delete;
-};
 
 CfgFile lf_cfgFile(std::int32_t folderIndex, std::filesystem::path path)
 {
@@ -117,7 +107,6 @@ bool lf_isIvaoPath(std::string_view pathText)
 
 std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, std::filesystem::path path)
 {
-    RunningTask task;
     CfgFile file = lf_cfgFile(folderIndex, std::move(path));
     try {
         return lf_searchOrdinaryFile(file);
@@ -129,7 +118,6 @@ std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, std::f
 
 std::vector<LiveryData> lf_searchLiveriesinIVAOFile(std::int32_t folderIndex, std::filesystem::path path)
 {
-    RunningTask task;
     CfgFile file = lf_cfgFile(folderIndex, std::move(path));
     try {
         return lf_searchIvaoFile(file);

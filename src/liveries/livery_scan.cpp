@@ -2,13 +2,12 @@
 // prioritised, sorted and de-duplicated result in "LiveriesScanned.xml" with the reports.
 #include "liveries/livery_scan.h"
 
-#include "app/start_up_state.h"
+#include "app/scan_pool.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
 #include "core/path_text.h"
 #include "core/program_version.h"
 #include "core/settings.h"
-#include "core/stop_flags.h"
 #include "core/text_strings.h"
 #include "core/user_error.h"
 #include "liveries/liveries_scanned_xml.h"
@@ -27,23 +26,10 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <chrono>
 #include <map>
-#include <thread>
 #include <utility>
 
 namespace {
-
-bool lf_stopRequested() { return g_stopRequested.load() || g_exitRequested.load(); }
-
-// Tasks given up on may still be running; they read the scan's shared lists, which the
-// reports and the next scan empty, so the scan ends only when every task has ended.
-void lf_waitForRunningTasks()
-{
-    while (g_runningTasks.load() > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 // False when a stop or exit was requested.
 bool lf_walkFolders(const LiveryFolders& folders)
@@ -64,7 +50,7 @@ bool lf_walkFolders(const LiveryFolders& folders)
             continue;
         }
         folderIndex = std::min(folderIndex + 1, 10);
-        if (lf_stopRequested()) {
+        if (gf_scanStopRequested()) {
             return false;
         }
         const std::size_t before = g_scannedLiveries.size();
@@ -73,7 +59,7 @@ bool lf_walkFolders(const LiveryFolders& folders)
         const std::string where = fmt::format("found in {}", folderText);
         gf_log(found == 0 ? "No liveries " + where : fmt::format("{} liverie{} {}", found, gf_plural(found), where));
     }
-    return !lf_stopRequested();
+    return !gf_scanStopRequested();
 }
 
 // An airline's model found in an earlier folder hides that airline's liveries of the model
@@ -115,15 +101,15 @@ void lf_finishScan()
 FolderScan lf_scanLiveryFolders(const LiveryFolders& folders)
 {
     g_scannedLiveries.clear();
-    lf_removeLiveriesScannedXml();
+    lf_resetScanResults();
     lf_loadDontUseTitles();
-    const bool walked = lf_walkFolders(folders);
-    lf_waitForRunningTasks();
-    if (!walked) {
+    // A stopped scan keeps the previous result: it is replaced only once this one is complete.
+    if (!lf_walkFolders(folders)) {
         g_scannedLiveries.clear();
         lf_resetScanResults();
         return FolderScan::Stopped;
     }
+    lf_removeLiveriesScannedXml();
     if (g_scannedLiveries.empty()) {
         lf_resetScanResults();
         g_scannedLiveryCount = 0;

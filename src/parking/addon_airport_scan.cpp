@@ -2,7 +2,7 @@
 // files, and one worker task per file at most g_workerCount at a time.
 #include "parking/addon_airport_scan.h"
 
-#include "app/start_up_state.h"
+#include "app/scan_pool.h"
 #include "core/folders.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
@@ -10,7 +10,6 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/sim_choice.h"
-#include "core/stop_flags.h"
 #include "core/text_lines.h"
 #include "core/text_strings.h"
 #include "parking/bgl_reader.h"
@@ -22,11 +21,6 @@
 #include <fmt/format.h>
 
 #include <array>
-#include <chrono>
-#include <deque>
-#include <future>
-#include <stdexcept>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -35,7 +29,6 @@ std::atomic<bool> g_tbloFlag{false};
 namespace {
 
 constexpr const char* kKind = "addon ";
-constexpr auto kTaskWait = std::chrono::seconds(10);
 constexpr std::size_t kMaxFolderPathLength = 250;
 
 bool lf_notFound(const std::error_code& error)
@@ -79,80 +72,46 @@ void lf_repaintMainWindow()
 
 const BglScanContext& lf_bglContext()
 {
-    static const BglScanContext context{lf_addScanMessage, lf_linkArchivedApf, lf_generateApf, &g_runningTasks};
+    // The scan pool counts the running tasks.
+    static const BglScanContext context{lf_addScanMessage, lf_linkArchivedApf, lf_generateApf, nullptr};
     return context;
 }
 
-bool lf_skippedFile(const fs::path& path)
+bool lf_skippedName(const fs::path& path)
 {
     const std::string text = path_to_utf8(path);
     for (const char* part : {"statics", "afcad updates", "_heliports"})
         if (text.find(part) != std::string::npos)
             return true;
-    return !lf_bglHasAirportSection(path);
+    return false;
 }
 
-// A task that did not end in time; it ends the walk of its folder.
-struct TaskTimeout : std::runtime_error {
-    TaskTimeout() : std::runtime_error("Future wait timed out after 10 seconds") {}
-};
-
-void lf_waitFor(std::future<void>& task)
+// The ".bgl" files of the folder in walk order, skipped folders and names left out; ends
+// early on a stop. Reading a file is left to its task, so a blocked read holds no walk.
+std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
 {
-    if (task.wait_for(kTaskWait) == std::future_status::timeout)
-        throw TaskTimeout();
-    task.get();
-}
-
-void lf_startTask(const fs::path& path, std::deque<std::future<void>>& tasks)
-{
-    while (g_runningTasks.load() >= g_workerCount.load())
-        std::this_thread::yield();
-    g_runningTasks.fetch_add(1);
-    tasks.push_back(std::async(std::launch::async, [path] { lf_processBGLfile(path, lf_bglContext()); }));
-    if (tasks.size() > static_cast<std::size_t>(std::max(1, g_workerCount.load()))) {
-        lf_waitFor(tasks.front());
-        tasks.pop_front();
-    }
-}
-
-void lf_walk(const fs::path& folder, std::deque<std::future<void>>& tasks)
-{
+    std::vector<fs::path> files;
     fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied);
-    for (; it != fs::recursive_directory_iterator(); ++it) {
+    for (; it != fs::recursive_directory_iterator() && !gf_scanStopRequested(); ++it) {
         const fs::directory_entry& entry = *it;
         if (entry.is_directory()) {
             if (lf_isSkippedFolder(entry.path().lexically_relative(folder), entry.path()))
                 it.disable_recursion_pending();
             continue;
         }
-        if (!entry.is_regular_file() || !gf_equalsNoCase(path_to_utf8(entry.path().extension()), ".bgl"))
-            continue;
-        if (g_stopRequested.load() || g_exitRequested.load())
-            return;
-        if (!lf_skippedFile(entry.path()))
-            lf_startTask(entry.path(), tasks);
+        if (entry.is_regular_file() && gf_equalsNoCase(path_to_utf8(entry.path().extension()), ".bgl") &&
+            !lf_skippedName(entry.path()))
+            files.push_back(entry.path());
     }
+    return files;
 }
 
-void lf_waitForAll(const fs::path& folder, std::deque<std::future<void>>& tasks)
+bool lf_processFile(const fs::path& path)
 {
-    try {
-        while (!tasks.empty()) {
-            try {
-                lf_waitFor(tasks.front());
-            } catch (const TaskTimeout&) {
-                throw;
-            } catch (const std::exception& e) {
-                lf_addScanMessage(fmt::format("{} airports search aborted, futs inner,\n{}\n{}\n{}", kKind,
-                                              path_to_utf8(folder), "a scan task failed", e.what()));
-            }
-            tasks.pop_front();
-        }
-    } catch (const std::exception& e) {
-        lf_addScanMessage(
-            fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, path_to_utf8(folder), e.what()));
-    }
+    if (!lf_bglHasAirportSection(path))
+        return false;
+    lf_processBGLfile(path, lf_bglContext());
+    return true;
 }
 
 } // namespace
@@ -181,7 +140,12 @@ void lf_runAirportScan(const std::vector<fs::path>& scanFolders)
     if (g_msfs2020.load())
         gf_removeFilesFromDirectory(folders::airports() / folders::mySimaddon());
     gf_removeFilesFromDirectory(folders::myThirdparty());
-    if (!lf_scanAirportFolders(scanFolders))
+    const bool found = lf_scanAirportFolders(scanFolders);
+    // A scan cut short by a stop has emptied the output folders without filling them again:
+    // it stays on, so the next start scans again.
+    if (gf_scanStopRequested())
+        return;
+    if (!found)
         gf_showMessage("Warning: Scan has not found any add-on airports", true);
     SCAN_AIRPORTS.value = false;
     gf_saveBoolParameter(SCAN_AIRPORTS);
@@ -210,7 +174,8 @@ bool lf_scanAirportFolders(const std::vector<fs::path>& scanFolders)
     else
         gf_logMarked(fmt::format("writing {} failed", path_to_utf8(scanLog)));
     gf_clearMessage();
-    lf_afterAirportScan(gf_listMyThirdpartyFiles());
+    if (!gf_scanStopRequested())
+        lf_afterAirportScan(gf_listMyThirdpartyFiles());
     return gf_dirHasEntries(folders::myThirdparty());
 }
 
@@ -235,17 +200,21 @@ void lf_scanFolderChecked(const std::vector<fs::path>& scanFolders)
 void lf_scanFolderForBGLs(const fs::path& folder)
 {
     gf_log(fmt::format("Scanning for {} airports in {}", kKind, path_to_utf8(folder)));
-    // Declared before the walk: a task still running when the walk aborts is waited for
-    // when the list goes, before the scan log is written.
-    std::deque<std::future<void>> tasks;
+    std::vector<fs::path> files;
     try {
-        lf_walk(folder, tasks);
+        files = lf_listBglFiles(folder);
     } catch (const std::exception& e) {
         lf_addScanMessage(
             fmt::format("{} airports search in folder {} aborted, cause: {}", kKind, path_to_utf8(folder), e.what()));
         return;
     }
-    lf_waitForAll(folder, tasks);
+    if (gf_scanStopRequested())
+        return;
+    const std::string folderText = path_to_utf8(folder);
+    gf_scanFiles<bool>(std::move(files), lf_processFile, [&folderText](const fs::path&) {
+        lf_addScanMessage(fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, folderText,
+                                      "Future wait timed out after 10 seconds"));
+    });
 }
 
 bool lf_isSkippedFolder(const fs::path& path, const fs::path& fullPath)

@@ -30,11 +30,8 @@ protected:
 
     std::vector<LiveryData> search(const std::filesystem::path& path, std::int32_t folderIndex = 1)
     {
-        g_runningTasks = 1;
-        auto result = lf_isIvaoPath(path_to_utf8(path)) ? lf_searchLiveriesinIVAOFile(folderIndex, path)
-                                                        : lf_searchLiveriesinFile(folderIndex, path);
-        EXPECT_EQ(g_runningTasks.load(), 0);
-        return result;
+        return lf_isIvaoPath(path_to_utf8(path)) ? lf_searchLiveriesinIVAOFile(folderIndex, path)
+                                                  : lf_searchLiveriesinFile(folderIndex, path);
     }
 
     std::filesystem::path write(const std::string& model, const std::string& text)

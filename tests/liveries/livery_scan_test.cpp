@@ -202,9 +202,10 @@ TEST_F(LiveryScan, StopDuringTheScanKeepsTheScanForTheNextStart)
 {
     writeAiPackage(m_community, "aig-aitraffic-oci", "A320", "DLH", 3);
     testsupport::writeLiveriesScanned(m_folder.path(), {{"DLH", "A320", "Old", "", 0, false}});
+    const std::string previous = testsupport::readFile(folders::liveriesScannedXml());
     g_stopRequested = true;
     gf_scanLiveries();
-    EXPECT_FALSE(std::filesystem::exists(folders::liveriesScannedXml()));
+    EXPECT_EQ(testsupport::readFile(folders::liveriesScannedXml()), previous);
     EXPECT_TRUE(SCAN_LIVERIES.value);
     EXPECT_EQ(savedScanLiveries(), true);
     EXPECT_TRUE(g_scannedLiveries.empty());

@@ -9,7 +9,9 @@
 #include "parking/addon_airport_scan.h"
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
+#include "app/scan_pool.h"
 #include "app/start_up_state.h"
+#include "core/stop_flags.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
@@ -17,12 +19,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <atomic>
+#include <thread>
 #include <cstdlib>
 
 using testsupport::BglAirport;
 using testsupport::BglHelipad;
 using testsupport::BglParking;
 using testsupport::readFile;
+using namespace std::chrono_literals;
 
 namespace fs = std::filesystem;
 
@@ -140,6 +147,37 @@ TEST_F(AddonAirportScanTest, AirportsAreLinkedOrGeneratedAndUnknownAddonsZipped)
     EXPECT_FALSE(fs::exists(folders::tblo() / "LSZH.xml"));
     EXPECT_FALSE(SCAN_AIRPORTS.value);
     EXPECT_EQ(g_runningTasks.load(), 0);
+}
+
+TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
+{
+    gf_saveBoolParameter(SCAN_AIRPORTS);
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
+    // The first task hangs for good, as a blocked read would; the close comes meanwhile.
+    auto held = std::make_shared<std::promise<void>>();
+    g_scanTaskHook = [held, taken = std::make_shared<std::atomic<bool>>(false)](const fs::path&) {
+        if (!taken->exchange(true)) {
+            held->set_value();
+            std::promise<void>().get_future().wait();
+        }
+    };
+    std::thread closer([held] {
+        held->get_future().wait();
+        g_exitRequested = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    gf_scanAddonAirports();
+    closer.join();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_TRUE(SCAN_AIRPORTS.value);
+    EXPECT_EQ(readFile(g_parametersPath.get()).find(R"(<parameter name="SCAN_AIRPORTS" value="false" />)"),
+              std::string::npos);
+    EXPECT_FALSE(m_log.contains("Warning: Scan has not found any add-on airports"));
+    EXPECT_EQ(g_runningTasks.load(), 0);
+    g_scanTaskHook = nullptr;
+    g_exitRequested = false;
 }
 
 TEST_F(AddonAirportScanTest, ScanFoldersThatAreMissingOrFilesAreSkipped)
