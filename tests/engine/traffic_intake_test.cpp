@@ -342,6 +342,53 @@ TEST_F(ActiveAircraftTest, GhostCallsignOfALiveOriginalIsRefused)
     (void)ac;
 }
 
+// A taxiing aircraft arms its take-off on an airborne sample or on two samples at 43 kt
+// or more; an aircraft in its landing roll whose samples climb again restarts as a take-off.
+TEST_F(ActiveAircraftTest, TakeOffIsDetectedFromTheSamples)
+{
+    struct Case {
+        const char* name;
+        bool landingRoll;
+        double firstKt, nextKt;
+        bool firstAirborne, nextAirborne;
+        bool takeOff;
+    };
+    const Case cases[] = {
+        {"fast taxi twice", false, 45, 44, false, false, true},
+        {"fast once", false, 30, 50, false, false, false},
+        {"airborne sample", false, 30, 140, false, true, true},
+        {"slow taxi", false, 20, 20, false, false, false},
+        {"landing roll climbs again", true, 140, 140, true, true, true},
+        {"landing roll on the ground", true, 100, 90, false, false, false},
+        {"landing roll, one airborne sample", true, 100, 140, false, true, false},
+    };
+    const auto sample = [](double time, double kt, bool airborne, double lon) {
+        auto rec = trafficRecord(4738157, time);
+        rec.sample.groundSpeed = kt;
+        rec.sample.trueAirspeed = kt;
+        rec.sample.airborne = airborne ? 1 : 0;
+        rec.sample.altitude = airborne ? 400 : 0;
+        rec.sample.longitude = lon;
+        return rec;
+    };
+    for (const Case& c : cases) {
+        gf_clearAcContainers();
+        handle(sample(kStart, c.firstKt, c.firstAirborne, 4.76));
+        LiveAc& ac = onlyAircraft();
+        ac.simState = SimState::active;
+        ac.flightPhase = c.landingRoll ? FlightPhase::flying : FlightPhase::taxi;
+        ac.landingRoll = c.landingRoll ? 1 : 0;
+        ac.onGround = 1;
+        ac.objectId = 42;
+        // Ten seconds east at the sample's own speed.
+        const double lon = 4.76 + c.nextKt * 10 / 3600 / (60 * std::cos(52.3 * 3.14159265358979 / 180));
+        handle(sample(kStart + 10, c.nextKt, c.nextAirborne, lon));
+        EXPECT_EQ(ac.stream.size(), 2u) << c.name;
+        EXPECT_EQ(ac.takeOffStarted != 0, c.takeOff) << c.name;
+        EXPECT_EQ(ac.flightPhase == FlightPhase::taxi, !c.landingRoll || c.takeOff) << c.name;
+    }
+}
+
 TEST(AirlineFromCallsign, ThreeLettersAndADigitNameTheAirline)
 {
     const std::vector<std::pair<const char*, const char*>> cases = {
