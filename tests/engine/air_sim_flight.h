@@ -5,7 +5,9 @@
 
 #include "../simlink/sim_link_fixture.h"
 
+#include "engine/ac_containers.h"
 #include "engine/air_movement.h"
+#include "engine/life_cycle.h"
 #include "engine/engine_tick.h"
 #include "parking/park_airport.h"
 #include "support/air_traffic.h"
@@ -112,23 +114,15 @@ protected:
         frames(2);
     }
 
-    // The engine's handling of the simulator's ground reports.
-    void handleReports(LiveAc& ac)
+    // The aircraft becomes the engine's only live aircraft, so the simulator's results reach it.
+    static LiveAc& adopt(LiveAc ac)
     {
-        for (const SimResult& r : takeResults()) {
-            if (r.kind != SimResultKind::OnGroundData || r.objectId != ac.objectId) {
-                continue;
-            }
-            if (r.aircraftId != 0 && !ac.onGround && ac.climbCount < 2 && ac.simState != SimState::removingfromsim &&
-                ac.flightPhase != FlightPhase::take_off) {
-                gf_touchDown(ac);
-            }
-            ac.agl = r.value2;
-            if (ac.onGround || ac.climbCount >= 2) {
-                ac.simPosition[5] = r.value1 + ac.staticCg;
-            }
-        }
+        g_liveAcs.clear();
+        return g_liveAcs.emplace_back(std::move(ac));
     }
+
+    // The simulator's ground reports through the engine's own result handling.
+    static void handleReports(LiveAc&) { gf_handleSimResults(); }
 
     // One tick of an active aircraft.
     void update(LiveAc& ac)

@@ -54,7 +54,7 @@ TEST_F(AirSimFlight, CruisingAircraftPassesItsSamplesInOrder)
     track.startAltitudeFt = 35000.0;
     track.count = 10;
     const auto samples = makeTrack(track);
-    LiveAc ac = makeActiveAc(Category::Large, 0, samples);
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, samples));
     createInSimulator(ac);
     fly(ac, 10 * 400 + 8 * 800 + 400);
     // The stream ran dry after the last sample; eight dead-reckoned samples later it is gone.
@@ -89,7 +89,7 @@ TEST_F(AirSimFlight, ApproachFlaresTouchesDownAndSettlesOnItsStaticPitch)
 {
     setParkAirport();
     g_currentQnh = 1013;
-    LiveAc ac = makeActiveAc(Category::Large, 0, makeTrack(lf_approachTrack(6.5, 2000.0, -700.0)));
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, makeTrack(lf_approachTrack(6.5, 2000.0, -700.0))));
     ac.simPosition[2] = -1.0 * kDeg;
     createInSimulator(ac);
     fly(ac, 60000);
@@ -147,7 +147,7 @@ TEST_F(AirSimFlight, ClimbNearTheFieldGoesAround)
         samples[i].verticalSpeed = 1500.0;
         samples[i].altitude = bottom - 700.0 * 8 * 4 / 60.0 + 1500.0 * static_cast<double>(i - 11) * 4 / 60.0;
     }
-    LiveAc ac = makeActiveAc(Category::Large, 0, samples);
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, samples));
     createInSimulator(ac);
     fly(ac, 20 * 400);
 
@@ -181,7 +181,7 @@ TEST_F(AirSimFlight, AirborneSampleAfterGroundSamplesLiftsOffAndClimbsWithGearUp
         samples.push_back(testsupport::makeSample(shape));
         feet += speeds[i] * kFeetPerNm * 4.0 / 3600.0;
     }
-    LiveAc ac = makeActiveAc(Category::Large, 0, samples);
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, samples));
     ac.simPosition[5] = kAirportElevationFt + kStaticCgFt;
     ac.simPosition[2] = kStaticPitchRad;
     createInSimulator(ac);
