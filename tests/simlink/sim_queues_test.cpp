@@ -55,13 +55,16 @@ TEST_F(SimQueuesTest, QueuedCreateBecomesAnIdentifiedFrozenObject)
     EXPECT_TRUE(g_sentCreates.empty());
 }
 
-TEST_F(SimQueuesTest, StaticParkedAircraftIsIdentifiedAsStatic)
+TEST_F(SimQueuesTest, StaticParkedAircraftIsIdentifiedAsStaticAndReportsNoGroundState)
 {
     connect();
-    const SimResult result = createAndIdentify("EZY12*", 17);
+    const SimResult result = createAndIdentify("EZY12*", 17, 1400.0);
     EXPECT_EQ(result.kind, SimResultKind::StaticIdentified);
     EXPECT_EQ(result.aircraftId, 17u);
     EXPECT_EQ(result.value2, 0.0);
+    probeInRange();
+    frames(1);
+    EXPECT_TRUE(takeResults().empty());
 }
 
 TEST_F(SimQueuesTest, RefusedCreateComesBackAsCreationFailure)
