@@ -79,6 +79,24 @@ TEST_F(SimQueuesTest, RefusedCreateComesBackAsCreationFailure)
     EXPECT_TRUE(g_sentCreates.empty());
 }
 
+// A create whose packet id could not be read is kept under id 0; a failed-create exception
+// without a send id names no create, so it must not end that one.
+TEST_F(SimQueuesTest, CreateFailureWithoutSendIdMatchesNoCreate)
+{
+    connect();
+    world().failCall("SimConnect_GetLastSentPacketID", E_FAIL);
+    gf_queueCreateAc(lf_request("SWR10", 4459390));
+    frames(1);
+    ASSERT_EQ(g_sentCreates.size(), 1u);
+    EXPECT_EQ(g_sentCreates.front().packetId, 0u);
+    world().raiseException(SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED, 0);
+    frames(1);
+    for (const SimResult& result : takeResults()) {
+        EXPECT_NE(result.kind, SimResultKind::CreateFailed);
+    }
+    EXPECT_EQ(g_sentCreates.size(), 1u);
+}
+
 TEST_F(SimQueuesTest, TwoCreatesWithOneCallsignAreIdentifiedOldestFirst)
 {
     connect();
