@@ -58,6 +58,20 @@ bool lf_waitFor(const std::function<bool()>& condition)
     return condition();
 }
 
+// Whether another socket can take the port on a second loopback address: it can when the
+// reader bound the loopback address only, not when it bound every address.
+bool lf_portFreeOnOtherLoopback(unsigned short port)
+{
+    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+    const bool bound = bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    closesocket(probe);
+    return bound;
+}
+
 std::size_t lf_queued()
 {
     const std::lock_guard lock(g_trafficMutex);
@@ -116,9 +130,10 @@ TEST_F(UdpReadersTest, TrafficDatagramsBecomeQueuedRecords)
     EXPECT_FALSE(g_stopRequested.load());
 }
 
-TEST_F(UdpReadersTest, DuplicatesFromAnotherPcAreSkipped)
+TEST_F(UdpReadersTest, FeedFromAnotherPcListensOnEveryAddressAndSkipsDuplicates)
 {
     startTraffic(47302, false);
+    EXPECT_FALSE(lf_portFreeOnOtherLoopback(47302));
     Sender sender(47302);
     const std::string line = TrafficLine();
     sender.send(line);
@@ -128,9 +143,10 @@ TEST_F(UdpReadersTest, DuplicatesFromAnotherPcAreSkipped)
     EXPECT_TRUE(lf_waitFor([] { return lf_queued() == 2; }));
 }
 
-TEST_F(UdpReadersTest, DuplicatesOnThisPcAreKept)
+TEST_F(UdpReadersTest, FeedOnThisPcListensOnLoopbackOnlyAndKeepsDuplicates)
 {
     startTraffic(47303, true);
+    EXPECT_TRUE(lf_portFreeOnOtherLoopback(47303));
     Sender sender(47303);
     const std::string line = TrafficLine();
     sender.send(line);
