@@ -7,6 +7,7 @@
 #include "core/stop_flags.h"
 #include "simlink/flight_plans.h"
 #include "support/log_capture.h"
+#include "support/realtraffic_client.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,17 @@ TEST_F(ClosingDown, UserCloseRemovesFlightPlansAndForgetsTheRunsSettings)
     EXPECT_EQ(g_failedLiveries.size(), 1u);
     EXPECT_FALSE(g_isRestart.load());
     EXPECT_EQ(g_exitCode.load(), 0);
+}
+
+TEST_F(ClosingDown, ConnectedRealTrafficIsToldTheProgramExits)
+{
+    testsupport::RealTrafficClient realTraffic;
+    testsupport::linkRealTraffic(realTraffic, 47420, R"({"level": 2, "version": "9.0"})");
+    gf_requestUserExit();
+
+    lf_closingDown();
+
+    EXPECT_EQ(realTraffic.readLine(), "exit\r\n");
 }
 
 TEST_F(ClosingDown, ErrorRestartSwitchesTheScansOffAndStartsFresh)

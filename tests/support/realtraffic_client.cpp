@@ -1,5 +1,8 @@
 #include "support/realtraffic_client.h"
 
+#include "app/start_up_state.h"
+#include "traffic/rt_link.h"
+
 #include <chrono>
 #include <thread>
 
@@ -63,6 +66,18 @@ void RealTrafficClient::close()
         closesocket(m_socket);
         m_socket = INVALID_SOCKET;
     }
+}
+
+void linkRealTraffic(RealTrafficClient& client, unsigned short port, const std::string& versionReply)
+{
+    g_realTrafficOnThisPC = true;
+    gf_openServer(std::to_string(port));
+    std::thread realTraffic([&client, port, versionReply] {
+        if (client.connectTo(port) && client.readLine() == "Qs999=version\r\n")
+            client.send(versionReply);
+    });
+    gf_connectRealTraffic();
+    realTraffic.join();
 }
 
 } // namespace testsupport

@@ -28,4 +28,8 @@ private:
     bool m_started = false;
 };
 
+// RealTraffic on this PC: opens the program's server on the port and lets the client connect and answer the
+// version request with the reply, as RealTraffic does; returns once the program took it.
+void linkRealTraffic(RealTrafficClient& client, unsigned short port, const std::string& versionReply);
+
 } // namespace testsupport

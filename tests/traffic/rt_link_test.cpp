@@ -39,16 +39,9 @@ protected:
             m_rt.join();
         gf_closeRealTrafficSockets();
     }
-    // Opens the server and lets RealTraffic connect and answer the version request.
-    void connect(unsigned short port, std::string versionReply)
+    void connect(unsigned short port, const std::string& versionReply)
     {
-        gf_openServer(std::to_string(port));
-        m_rt = std::thread([this, port, versionReply] {
-            if (m_client.connectTo(port) && m_client.readLine() == "Qs999=version\r\n")
-                m_client.send(versionReply);
-        });
-        gf_connectRealTraffic();
-        m_rt.join();
+        testsupport::linkRealTraffic(m_client, port, versionReply);
     }
     void placeUser(double lat, double lon)
     {
