@@ -47,10 +47,11 @@ bool lf_mixesAirAndGround(const LiveAc& ac)
            !std::all_of(ac.stream.begin(), ac.stream.end(), airborne);
 }
 
-std::string lf_blockedCallsign()
+// An empty BLOCK_CALLSIGN blocks nothing, also not the aircraft that have no callsign yet.
+bool lf_isBlocked(const LiveAc& ac)
 {
     const std::lock_guard lock(g_parametersMutex);
-    return BLOCK_CALLSIGN.value;
+    return !BLOCK_CALLSIGN.value.empty() && ac.callsign == BLOCK_CALLSIGN.value;
 }
 
 // Room for one more live aircraft: MAX_LIVE_SEL counts the spawning, the active and the
@@ -199,7 +200,7 @@ void lf_handleBufferedAc(LiveAc& ac)
         ac.stream.pop_front();
         return;
     }
-    if (!lf_hasRoom(ac) || ac.callsign == lf_blockedCallsign()) {
+    if (!lf_hasRoom(ac) || lf_isBlocked(ac)) {
         ac.remove = 1;
         return;
     }

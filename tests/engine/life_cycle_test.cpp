@@ -11,6 +11,7 @@
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
 #include "support/air_traffic.h"
+#include "support/engine_fixture.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
@@ -115,6 +116,19 @@ TEST_F(LifeCycleTest, BufferedAircraftThatCannotSpawnIsRemoved)
         EXPECT_EQ(ac.simState, SimState::buffer) << c.name;
         EXPECT_TRUE(g_spawnList.empty()) << c.name;
     }
+}
+
+TEST_F(LifeCycleTest, AircraftWithOnlyARegistrationIsNotBlockedByTheEmptySetting)
+{
+    fillSmallAircraftTables();
+    g_liveryTitleCache[0x4B1234] = kTitle;
+    BLOCK_CALLSIGN.value = "";
+    LiveAc& ac = buffered(0);
+    ac.callsign.clear();
+    ac.registration = "PH-BXA";
+    EXPECT_FALSE(updateLiveAc(ac));
+    EXPECT_EQ(ac.simState, SimState::adding2sim);
+    EXPECT_EQ(ac.callsign, "PH-BXA");
 }
 
 TEST_F(LifeCycleTest, AircraftWithoutLiveryIsRememberedByItsKeyAndRemoved)
