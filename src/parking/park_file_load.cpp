@@ -79,8 +79,9 @@ void lf_modeFromQualityFactors()
     if (g_Qf_real <= 2 && g_Qf_soft > 0) {
         lf_setCheckBox(PARK_SOFT, true);
         lf_setCheckBox(WEEK, true);
-        MAX_FIT_FL.value = 24.0f;
-        gf_selectListValue(MAX_FIT_FL);
+        // The fit reads the half-hour index; the hours follow it into the list and the log.
+        MAX_FIT.value = MAX_FIT.maxValue;
+        gf_applyMaxFit();
     } else if (g_Qf_real > 45) {
         lf_setCheckBox(PARK_SOFT, false);
         lf_setCheckBox(WEEK, false);

@@ -83,6 +83,7 @@ TEST_F(ParkFileLoad, ArchivedStockFileWithFewObservedUsesSwitchesSoftWeek)
                                  param("Qf_soft", "20") + param("RT_traffic_week", "12")));
     PARK_SOFT.value = false;
     WEEK.value = false;
+    MAX_FIT.value = 23;
     MAX_FIT_FL.value = 12.0f;
     parking_percentage.value = 80;
 
@@ -95,6 +96,7 @@ TEST_F(ParkFileLoad, ArchivedStockFileWithFewObservedUsesSwitchesSoftWeek)
     EXPECT_TRUE(PARK_SOFT.value);
     EXPECT_TRUE(WEEK.value);
     EXPECT_EQ(MAX_FIT_FL.value, 24.0f);
+    EXPECT_EQ(MAX_FIT.value, 47);  // the half hours the fit goes back
     EXPECT_EQ(parking_percentage.value, 30);  // EDDF counts 250 stands
     EXPECT_FALSE(g_airportSettingsSnapshot.parkSoft);  // taken before the switch
     EXPECT_EQ(g_airportSettingsSnapshot.parkingPercentage, 80);
