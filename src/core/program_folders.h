@@ -46,6 +46,7 @@ inline std::filesystem::path liveriesScannedXml() { return output() / "LiveriesS
 
 inline std::filesystem::path airports() { return "airports"; }
 inline std::filesystem::path myThirdparty() { return airports() / "my_thirdparty"; }
+inline std::filesystem::path mySimaddon() { return airports() / "my_simaddon"; }
 inline std::filesystem::path myParkAirportsTxt() { return airports() / "my_park_airports.txt"; }
 inline std::filesystem::path learned() { return airports() / "learned"; }
 inline std::filesystem::path learnedStock() { return learned() / "stock"; }
@@ -63,7 +64,6 @@ inline std::filesystem::path oneStore() { return "OneStore"; }
 inline std::filesystem::path tblo() { return "tblo"; }
 inline std::filesystem::path tbloZip() { return "tblo.zip"; }
 inline std::filesystem::path fsBase() { return "fs-base"; }
-inline std::filesystem::path mySimaddon() { return "my_simaddon"; }
 inline std::filesystem::path newVersion() { return "new_version"; }
 
 } // namespace folders

@@ -138,7 +138,7 @@ void gf_scanAddonAirports()
 void lf_runAirportScan(const std::vector<fs::path>& scanFolders)
 {
     if (g_msfs2020.load())
-        gf_removeFilesFromDirectory(folders::airports() / folders::mySimaddon());
+        gf_removeFilesFromDirectory(folders::mySimaddon());
     gf_removeFilesFromDirectory(folders::myThirdparty());
     const bool found = lf_scanAirportFolders(scanFolders);
     // A scan cut short by a stop has emptied the output folders without filling them again:

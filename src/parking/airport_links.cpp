@@ -23,7 +23,7 @@ constexpr const char* kSimaddon = "simaddon";
 
 fs::path lf_outputFolder(const std::string& publisher)
 {
-    return publisher == kSimaddon ? folders::airports() / folders::mySimaddon() : folders::myThirdparty();
+    return publisher == kSimaddon ? folders::mySimaddon() : folders::myThirdparty();
 }
 
 void lf_createFolder(const fs::path& folder)

@@ -104,7 +104,7 @@ bool lf_readLinkFile(const std::filesystem::path& path, std::string& reference)
 
 std::string gf_archivedStockFileExists(const std::string& icao)
 {
-    for (const auto& folder : {folders::myThirdparty(), folders::airports() / folders::mySimaddon()}) {
+    for (const auto& folder : {folders::myThirdparty(), folders::mySimaddon()}) {
         if (std::string reference = lf_referenceIn(folder, icao); !reference.empty()) {
             return reference;
         }
@@ -118,7 +118,7 @@ std::string gf_archivedStockFileExists(const std::string& icao)
 
 bool gf_hasOwnAirportFile(const std::string& icao)
 {
-    for (const auto& folder : {folders::myThirdparty(), folders::airports() / folders::mySimaddon()}) {
+    for (const auto& folder : {folders::myThirdparty(), folders::mySimaddon()}) {
         if (gf_pathExists(folder / gf_apfFileName(icao)) || gf_pathExists(folder / gf_linkFileName(icao))) {
             return true;
         }

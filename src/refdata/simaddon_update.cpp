@@ -23,7 +23,7 @@ constexpr const char* kArchive = "my_simaddon2024.zip";
 
 fs::path lf_mySimAddonFolder()
 {
-    return folders::airports() / folders::mySimaddon();
+    return folders::mySimaddon();
 }
 
 // The folder exists and is empty; false (logged) when it cannot be created.
