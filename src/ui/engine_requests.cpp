@@ -51,6 +51,10 @@ void gf_serveHandlerRequests()
     if (g_liveLimitLowered.exchange(false)) {
         lf_removeOverLiveLimit();
     }
+    // The aircraft that found no livery are forgotten, so their next lines match again.
+    if (g_rematchRequested.exchange(false)) {
+        g_noLiverySet.clear();
+    }
 }
 
 void gf_applyParkedNavLights()

@@ -81,15 +81,22 @@ TEST_F(ControlHandlersTest, UnblockWithoutBlockedCallsignSaysSo)
     EXPECT_EQ(message(), "Nothing to block or unblock...");
 }
 
-TEST_F(ControlHandlersTest, OnlyADeeperMatchingDepthAsksForRematching)
+TEST_F(ControlHandlersTest, OnlyADeeperMatchingDepthRematchesTheAircraftWithoutLivery)
 {
+    g_noLiverySet.insert("SWR A320HB-JLT");
     gf_fillIntCombo(MATCHING_DEPTH);
     ASSERT_TRUE(desktop.pick(MATCHING_DEPTH.controlId, "2"));
     EXPECT_FALSE(g_rematchRequested);
     EXPECT_EQ(stored("MATCHING_DEPTH"), "2");
+    gf_serveHandlerRequests();
+    EXPECT_EQ(g_noLiverySet.size(), 1u);
 
     ASSERT_TRUE(desktop.pick(MATCHING_DEPTH.controlId, "3"));
     EXPECT_TRUE(g_rematchRequested);
+    // The main loop forgets them: their next lines are matched again at the new depth.
+    gf_serveHandlerRequests();
+    EXPECT_TRUE(g_noLiverySet.empty());
+    EXPECT_FALSE(g_rematchRequested);
 }
 
 TEST_F(ControlHandlersTest, TbloOpensTheFolderOfTheZipOrSaysItCannot)
