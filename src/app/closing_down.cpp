@@ -18,6 +18,7 @@
 #include "engine/proximity_rules.h"
 #include "engine/stand_learning.h"
 #include "liveries/livery_matching.h"
+#include "liveries/livery_processing.h"
 #include "parking/park_airport.h"
 #include "parking/park_airports.h"
 #include "parking/static_parking.h"
@@ -131,6 +132,8 @@ void lf_prepareRestart(ExitReason reason)
     }
     lf_restartCountdown();
     lf_resetForRestart();
+    // The aircraft are gone and the worker threads stopped: nothing holds a title now.
+    gf_dropLiveryTablesIfAsked();
 }
 
 void lf_prepareQuit(ExitReason reason)

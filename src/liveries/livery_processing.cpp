@@ -119,6 +119,14 @@ void gf_processScannedLiveries()
     g_scannedLiveries.shrink_to_fit();
 }
 
+void gf_dropLiveryTablesIfAsked()
+{
+    if (g_liveryRebuildRequested.exchange(false)) {
+        gf_clearLiveryTables();
+        g_liveriesProcessed = false;
+    }
+}
+
 void lf_logCategory(Category category)
 {
     const CategoryTitles found = lf_categoryTitles(category);

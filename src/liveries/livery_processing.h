@@ -9,6 +9,9 @@
 // Reads "LiveriesScanned.xml" and builds every table once per process; a
 // vtx::UserErrorException of the file reader passes on to the caller.
 void gf_processScannedLiveries();
+// Clears the livery tables when the window asked for a rebuild, so that the next start-up
+// reads "LiveriesScanned.xml" again. Only while no aircraft and no other thread use them.
+void gf_dropLiveryTablesIfAsked();
 
 // Logs what one category has installed; a category without liveries switches its setting off.
 void lf_logCategory(Category category);

@@ -15,6 +15,7 @@ std::vector<std::string> g_lightModels;
 std::vector<std::string> g_buzjetModels;
 std::vector<std::string> g_rotorcraftModels;
 bool g_liveriesProcessed = false;
+std::atomic<bool> g_liveryRebuildRequested{false};
 
 namespace {
 

@@ -4,6 +4,8 @@
 // views into it, so all of them are built and cleared together, never read while rebuilt.
 #pragma once
 
+#include <atomic>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -51,7 +53,11 @@ extern ModelTitles g_modelTitles;
 extern std::vector<std::string> g_lightModels;
 extern std::vector<std::string> g_buzjetModels;
 extern std::vector<std::string> g_rotorcraftModels;
+// The tables were built from "LiveriesScanned.xml" in this process (main loop thread only).
 extern bool g_liveriesProcessed;
+// The window asks for the tables to be built again at the next start of a run (a new
+// simulator or a new scan); the closing-down serves it once no other thread reads them.
+extern std::atomic<bool> g_liveryRebuildRequested;
 
 // Builders of the start-up processing, over the sorted g_scannedLiveries.
 void lf_buildLiveryTable();

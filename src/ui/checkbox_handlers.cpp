@@ -85,8 +85,7 @@ void lf_onScanSwitchedOn(const char* what, bool liveries)
     }
     gf_showMessage(fmt::format("Your {} will be scanned", what), true);
     if (liveries) {
-        gf_clearLiveryTables();
-        g_liveriesProcessed = false;
+        g_liveryRebuildRequested.store(true);
     }
     lf_restartForNewSettings(2);
 }

@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr const char* kMsfs2020 = "MSFS 2020";
-
 // Stores the picked option of a list of numbers, clamped, and saves it.
 template <class Setting>
 auto lf_storeOption(Setting& setting, int index)
@@ -41,8 +39,7 @@ void lf_switchSimulator()
     if (error) {
         throw std::filesystem::filesystem_error("remove", folders::liveriesScannedXml(), error);
     }
-    gf_clearLiveryTables();
-    g_liveriesProcessed = false;
+    g_liveryRebuildRequested.store(true);
     for (BoolGuiParameter* scan : {&SCAN_AIRPORTS, &SCAN_LIVERIES}) {
         scan->value = true;
         gf_saveBoolParameter(*scan);
@@ -61,7 +58,7 @@ void lf_onSimChoice(const ComboSelection& pick)
         return;
     }
     gf_setStringParameter(SIM_CHOICE, pick.text);
-    g_msfs2020.store(pick.text == kMsfs2020);
+    gf_applySimChoice(SIM_CHOICE.value);
     lf_switchSimulator();
 }
 

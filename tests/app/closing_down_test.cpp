@@ -5,7 +5,12 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/stop_flags.h"
+#include "liveries/livery_processing.h"
+#include "liveries/livery_tables.h"
+#include "refdata/aircraft_db.h"
 #include "simlink/flight_plans.h"
+#include "support/livery_fixtures.h"
+#include "support/reference_xml.h"
 #include "support/log_capture.h"
 #include "support/realtraffic_client.h"
 #include "support/temp_folder.h"
@@ -113,6 +118,25 @@ TEST_F(ClosingDown, NewSettingsRestartKeepsTheScans)
     EXPECT_TRUE(log.contains("Exiting: NEW SETTINGS"));
     EXPECT_TRUE(SCAN_LIVERIES.value);
     EXPECT_TRUE(g_isRestart.load());
+}
+
+TEST_F(ClosingDown, RestartAfterASimulatorSwitchBuildsTheLiveryTablesAgain)
+{
+    testsupport::writeSmallReferenceData(work.path());
+    ASSERT_TRUE(gf_readDbase());
+    testsupport::writeLiveriesScanned(work.path(), testsupport::fixtureLiveries());
+    gf_processScannedLiveries();
+    ASSERT_FALSE(g_liveryTable.empty());
+    g_liveryRebuildRequested.store(true);  // as the simulator list asks for it
+    gf_requestStop(ExitReason::NewSettings, 0);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(g_liveryTable.empty());
+    EXPECT_FALSE(g_liveriesProcessed);
+    EXPECT_FALSE(g_liveryRebuildRequested.load());
+    gf_processScannedLiveries();
+    EXPECT_FALSE(g_liveryTable.empty());
 }
 
 TEST_F(ClosingDown, SystemErrorWaitsForTheUserAndEndsWithAFailureCode)

@@ -6,6 +6,7 @@
 #include "core/sim_choice.h"
 #include "core/stop_flags.h"
 #include "platform/standin/desktop.h"
+#include "liveries/livery_tables.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
 #include "support/temp_folder.h"
@@ -184,9 +185,13 @@ TEST_F(ControlHandlersTest, SwitchingTheSimulatorRescansAndRestarts)
     MSFS_2024_INSTALL_PATH.value = "D:\\MSFS2024";
     gf_saveStringParameter(MSFS_2024_INSTALL_PATH);
     ASSERT_TRUE(desktop.click(SCAN_LIVERIES.controlId)); // off
+    g_liveriesProcessed = true;
 
     ASSERT_TRUE(desktop.pick(SIM_CHOICE.controlId, "MSFS 2024"));
 
+    // The tables stay for the aircraft and threads of this run; the restart rebuilds them.
+    EXPECT_TRUE(g_liveriesProcessed);
+    EXPECT_TRUE(g_liveryRebuildRequested.load());
     EXPECT_FALSE(g_msfs2020);
     EXPECT_EQ(stored("SIM_CHOICE"), "MSFS 2024");
     EXPECT_EQ(stored("MSFS_2024_INSTALL_PATH"), "");
