@@ -9,6 +9,7 @@
 #include "engine/aircraft_names.h"
 #include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
+#include "engine/proximity_rules.h"
 #include "engine/stand_lookup.h"
 #include "engine/stand_search.h"
 #include "liveries/livery_matching.h"
@@ -121,11 +122,6 @@ std::uint32_t lf_weekPosition(std::uint64_t parkedSlot)
     return static_cast<std::uint32_t>(gf_packedWeekday(parkedSlot) * 48 + gf_packedHalfHour(parkedSlot));
 }
 
-std::int32_t lf_countLiveParked()
-{
-    return static_cast<std::int32_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), lf_isLiveParked));
-}
-
 void lf_removeLongestParkedLive()
 {
     LiveAc* longest = nullptr;
@@ -215,7 +211,7 @@ void gf_checkMaxPark(std::int32_t extra)
     const std::int32_t limit = lf_wantedParkCount();
     if (limit < 1)
         return;
-    const std::int32_t liveParked = lf_countLiveParked() + extra;
+    const std::int32_t liveParked = gf_countLiveParked(false).count + extra;
     if (!INITIAL_LOAD_ONLY.value && liveParked > limit)
         lf_removeLongestParkedLive();
     if (gf_countStaticParked(false) + liveParked > limit)
@@ -227,8 +223,10 @@ std::int32_t gf_countStaticParked(bool withMean)
     const auto count = static_cast<std::int32_t>(std::count_if(g_staticAcs.begin(), g_staticAcs.end(), [](const StaticAc& ac) {
         return ac.simState == SimState::active || ac.simState == SimState::removingfromsim;
     }));
-    if (withMean)
+    if (withMean) {
         g_mainWindowState.staticParked.store(count);
+        gf_refreshAverageFit();
+    }
     return count;
 }
 

@@ -9,6 +9,7 @@
 #include "core/time_text.h"
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
+#include "engine/proximity_rules.h"
 #include "ui/command_handlers.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_paint.h"
@@ -19,6 +20,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <thread>
@@ -164,15 +166,37 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
+namespace {
+
+// "average fit": the mean time the live aircraft have stood parked, in hours with one
+// decimal; empty while none is parked. True when the text changed.
+bool lf_storeAverageFit(const LiveParkedCount& live)
+{
+    const std::string text = live.count > 0 ? fmt::format("{:.1f}", live.meanSlots / 2.0) : std::string();
+    const std::lock_guard lock(g_mainWindowState.parkTextMutex);
+    if (g_mainWindowState.parking.averageFit == text) {
+        return false;
+    }
+    g_mainWindowState.parking.averageFit = text;
+    return true;
+}
+
+} // namespace
+
+void gf_refreshAverageFit()
+{
+    if (lf_storeAverageFit(gf_countLiveParked(true)) && g_mainWindow.load() != nullptr) {
+        InvalidateRect(g_mainWindow.load(), &panel::kParkingBand, FALSE);
+    }
+}
+
 void gf_refreshCounters()
 {
-    std::int32_t flying = 0;
-    std::int32_t parked = 0;
-    for (const LiveAc& aircraft : g_liveAcs) {
-        if (aircraft.simState == SimState::active) {
-            ++(aircraft.flightPhase == FlightPhase::parked ? parked : flying);
-        }
-    }
+    const LiveParkedCount live = gf_countLiveParked(true);
+    const std::int32_t parked = live.count;
+    const auto flying = static_cast<std::int32_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
+        return ac.simState == SimState::active && ac.flightPhase != FlightPhase::parked;
+    }));
     std::int32_t statics = 0;
     for (const StaticAc& aircraft : g_staticAcs) {
         statics += aircraft.simState == SimState::active ? 1 : 0;
@@ -182,7 +206,8 @@ void gf_refreshCounters()
     if (w.liveFlying.exchange(flying) != flying && window != nullptr) {
         InvalidateRect(window, &panel::kHeader, FALSE);
     }
-    bool parkingChanged = w.parkedLive.exchange(parked) != parked;
+    bool parkingChanged = lf_storeAverageFit(live);
+    parkingChanged = w.parkedLive.exchange(parked) != parked || parkingChanged;
     parkingChanged = w.learnedUpdates.exchange(g_learnedUpdates) != g_learnedUpdates || parkingChanged;
     if ((w.staticParked.exchange(statics) != statics || parkingChanged) && window != nullptr) {
         InvalidateRect(window, &panel::kParkingBand, FALSE);

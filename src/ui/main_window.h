@@ -97,6 +97,9 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // aircraft and of learned stand updates follow the engine's, repainting the areas
 // that changed.
 void gf_refreshCounters();
+// Main loop thread: the panel's mean parked time ("average fit") follows the live parked
+// aircraft; the parking band is repainted when it changed.
+void gf_refreshAverageFit();
 
 // Opens the folder of "parameters.xml", or the "docs" folder with the manual, in the
 // shell; a message box tells when it cannot.

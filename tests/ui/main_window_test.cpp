@@ -6,6 +6,8 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/stop_flags.h"
+#include "engine/ac_containers.h"
+#include "app/tick_state.h"
 #include "platform/standin/desktop.h"
 #include "platform/standin/shell32_control.h"
 #include "support/log_capture.h"
@@ -291,6 +293,41 @@ TEST_F(MainWindowTest, AddonFolderCountsTurnGreenWhenTheFoldersHaveEntries)
     EXPECT_TRUE(hasColour(oneFilled, simaddonText, panel::kGreen));
     EXPECT_FALSE(hasColour(oneFilled, simaddonText, panel::kYellow));
     EXPECT_TRUE(hasColour(oneFilled, thirdpText, panel::kYellow));
+}
+
+TEST_F(MainWindowTest, AverageFitShowsTheMeanParkedTimeOfTheLiveParkedAircraftInHours)
+{
+    open();
+    const RECT averageFit{249, 427, 430, 447};
+    const auto packed = [](std::uint64_t weekday, std::uint64_t halfHour) { return weekday | (halfHour << 32); };
+    {
+        const std::lock_guard lock(g_mainWindowState.parkTextMutex);
+        g_mainWindowState.parking.airport = "EDDF";
+    }
+    g_weekTime = packed(1, 1);  // Monday 00:30
+    const standin::Surface before = painted();
+    // Parked on Sunday at 22:30 and at 23:30: four and two half hours ago, over the week's end.
+    for (const std::uint64_t parkedSlot : {packed(7, 45), packed(7, 47)}) {
+        LiveAc ac;
+        ac.simState = SimState::active;
+        ac.flightPhase = FlightPhase::parked;
+        ac.parkedSlot = parkedSlot;
+        g_liveAcs.push_back(ac);
+    }
+
+    gf_refreshCounters();
+    const standin::Surface after = painted();
+
+    EXPECT_EQ(g_mainWindowState.parking.averageFit, "1.5");
+    EXPECT_EQ(g_mainWindowState.parkedLive.load(), 2);
+    bool changed = false;
+    for (int y = averageFit.top; y < averageFit.bottom && !changed; ++y) {
+        for (int x = averageFit.left; x < averageFit.right && !changed; ++x) {
+            changed = before.pixel(x, y) != after.pixel(x, y);
+        }
+    }
+    EXPECT_TRUE(changed);
+    g_liveAcs.clear();
 }
 
 TEST_F(MainWindowTest, SimulatorTextNamesTheUserStandWhenThereIsOne)
