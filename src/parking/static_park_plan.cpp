@@ -16,6 +16,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/traffic_reader.h"
 #include "ui/busy_state.h"
+#include "ui/control_actions.h"
 #include "ui/main_window.h"
 
 #include <fmt/format.h>
@@ -350,7 +351,7 @@ void lf_fitModes(const WeekTime& now, std::int32_t wanted, std::int32_t already)
 void lf_calcParkPositions()
 {
     const WeekTime now = lf_logDayAndHour();
-    g_busy.store(true);
+    gf_setBusy();
     g_staticParkEntries.clear();
     g_liveParkedList.clear();
     g_parkFitPanel = {};
@@ -370,7 +371,7 @@ void lf_calcParkPositions()
         g_staticParkEntries.resize(static_cast<std::size_t>(wanted));
     if (g_staticParkEntries.empty()) {
         gf_log("no parking positions found");
-        g_busy.store(false);
+        gf_setIdle();
         return;
     }
     const std::int32_t percent = parking_percentage.value;

@@ -21,6 +21,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/traffic_reader.h"
 #include "ui/busy_state.h"
+#include "ui/control_actions.h"
 #include "ui/main_window.h"
 #include "ui/panel_repaint.h"
 #include "ui/status_line.h"
@@ -62,8 +63,7 @@ void lf_enableStaticControls(bool enable)
 void lf_startStaticParkCalc()
 {
     gf_showMessage("Calculating static parked aircraft ...", false);
-    g_busy.store(true);
-    lf_enableStaticControls(false);
+    gf_setBusy();
 }
 
 bool lf_withinSight(double distance)
@@ -138,9 +138,8 @@ bool gf_parkAirportHasStands()
 void gf_updateStaticParking(bool /*firstCall*/)
 {
     if (g_busy.load() && g_staticParkEntries.empty()) {
-        g_busy.store(false);
+        gf_setIdle();
         gf_clearMessage();
-        lf_enableStaticControls(true);
         gf_countStaticParked(true);
     }
     gf_applyParkAirportRequests();
@@ -162,7 +161,7 @@ void gf_updateStaticParking(bool /*firstCall*/)
         g_staticParkingCountdown.store(20);
         lf_calcParkPositions();
     } else {
-        g_busy.store(false);
+        gf_setIdle();
         gf_showMessage(status, true);
         lf_resetParkAirport();
     }
