@@ -6,6 +6,8 @@
 
 // Start-up (the start-up thread, later the main loop thread).
 void lf_initApplication();
+// Enables the controls bound to settings and fills every list with its value selected.
+void lf_initControls();
 bool lf_stopForProductionMode();
 
 // Worker threads and the main loop.

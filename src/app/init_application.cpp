@@ -63,21 +63,16 @@ void lf_fillMaxFitList()
     }
 }
 
-void lf_initControls()
+// The lists that depend on a check box are usable only in its state: the range list while
+// the range is manual, the height list while it is automatic, the package order while the
+// liveries are chosen automatically and no scan is pending.
+void lf_enableDependentLists()
 {
-    for (BoolGuiParameter* setting : boolGuiParameters) {
-        EnableWindow(setting->hwnd, TRUE);
-    }
-    for (IntGuiParameter* setting : intGuiParameters) {
-        lf_selectIntEntry(*setting);
-    }
-    for (StringGuiParameter* setting : stringGuiParameters) {
-        EnableWindow(setting->hwnd, TRUE);
-    }
-    lf_fillMaxFitList();
-    EnableWindow(SIM_CHOICE.hwnd, TRUE);
-    gf_fillChoiceCombo(SIM_CHOICE);
+    EnableWindow(RANGE.hwnd, AUTO_RANGE.value ? FALSE : TRUE);
+    EnableWindow(AR_ABOVE_HEIGHT.hwnd, AUTO_RANGE.value ? TRUE : FALSE);
+    EnableWindow(AI_PACKAGE_SELECTOR.hwnd, LIG_AUTOMATIC.value && !SCAN_LIVERIES.value ? TRUE : FALSE);
 }
+
 
 StringParameter& lf_installPathSetting()
 {
@@ -166,6 +161,28 @@ void lf_detectRealTraffic()
 }
 
 } // namespace
+
+void lf_initControls()
+{
+    for (BoolGuiParameter* setting : boolGuiParameters) {
+        EnableWindow(setting->hwnd, TRUE);
+    }
+    for (IntGuiParameter* setting : intGuiParameters) {
+        lf_selectIntEntry(*setting);
+    }
+    lf_selectIntEntry(parking_percentage);
+    for (StringGuiParameter* setting : stringGuiParameters) {
+        EnableWindow(setting->hwnd, TRUE);
+    }
+    lf_fillMaxFitList();
+    for (const ChoiceParameter* list : {&SIM_CHOICE, &AI_PACKAGE_SELECTOR}) {
+        EnableWindow(list->hwnd, TRUE);
+        gf_fillChoiceCombo(*list);
+    }
+    lf_enableDependentLists();
+    // "tblo" opens the folder of the scan's zip, or says that it cannot.
+    EnableWindow(BUTTON_TBLO.hwnd, TRUE);
+}
 
 bool lf_stopForProductionMode()
 {

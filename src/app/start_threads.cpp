@@ -27,6 +27,7 @@
 #include "traffic/traffic_reader.h"
 #include "ui/busy_state.h"
 #include "ui/control_actions.h"
+#include "ui/range_control.h"
 #include "ui/control_requests.h"
 #include "ui/main_window.h"
 #include "ui/sim_panel_state.h"
@@ -188,9 +189,8 @@ bool lf_startThreads()
     if (!lf_waitForUserAircraft()) {
         return false;
     }
-    if (AUTO_RANGE.value) {
-        gf_autoRange();
-    }
+    // The stored RANGE, or the automatic range once the user aircraft is known.
+    gf_applyRange();
     lf_openRealTrafficServer();
     if (lf_stopFlagSet()) {
         return false;

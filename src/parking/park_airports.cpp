@@ -7,6 +7,7 @@
 #include "core/text_lines.h"
 #include "core/text_strings.h"
 #include "engine/stand_lookup.h"
+#include "parking/first_park_airport.h"
 #include "parking/park_airport.h"
 #include "parking/stand.h"
 #include "refdata/airport_db.h"
@@ -142,6 +143,7 @@ bool lf_readMyParkAirports()
                                    "may cause stutters",
                                    g_parkAirports.size()),
                        true);
+    gf_publishFirstParkAirport();
     return allKnown;
 }
 
@@ -190,6 +192,8 @@ void gf_applyParkAirportRequests()
     }
     for (const ParkAirport& request : requests)
         lf_moveToFront(request);
+    if (!requests.empty())
+        gf_publishFirstParkAirport();
     // A chosen destination has been taken in: "Re-read" is usable again unless one is pending.
     if (!requests.empty() && !g_rereadRequested.load())
         EnableWindow(BUTTON_REREAD.hwnd, TRUE);
@@ -211,6 +215,7 @@ void lf_sortParkAirports(const LatLon& user)
         entry.distance = gf_distanceNm(user, {entry.lat, entry.lon});
     if (!g_destinationAirportSet.load())
         g_parkAirports.sort([](const ParkAirport& a, const ParkAirport& b) { return a.distance < b.distance; });
+    gf_publishFirstParkAirport();
 }
 
 void gf_updateReservedStand()

@@ -10,6 +10,7 @@
 #include "engine/stand_lookup.h"
 #include "parking/apf.h"
 #include "parking/apf_sources.h"
+#include "parking/first_park_airport.h"
 #include "parking/park_airport.h"
 #include "parking/park_adjustment.h"
 #include "parking/park_airports.h"
@@ -98,6 +99,7 @@ void lf_putParkAirportFirst(const std::string& userStand)
         const LatLon position = lf_parkAirportPosition();
         g_parkAirports.push_front({g_parkAirport, userStand, position.lat, position.lon, 0.0});
     }
+    gf_publishFirstParkAirport();
     gf_addToParkAirportsFile();
 }
 

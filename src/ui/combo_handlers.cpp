@@ -11,6 +11,7 @@
 #include "ui/engine_requests.h"
 #include "ui/main_window.h"
 #include "ui/panel_repaint.h"
+#include "ui/range_control.h"
 #include "ui/status_line.h"
 
 #include <algorithm>
@@ -129,7 +130,7 @@ bool lf_onPlainNumberList(int controlId, int index)
         lf_storeOption(*list, index);
         gf_saveIntParameter(*list);
         if (list == &RANGE) {
-            gf_setRangeNm(RANGE.value);
+            gf_pickManualRange(RANGE.value);
         }
         return true;
     }

@@ -4,7 +4,7 @@
 #include "core/airport_settings.h"
 #include "core/geo.h"
 #include "core/settings.h"
-#include "parking/park_airport.h"
+#include "parking/first_park_airport.h"
 #include "simlink/user_aircraft.h"
 #include "ui/control_actions.h"
 #include "ui/status_line.h"
@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -27,12 +28,14 @@ constexpr double kNoParkAirportNm = 10000.0;
 constexpr std::array<std::pair<long, std::int32_t>, 9> kRangeByDistance{{
     {33, 35}, {28, 30}, {23, 25}, {19, 20}, {17, 18}, {15, 16}, {13, 14}, {11, 12}, {9, 10}}};
 
+// Distance to the first airport of the park airports list, as the main loop published it.
 double lf_parkAirportDistanceNm(double userLat, double userLon)
 {
-    if (!g_parkAirportSet.load()) {
+    const std::optional<LatLon> first = gf_firstParkAirportPosition();
+    if (!first) {
         return kNoParkAirportNm;
     }
-    return gf_distanceNm(LatLon{userLat, userLon}, LatLon{g_parkAirportLat.load(), g_parkAirportLon.load()});
+    return gf_distanceNm(LatLon{userLat, userLon}, *first);
 }
 
 } // namespace
@@ -72,6 +75,13 @@ void gf_autoRange()
     }
     const double distance = lf_parkAirportDistanceNm(user.latitude, user.longitude);
     gf_setRangeNm(gf_autoRangeNm(g_userOnGround.load(), user.altitude, distance));
+}
+
+void gf_pickManualRange(std::int32_t nm)
+{
+    lv_manualRangeKept = true;
+    lv_manualRange = nm;
+    gf_setRangeNm(nm);
 }
 
 void gf_applyRange()

@@ -2,6 +2,7 @@
 // lists filled, "parameters.xml" written, the log captured.
 #pragma once
 
+#include "app/app_steps.h"
 #include "core/parameters_xml.h"
 #include "core/program_folders.h"
 #include "core/setting_lists.h"
@@ -46,16 +47,8 @@ protected:
         desktop.pumpUntilIdle();
     }
 
-    // The lists as the start-up fills them.
-    static void fillLists()
-    {
-        gf_fillIntCombo(RANGE);
-        gf_fillChoiceCombo(SIM_CHOICE);
-        for (float hours : MAX_FIT_FL.optionValues) {
-            const std::wstring text = gf_formatFloatW(L"{:.1f}", hours);
-            SendMessageW(MAX_FIT_FL.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        }
-    }
+    // The controls as the start-up leaves them.
+    static void fillLists() { lf_initControls(); }
 
     // The start-up enables the buttons and edit boxes; the tests enable those they use.
     static void enable(std::initializer_list<const GuiControl*> controls)
