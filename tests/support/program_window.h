@@ -1,0 +1,67 @@
+// The program started in this process as its entry starts it, on the headless desktop: the
+// main window on the calling thread (the GUI thread), the start-up thread from
+// WM_APP_START_UP, the simulated simulator on a stepped clock that a helper thread runs fast,
+// and a working folder with reference data, scanned liveries and an add-on park file for
+// Frankfurt, where the user aircraft stands.
+#pragma once
+
+#include "platform/standin/desktop.h"
+#include "support/log_capture.h"
+#include "support/temp_folder.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+struct ProgramSetup {
+    // Entries of "parameters.xml" besides the version, the scans (off) and the install path.
+    std::vector<std::pair<std::string, std::string>> parameters;
+    // The user aircraft: on the ground at Frankfurt by default.
+    double userLat = 50.0400;
+    double userLon = 8.5600;
+    bool userOnGround = true;
+    double userAltitudeFt = 371.0;
+};
+
+class ProgramWindow {
+public:
+    explicit ProgramWindow(const ProgramSetup& setup = {});
+    // Closes the window as the user does and pumps until the program has closed down.
+    ~ProgramWindow();
+    ProgramWindow(const ProgramWindow&) = delete;
+    ProgramWindow& operator=(const ProgramWindow&) = delete;
+
+    // Creates the window and posts WM_APP_START_UP; true once the main loop runs.
+    bool start();
+    // Pumps the GUI thread's messages until the condition holds; false after the time.
+    bool pumpUntil(const std::function<bool()>& condition,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Pumps while the main loop runs the given number of flight seconds.
+    void runFlightSeconds(int seconds);
+    // The value "parameters.xml" holds for the name; "<none>" without it.
+    static std::string stored(const std::string& name);
+
+    TempFolder root;
+    TempFolder work;
+    LogCapture log;
+    standin::Desktop desktop;
+
+private:
+    void stepSimulator(const std::stop_token& stop);
+    void sendTraffic(const std::stop_token& stop);
+
+    std::jthread m_stepper;
+    std::jthread m_traffic;
+    bool m_started = false;
+};
+
+// The stands of the add-on park file and the titles installed in the simulator.
+inline constexpr int kProgramWindowStands = 6;
+
+} // namespace testsupport
