@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 repo=$(pwd)
 seconds=${DEMO_SECONDS:-100}
 if [ -z "${SKYWEAVER_DEMO_BUILT:-}" ]; then
-    bash scripts/build.sh skyweaver encrypt_datafile traffic_feeder
+    bash scripts/build.sh skyweaver encrypt_datafile traffic_feeder park_file_maker
     SKYWEAVER_DEMO_BUILT=1 exec scripts/netns-run.sh bash "$0" "$@"
 fi
 
@@ -23,6 +23,10 @@ for data in dbase airports AIG-regcodes; do
     build/tools/encrypt_datafile "demo/$data.xml" "$run/input/$data.enc"
 done
 cp demo/LiveriesScanned.xml "$run/output/"
+# Zurich's stands as an add-on park file, searched before the archived ones: static aircraft
+# stand there whenever the demo runs.
+mkdir -p "$run/airports/my_simaddon"
+build/tools/park_file_maker demo/LSZH.stands "$run/airports/my_simaddon/LSZH.xml"
 sed "s|@PACKAGES@|$appdata/MSFS|" demo/parameters.xml >"$appdata/AppData/Roaming/Skyweaver/parameters.xml"
 
 export SKYWEAVER_STANDIN_ROOT=$appdata
