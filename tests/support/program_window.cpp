@@ -113,7 +113,9 @@ bool ProgramWindow::start()
     windowClass.hInstance = standin::programInstance();
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = L"Skyweaver";
-    if (RegisterClassExW(&windowClass) == 0 || !initInstance(standin::programInstance(), L"Skyweaver")) {
+    // An earlier program of this process may have registered the class already.
+    RegisterClassExW(&windowClass);
+    if (!initInstance(standin::programInstance(), L"Skyweaver")) {
         return false;
     }
     m_started = true;
