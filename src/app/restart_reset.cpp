@@ -2,38 +2,34 @@
 // Runs on the main loop thread after the SimClient thread has ended and the readers stopped.
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
-#include "app/tick_state.h"
 
-#include "core/stop_flags.h"
+#include "core/run_state.h"
 #include "engine/ac_containers.h"
-#include "simlink/sim_client.h"
-#include "simlink/user_aircraft.h"
-#include "traffic/rt_link.h"
-#include "traffic/qnh_reader.h"
-#include "traffic/reader_lights.h"
-#include "traffic/traffic_reader.h"
-#include "core/traffic_time.h"
-#include "ui/main_window.h"
+#include "platform/win32.h"
 #include "ui/main_window_handle.h"
-#include "ui/panel_repaint.h"
-#include "ui/window_messages.h"
-#include "ui/status_line.h"
 
+namespace {
+
+// The exit reason of the run that ended and its restart delay; whether this is a restart
+// (g_isRestart) outlives the reset, for the start-up that follows.
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_exitReason", RunStateArea::RunFlags, g_exitReason),
+    gf_stateEntry("g_restartDelaySeconds", RunStateArea::RunFlags, g_restartDelaySeconds),
+    gf_stateEntry("g_exitCode", RunStateArea::RunFlags, g_exitCode),
+};
+
+} // namespace
+
+// The feed, the simulator link, the engine, the window's status and the run flags, in
+// this order; then the whole window is painted again from the fresh state.
 void lf_resetForRestart()
 {
-    gf_resetFeedState();
-    g_trafficLight.store(kLightStopped);
-    g_qnhLight.store(kLightStopped);
-    g_rtEditionProf.store(false);
-    gf_resetRealTrafficForRestart();
-    g_rtStarting.store(true);
-    gf_resetSimLinkForRestart();
-    gf_resetUserAircraftForRestart();
+    gf_resetRunState(RunStateArea::Traffic);
+    gf_resetRunState(RunStateArea::Simulator);
     gf_clearAcContainers();
-    gf_resetStatusLine();
-    g_exitRequested.store(false);
-    g_stopRequested.store(false);
-    g_exitReason.store(0);
-    g_newSecond.store(false);
-    g_flightNotRunning.store(false);
+    gf_resetRunState(RunStateArea::Status);
+    gf_resetRunState(RunStateArea::RunFlags);
+    if (HWND window = g_mainWindow.load(); window != nullptr) {
+        InvalidateRect(window, nullptr, FALSE);
+    }
 }

@@ -1,4 +1,5 @@
 #include "app/tick_state.h"
+#include "core/run_state.h"
 
 #include "traffic/traffic_mutex.h"
 
@@ -22,3 +23,21 @@ void gf_setLoopRunning(bool running)
     std::lock_guard lock(g_trafficMutex);
     g_loopRunning = running;
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_newSecond", RunStateArea::RunFlags, g_newSecond),
+    gf_stateEntry("g_secondsCounter", RunStateArea::RunFlags, g_secondsCounter),
+    gf_stateEntry("g_weekTime", RunStateArea::Engine, g_weekTime),
+    gf_stateEntry("g_flightNotRunning", RunStateArea::RunFlags, g_flightNotRunning),
+    gf_stateEntry("g_notRunningTicks", RunStateArea::RunFlags, g_notRunningTicks),
+    gf_stateEntry("g_staticParkingCountdown", RunStateArea::Engine, g_staticParkingCountdown),
+    gf_stateEntry("g_renewalRequested", RunStateArea::Engine, g_renewalRequested),
+    gf_stateEntry("g_renewalInProgress", RunStateArea::Engine, g_renewalInProgress),
+    gf_stateEntry("g_rtStarting", RunStateArea::Traffic, g_rtStarting),
+    gf_stateEntry("g_standArrivals", RunStateArea::Engine, g_standArrivals),
+    gf_lockedStateEntry("g_loopRunning", RunStateArea::RunFlags, g_loopRunning, g_trafficMutex),
+};
+
+} // namespace

@@ -2,6 +2,7 @@
 // and rows. Defined in one file, registries last, so that static initialisation
 // builds every object before a registry points to it.
 #include "core/settings.h"
+#include "core/run_state.h"
 
 #include "core/package_orders.h"
 
@@ -138,3 +139,13 @@ const std::vector<StringGuiParameter*> stringGuiParameters{&BLOCK_CALLSIGN, &SIM
 
 std::atomic<double> g_rangeNm{40.0};
 std::atomic<std::uint32_t> g_rangeMeters{74080};
+
+namespace {
+
+// The range in use is worked out again by every start-up from RANGE.
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_rangeNm", RunStateArea::Status, g_rangeNm),
+    gf_stateEntry("g_rangeMeters", RunStateArea::Status, g_rangeMeters),
+};
+
+} // namespace

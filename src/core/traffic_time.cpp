@@ -1,4 +1,5 @@
 #include "core/traffic_time.h"
+#include "core/run_state.h"
 
 #include "core/clock.h"
 
@@ -16,3 +17,12 @@ std::time_t gf_feedClockSeconds()
     }
     return clk::utcNowSeconds();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_trafficTime", RunStateArea::Traffic, g_trafficTime),
+    gf_stateEntry("g_rtEditionProf", RunStateArea::Traffic, g_rtEditionProf),
+};
+
+} // namespace

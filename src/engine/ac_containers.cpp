@@ -1,19 +1,12 @@
+// The engine's aircraft containers and their reset.
 #include "engine/ac_containers.h"
 
-#include "app/tick_state.h"
+#include "core/run_state.h"
 #include "engine/learned_updates.h"
-#include "parking/park_adjustment.h"
-#include "parking/park_airport.h"
-#include "parking/park_airports.h"
-#include "parking/park_file_load.h"
+#include "engine/no_match_lines.h"
 #include "parking/stand.h"
-#include "parking/static_park_plan.h"
-#include "parking/static_parking.h"
-#include "traffic/reader_lights.h"
-#include "traffic/traffic_mutex.h"
-#include "traffic/traffic_record.h"
 
-#include <mutex>
+#include <fmt/format.h>
 
 std::vector<LiveAc> g_liveAcs;
 std::vector<StaticAc> g_staticAcs;
@@ -30,48 +23,26 @@ void gf_reserveAcContainers()
     g_stands.reserve(512);
 }
 
-namespace {
-
-// The park airport is forgotten; the Traffic Reader sees it unset before its position changes.
-void lf_forgetParkAirport()
-{
-    g_parkAirport.clear();
-    g_parkAirportIata.clear();
-    g_parkAirportSet = false;
-    g_parkAirportLat = 0.0;
-    g_parkAirportLon = 0.0;
-    g_parkAirportElevation = 0.0;
-}
-
-} // namespace
-
-// In the order of a fresh start. The steps of the status panel counters, the kept list of
-// identified objects, the failed creations and their title cache and the busy flag belong
-// here too, each at its place, as those parts come.
+// Every registered piece of engine and static-parking state, the park airport among
+// them, back to its fresh-start value.
 void gf_clearAcContainers()
 {
-    lf_forgetParkAirport();
-    {
-        std::lock_guard lock(g_simResultMutex);
-        g_simResults.clear();
-    }
-    g_ghostList.clear();
-    g_staticParkEntries.clear();
-    g_spawnList.clear();
-    g_parkAirports.clear();
-    g_removalQueue = {};
-    g_addingStack = {};
-    gf_clearAdjustmentLists();
-    g_staticAcs.clear();
-    {
-        std::lock_guard lock(g_trafficMutex);
-        g_trafficQueue = {};
-    }
-    g_parkReloadPending = false;
-    g_liveAcs.clear();
-    g_stands.clear();
-    g_currentQnh = 1013;
-    g_parkFileHeader = {};
-    g_learnedUpdates = 0;
-    g_weekTime = 0;
+    gf_resetRunState(RunStateArea::Engine);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_liveAcs", RunStateArea::Engine, g_liveAcs),
+    gf_stateEntry("g_staticAcs", RunStateArea::Engine, g_staticAcs),
+    gf_stateEntry("g_spawnList", RunStateArea::Engine, g_spawnList),
+    gf_stateEntry("g_removalQueue", RunStateArea::Engine, g_removalQueue),
+    gf_stateEntry("g_ghostList", RunStateArea::Engine, g_ghostList),
+    gf_stateEntry("g_noLiverySet", RunStateArea::Engine, g_noLiverySet),
+    {"g_addingStack", RunStateArea::Engine, [] { g_addingStack = {}; },
+     [] { return fmt::format("{} live, {} static", g_addingStack.live.size(), g_addingStack.statics.size()); }},
+    gf_stateEntry("g_learnedUpdates", RunStateArea::Engine, g_learnedUpdates),
+    gf_stateEntry("g_noMatchLines", RunStateArea::Engine, g_noMatchLines),
+};
+
+} // namespace

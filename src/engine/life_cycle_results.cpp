@@ -2,6 +2,7 @@
 // on-ground data and static CG reach their aircraft, removals and refused creations end
 // their records.
 #include "engine/life_cycle.h"
+#include "core/run_state.h"
 
 #include "app/tick_state.h"
 #include "core/geo.h"
@@ -301,3 +302,11 @@ void lf_onObjectCreated()
     if (anyDone)
         std::erase_if(g_keptResults, [](const SimResult& item) { return item.waitCount == kKeptDone; });
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_keptResults", RunStateArea::Engine, g_keptResults),
+};
+
+} // namespace

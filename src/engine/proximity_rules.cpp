@@ -4,6 +4,7 @@
 #include "engine/proximity_rules.h"
 
 #include "core/geo.h"
+#include "core/run_state.h"
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/air_angles.h"
@@ -14,6 +15,12 @@
 #include <limits>
 
 namespace {
+
+// The user position at which the static aircraft were last checked; they are checked again
+// once the user moves.
+LatLon lv_lastStaticCheck{};
+
+const RunStateRegistration lf_runState{gf_stateEntry("lv_lastStaticCheck", RunStateArea::Engine, lv_lastStaticCheck)};
 
 struct AheadLimits {
     double distanceNm, altitudeFt, lateralFt;
@@ -137,11 +144,10 @@ void gf_removeNearUser()
             return;
         }
     }
-    static LatLon lastUser{};
     const LatLon user = lf_user();
-    if (std::abs(user.lat - lastUser.lat) < 1e-8 && std::abs(user.lon - lastUser.lon) < 1e-8)
+    if (std::abs(user.lat - lv_lastStaticCheck.lat) < 1e-8 && std::abs(user.lon - lv_lastStaticCheck.lon) < 1e-8)
         return;
-    lastUser = user;
+    lv_lastStaticCheck = user;
     for (StaticAc& ac : g_staticAcs) {
         if (lf_isActive(ac) && gf_distanceNm(user, lf_standPlace(ac)) <= ac.halfSpan * 1.1 + userHalfSpan * 1.1) {
             removeAircraftFromSim(ac);

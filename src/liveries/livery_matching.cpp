@@ -1,5 +1,6 @@
 // The matching ladder for live aircraft and for static parked aircraft.
 #include "liveries/livery_matching.h"
+#include "core/run_state.h"
 
 #include "core/log.h"
 #include "core/random_choice.h"
@@ -305,3 +306,11 @@ bool gf_matchParkedLivery(AircraftData& ac, const Stand& stand)
     gf_log(fmt::format("{:8}: {} no livery match ...", stand.id, gf_acDescrLong(ac)));
     return false;
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_matchCounts", RunStateArea::Engine, g_matchCounts),
+};
+
+} // namespace

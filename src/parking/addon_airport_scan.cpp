@@ -1,6 +1,7 @@
 // The add-on airport scan: the output folders, the walk of the scan folders for ".bgl"
 // files, and one worker task per file at most g_workerCount at a time.
 #include "parking/addon_airport_scan.h"
+#include "core/run_state.h"
 
 #include "app/scan_pool.h"
 #include "core/folders.h"
@@ -25,6 +26,12 @@
 namespace fs = std::filesystem;
 
 std::atomic<bool> g_tbloFlag{false};
+
+namespace {
+
+const RunStateRegistration lf_runState{gf_stateEntry("g_tbloFlag", RunStateArea::Engine, g_tbloFlag)};
+
+} // namespace
 
 namespace {
 

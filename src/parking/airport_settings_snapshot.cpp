@@ -1,4 +1,7 @@
 #include "parking/airport_settings_snapshot.h"
+#include "core/run_state.h"
+
+#include <fmt/format.h>
 
 #include "core/settings.h"
 
@@ -16,3 +19,16 @@ void gf_takeAirportSettingsSnapshot()
     s.parkSoft = PARK_SOFT.value;
     s.week = WEEK.value;
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    {"g_airportSettingsSnapshot", RunStateArea::Engine, [] { g_airportSettingsSnapshot = {}; },
+     [] {
+         const AirportSettingsSnapshot& a = g_airportSettingsSnapshot;
+         return fmt::format("{} {} {} {} {} {} {} {}", a.maxLiveSel, a.maxFit, a.range, a.parkingPercentage,
+                            a.autoRange, a.initialLoadOnly, a.parkSoft, a.week);
+     }},
+};
+
+} // namespace

@@ -1,5 +1,6 @@
 // Reading the stand list of a park file and merging learned stands into it.
 #include "parking/apf.h"
+#include "core/run_state.h"
 
 #include "core/log.h"
 #include "refdata/aircraft_db.h"
@@ -231,3 +232,14 @@ void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ign
         }
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_apfHandmade", RunStateArea::Engine, g_apfHandmade),
+    gf_stateEntry("g_Qf_real", RunStateArea::Engine, g_Qf_real),
+    gf_stateEntry("g_Qf_soft", RunStateArea::Engine, g_Qf_soft),
+    gf_stateEntry("g_rtTrafficWeek", RunStateArea::Engine, g_rtTrafficWeek),
+};
+
+} // namespace

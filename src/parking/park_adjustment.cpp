@@ -1,4 +1,5 @@
 #include "parking/park_adjustment.h"
+#include "core/run_state.h"
 
 #include "core/geo.h"
 #include "core/half_hours.h"
@@ -357,3 +358,12 @@ void gf_adjustParking()
                    true);
     lf_takeOutRemovals();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_staticRemovals", RunStateArea::Engine, g_staticRemovals),
+    gf_stateEntry("g_keptStatics", RunStateArea::Engine, g_keptStatics),
+};
+
+} // namespace

@@ -1,4 +1,5 @@
 #include "parking/park_airports.h"
+#include "core/run_state.h"
 
 #include "core/file_replace.h"
 #include "core/log.h"
@@ -273,3 +274,16 @@ std::string gf_reservedStandName()
 {
     return g_reservedStand;
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_parkAirports", RunStateArea::Engine, g_parkAirports),
+    gf_stateEntry("g_reservedStand", RunStateArea::Engine, g_reservedStand),
+    gf_stateEntry("g_destinationAirportSet", RunStateArea::Engine, g_destinationAirportSet),
+    gf_lockedStateEntry("g_addRequests", RunStateArea::Engine, g_addRequests, g_requestMutex),
+    gf_stateEntry("g_reservedStandRequested", RunStateArea::Engine, g_reservedStandRequested),
+    gf_stateEntry("g_lastSortPosition", RunStateArea::Engine, g_lastSortPosition),
+};
+
+} // namespace

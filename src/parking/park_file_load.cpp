@@ -1,6 +1,7 @@
 // Loading the park airport's park file: reference, header, stands, learned file, and the
 // settings and panel values that follow from them.
 #include "parking/park_file_load.h"
+#include "core/run_state.h"
 
 #include "core/airport_settings.h"
 #include "core/log.h"
@@ -186,3 +187,15 @@ std::string gf_readApf(const std::string& reference, ParkFileHeader& header)
         return fmt::format("{}: {}", kFunction, e.what());
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    {"g_parkFileHeader", RunStateArea::Engine, [] { g_parkFileHeader = {}; },
+     [] {
+         const ParkFileHeader& h = g_parkFileHeader;
+         return fmt::format("'{}' '{}' {} {}", h.airportName, h.publisher, h.altitude, h.altitudeFt);
+     }},
+};
+
+} // namespace

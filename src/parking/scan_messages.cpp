@@ -1,4 +1,5 @@
 #include "parking/scan_messages.h"
+#include "core/run_state.h"
 
 std::mutex g_scanMessageMutex;
 std::vector<std::string> g_scanMessages;
@@ -16,3 +17,11 @@ std::vector<std::string> gf_takeScanMessages()
     lines.swap(g_scanMessages);
     return lines;
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_lockedStateEntry("g_scanMessages", RunStateArea::Engine, g_scanMessages, g_scanMessageMutex),
+};
+
+} // namespace

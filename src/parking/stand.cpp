@@ -1,5 +1,6 @@
 // Stands: construction, same-use test, numbering and neighbour lists.
 #include "parking/stand.h"
+#include "core/run_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,3 +76,11 @@ void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands)
         stand.neighbours.shrink_to_fit();
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_stands", RunStateArea::Engine, g_stands),
+};
+
+} // namespace

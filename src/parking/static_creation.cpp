@@ -1,5 +1,6 @@
 // Static aircraft one by one from the plan, the limit of parked aircraft, and their removal.
 #include "parking/static_parking.h"
+#include "core/run_state.h"
 
 #include "core/half_hours.h"
 #include "core/log.h"
@@ -246,3 +247,11 @@ void gf_removeGroundAircraft()
     }
     std::erase_if(g_liveAcs, [](const LiveAc& ac) { return ac.withdrawn != 0; });
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_lastStaticId", RunStateArea::Engine, g_lastStaticId),
+};
+
+} // namespace

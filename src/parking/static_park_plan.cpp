@@ -1,4 +1,5 @@
 #include "parking/static_park_plan.h"
+#include "core/run_state.h"
 
 #include "core/airport_settings.h"
 #include "core/clock.h"
@@ -381,3 +382,19 @@ void lf_calcParkPositions()
     std::sort(g_staticParkEntries.begin(), g_staticParkEntries.end(),
               [](const StaticParkEntry& a, const StaticParkEntry& b) { return a.tolerance > b.tolerance; });
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_staticParkEntries", RunStateArea::Engine, g_staticParkEntries),
+    gf_stateEntry("g_liveParkedList", RunStateArea::Engine, g_liveParkedList),
+    gf_stateEntry("g_plannedSeenCallsigns", RunStateArea::Engine, g_plannedSeenCallsigns),
+    {"g_parkFitPanel", RunStateArea::Engine, [] { g_parkFitPanel = {}; },
+     [] {
+         const ParkFitPanel& p = g_parkFitPanel;
+         return fmt::format("{} {} {} {} {} {}", p.wanted, p.wantedPercent, p.realOffset, p.softOffset, p.softUsed,
+                            p.anyWeekdayUsed);
+     }},
+};
+
+} // namespace

@@ -1,4 +1,5 @@
 #include "parking/static_parking.h"
+#include "core/run_state.h"
 
 #include "app/tick_state.h"
 #include "core/airport_settings.h"
@@ -286,3 +287,11 @@ void lf_resetParkAirport()
     g_staticParkEntries.clear();
     g_stands.clear();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_parkReloadPending", RunStateArea::Engine, g_parkReloadPending),
+};
+
+} // namespace

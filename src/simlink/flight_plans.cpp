@@ -1,5 +1,6 @@
 // AI flight-plan files and the record of liveries the simulator refused.
 #include "simlink/flight_plans.h"
+#include "core/run_state.h"
 
 #include "core/log.h"
 #include "core/program_folders.h"
@@ -109,3 +110,13 @@ void gf_noteFailedLivery(const AircraftData& aircraft)
         throw vtx::UserErrorException(81, fmt::format("{}, see Log.txt", kTooManyFailed));
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_flightPlanFolder", RunStateArea::Simulator, g_flightPlanFolder),
+    gf_stateEntry("g_liveryTitleCache", RunStateArea::Engine, g_liveryTitleCache),
+    gf_stateEntry("g_failedLiveryList", RunStateArea::Engine, g_failedLiveryList),
+};
+
+} // namespace

@@ -2,6 +2,7 @@
 // program's data definitions, events and subscriptions, and pumps every record
 // through one dispatch callback until it is stopped.
 #include "simlink/sim_client.h"
+#include "core/run_state.h"
 
 #include "app/exit_reason.h"
 #include "core/log.h"
@@ -498,11 +499,15 @@ void gf_closeSimConnect(HANDLE& handle)
     handle = nullptr;
 }
 
-void gf_resetSimLinkForRestart()
-{
-    g_simRunning.store(false);
-    g_simLinkFailed.store(false);
-    lf_setHandle(nullptr);
-    gf_clearSimQueues();
-    gf_resetUserAircraftForRestart();
-}
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_hSimConnect", RunStateArea::Simulator, g_hSimConnect),
+    gf_stateEntry("g_userObjectId", RunStateArea::Simulator, g_userObjectId),
+    gf_stateEntry("g_simRunning", RunStateArea::Simulator, g_simRunning),
+    gf_stateEntry("g_simLinkFailed", RunStateArea::Simulator, g_simLinkFailed),
+    gf_lockedStateEntry("g_addedObjectIds", RunStateArea::Simulator, g_addedObjectIds, g_simQueueMutex),
+    gf_stateEntry("lf_simGoneTold", RunStateArea::Simulator, lf_simGoneTold),
+};
+
+} // namespace

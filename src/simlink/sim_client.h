@@ -32,6 +32,3 @@ void gf_simClientThread(std::stop_token stopToken);
 void gf_simRequestError();
 // Closes the connection when there is one; the handle becomes null.
 void gf_closeSimConnect(HANDLE& handle);
-// Before an in-process restart: the link and the user aircraft's data as in a fresh
-// process, the user object id aside.
-void gf_resetSimLinkForRestart();

@@ -39,5 +39,3 @@ void lf_onUserAcReply(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size);
 // The user aircraft's title and ATC model, its type and half span (user_aircraft_type.cpp).
 void lf_onUserAcTitle(const std::string& title);
 void lf_onUserAcModel(const std::string& model);
-// Forgets the last title, before an in-process restart.
-void gf_resetUserAircraftType();

@@ -1,6 +1,7 @@
 // The per-frame drain of the command queues on the SimClient thread, the
 // creations it sends, and the identification of the objects they become.
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/text_strings.h"
 #include "core/time_text.h"
 #include "simlink/sim_client.h"
@@ -304,3 +305,12 @@ void lf_onSimObjectDataByType(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWOR
     g_sentCreates.erase(sent);
     lf_onOwnObject(objectId, aircraftId, *data);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("lf_sendSequence", RunStateArea::Simulator, lf_sendSequence),
+    gf_stateEntry("lf_generatedTrafficLogged", RunStateArea::Simulator, lf_generatedTrafficLogged),
+};
+
+} // namespace

@@ -1,5 +1,6 @@
 // The command and result queues and their writers.
 #include "simlink/sim_queues.h"
+#include "core/run_state.h"
 
 #include "simlink/sim_ids.h"
 #include "simlink/sim_client.h"
@@ -98,27 +99,23 @@ void gf_resetSimQueues()
     g_simLinkFailed.store(false);
 }
 
-void gf_clearSimQueues()
-{
-    {
-        std::lock_guard lock(g_simQueueMutex);
-        for (auto& queue : g_positionQueues) {
-            queue.clear();
-        }
-        g_positionFill = &g_positionQueues[0];
-        g_positionSend = &g_positionQueues[1];
-        g_createQueue.clear();
-        g_eventQueue.clear();
-        g_removeQueue.clear();
-        g_sentCreates.clear();
-        g_addedObjectIds.clear();
-    }
-    std::lock_guard lock(g_simResultMutex);
-    g_simResults.clear();
-}
-
 void gf_pushSimResult(const SimResult& result)
 {
     std::lock_guard lock(g_simResultMutex);
     g_simResults.push_back(result);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_lockedStateEntry("g_createQueue", RunStateArea::Simulator, g_createQueue, g_simQueueMutex),
+    gf_lockedStateEntry("g_positionQueues", RunStateArea::Simulator, g_positionQueues, g_simQueueMutex),
+    gf_lockedStateEntry("g_positionFill", RunStateArea::Simulator, g_positionFill, g_simQueueMutex),
+    gf_lockedStateEntry("g_positionSend", RunStateArea::Simulator, g_positionSend, g_simQueueMutex),
+    gf_lockedStateEntry("g_eventQueue", RunStateArea::Simulator, g_eventQueue, g_simQueueMutex),
+    gf_lockedStateEntry("g_removeQueue", RunStateArea::Simulator, g_removeQueue, g_simQueueMutex),
+    gf_lockedStateEntry("g_sentCreates", RunStateArea::Simulator, g_sentCreates, g_simQueueMutex),
+    gf_lockedStateEntry("g_simResults", RunStateArea::Engine, g_simResults, g_simResultMutex),
+};
+
+} // namespace

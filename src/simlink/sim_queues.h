@@ -105,9 +105,6 @@ bool gf_swapPositionQueues();
 // Before the threads start: room for 256 entries in every queue, and the link's
 // failure flag cleared.
 void gf_resetSimQueues();
-// Before an in-process restart: every queue and result emptied, the position buffers
-// back in their first order.
-void gf_clearSimQueues();
 
 // Appends a result under g_simResultMutex; SimClient thread only, never while it
 // holds g_simQueueMutex.

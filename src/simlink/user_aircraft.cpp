@@ -1,6 +1,7 @@
 // The user aircraft's data block from the simulator, the once-per-simulator-second
 // signal, the teleport rule, the simulator's UTC time and the requests for them.
 #include "simlink/user_aircraft.h"
+#include "core/run_state.h"
 
 #include "app/exit_reason.h"
 #include "app/tick_state.h"
@@ -132,19 +133,6 @@ void gf_requestUserAcTitleModel()
     }
 }
 
-void gf_resetUserAircraftForRestart()
-{
-    lf_previousPosition = {};
-    g_userDataReceived.store(false);
-    {
-        std::lock_guard lock(g_userAcMutex);
-        g_simUserAcData = {};
-    }
-    g_userAcData = {};
-    gf_setPanelUserStand("");
-    gf_resetUserAircraftType();
-}
-
 void lf_onUserAcReply(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size)
 {
     const SimDataBlock block(record, size);
@@ -156,3 +144,17 @@ void lf_onUserAcReply(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size)
     default: break;
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_lockedStateEntry("g_simUserAcData", RunStateArea::Simulator, g_simUserAcData, g_userAcMutex),
+    gf_stateEntry("g_userAcData", RunStateArea::Simulator, g_userAcData),
+    gf_stateEntry("g_userOnGround", RunStateArea::Simulator, g_userOnGround),
+    gf_stateEntry("g_userDataReceived", RunStateArea::Simulator, g_userDataReceived),
+    gf_stateEntry("g_simEpochTime", RunStateArea::Simulator, g_simEpochTime),
+    gf_stateEntry("g_userHalfSpan", RunStateArea::Simulator, g_userHalfSpan),
+    gf_stateEntry("lf_previousPosition", RunStateArea::Simulator, lf_previousPosition),
+};
+
+} // namespace

@@ -48,9 +48,6 @@ void gf_requestUserAcTitleModel();
 bool gf_simUserPositionUnknown();
 // Seconds since 1970 of a zulu day of year, year and second of the day.
 std::int64_t gf_zuluEpochSeconds(std::int64_t dayOfYear, std::int64_t year, std::int64_t secondOfDay);
-// Before an in-process restart: no previous position, no title, no data received,
-// and the user blocks zeroed.
-void gf_resetUserAircraftForRestart();
 // Main loop, after each refresh of g_userAcData: the panel names the stand the user
 // aircraft stands on (within 55 m), repainting the header when the name changes.
 void gf_updateUserStand();

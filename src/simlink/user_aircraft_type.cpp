@@ -1,6 +1,7 @@
 // The user aircraft's title and ATC model: the type they name, its half wing
 // span for the proximity rules, and the panel's title text.
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/user_error.h"
 #include "engine/aircraft_names.h"
 #include "refdata/aircraft_db.h"
@@ -181,7 +182,10 @@ void lf_onUserAcModel(const std::string& model)
     }
 }
 
-void gf_resetUserAircraftType()
-{
-    lf_lastUserTitle.clear();
-}
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("lf_lastUserTitle", RunStateArea::Simulator, lf_lastUserTitle),
+};
+
+} // namespace

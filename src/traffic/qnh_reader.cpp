@@ -3,6 +3,7 @@
 
 #include "app/start_up_state.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "traffic/reader_lights.h"
 #include "ui/panel_repaint.h"
 
@@ -95,3 +96,23 @@ void gf_qnhReaderThread(unsigned short port)
 {
     g_qnhReader.runThread("QNH Reader", port, g_realTrafficOnThisPC, g_qnhLight, nullptr);
 }
+
+void QnhReader::resetForRestart()
+{
+    UdpReader::resetForRestart();
+    resetQnh();
+}
+
+std::string QnhReader::stateText() const
+{
+    return fmt::format("{}; qnh {}", UdpReader::stateText(), m_lastQnh.load());
+}
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    {"g_qnhReader", RunStateArea::Traffic, [] { g_qnhReader.resetForRestart(); },
+     [] { return g_qnhReader.stateText(); }},
+};
+
+} // namespace

@@ -1,4 +1,5 @@
 #include "traffic/reader_lights.h"
+#include "core/run_state.h"
 
 #include "core/traffic_time.h"
 #include "traffic/qnh_reader.h"
@@ -29,3 +30,16 @@ void gf_resetFeedState()
     g_qnhReader.resetForRun();
     g_qnhReader.resetQnh();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_currentQnh", RunStateArea::Engine, g_currentQnh),
+    gf_stateEntry("g_panelQnh", RunStateArea::Traffic, g_panelQnh),
+    gf_stateEntry("g_trafficQnh", RunStateArea::Traffic, g_trafficQnh),
+    gf_stateEntry("g_trafficLight", RunStateArea::Traffic, g_trafficLight),
+    gf_stateEntry("g_qnhLight", RunStateArea::Traffic, g_qnhLight),
+    gf_stateEntry("g_rtLinkReady", RunStateArea::Traffic, g_rtLinkReady),
+};
+
+} // namespace

@@ -24,8 +24,6 @@ void gf_sendQs123(std::int64_t epochSeconds);
 bool sendDataPacket(std::string_view text);
 // Closes the client and the listen socket and ends Winsock's use by the link.
 void gf_closeRealTrafficSockets();
-// Before a restart: waiting for RealTraffic again.
-void gf_resetRealTrafficForRestart();
 
 // Accepts RealTraffic when no client is connected; true when a new client was accepted.
 // Waits in steps and gives up when a stop is requested or the listen socket is closed.

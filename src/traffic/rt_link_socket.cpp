@@ -1,6 +1,7 @@
 // The sockets of the RealTraffic link: the listen socket RealTraffic connects to and the one
 // client socket, with the waits of the main loop thread in short steps so that a stop ends them.
 #include "traffic/rt_link.h"
+#include "core/run_state.h"
 
 #include "core/log.h"
 #include "core/stop_flags.h"
@@ -210,7 +211,14 @@ void gf_closeRealTrafficSockets()
     }
 }
 
-void gf_resetRealTrafficForRestart()
-{
-    g_waitingForRealTraffic.store(true);
-}
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_rtClientConnected", RunStateArea::Traffic, g_rtClientConnected),
+    gf_stateEntry("g_waitingForRealTraffic", RunStateArea::Traffic, g_waitingForRealTraffic),
+    gf_stateEntry("lv_listenSocket", RunStateArea::Traffic, lv_listenSocket),
+    gf_stateEntry("lv_clientSocket", RunStateArea::Traffic, lv_clientSocket),
+    gf_stateEntry("lv_wsaStarted", RunStateArea::Traffic, lv_wsaStarted),
+};
+
+} // namespace

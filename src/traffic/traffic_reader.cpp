@@ -2,6 +2,7 @@
 #include "traffic/traffic_reader.h"
 
 #include "core/log.h"
+#include "core/run_state.h"
 #include "traffic/reader_lights.h"
 #include "ui/panel_repaint.h"
 
@@ -86,6 +87,29 @@ void TrafficReader::clearSeenCallsigns()
     m_seenCallsigns.clear();
 }
 
+void TrafficReader::resetForRestart()
+{
+    UdpReader::resetForRestart();
+    clearSeenCallsigns();
+    setReferencePosition({});
+    m_referenceElevation = 0.0;
+    m_referenceElevationValid = false;
+    renewalFlag = false;
+}
+
+std::string TrafficReader::stateText() const
+{
+    const LatLon reference = referencePosition();
+    std::size_t seen = 0;
+    {
+        const std::lock_guard lock(m_seenMutex);
+        seen = m_seenCallsigns.size();
+    }
+    return fmt::format("{}; reference {} {} elevation {} {}; renewal {}; {} callsigns seen", UdpReader::stateText(),
+                       reference.lat, reference.lon, m_referenceElevation.load(), m_referenceElevationValid.load(),
+                       renewalFlag.load(), seen);
+}
+
 std::unordered_set<std::string> TrafficReader::takeSeenCallsigns()
 {
     const std::lock_guard lock(m_seenMutex);
@@ -96,3 +120,12 @@ void gf_trafficReaderThread(unsigned short port, bool localOnly)
 {
     g_trafficReader.runThread("Traffic Reader", port, localOnly, g_trafficLight, &g_qnhLight);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    {"g_trafficReader", RunStateArea::Traffic, [] { g_trafficReader.resetForRestart(); },
+     [] { return g_trafficReader.stateText(); }},
+};
+
+} // namespace

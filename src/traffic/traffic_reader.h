@@ -34,6 +34,11 @@ public:
     void clearSeenCallsigns();
     std::unordered_set<std::string> takeSeenCallsigns();
 
+    // Back to the state of a fresh process (after the thread has ended), and the state
+    // as one line.
+    void resetForRestart();
+    std::string stateText() const;
+
 protected:
     void onDatagram() override;
     void onStopped() override;
@@ -56,7 +61,7 @@ private:
     LatLon m_referencePosition;
     std::atomic<double> m_referenceElevation{0.0};
     std::atomic<bool> m_referenceElevationValid{false};
-    std::mutex m_seenMutex;
+    mutable std::mutex m_seenMutex;
     std::unordered_set<std::string> m_seenCallsigns;
 };
 

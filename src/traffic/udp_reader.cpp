@@ -159,6 +159,20 @@ void UdpReader::resetForRun()
     m_liveMarker = true;
 }
 
+void UdpReader::resetForRestart()
+{
+    resetForRun();
+    m_data = nullptr;
+    m_length = 0;
+    m_lastDatagram.clear();
+}
+
+std::string UdpReader::stateText() const
+{
+    return fmt::format("stop {} counter {} previous {} live {} last '{}'", m_stop.load(), m_counter.load(),
+                       m_previousCounter.load(), m_liveMarker.load(), m_lastDatagram);
+}
+
 void UdpReader::checkLight(std::atomic<std::int32_t>& light)
 {
     const std::uint32_t counter = m_counter;

@@ -1,5 +1,6 @@
 // Busy with static parking: the parking controls wait until it is done.
 #include "ui/busy_state.h"
+#include "core/run_state.h"
 
 #include "app/tick_state.h"
 #include "core/settings.h"
@@ -41,3 +42,11 @@ void gf_setIdle()
     g_staticParkingCountdown.store(kMinutesAfterRenewal);
     lf_enableParkingControls(true);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_busy", RunStateArea::Engine, g_busy),
+};
+
+} // namespace

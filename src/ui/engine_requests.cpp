@@ -1,4 +1,5 @@
 #include "ui/engine_requests.h"
+#include "core/run_state.h"
 
 #include "core/settings.h"
 #include "engine/ac_containers.h"
@@ -74,3 +75,13 @@ void gf_applyParkedNavLights()
         }
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_parkedNavLightsChanged", RunStateArea::Status, g_parkedNavLightsChanged),
+    gf_stateEntry("g_rematchRequested", RunStateArea::Status, g_rematchRequested),
+    gf_stateEntry("g_liveLimitLowered", RunStateArea::Status, g_liveLimitLowered),
+};
+
+} // namespace

@@ -1,5 +1,6 @@
 // The main window object, its creation and its window procedure.
 #include "ui/main_window.h"
+#include "core/run_state.h"
 
 #include "app/exit_reason.h"
 #include "app/start_up_thread.h"
@@ -213,3 +214,41 @@ void gf_refreshCounters()
         InvalidateRect(window, &panel::kParkingBand, FALSE);
     }
 }
+
+namespace {
+
+std::string lf_parkingPanelText(const ParkingPanel& p)
+{
+    return fmt::format("{}|{}|{}|{}|{}|{}|{} {} {} {} {} {}", p.airport, p.name1, p.name2, p.qualityText,
+                       p.reservedStand, p.averageFit, p.weekNumber, p.stands, p.plannedStatic, p.maxParkSet,
+                       p.maxPark, p.maxParkPercent);
+}
+
+// The panel's texts, counters and flags; the brushes, pens and the ready flag live as
+// long as the window.
+const RunStateRegistration lf_runState{
+    {"g_mainWindowState.parking", RunStateArea::Status,
+     [] {
+         std::lock_guard lock(g_mainWindowState.parkTextMutex);
+         g_mainWindowState.parking = {};
+     },
+     [] {
+         std::lock_guard lock(g_mainWindowState.parkTextMutex);
+         return lf_parkingPanelText(g_mainWindowState.parking);
+     }},
+    gf_lockedStateEntry("g_mainWindowState.callsignObjectIdText", RunStateArea::Status,
+                        g_mainWindowState.callsignObjectIdText, g_mainWindowState.parkTextMutex),
+    gf_lockedStateEntry("g_mainWindowState.rtText", RunStateArea::Status, g_mainWindowState.rtText,
+                        g_mainWindowState.rtTextMutex),
+    gf_stateEntry("g_mainWindowState.liveFlying", RunStateArea::Status, g_mainWindowState.liveFlying),
+    gf_stateEntry("g_mainWindowState.staticParked", RunStateArea::Status, g_mainWindowState.staticParked),
+    gf_stateEntry("g_mainWindowState.parkedLive", RunStateArea::Status, g_mainWindowState.parkedLive),
+    gf_stateEntry("g_mainWindowState.learnedUpdates", RunStateArea::Status, g_mainWindowState.learnedUpdates),
+    gf_stateEntry("g_mainWindowState.rtNotUsed", RunStateArea::Status, g_mainWindowState.rtNotUsed),
+    gf_stateEntry("g_mainWindowState.handmade", RunStateArea::Status, g_mainWindowState.handmade),
+    gf_stateEntry("g_mainWindowState.parkFileLoaded", RunStateArea::Status, g_mainWindowState.parkFileLoaded),
+    gf_stateEntry("g_mainWindowState.reservedStandValid", RunStateArea::Status,
+                  g_mainWindowState.reservedStandValid),
+};
+
+} // namespace

@@ -1,5 +1,6 @@
 // Manual and automatic traffic range.
 #include "ui/range_control.h"
+#include "core/run_state.h"
 
 #include "core/airport_settings.h"
 #include "core/geo.h"
@@ -98,3 +99,12 @@ void gf_applyRange()
     }
     EnableWindow(RANGE.hwnd, AUTO_RANGE.value ? FALSE : TRUE);
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("lv_manualRange", RunStateArea::Status, lv_manualRange),
+    gf_stateEntry("lv_manualRangeKept", RunStateArea::Status, lv_manualRangeKept),
+};
+
+} // namespace

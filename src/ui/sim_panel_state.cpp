@@ -1,5 +1,6 @@
 // The simulator's part of the status panel header.
 #include "ui/sim_panel_state.h"
+#include "core/run_state.h"
 
 #include <mutex>
 
@@ -35,3 +36,16 @@ void gf_setPanelUserTitle(std::string_view text) { lf_store(lf_userTitle, text);
 std::string gf_panelUserTitle() { return lf_load(lf_userTitle); }
 void gf_setPanelUserStand(std::string_view text) { lf_store(lf_userStand, text); }
 std::string gf_panelUserStand() { return lf_load(lf_userStand); }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_panelSimConnected", RunStateArea::Status, g_panelSimConnected),
+    gf_stateEntry("g_panelSimRunning", RunStateArea::Status, g_panelSimRunning),
+    gf_stateEntry("g_panelUserTypeKnown", RunStateArea::Status, g_panelUserTypeKnown),
+    gf_lockedStateEntry("lf_simText", RunStateArea::Status, lf_simText, lf_simTextMutex),
+    gf_lockedStateEntry("lf_userTitle", RunStateArea::Status, lf_userTitle, lf_simTextMutex),
+    gf_lockedStateEntry("lf_userStand", RunStateArea::Status, lf_userStand, lf_simTextMutex),
+};
+
+} // namespace

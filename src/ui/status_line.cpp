@@ -1,6 +1,7 @@
 // Status-line state and its writers. Writers hold g_statusMutex only for the update
 // and post the repaint request after releasing it.
 #include "ui/status_line.h"
+#include "core/run_state.h"
 
 #include "core/log.h"
 #include "ui/main_window_handle.h"
@@ -117,3 +118,14 @@ StatusLineText gf_statusLineText()
     std::lock_guard lock(g_statusMutex);
     return {s_message, s_error};
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    gf_lockedStateEntry("s_message", RunStateArea::Status, s_message, g_statusMutex),
+    gf_lockedStateEntry("s_error", RunStateArea::Status, s_error, g_statusMutex),
+    gf_lockedStateEntry("g_statusClock", RunStateArea::Status, g_statusClock, g_statusMutex),
+    gf_lockedStateEntry("s_stamp", RunStateArea::Status, s_stamp, g_statusMutex),
+};
+
+} // namespace

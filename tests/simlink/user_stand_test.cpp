@@ -1,4 +1,5 @@
 // The user stand in the status panel follows the user aircraft over the stands.
+#include "app/app_steps.h"
 #include "simlink/user_aircraft.h"
 
 #include "parking/stand.h"
@@ -45,7 +46,7 @@ TEST(UserStand, RestartForgetsTheStand)
     moveUserTo(50.0, eastOf8(0.0));
     ASSERT_EQ(gf_panelUserStand(), "GATE B7");
 
-    gf_resetUserAircraftForRestart();
+    lf_resetForRestart();
 
     EXPECT_EQ(gf_panelUserStand(), "");
 }

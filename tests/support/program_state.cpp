@@ -1,0 +1,135 @@
+// The process-lifetime entries and the reset of test fixtures.
+#include "support/program_state.h"
+
+#include "app/exit_reason.h"
+#include "app/start_up_state.h"
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "liveries/livery_data.h"
+#include "liveries/livery_tables.h"
+#include "liveries/regcodes.h"
+#include "refdata/aircraft_db.h"
+#include "refdata/airport_db.h"
+#include "simlink/flight_plans.h"
+#include "ui/status_panel_counts.h"
+
+namespace testsupport {
+
+namespace {
+
+template <class P>
+void lf_toDefaults(const std::vector<P*>& parameters)
+{
+    for (P* parameter : parameters) {
+        parameter->value = parameter->defaultValue;
+    }
+}
+
+void lf_settingsToDefaults()
+{
+    lf_toDefaults(boolParameters);
+    lf_toDefaults(boolGuiParameters);
+    lf_toDefaults(intParameters);
+    lf_toDefaults(intGuiParameters);
+    lf_toDefaults(stringParameters);
+    lf_toDefaults(stringGuiParameters);
+    for (StringGuiParameter* parameter : {&ALL_INSTALL_PATH, &BLOCK_CALLSIGN, &DESTINATION,
+                                          static_cast<StringGuiParameter*>(&CALLSIGN_2_OBJECTID)}) {
+        parameter->value = parameter->defaultValue;
+    }
+    MAX_FIT_FL.value = MAX_FIT_FL.defaultValue;
+    CALLSIGN_2_OBJECTID.sharedEntries->clear();
+}
+
+void lf_clearDatabases()
+{
+    for (CodeSet* set : {&g_knownAircraftTypes, &g_highPerformanceTypes, &g_heavyTypes, &g_largeTypes, &g_buzjetTypes,
+                         &g_rotorcraftTypes, &g_cargoTypes, &g_knownAirlines, &g_cargoOperators,
+                         &g_simAddonAirports}) {
+        set->clear();
+    }
+    g_similarTypeGroups.clear();
+    g_publisherTable = {};
+    g_halfWingspans.clear();
+    g_averageHalfWingspan = {};
+    g_largestHalfWingspan = 0.0;
+    g_typeFixes.clear();
+    g_thirdParties20.clear();
+    g_thirdParties24.clear();
+    g_registrations.clear();
+    g_shortRegistrations.clear();
+    g_airports.clear();
+    g_airportCodes.clear();
+    g_dataFilesRead = false;
+}
+
+void lf_clearLiveries()
+{
+    gf_clearLiveryTables();
+    g_liveriesProcessed = false;
+    g_scannedLiveries.clear();
+    g_scannedLiveryCount = 0;
+    g_failedLiveries.clear();
+    g_dontUseTitles.clear();
+    g_regcodeReport.clear();
+}
+
+} // namespace
+
+const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
+{
+    static const std::vector<ProcessLifetimeEntry> entries{
+        // Settings: stored in "parameters.xml", changed only by the user or on purpose.
+        {"core/settings.cpp", "*", "settings and push buttons"},
+        {"core/sim_choice.cpp", "g_msfs2020", "follows the SIM_CHOICE setting"},
+        // Reference data: read once (or at every start-up, unchanged) from the data files.
+        {"refdata/aircraft_db_query.cpp", "*", "aircraft database"},
+        {"refdata/airport_db_read.cpp", "*", "airport database"},
+        {"refdata/similar_models.cpp", "*", "similar models of the installed liveries"},
+        {"refdata/download.cpp", "*", "the download host"},
+        {"app/start_up_state.cpp", "g_dataFilesRead", "the aircraft database is read once per process"},
+        // Liveries: the scanned liveries and the tables built from them, rebuilt only by a
+        // scan or a simulator switch; the titles the simulator refused go with them.
+        {"liveries/livery_data.cpp", "*", "scanned liveries and scan reports"},
+        {"liveries/livery_tables.cpp", "*", "livery tables"},
+        {"liveries/regcode_processing.cpp", "*", "regcode tables"},
+        {"simlink/flight_plans.cpp", "g_failedLiveries", "refused titles, kept with the livery tables"},
+        {"ui/status_panel_counts.h", "g_scannedLiveryCount", "count of the livery tables"},
+        // The process and its window.
+        {"app/exit_reason.cpp", "g_isRestart", "tells the next start-up that it is a restart"},
+        {"app/exit_reason.cpp", "gf_exitReasonText::unknownMutex", "texts of unknown reasons, made once"},
+        {"app/exit_reason.cpp", "gf_exitReasonText::unknown", "texts of unknown reasons, made once"},
+        {"app/start_up_state.cpp", "g_productionMode", "from the command line"},
+        {"app/start_up_state.cpp", "g_workerCount", "the machine's hardware threads"},
+        {"app/tick_state.cpp", "g_simClientThread", "thread object, joined at every shut-down"},
+        {"ui/main_window.cpp", "g_startUpThread", "thread object of the start-up thread"},
+        {"ui/main_window_handle.cpp", "g_mainWindow", "the main window, kept across restarts"},
+        {"core/log.cpp", "*", "Log.txt"},
+        {"core/clock.cpp", "*", "the clock that tests set"},
+        {"core/random_choice.cpp", "g_rng", "random generator per thread"},
+        {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
+        {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
+        // Mutexes hold no value.
+        {"core/parameters_xml.cpp", "g_parametersMutex", "mutex"},
+        {"traffic/traffic_mutex.cpp", "g_trafficMutex", "mutex"},
+        {"simlink/sim_queues.cpp", "g_simQueueMutex", "mutex"},
+        {"simlink/sim_queues.cpp", "g_simResultMutex", "mutex"},
+        {"simlink/user_aircraft.cpp", "g_userAcMutex", "mutex"},
+        {"ui/status_line.cpp", "g_statusMutex", "mutex"},
+        {"ui/sim_panel_state.cpp", "lf_simTextMutex", "mutex"},
+        {"parking/park_airports.cpp", "g_requestMutex", "mutex"},
+        {"parking/scan_messages.cpp", "g_scanMessageMutex", "mutex"},
+    };
+    return entries;
+}
+
+void resetProgramState()
+{
+    gf_resetRunState();
+    lf_settingsToDefaults();
+    lf_clearDatabases();
+    lf_clearLiveries();
+    g_isRestart = false;
+}
+
+} // namespace testsupport
