@@ -172,6 +172,7 @@ void lf_closeDownSteps()
     gf_writeLiveryMatchingSummary();
     gf_logNoMatchList();
     g_failedLiveryList.clear();
+    g_liveryTitleCache.clear();
     lf_removeFlightPlanFolder();
     lf_clearRunSettings();
     g_ghostList.clear();

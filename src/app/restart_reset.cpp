@@ -4,8 +4,10 @@
 #include "app/exit_reason.h"
 
 #include "core/run_state.h"
+#include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "platform/win32.h"
+#include "ui/control_text.h"
 #include "ui/main_window_handle.h"
 
 namespace {
@@ -21,7 +23,8 @@ const RunStateRegistration lf_runState{
 } // namespace
 
 // The feed, the simulator link, the engine, the window's status and the run flags, in
-// this order; then the whole window is painted again from the fresh state.
+// this order; then the boxes show the emptied destination and blocked callsign, and the
+// whole window is painted again from the fresh state.
 void lf_resetForRestart()
 {
     gf_resetRunState(RunStateArea::Traffic);
@@ -29,6 +32,8 @@ void lf_resetForRestart()
     gf_clearAcContainers();
     gf_resetRunState(RunStateArea::Status);
     gf_resetRunState(RunStateArea::RunFlags);
+    gf_setControlText(DESTINATION);
+    gf_setControlText(BLOCK_CALLSIGN);
     if (HWND window = g_mainWindow.load(); window != nullptr) {
         InvalidateRect(window, nullptr, FALSE);
     }

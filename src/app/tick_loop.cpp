@@ -178,6 +178,8 @@ void lf_dayReset()
     g_secondsCounter.store(0);
     gf_writeLiveryMatchingSummary();
     g_failedLiveryList.clear();
+    // A returning aircraft matches its livery again once a day.
+    g_liveryTitleCache.clear();
 }
 
 void lf_runJob(PeriodicJob job)

@@ -62,6 +62,7 @@ TEST_F(ClosingDown, UserCloseRemovesFlightPlansAndForgetsTheRunsSettings)
     gf_saveStringParameter(BLOCK_CALLSIGN);
     g_failedLiveryList.insert("A320 DLH");
     g_failedLiveries.insert("Airbus A320 Lufthansa");
+    g_liveryTitleCache[4012345] = "Airbus A320 Lufthansa D-AIZA";
     gf_requestUserExit();
 
     lf_closingDown();
@@ -71,6 +72,7 @@ TEST_F(ClosingDown, UserCloseRemovesFlightPlansAndForgetsTheRunsSettings)
     EXPECT_NE(parameters().find("<parameter name=\"DESTINATION\" value=\"\""), std::string::npos) << parameters();
     EXPECT_NE(parameters().find("<parameter name=\"BLOCK_CALLSIGN\" value=\"\""), std::string::npos);
     EXPECT_TRUE(g_failedLiveryList.empty());
+    EXPECT_TRUE(g_liveryTitleCache.empty());
     // Refused liveries stay refused for the life of the process.
     EXPECT_EQ(g_failedLiveries.size(), 1u);
     EXPECT_FALSE(g_isRestart.load());
