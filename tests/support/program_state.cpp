@@ -106,6 +106,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"ui/main_window_handle.cpp", "g_mainWindow", "the main window, kept across restarts"},
         {"core/log.cpp", "*", "Log.txt"},
         {"core/clock.cpp", "*", "the clock that tests set"},
+        {"app/scan_pool.cpp", "g_scanTaskHook", "a hook that tests set"},
         {"core/random_choice.cpp", "g_rng", "random generator per thread"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
