@@ -1,6 +1,7 @@
 // The published copy of the first park airport's position, under its own mutex.
 #include "parking/first_park_airport.h"
 
+#include "core/run_state.h"
 #include "parking/park_airports.h"
 
 #include <mutex>
@@ -9,6 +10,10 @@ namespace {
 
 std::mutex g_firstParkAirportMutex;
 std::optional<LatLon> g_firstParkAirport;
+
+const RunStateRegistration lf_runState{
+    gf_lockedStateEntry("g_firstParkAirport", RunStateArea::Engine, g_firstParkAirport, g_firstParkAirportMutex),
+};
 
 } // namespace
 

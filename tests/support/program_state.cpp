@@ -120,6 +120,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"ui/sim_panel_state.cpp", "lf_simTextMutex", "mutex"},
         {"parking/park_airports.cpp", "g_requestMutex", "mutex"},
         {"parking/scan_messages.cpp", "g_scanMessageMutex", "mutex"},
+        {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
     };
     return entries;
 }
