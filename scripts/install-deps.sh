@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one list of Debian packages Skyweaver needs here: build, tests,
-# benchmarks, tools, the stand-ins and the Windows compile check.
+# benchmarks, tools, the stand-ins, the Windows compile check and the sanitizer and
+# fuzz builds (clang).
 # Installs only what is missing; safe to run any number of times.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libpng-dev fonts-dejavu-core
   g++-mingw-w64-x86-64-posix
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

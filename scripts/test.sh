@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests, including the Windows compile check. Each stage
-# prints its time; the first failing stage ends the run with its exit code.
+# Sets up, builds and runs all tests, including the Windows compile check and the fuzz
+# targets over their seed corpora. Each stage prints its time; the first failing stage ends
+# the run with its exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,4 +22,5 @@ total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows compile check" bash scripts/windows-check.sh
 stage "tests (ctest)" run_ctest
+stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci
 echo "=== all stages: $((SECONDS - total)) s"

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 
 namespace {
 
@@ -89,9 +88,11 @@ void lf_takeOffTrigger(LiveAc& ac)
     if (!ac.takeOffStarted || ac.flightPhase == FlightPhase::take_off || ac.stream[0].groundSpeed < kLiftOffSpeedKt) {
         return;
     }
-    const auto ahead = std::ranges::subrange(ac.stream.begin() + 1, ac.stream.end());
-    const bool allClimb = std::ranges::all_of(ahead, [](const PosSample& s) { return s.verticalSpeed > kClimbingFpm; });
-    const bool allAirborne = std::ranges::all_of(ahead, [](const PosSample& s) { return s.airborne != 0; });
+    const auto aheadBegin = ac.stream.begin() + 1;
+    const auto aheadEnd = ac.stream.end();
+    const bool allClimb =
+        std::all_of(aheadBegin, aheadEnd, [](const PosSample& s) { return s.verticalSpeed > kClimbingFpm; });
+    const bool allAirborne = std::all_of(aheadBegin, aheadEnd, [](const PosSample& s) { return s.airborne != 0; });
     if (!allClimb) {
         if (!lf_catSpeed(ac) || !allAirborne) {
             return;

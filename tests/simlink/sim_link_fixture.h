@@ -100,7 +100,7 @@ protected:
         return std::exchange(g_simResults, {});
     }
 
-    bool threadEnded() { return waitFor([this] { return !world().connected(); }); }
+    bool threadEnded() { return waitFor([] { return !world().connected(); }); }
 
     testsupport::TempFolder m_folder{true};
     testsupport::LogCapture m_log;
