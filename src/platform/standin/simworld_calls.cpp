@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <strings.h>
 
 namespace standin {
@@ -35,6 +36,20 @@ std::optional<HRESULT> lf_refusal(const State& state, HANDLE handle, const char*
 void lf_unrecognized(State& state, DWORD packet)
 {
     queueException(state, SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+}
+
+// One call of the client: refused as the simulator refuses it, or else numbered with the
+// next packet and served under the world's lock. What goes wrong in a served call reaches
+// the client as a queued exception, so the call itself succeeds.
+template <class Serve>
+HRESULT lf_serve(std::mutex& mutex, State& state, HANDLE handle, const char* function, Serve&& serve)
+{
+    std::lock_guard lock(mutex);
+    if (const auto refusal = lf_refusal(state, handle, function)) {
+        return *refusal;
+    }
+    serve(nextPacket(state));
+    return S_OK;
 }
 
 std::optional<std::string> lf_mappedName(const State& state, DWORD eventId)
@@ -179,226 +194,178 @@ HRESULT SimWorld::callDispatch(HANDLE handle, DispatchProc proc, void* context)
 
 HRESULT SimWorld::callSubscribe(HANDLE handle, DWORD eventId, const char* eventName)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_SubscribeToSystemEvent")) {
-        return *refusal;
-    }
-    nextPacket(state);
-    state.subscriptions.emplace_back(eventId, eventName);
-    if (strcasecmp(eventName, "Sim") == 0 && state.config.flightRunning) {
-        queueSystemEvent(state, "Sim", 1);
-    }
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_SubscribeToSystemEvent", [&](DWORD) {
+        state.subscriptions.emplace_back(eventId, eventName);
+        if (strcasecmp(eventName, "Sim") == 0 && state.config.flightRunning) {
+            queueSystemEvent(state, "Sim", 1);
+        }
+    });
 }
 
 HRESULT SimWorld::callAddToDefinition(HANDLE handle, DWORD defineId, const DatumSpec& datum)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AddToDataDefinition")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    if (!knownVariable(datum.name)) {
-        queueException(state, SIMCONNECT_EXCEPTION_NAME_UNRECOGNIZED, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-        return S_OK;
-    }
-    if (!datumSize(datum.type)) {
-        queueException(state, SIMCONNECT_EXCEPTION_INVALID_DATA_TYPE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-        return S_OK;
-    }
-    if (!state.definitions.contains(defineId)) {
-        state.definitionOrder.push_back(defineId);
-    }
-    state.definitions[defineId].push_back(datum);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AddToDataDefinition", [&](DWORD packet) {
+        if (!knownVariable(datum.name)) {
+            queueException(state, SIMCONNECT_EXCEPTION_NAME_UNRECOGNIZED, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+            return;
+        }
+        if (!datumSize(datum.type)) {
+            queueException(state, SIMCONNECT_EXCEPTION_INVALID_DATA_TYPE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+            return;
+        }
+        if (!state.definitions.contains(defineId)) {
+            state.definitionOrder.push_back(defineId);
+        }
+        state.definitions[defineId].push_back(datum);
+    });
 }
 
 HRESULT SimWorld::callMapEvent(HANDLE handle, DWORD eventId, const char* eventName)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_MapClientEventToSimEvent")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    if (lf_mappedName(state, eventId)) {
-        queueException(state, SIMCONNECT_EXCEPTION_EVENT_ID_DUPLICATE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-        return S_OK;
-    }
-    state.mappedEvents.emplace_back(eventId, eventName);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_MapClientEventToSimEvent", [&](DWORD packet) {
+        if (lf_mappedName(state, eventId)) {
+            queueException(state, SIMCONNECT_EXCEPTION_EVENT_ID_DUPLICATE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+            return;
+        }
+        state.mappedEvents.emplace_back(eventId, eventName);
+    });
 }
 
 HRESULT SimWorld::callAddToGroup(HANDLE handle, DWORD groupId, DWORD eventId, BOOL maskable)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AddClientEventToNotificationGroup")) {
-        return *refusal;
-    }
-    nextPacket(state);
-    state.groups[groupId].emplace_back(eventId, maskable != FALSE);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AddClientEventToNotificationGroup", [&](DWORD) {
+        state.groups[groupId].emplace_back(eventId, maskable != FALSE);
+    });
 }
 
 HRESULT SimWorld::callSetGroupPriority(HANDLE handle, DWORD groupId, DWORD priority)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_SetNotificationGroupPriority")) {
-        return *refusal;
-    }
-    nextPacket(state);
-    state.groupPriorities[groupId] = priority;
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_SetNotificationGroupPriority", [&](DWORD) {
+        state.groupPriorities[groupId] = priority;
+    });
 }
 
 HRESULT SimWorld::callRequestData(HANDLE handle, const RequestRecord& asked)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
     const char* function =
         asked.byType ? "SimConnect_RequestDataOnSimObjectType" : "SimConnect_RequestDataOnSimObject";
-    if (const auto refusal = lf_refusal(state, handle, function)) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    RequestRecord request = asked;
-    request.radiusMeters = std::min(request.radiusMeters, kLargestRadiusMeters);
-    state.requestLog.push_back(request);
-    if (!state.definitions.contains(request.defineId) ||
-        (!request.byType && findObject(state, request.objectId) == nullptr)) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    std::erase_if(state.secondRequests, [&](const RequestRecord& r) { return r.requestId == request.requestId; });
-    if (request.byType || request.period == SIMCONNECT_PERIOD_ONCE) {
-        state.onceRequests.push_back(request);
-    } else if (request.period != SIMCONNECT_PERIOD_NEVER) {
-        state.secondRequests.push_back(request);
-    }
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, function, [&](DWORD packet) {
+        RequestRecord request = asked;
+        request.radiusMeters = std::min(request.radiusMeters, kLargestRadiusMeters);
+        state.requestLog.push_back(request);
+        if (!state.definitions.contains(request.defineId) ||
+            (!request.byType && findObject(state, request.objectId) == nullptr)) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        std::erase_if(state.secondRequests, [&](const RequestRecord& r) { return r.requestId == request.requestId; });
+        if (request.byType || request.period == SIMCONNECT_PERIOD_ONCE) {
+            state.onceRequests.push_back(request);
+        } else if (request.period != SIMCONNECT_PERIOD_NEVER) {
+            state.secondRequests.push_back(request);
+        }
+    });
 }
 
 HRESULT SimWorld::callSetData(HANDLE handle, DWORD defineId, DWORD objectId, DWORD arrayCount, DWORD unitSize,
                               const void* data)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_SetDataOnSimObject")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    SimObjectRecord* object = findObject(state, objectId);
-    if (object == nullptr || !state.definitions.contains(defineId)) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    const std::size_t size = static_cast<std::size_t>(unitSize) * std::max<DWORD>(arrayCount, 1);
-    if (data == nullptr || !applyBlock(state, *object, defineId, static_cast<const std::uint8_t*>(data), size)) {
-        queueException(state, SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-    }
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_SetDataOnSimObject", [&](DWORD packet) {
+        SimObjectRecord* object = findObject(state, objectId);
+        if (object == nullptr || !state.definitions.contains(defineId)) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        const std::size_t size = static_cast<std::size_t>(unitSize) * std::max<DWORD>(arrayCount, 1);
+        if (data == nullptr || !applyBlock(state, *object, defineId, static_cast<const std::uint8_t*>(data), size)) {
+            queueException(state, SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+        }
+    });
 }
 
 HRESULT SimWorld::callTransmitEvent(HANDLE handle, DWORD objectId, DWORD eventId, DWORD value, DWORD /*groupId*/)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_TransmitClientEvent")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    SimObjectRecord* object = findObject(state, objectId);
-    const auto name = lf_mappedName(state, eventId);
-    if (object == nullptr || !name) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    if (state.recording) {
-        object->events.push_back({++state.sequence, state.frame, *name, value});
-    }
-    lf_applyEvent(*object, *name, value);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_TransmitClientEvent", [&](DWORD packet) {
+        SimObjectRecord* object = findObject(state, objectId);
+        const auto name = lf_mappedName(state, eventId);
+        if (object == nullptr || !name) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        if (state.recording) {
+            object->events.push_back({++state.sequence, state.frame, *name, value});
+        }
+        lf_applyEvent(*object, *name, value);
+    });
 }
 
 HRESULT SimWorld::callCreateAircraft(HANDLE handle, const char* title, const char* tailNumber,
                                      const SIMCONNECT_DATA_INITPOSITION& position, DWORD requestId)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AICreateNonATCAircraft")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    if (title == nullptr || !lf_installed(state, title)) {
-        queueException(state, SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED, packet,
-                       SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-        return S_OK;
-    }
-    state.pendingCreates.push_back(
-        {packet, requestId, title, tailNumber != nullptr ? tailNumber : "", position,
-         std::max(1, state.config.createDelayFrames)});
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AICreateNonATCAircraft", [&](DWORD packet) {
+        if (title == nullptr || !lf_installed(state, title)) {
+            queueException(state, SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED, packet,
+                           SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+            return;
+        }
+        state.pendingCreates.push_back(
+            {packet, requestId, title, tailNumber != nullptr ? tailNumber : "", position,
+             std::max(1, state.config.createDelayFrames)});
+    });
 }
 
 HRESULT SimWorld::callRemoveObject(HANDLE handle, DWORD objectId, DWORD /*requestId*/)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AIRemoveObject")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    SimObjectRecord* object = findObject(state, objectId);
-    if (object == nullptr || !object->createdByClient) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    removeObject(state, *object);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AIRemoveObject", [&](DWORD packet) {
+        SimObjectRecord* object = findObject(state, objectId);
+        if (object == nullptr || !object->createdByClient) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        removeObject(state, *object);
+    });
 }
 
 HRESULT SimWorld::callReleaseControl(HANDLE handle, DWORD objectId, DWORD /*requestId*/)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AIReleaseControl")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    SimObjectRecord* object = findObject(state, objectId);
-    if (object == nullptr || object->isUser) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    object->releases.push_back(++state.sequence);
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AIReleaseControl", [&](DWORD packet) {
+        SimObjectRecord* object = findObject(state, objectId);
+        if (object == nullptr || object->isUser) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        object->releases.push_back(++state.sequence);
+    });
 }
 
 HRESULT SimWorld::callSetFlightPlan(HANDLE handle, DWORD objectId, const char* path, DWORD /*requestId*/)
 {
-    std::lock_guard lock(m_mutex);
     State& state = *m_state;
-    if (const auto refusal = lf_refusal(state, handle, "SimConnect_AISetAircraftFlightPlan")) {
-        return *refusal;
-    }
-    const DWORD packet = nextPacket(state);
-    SimObjectRecord* object = findObject(state, objectId);
-    if (object == nullptr || object->isUser) {
-        lf_unrecognized(state, packet);
-        return S_OK;
-    }
-    const std::string text = path != nullptr ? path : "";
-    object->flightPlans.push_back(text);
-    std::error_code error;
-    if (text.empty() || !std::filesystem::is_regular_file(text, error)) {
-        queueException(state, SIMCONNECT_EXCEPTION_LOAD_FLIGHTPLAN_FAILED, packet,
-                       SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
-    }
-    return S_OK;
+    return lf_serve(m_mutex, state, handle, "SimConnect_AISetAircraftFlightPlan", [&](DWORD packet) {
+        SimObjectRecord* object = findObject(state, objectId);
+        if (object == nullptr || object->isUser) {
+            lf_unrecognized(state, packet);
+            return;
+        }
+        const std::string text = path != nullptr ? path : "";
+        object->flightPlans.push_back(text);
+        std::error_code error;
+        if (text.empty() || !std::filesystem::is_regular_file(text, error)) {
+            queueException(state, SIMCONNECT_EXCEPTION_LOAD_FLIGHTPLAN_FAILED, packet,
+                           SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
+        }
+    });
 }
 
 HRESULT SimWorld::callLastPacketId(HANDLE handle, DWORD* packetId)
