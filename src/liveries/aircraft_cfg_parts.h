@@ -49,8 +49,24 @@ enum class LineUse { Other, Taken, EndsSection };
 class SectionReader {
 public:
     SectionReader(CfgSection section, const CfgFile& file) : m_file(file), m_firstLine(section.front()) {}
+    virtual ~SectionReader() = default;
+    SectionReader(const SectionReader&) = delete;
+    SectionReader& operator=(const SectionReader&) = delete;
+
+    // Takes the section's lines in order until one ends the section early.
+    void read(CfgSection lines)
+    {
+        for (const std::string& line : lines) {
+            if (lf_takeLine(line) == LineUse::EndsSection) {
+                m_endedEarly = true;
+                return;
+            }
+        }
+    }
 
 protected:
+    // One line of the section: what it set, or that it ends the section.
+    virtual LineUse lf_takeLine(const std::string& line) = 0;
     // A title line sets the title (trimmed, the trimming logged when asked); a second one ends
     // the section.
     LineUse lf_takeTitle(const std::string& line, bool logTrimming);
@@ -67,6 +83,7 @@ protected:
     std::optional<std::string> m_title;
     std::optional<std::string> m_parkingTypes;
     std::optional<std::string> m_registration;
+    bool m_endedEarly = false;
 };
 
 // The section without its trailing empty and "//" lines.

@@ -47,20 +47,10 @@ class IvaoSection : public SectionReader {
 public:
     using SectionReader::SectionReader;
 
-    void read(CfgSection lines)
-    {
-        for (const std::string& line : lines) {
-            if (lf_takeLine(line) == LineUse::EndsSection) {
-                m_endedEarly = true;
-                return;
-            }
-        }
-    }
-
     void finish(std::vector<LiveryData>& result);
 
 private:
-    LineUse lf_takeLine(const std::string& line)
+    LineUse lf_takeLine(const std::string& line) override
     {
         LineUse use = lf_takeTitle(line, true);
         if (use == LineUse::Other) {
@@ -79,7 +69,6 @@ private:
     void lf_withoutAirlineInTitle(std::vector<LiveryData>& result);
 
     std::optional<std::string> m_texture;
-    bool m_endedEarly = false;
 };
 
 void IvaoSection::finish(std::vector<LiveryData>& result)

@@ -14,25 +14,14 @@ class FltSimSection : public SectionReader {
 public:
     using SectionReader::SectionReader;
 
-    void read(CfgSection lines)
-    {
-        for (const std::string& line : lines) {
-            if (lf_takeLine(line) == LineUse::EndsSection) {
-                m_endedEarly = true;
-                return;
-            }
-        }
-    }
-
     void finish(std::vector<LiveryData>& result);
 
 private:
-    LineUse lf_takeLine(const std::string& line);
+    LineUse lf_takeLine(const std::string& line) override;
     LineUse lf_takeAirline(const std::string& line);
     bool lf_airlineFromRegistration();
 
     std::optional<std::string> m_airline;
-    bool m_endedEarly = false;
     bool m_silent = false; // ended without any report
 };
 
