@@ -119,6 +119,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"ui/status_line.cpp", "g_statusMutex", "mutex"},
         {"ui/sim_panel_state.cpp", "lf_simTextMutex", "mutex"},
         {"parking/park_airports.cpp", "g_requestMutex", "mutex"},
+        {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
         {"parking/scan_messages.cpp", "g_scanMessageMutex", "mutex"},
         {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
     };
