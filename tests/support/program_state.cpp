@@ -121,7 +121,6 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"parking/park_airports.cpp", "g_requestMutex", "mutex"},
         {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
         {"parking/scan_messages.cpp", "g_scanMessageMutex", "mutex"},
-        {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
     };
     return entries;
 }
