@@ -23,7 +23,8 @@ const RunStateRegistration lf_runState{
 } // namespace
 
 // The feed, the simulator link, the engine, the window's status and the run flags, in
-// this order; then the boxes show the emptied destination and blocked callsign, and the
+// this order; then the boxes show the emptied destination and blocked callsign ("Unblock"
+// has nothing to unblock), and the
 // whole window is painted again from the fresh state.
 void lf_resetForRestart()
 {
@@ -34,6 +35,7 @@ void lf_resetForRestart()
     gf_resetRunState(RunStateArea::RunFlags);
     gf_setControlText(DESTINATION);
     gf_setControlText(BLOCK_CALLSIGN);
+    EnableWindow(BUTTON_UNBLOCK.hwnd, FALSE);
     if (HWND window = g_mainWindow.load(); window != nullptr) {
         InvalidateRect(window, nullptr, FALSE);
     }

@@ -15,6 +15,7 @@
 #include "refdata/similar_models.h"
 #include "ui/panel_repaint.h"
 #include "ui/status_panel_counts.h"
+#include "ui/control_text.h"
 
 #include <fmt/format.h>
 
@@ -79,7 +80,19 @@ void lf_switchOffCategory(Category category)
         gf_saveBoolParameter(setting);
         gf_log(fmt::format(fmt::runtime(categorySwitch->reason), setting.name));
     }
+    gf_setCheckBox(setting);
     EnableWindow(setting.hwnd, FALSE);
+}
+
+// A restart keeps the tables: the categories without liveries stay switched off.
+void lf_keepCategoriesSwitchedOff()
+{
+    for (Category category : {Category::Light, Category::HighPerf, Category::Rotorcraft}) {
+        const CategoryTitles found = lf_categoryTitles(category);
+        if (found.pax == 0 && found.cargo == 0) {
+            lf_switchOffCategory(category);
+        }
+    }
 }
 
 void lf_buildTables()
@@ -105,6 +118,7 @@ void gf_processScannedLiveries()
 {
     if (g_liveriesProcessed) {
         gf_log("Processing scanned liveries skipped; already done in previous start-up");
+        lf_keepCategoriesSwitchedOff();
     } else {
         lf_readLiveriesScannedXml();
         g_scannedLiveryCount = static_cast<std::uint32_t>(g_scannedLiveries.size());

@@ -119,6 +119,9 @@ bool ProgramWindow::start()
         return false;
     }
     m_started = true;
+    if (m_windowCreated) {
+        m_windowCreated();
+    }
     m_stepper = std::jthread([this](const std::stop_token& stop) { stepSimulator(stop); });
     m_traffic = std::jthread([this](const std::stop_token& stop) { sendTraffic(stop); });
     PostMessageW(g_mainWindow.load(), WM_APP_START_UP, 0, 0);

@@ -37,6 +37,9 @@ public:
     ProgramWindow(const ProgramWindow&) = delete;
     ProgramWindow& operator=(const ProgramWindow&) = delete;
 
+    // Called by start() on the GUI thread once the main window and its controls exist,
+    // before the first start-up thread runs.
+    void onWindowCreated(std::function<void()> call) { m_windowCreated = std::move(call); }
     // Creates the window and posts WM_APP_START_UP; true once the main loop runs.
     bool start();
     // Pumps the GUI thread's messages until the condition holds; false after the time.
@@ -56,6 +59,7 @@ private:
     void stepSimulator(const std::stop_token& stop);
     void sendTraffic(const std::stop_token& stop);
 
+    std::function<void()> m_windowCreated;
     std::jthread m_stepper;
     std::jthread m_traffic;
     bool m_started = false;
