@@ -37,7 +37,33 @@ void lf_sendAll(int connection, const std::string& bytes)
     }
 }
 
+std::string lf_replyBytes(const HttpReply& reply)
+{
+    const long long length =
+        reply.announcedLength >= 0 ? reply.announcedLength : static_cast<long long>(reply.body.size());
+    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " Reply\r\nContent-Length: " +
+                       std::to_string(length) + "\r\n";
+    if (!reply.location.empty()) {
+        head += "Location: " + reply.location + "\r\n";
+    }
+    return head + "Connection: close\r\n\r\n" + reply.body;
+}
+
 } // namespace
+
+HttpReply redirectTo(const std::string& location)
+{
+    HttpReply reply{302, "<html>Moved</html>", -1};
+    reply.location = location;
+    return reply;
+}
+
+HttpReply stalling(long long bytes, const std::string& body)
+{
+    HttpReply reply{200, body, -1};
+    reply.stallAfter = bytes;
+    return reply;
+}
 
 HttpServer::HttpServer()
 {
@@ -119,10 +145,24 @@ void HttpServer::answer(int connection)
             reply = found->second;
         }
     }
-    const long long length =
-        reply.announcedLength >= 0 ? reply.announcedLength : static_cast<long long>(reply.body.size());
-    lf_sendAll(connection, "HTTP/1.1 " + std::to_string(reply.status) + " Reply\r\nContent-Length: " +
-                               std::to_string(length) + "\r\nConnection: close\r\n\r\n" + reply.body);
+    const std::string bytes = lf_replyBytes(reply);
+    if (reply.stallAfter < 0) {
+        lf_sendAll(connection, bytes);
+        return;
+    }
+    lf_sendAll(connection, bytes.substr(0, static_cast<size_t>(reply.stallAfter)));
+    holdSilent(connection);
+}
+
+void HttpServer::holdSilent(int connection) const
+{
+    char byte = 0;
+    while (!m_stop) {
+        pollfd waiting{connection, POLLIN, 0};
+        if (::poll(&waiting, 1, 20) > 0 && ::recv(connection, &byte, 1, 0) <= 0) {
+            return;
+        }
+    }
 }
 
 } // namespace testsupport

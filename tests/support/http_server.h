@@ -11,11 +11,26 @@
 namespace testsupport {
 
 struct HttpReply {
+    HttpReply(int status_ = 200, std::string body_ = {}, long long announcedLength_ = -1)
+        : status(status_), body(std::move(body_)), announcedLength(announcedLength_)
+    {
+    }
+
     int status = 200;
     std::string body;
     // Sent as Content-Length; when larger than the body the connection closes early.
     long long announcedLength = -1;
+    // Sent as Location (a redirect).
+    std::string location;
+    // When not negative: only this many bytes of the reply (head included) are sent, then the
+    // connection stays open and silent until the client or the server ends it (0: a host that never answers).
+    long long stallAfter = -1;
 };
+
+// A redirect reply to the path.
+HttpReply redirectTo(const std::string& location);
+// A reply that sends the first bytes and then nothing more; 0 sends nothing at all.
+HttpReply stalling(long long bytes, const std::string& body = std::string(4096, 'x'));
 
 struct HttpRequest {
     std::string path;
@@ -38,6 +53,7 @@ public:
 private:
     void run();
     void answer(int connection);
+    void holdSilent(int connection) const;
 
     int m_listener = -1;
     int m_port = 0;
