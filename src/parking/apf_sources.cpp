@@ -78,6 +78,17 @@ bool lf_startsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
+// A downloaded park file must load as XML and hold a stand list before it is used.
+std::string lf_checkParkFile(const std::filesystem::path& file)
+{
+    pugi::xml_document document;
+    if (!gf_loadXmlFile(document, file, pugi::parse_default)) {
+        return "not a park file";
+    }
+    const pugi::xml_node root = document.child("root") ? document.child("root") : document;
+    return root.child("parkpositions") ? std::string() : "no parkpositions in the park file";
+}
+
 std::filesystem::path lf_thirdpartyLearned(const std::string& publisher, const std::string& reference)
 {
     return folders::learnedThirdparty() / gf_utf8ToPath(publisher) / gf_utf8ToPath(lf_fileName(reference));
@@ -138,7 +149,7 @@ std::string lf_downloadApf(const std::string& reference, const std::filesystem::
     const char* folder = g_msfs2020 || sharedArchive ? "/downloads/MSFS/" : "/downloads/MSFS2024/";
     const std::string url = gf_downloadHost() + folder + reference;
     const CurlHandle curl(curl_easy_init());
-    if (gf_download(curl, url, localPath, true)) {
+    if (gf_download(curl, url, localPath, true, DownloadRules{true, &lf_checkParkFile, nullptr})) {
         return {};
     }
     // Downloads never leave a partial file; an old file of this name is of another airport.

@@ -1,4 +1,5 @@
 // A new program version: the installer is downloaded, unzipped and moved into "new_version".
+#include "core/file_replace.h"
 #include "core/folders.h"
 #include "core/log.h"
 #include "core/path_text.h"
@@ -10,6 +11,7 @@
 #include "core/zip_archive.h"
 #include "platform/win32.h"
 #include "refdata/download.h"
+#include "refdata/download_checks.h"
 #include "refdata/updater.h"
 #include "ui/status_line.h"
 
@@ -26,40 +28,64 @@ namespace {
 constexpr const char* kInstaller = "install_new_version.exe";
 constexpr std::size_t kPieceSize = 0x80000;
 
-// Unzips the archive's entry into the installer file; a failed unzip leaves no installer behind.
-void lf_unzipEntry(const ZipArchive& archive, const ZipEntry& entry, const fs::path& archivePath)
+// Unzips the archive's entry into the file; false (logged) when it cannot be written whole.
+bool lf_unzipEntry(const ZipArchive& archive, const ZipEntry& entry, const fs::path& file)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        gf_logMarked(fmt::format("Could not create output file {}", path_to_utf8(file)));
+        return false;
+    }
+    const int error = archive.readEntryInPieces(entry.name, out, kPieceSize);
+    out.close();
+    if (error != 0 || !out) {
+        gf_logMarked(fmt::format("Unzipping error code: {}", error != 0 ? error : ZIP_ER_WRITE));
+        return false;
+    }
+    return true;
+}
+
+// The old installer makes way for the one just unzipped under its temporary name.
+bool lf_replaceInstaller(const fs::path& unzipped)
 {
     std::error_code ec;
     fs::remove(kInstaller, ec);
     if (ec) {
         gf_logMarked(fmt::format("Warning: could not remove old installer: {}", ec.message()));
     }
-    std::ofstream out(kInstaller, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        gf_logMarked(fmt::format("Could not create output file {}", kInstaller));
-        return;
+    fs::rename(unzipped, kInstaller, ec);
+    if (ec) {
+        gf_log(fmt::format("could not rename {} => {}: {}", path_to_utf8(unzipped), kInstaller, ec.message()));
     }
-    const int error = archive.readEntryInPieces(entry.name, out, kPieceSize);
-    out.close();
-    if (error != 0 || !out) {
-        gf_logMarked(fmt::format("Unzipping error code: {}", error != 0 ? error : ZIP_ER_WRITE));
-        fs::remove(kInstaller, ec);
-        return;
-    }
-    gf_log(fmt::format("{} unzipped to {}", path_to_utf8(archivePath), kInstaller));
+    return !ec;
 }
 
-void lf_unzipInstaller(const fs::path& archivePath)
+// Unzips the installer of this attempt. It is unzipped under a temporary name first, so a
+// failed unzip leaves any earlier installer as it was; true when "install_new_version.exe" is
+// the one of this archive.
+bool lf_unzipInstaller(const fs::path& archivePath)
 {
     ZipArchive archive(archivePath);
     if (!archive.open(ZipArchive::Mode::ReadOnly)) {
         gf_logMarked(fmt::format("Could not open {}", path_to_utf8(archivePath)));
-        return;
+        return false;
     }
+    const fs::path unzipped = gf_temporaryNameFor(kInstaller);
+    bool good = false;
     for (const ZipEntry& entry : archive.entries()) {
-        lf_unzipEntry(archive, entry, archivePath);
+        good = entry.isFile() && lf_unzipEntry(archive, entry, unzipped);
+        if (!good) {
+            break;
+        }
     }
     archive.close();
+    if (good && lf_replaceInstaller(unzipped)) {
+        gf_log(fmt::format("{} unzipped to {}", path_to_utf8(archivePath), kInstaller));
+        return true;
+    }
+    std::error_code ec;
+    fs::remove(unzipped, ec);
+    return false;
 }
 
 // "new_version" exists and holds no files; status faults throw.
@@ -160,29 +186,38 @@ bool lf_underProgramFiles(const fs::path& folder)
     return false;
 }
 
+// Downloads the archive and unzips its installer; true when this attempt unzipped one.
+bool lf_fetchInstaller(const fs::path& archive, const std::string& version)
+{
+    const CurlHandle curl(curl_easy_init());
+    const std::string url = gf_downloadHost() + "/downloads/release/" + path_to_utf8(archive);
+    if (!gf_download(curl, url, archive, true, DownloadRules{false, &gf_checkZipFile, nullptr})) {
+        gf_showMessage(fmt::format("Downloading program installer file version {} failed", version), true);
+        return false;
+    }
+    gf_log(fmt::format("Downloaded {}", path_to_utf8(archive)));
+    return lf_unzipInstaller(archive);
+}
+
 } // namespace
 
+// Only an installer that this attempt downloaded and unzipped is offered; "new_version" is
+// emptied only then, so a failed attempt keeps an installer prepared by an earlier run.
 bool lf_downloadInstaller(const VersionData& web)
 {
     const std::string version = gf_versionString(web);
     const fs::path archive = fmt::format("setup_{}_d_v{}.zip", kProductName, version);
-    const CurlHandle curl(curl_easy_init());
-    if (gf_download(curl, gf_downloadHost() + "/downloads/release/" + path_to_utf8(archive), archive, true)) {
-        gf_log(fmt::format("Downloaded {}", path_to_utf8(archive)));
-        lf_unzipInstaller(archive);
-    } else {
-        gf_showMessage(fmt::format("Downloading program installer file version {} failed", version), true);
-    }
-    lf_prepareNewVersionFolder();
+    const bool unzipped = lf_fetchInstaller(archive, version);
     std::error_code ec;
     fs::remove(archive, ec);
     if (ec) {
         gf_logMarked(fmt::format("Warning: could not remove downloaded zip: {}", ec.message()));
     }
-    if (!gf_pathExists(kInstaller)) {
+    if (!unzipped) {
         gf_logMarked(fmt::format("{} does not exists?", kInstaller));
         return false;
     }
+    lf_prepareNewVersionFolder();
     if (!lf_moveInstaller()) {
         return false;
     }

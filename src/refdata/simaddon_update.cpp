@@ -8,6 +8,7 @@
 #include "core/text_lines.h"
 #include "core/zip_archive.h"
 #include "refdata/download.h"
+#include "refdata/download_checks.h"
 #include "refdata/updater.h"
 #include "ui/status_line.h"
 
@@ -95,7 +96,8 @@ bool lf_downloadMySimAddon(const VersionData& web)
     }
     bool unpacked = false;
     const CurlHandle curl(curl_easy_init());
-    if (gf_download(curl, gf_downloadHost() + "/downloads/derivavize24/" + kArchive, kArchive, true)) {
+    if (gf_download(curl, gf_downloadHost() + "/downloads/derivavize24/" + kArchive, kArchive, true,
+                    DownloadRules{false, &gf_checkZipFile, nullptr})) {
         unpacked = lf_unpackMySimAddon(web);
     }
     std::error_code ec;

@@ -12,6 +12,7 @@
 #include "core/text_lines.h"
 #include "platform/win32.h"
 #include "refdata/download.h"
+#include "refdata/download_checks.h"
 #include "ui/control_text.h"
 #include "ui/main_window_handle.h"
 #include "ui/status_line.h"
@@ -31,7 +32,8 @@ constexpr const char* kVersionsJson = "versions.json";
 std::optional<nlohmann::json> lf_readVersionsJson()
 {
     const CurlHandle curl(curl_easy_init());
-    if (!gf_download(curl, gf_downloadHost() + "/downloads/" + kVersionsJson, kVersionsJson, false)) {
+    if (!gf_download(curl, gf_downloadHost() + "/downloads/" + kVersionsJson, kVersionsJson, false,
+                     DownloadRules{true, &gf_checkJsonFile, nullptr})) {
         gf_logMarked("Downloading version info from my web site failed!");
         return std::nullopt;
     }
@@ -40,7 +42,6 @@ std::optional<nlohmann::json> lf_readVersionsJson()
         gf_logMarked("Cannot open versions.json");
         return std::nullopt;
     }
-    // Text that is not JSON reads as nothing: every key is then reported as not found.
     nlohmann::json versions = nlohmann::json::parse(in, nullptr, false);
     in.close();
     fs::remove(kVersionsJson);
@@ -97,7 +98,7 @@ void lf_checkDataFile(const std::string& key, StringParameter& setting, const ch
 {
     const fs::path target = folders::input() / fileName;
     if (VersionData(setting.value) < web || !gf_pathExists(target)) {
-        if (gf_downloadFile(fileName, target)) {
+        if (gf_downloadFile(fileName, target, &gf_checkDataFile)) {
             gf_setStringParameter(setting, gf_versionString(web));
             lf_logUpdated(key, web);
         }

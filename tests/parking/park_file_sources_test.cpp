@@ -10,6 +10,7 @@
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -100,19 +101,38 @@ TEST_F(ParkFileSources, ArchiveFolderFollowsTheSimulator)
 {
     HttpServer server;
     gf_setDownloadHost(server.base());
-    server.serve("/downloads/MSFS2024/archive/thirdparty/Pub%20One/EDDF.xml", "third");
-    server.serve("/downloads/MSFS/archive/stock/EDDF.xml", "stock");
+    const std::string third = parkFileXml({standAt("T1", 50.03, 8.57)});
+    const std::string stock = parkFileXml({standAt("S1", 50.03, 8.57)});
+    server.serve("/downloads/MSFS2024/archive/thirdparty/Pub%20One/EDDF.xml", third);
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml", stock);
     g_msfs2020 = false;
 
     EXPECT_EQ(lf_downloadApf("archive/thirdparty/Pub%20One/EDDF.xml", "airports/a.xml"), "");
-    EXPECT_EQ(readFile("airports/a.xml"), "third");
+    EXPECT_EQ(readFile("airports/a.xml"), third);
     EXPECT_EQ(lf_downloadApf("archive/stock/EDDF.xml", "airports/a.xml"), "");
-    EXPECT_EQ(readFile("airports/a.xml"), "stock");
+    EXPECT_EQ(readFile("airports/a.xml"), stock);
 
     g_msfs2020 = true;
     EXPECT_EQ(lf_downloadApf("archive/thirdparty/Pub%20One/EDDF.xml", "airports/a.xml"),
               "failed to download: 'archive/thirdparty/Pub%20One/EDDF.xml'");
     EXPECT_FALSE(fs::exists("airports/a.xml"));  // never the file of another airport
+}
+
+TEST_F(ParkFileSources, DownloadedParkFileMustBeAParkFile)
+{
+    HttpServer server;
+    gf_setDownloadHost(server.base());
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml", "<html>Sign in to the hotel network</html>");
+    server.serve("/downloads/MSFS/archive/stock/EDDM.xml", "<root><parameters/></root>");
+
+    EXPECT_EQ(lf_downloadApf("archive/stock/EDDF.xml", "airports/a.xml"), "failed to download: 'archive/stock/EDDF.xml'");
+    EXPECT_EQ(lf_downloadApf("archive/stock/EDDM.xml", "airports/a.xml"), "failed to download: 'archive/stock/EDDM.xml'");
+
+    EXPECT_FALSE(fs::exists("airports/a.xml"));
+    EXPECT_FALSE(fs::exists("airports/a.xml.tmp"));
+    EXPECT_TRUE(log.contains(fmt::format("Download error: 'content check failed: no parkpositions in the park file' "
+                                         "for {}/downloads/MSFS/archive/stock/EDDM.xml",
+                                         server.base())));
 }
 
 TEST_F(ParkFileSources, NeighbouringAirportWinsWithTheNearerStand)

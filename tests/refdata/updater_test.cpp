@@ -3,6 +3,7 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/sim_choice.h"
+#include "core/stop_flags.h"
 #include "core/version_data.h"
 #include "platform/standin/advapi32_control.h"
 #include "platform/standin/kernel32_control.h"
@@ -10,6 +11,7 @@
 #include "refdata/updater.h"
 #include "support/http_server.h"
 #include "support/log_capture.h"
+#include "support/reference_xml.h"
 #include "support/temp_folder.h"
 #include "support/zip_fixture.h"
 #include "ui/status_line.h"
@@ -18,9 +20,12 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using namespace testsupport;
 
 namespace {
@@ -47,6 +52,28 @@ protected:
         gf_writeParameters(true);
         gf_setDownloadHost(server.base());
         g_msfs2020 = true;
+    }
+
+    ~Updater() override
+    {
+        g_stopRequested = false;
+        g_exitRequested = false;
+        gf_setDownloadLimits({});
+    }
+
+    // The bytes of a data file encrypted with the program's key.
+    static std::string encrypted(const std::string& plain)
+    {
+        TempFolder other;
+        return readFile(writeEncryptedInput(other.path(), "data.enc", plain));
+    }
+
+    std::string storedSetting(const std::string& name) const
+    {
+        const std::string xml = readFile(g_parametersPath);
+        const std::string key = "name=\"" + name + "\" value=\"";
+        const auto at = xml.find(key);
+        return at == std::string::npos ? "?" : xml.substr(at + key.size(), xml.find('"', at + key.size()) - at - key.size());
     }
 
     void publish(const std::vector<std::string>& entries)
@@ -99,19 +126,21 @@ TEST_F(Updater, DataFilesFollowTheWebVersionsAndNeverDowngrade)
     AIRPORTS_VERSION.value = "1.0.0";
     AIG_VERSION.value = "2.0.0";
     DBASE_VERSION.value = "3.0.0";
+    const std::string newAirports = encrypted("<root>new airports</root>");
+    const std::string dbase = encrypted("<root>dbase</root>");
     writeFile("input/airports.enc", "old airports");
     writeFile("input/AIG-regcodes.enc", "newer aig");
-    server.serve("/downloads/11/airports.enc", "new airports");
-    server.serve("/downloads/11/dbase.enc", "dbase");
+    server.serve("/downloads/11/airports.enc", newAirports);
+    server.serve("/downloads/11/dbase.enc", dbase);
     server.serve("/downloads/11/AIG-regcodes.enc", "older aig");
     publish({entry("msfs", "11.10.8"), entry("airports", "1.1.0"), entry("aig", "1.9.9"), entry("dbase", "3.0.0"),
              entry("liveries", "0.0.0"), entry("addons", "0.0.0")});
 
     EXPECT_TRUE(gf_checkForUpdates());
 
-    EXPECT_EQ(readFile("input/airports.enc"), "new airports");
+    EXPECT_EQ(readFile("input/airports.enc"), newAirports);
     EXPECT_EQ(readFile("input/AIG-regcodes.enc"), "newer aig");
-    EXPECT_EQ(readFile("input/dbase.enc"), "dbase");  // same version, but the file was missing
+    EXPECT_EQ(readFile("input/dbase.enc"), dbase);  // same version, but the file was missing
     EXPECT_EQ(AIRPORTS_VERSION.value, "1.1.0");
     EXPECT_EQ(AIG_VERSION.value, "2.0.0");
     EXPECT_FALSE(fs::exists("versions.json"));
@@ -175,7 +204,11 @@ TEST_F(Updater, FailedInstallerDownloadIsShownAndTheStartGoesOn)
 
     EXPECT_EQ(gf_statusLineText().message,
               "The downloading/unzipping of the new version failed? Try manually via the Tarnwick website.");
-    EXPECT_TRUE(log.contains("==> Could not open setup_Skyweaver_d_v12.0.0.zip"));
+    EXPECT_TRUE(log.contains(
+        fmt::format("Download error: 'content check failed: the archive does not open' for "
+                    "{}/downloads/release/setup_Skyweaver_d_v12.0.0.zip",
+                    server.base())));
+    EXPECT_TRUE(log.contains("Downloading program installer file version 12.0.0 failed"));
     EXPECT_TRUE(log.contains("==> install_new_version.exe does not exists?"));
     EXPECT_TRUE(log.contains("addons version up-to-date"));
     EXPECT_EQ(gf_exitReason(), ExitReason{0});
@@ -194,6 +227,112 @@ TEST_F(Updater, InstallerThatFailsItsChecksumIsNotOffered)
     EXPECT_FALSE(fs::exists("install_new_version.exe"));
     EXPECT_FALSE(fs::exists("new_version/install_new_version.exe"));
     EXPECT_EQ(gf_exitReason(), ExitReason{0});
+}
+
+TEST_F(Updater, FailedInstallerAttemptKeepsWhatEarlierRunsLeft)
+{
+    writeFile("new_version/install_new_version.exe", "MZ prepared by an earlier run");
+    writeFile("install_new_version.exe", "MZ left over");
+    std::string damaged = zipBytes({{"setup.exe", "MZ installer"}});
+    damaged[damaged.find("PK\x01\x02") + 16] ^= 0x5A;
+    const std::vector<HttpReply> attempts = {HttpReply{404, "missing", -1}, HttpReply{200, damaged, -1}};
+    for (const HttpReply& attempt : attempts) {
+        server.serve("/downloads/release/setup_Skyweaver_d_v12.0.0.zip", attempt);
+        publish({entry("msfs", "12.0.0")});
+
+        EXPECT_TRUE(gf_checkForUpdates()) << attempt.status;
+
+        EXPECT_EQ(readFile("new_version/install_new_version.exe"), "MZ prepared by an earlier run");
+        EXPECT_EQ(readFile("install_new_version.exe"), "MZ left over");
+        EXPECT_FALSE(fs::exists("install_new_version.exe.tmp"));
+        EXPECT_EQ(gf_exitReason(), ExitReason{0});
+    }
+}
+
+// Hosts that misbehave while a newer data file is fetched.
+struct DataFileHost {
+    const char* name;
+    HttpReply reply;
+};
+
+TEST_F(Updater, DataFileReplacesTheWorkingOneOnlyWhenGoodAndComplete)
+{
+    gf_setDownloadLimits({2s, 1000, 2s, 2s});
+    const std::string working = encrypted("<root>working</root>");
+    const std::string newer = encrypted("<root>" + std::string(5000, 'n') + "</root>");
+    server.serve("/mirror/dbase.enc", newer);
+    const DataFileHost hosts[] = {
+        {"silent host", stalling(0)},
+        {"stall after the first bytes", stalling(200, newer)},
+        {"404", HttpReply{404, "missing", -1}},
+        {"500", HttpReply{500, "broken", -1}},
+        {"302 loop", redirectTo("/downloads/11/dbase.enc")},
+        {"HTML instead of a data file", HttpReply{200, "<html>Moved</html>", -1}},
+        {"body shorter than its length", HttpReply{200, newer.substr(0, 100), 5000}},
+    };
+    for (const DataFileHost& host : hosts) {
+        writeFile("input/dbase.enc", working);
+        gf_setStringParameter(DBASE_VERSION, "3.0.0");
+        server.serve("/downloads/11/dbase.enc", host.reply);
+        publish({entry("dbase", "3.1.0")});
+        const auto start = std::chrono::steady_clock::now();
+
+        EXPECT_TRUE(gf_checkForUpdates()) << host.name;
+
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << host.name;
+        EXPECT_EQ(readFile("input/dbase.enc"), working) << host.name;
+        EXPECT_EQ(storedSetting("DBASE_VERSION"), "3.0.0") << host.name;
+        EXPECT_FALSE(fs::exists("input/dbase.enc.tmp")) << host.name;
+        EXPECT_EQ(gf_exitReason(), ExitReason{0}) << host.name;
+    }
+    EXPECT_TRUE(log.contains(fmt::format("Download error: 'content check failed: the data file does not decrypt' "
+                                         "for {}/downloads/11/dbase.enc",
+                                         server.base())));
+
+    server.serve("/downloads/11/dbase.enc", redirectTo("/mirror/dbase.enc"));
+    EXPECT_TRUE(gf_checkForUpdates());
+    EXPECT_EQ(readFile("input/dbase.enc"), newer);
+    EXPECT_EQ(storedSetting("DBASE_VERSION"), "3.1.0");
+}
+
+TEST_F(Updater, CloseDuringAnyDownloadEndsTheCheckWithinTwoSeconds)
+{
+    const std::string working = encrypted("<root>working</root>");
+    const std::vector<HttpReply> hosts = {stalling(0), stalling(200, encrypted("<root>" + std::string(5000, 'n') + "</root>"))};
+    for (const std::string path : {"/downloads/versions.json", "/downloads/11/dbase.enc"}) {
+        for (const HttpReply& host : hosts) {
+            writeFile("input/dbase.enc", working);
+            gf_setStringParameter(DBASE_VERSION, "3.0.0");
+            g_exitRequested = false;
+            g_stopRequested = false;
+            publish({entry("dbase", "3.1.0"), entry("aig", "1.0.0")});
+            server.serve(path, host);
+            std::jthread closer([] {
+                std::this_thread::sleep_for(500ms);
+                gf_requestUserExit();
+            });
+            const auto start = std::chrono::steady_clock::now();
+
+            EXPECT_TRUE(gf_checkForUpdates()) << path;
+
+            closer.join();
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms) << path;
+            EXPECT_EQ(readFile("input/dbase.enc"), working) << path;
+            EXPECT_EQ(storedSetting("DBASE_VERSION"), "3.0.0") << path;
+            EXPECT_FALSE(fs::exists("input/dbase.enc.tmp")) << path;
+            EXPECT_FALSE(fs::exists("versions.json.tmp")) << path;
+            EXPECT_EQ(gf_exitReason(), ExitReason::UserClosedSim) << path;
+            g_exitReason = 0;
+        }
+    }
+}
+
+TEST_F(Updater, VersionsJsonThatIsNotJsonChangesNothing)
+{
+    server.serve("/downloads/versions.json", "<html>captive portal</html>");
+    EXPECT_TRUE(gf_checkForUpdates());
+    EXPECT_TRUE(log.contains("==> Downloading version info from my web site failed!"));
+    EXPECT_FALSE(fs::exists("versions.json"));
 }
 
 TEST_F(Updater, SimAddonArchiveBecomesLinkFilesForMsfs2024)
