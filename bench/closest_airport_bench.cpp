@@ -25,8 +25,9 @@ void BM_findClosestAirport(benchmark::State& state)
 {
     lf_loadAirports();
     std::size_t i = 0;
+    bool undecided = false;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(gf_findClosestAirport(kPositions[i++ % 5]));
+        benchmark::DoNotOptimize(gf_findClosestAirport(kPositions[i++ % 5], undecided));
     }
     state.counters["airports"] = static_cast<double>(g_airports.size());
 }

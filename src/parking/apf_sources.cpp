@@ -12,6 +12,7 @@
 #include "core/text_strings.h"
 #include "core/xml_file.h"
 #include "parking/apf.h"
+#include "parking/park_file_fetch.h"
 #include "refdata/airport_db.h"
 #include "refdata/download.h"
 
@@ -76,6 +77,11 @@ std::string lf_fileName(const std::string& reference)
 bool lf_startsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string lf_fetchKey(const std::string& reference)
+{
+    return "park file " + reference;
 }
 
 // A downloaded park file must load as XML and hold a stand list before it is used.
@@ -149,7 +155,7 @@ std::string lf_downloadApf(const std::string& reference, const std::filesystem::
     const char* folder = g_msfs2020 || sharedArchive ? "/downloads/MSFS/" : "/downloads/MSFS2024/";
     const std::string url = gf_downloadHost() + folder + reference;
     const CurlHandle curl(curl_easy_init());
-    if (gf_download(curl, url, localPath, true, DownloadRules{true, &lf_checkParkFile, nullptr})) {
+    if (gf_download(curl, url, localPath, true, DownloadRules{true, &lf_checkParkFile, &gf_fetchCancelFlag()})) {
         return {};
     }
     // Downloads never leave a partial file; an old file of this name is of another airport.
@@ -159,6 +165,22 @@ std::string lf_downloadApf(const std::string& reference, const std::filesystem::
         throw std::filesystem::filesystem_error("remove", localPath, ec);
     }
     return fmt::format("failed to download: '{}'", reference);
+}
+
+std::filesystem::path gf_fetchedApfPath()
+{
+    return folders::airports() / "park_airport.xml";
+}
+
+std::optional<std::string> gf_fetchApf(const std::string& reference)
+{
+    return gf_fetchOutcome(lf_fetchKey(reference),
+                           [reference] { return lf_downloadApf(reference, gf_fetchedApfPath()); });
+}
+
+std::string gf_takeFetchedApf(const std::string& reference)
+{
+    return gf_takeFetchOutcome(lf_fetchKey(reference)).value_or(fmt::format("failed to download: '{}'", reference));
 }
 
 std::filesystem::path lf_resolveArchivePath(const std::string& reference, const std::string& publisher)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 // Folder "airports\": references that begin with it name local files.
@@ -19,6 +20,15 @@ bool lf_readLinkFile(const std::filesystem::path& path, std::string& reference);
 
 // Fetches an archived park file to the local path; the status text, empty on success.
 std::string lf_downloadApf(const std::string& reference, const std::filesystem::path& localPath);
+
+// The file an archived park file of the park airport is fetched to before it is read.
+std::filesystem::path gf_fetchedApfPath();
+// Asks the fetch worker for the archived park file of the reference: nothing while it is on
+// its way, then the download status, empty when the file is in.
+std::optional<std::string> gf_fetchApf(const std::string& reference);
+// The status of the finished fetch of the reference, forgotten with it (a later ask fetches
+// again); without a finished fetch, the download failed.
+std::string gf_takeFetchedApf(const std::string& reference);
 // The local file a reference names ("airports\..." as a path).
 std::filesystem::path gf_referencePath(const std::string& reference);
 

@@ -10,6 +10,7 @@
 #include "engine/stand_lookup.h"
 #include "parking/first_park_airport.h"
 #include "parking/park_airport.h"
+#include "parking/park_load_backoff.h"
 #include "parking/stand.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
@@ -251,6 +252,8 @@ bool gf_checkParkAirports(bool check, std::string& message)
         return false;
     if (!check)
         return true;
+    // Re-read gives airports whose park file failed to load a new chance at once.
+    gf_clearParkLoadBackOff();
     const bool changed = g_userDataReceived.load() && !g_busy.load() && !g_parkAirports.empty() &&
                          g_parkAirports.front().icao == g_parkAirport &&
                          gf_nearestStandName(lf_userPosition()).empty() && !g_parkAirports.front().stand.empty() &&

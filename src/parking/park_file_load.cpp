@@ -33,15 +33,15 @@ namespace {
 
 constexpr const char* kFunction = "gf_readApf";
 
-// The local file of the reference; archived references are downloaded first.
+// The local file of the reference; archived references have been fetched off the main loop.
 std::string lf_localFile(const std::string& reference, std::filesystem::path& local)
 {
     if (reference.rfind(kAirportsPrefix, 0) == 0) {
         local = gf_referencePath(reference);
         return {};
     }
-    local = folders::airports() / "park_airport.xml";
-    return lf_downloadApf(reference, local);
+    local = gf_fetchedApfPath();
+    return gf_takeFetchedApf(reference);
 }
 
 void lf_readHeader(const pugi::xml_document& document, ParkFileHeader& header)

@@ -16,6 +16,7 @@
 #include "parking/park_adjustment.h"
 #include "parking/park_airports.h"
 #include "parking/park_file_load.h"
+#include "parking/park_load_backoff.h"
 #include "parking/stand.h"
 #include "parking/static_park_plan.h"
 #include "platform/win32.h"
@@ -117,6 +118,27 @@ void lf_publishParkAirport(const std::string& reservedStand)
     gf_repaintParkingBand();
 }
 
+// An archived park file is fetched off the main loop first; it is read on a later pass, once
+// it is in or its fetch failed (the read then reports why).
+bool lf_parkFileArrived()
+{
+    std::string reference;
+    try {
+        reference = gf_archivedStockFileExists(g_parkAirport);
+    } catch (const std::exception&) {
+        return true;
+    }
+    return reference.empty() || reference.rfind(kAirportsPrefix, 0) == 0 || gf_fetchApf(reference).has_value();
+}
+
+// The park file could not be read: the airport rests for a while, the first failure is logged.
+void lf_parkFileFailed(const std::string& status)
+{
+    gf_setIdle();
+    gf_showMessage(status, gf_noteParkLoadFailure(g_parkAirport));
+    lf_resetParkAirport();
+}
+
 void lf_clearPanelAirport()
 {
     {
@@ -140,7 +162,8 @@ bool gf_parkAirportHasStands()
 
 void gf_updateStaticParking(bool /*firstCall*/)
 {
-    if (g_busy.load() && g_staticParkEntries.empty()) {
+    // While the park file is on its way the calculation counts as running.
+    if (g_busy.load() && g_staticParkEntries.empty() && !g_parkReloadPending.load()) {
         gf_setIdle();
         gf_clearMessage();
         gf_countStaticParked(true);
@@ -157,6 +180,8 @@ void gf_updateStaticParking(bool /*firstCall*/)
             lf_userAcAirportInSight(user);
         return;
     }
+    if (!lf_parkFileArrived())
+        return;
     gf_clearMessage();
     g_parkReloadPending.store(false);
     const std::string status = lf_readParkedFile();
@@ -164,9 +189,7 @@ void gf_updateStaticParking(bool /*firstCall*/)
         g_staticParkingCountdown.store(20);
         lf_calcParkPositions();
     } else {
-        gf_setIdle();
-        gf_showMessage(status, true);
-        lf_resetParkAirport();
+        lf_parkFileFailed(status);
     }
     lf_enableParkAirportControl();
     gf_flushLog();
@@ -179,14 +202,17 @@ void lf_userAcAirportInSight(const LatLon& user)
         if (g_parkAirports.empty())
             return;
         const ParkAirport& first = g_parkAirports.front();
-        if (lf_withinSight(first.distance) && lf_setParkAirport(first.icao)) {
+        if (lf_withinSight(first.distance) && !gf_parkLoadBackedOff(first.icao) && lf_setParkAirport(first.icao)) {
             gf_showMessage(fmt::format("{} in sight at {:.1F} nm", first.icao, first.distance), true);
             g_parkReloadPending.store(true);
             lf_startStaticParkCalc();
         }
         return;
     }
-    const Airport* closest = gf_findClosestAirport(user);
+    bool undecided = false;
+    const Airport* closest = gf_findClosestAirport(user, undecided);
+    if (undecided || (closest != nullptr && gf_parkLoadBackedOff(closest->code)))
+        return;
     if (closest == nullptr) {
         gf_showMessage("User aircraft on the ground, no RT supported airport in sight", false);
         return;

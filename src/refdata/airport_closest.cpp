@@ -13,8 +13,9 @@ constexpr double kMetersPerNm = 1852.0;
 
 } // namespace
 
-const Airport* gf_findClosestAirport(const LatLon& position)
+const Airport* gf_findClosestAirport(const LatLon& position, bool& undecided)
 {
+    undecided = false;
     double bestDistance = 100.0;
     const Airport* best = nullptr;
     const Airport* neighbour = nullptr;
@@ -31,14 +32,19 @@ const Airport* gf_findClosestAirport(const LatLon& position)
     if (best == nullptr || neighbour == nullptr) {
         return best;
     }
-    gf_log(fmt::format("Airport {} is closest, neighbour is {}", best->code, neighbour->code));
+    // Both lookups are asked in the same pass, so both files are fetched together.
     std::string bestStand;
     std::string neighbourStand;
-    const double bestStandNm = gf_readDestApfForClosestStand(best->code, position, bestStand);
-    const double neighbourStandNm = gf_readDestApfForClosestStand(neighbour->code, position, neighbourStand);
-    if (neighbourStandNm < bestStandNm) {
+    const auto bestStandNm = gf_readDestApfForClosestStand(best->code, position, bestStand);
+    const auto neighbourStandNm = gf_readDestApfForClosestStand(neighbour->code, position, neighbourStand);
+    if (!bestStandNm || !neighbourStandNm) {
+        undecided = true;
+        return nullptr;
+    }
+    gf_log(fmt::format("Airport {} is closest, neighbour is {}", best->code, neighbour->code));
+    if (*neighbourStandNm < *bestStandNm) {
         gf_log(fmt::format("Airport {} is closest, but stand {} at neighbouring airport {} is closer at {:.0F} meters ...",
-                           best->code, neighbourStand, neighbour->code, neighbourStandNm * kMetersPerNm));
+                           best->code, neighbourStand, neighbour->code, *neighbourStandNm * kMetersPerNm));
         return neighbour;
     }
     return best;

@@ -38,5 +38,7 @@ const Airport* gf_findAirport(std::string_view code);
 std::string gf_airportLabel(const Airport& airport);
 
 // The airport within 5 nm closest to the position; when a farther one was displaced as
-// best, the one of the two with the nearer stand. nullptr when none is within 5 nm.
-const Airport* gf_findClosestAirport(const LatLon& position);
+// best, the one of the two with the nearer stand. nullptr when none is within 5 nm. While the
+// park files of the two are still being fetched the choice is undecided (nullptr, `undecided`
+// set): ask again on a later pass.
+const Airport* gf_findClosestAirport(const LatLon& position, bool& undecided);

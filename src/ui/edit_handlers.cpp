@@ -7,6 +7,7 @@
 #include "core/text_strings.h"
 #include "engine/life_cycle.h"
 #include "parking/park_airports.h"
+#include "parking/park_load_backoff.h"
 #include "refdata/airport_db.h"
 #include "ui/command_handlers.h"
 #include "ui/control_actions.h"
@@ -204,6 +205,7 @@ void gf_setDestination(std::string_view code, const Airport& airport)
     gf_setControlText(DESTINATION);
     gf_showMessage(fmt::format("New destination: {}", code), true);
     gf_addParkAirport(std::string(code), airport);
+    gf_clearParkLoadBackOff();
     g_destinationAirportSet.store(true);
     EnableWindow(BUTTON_REREAD.hwnd, FALSE);
 }

@@ -3,6 +3,7 @@
 #include "core/user_error.h"
 #include "parking/airport_settings_snapshot.h"
 #include "parking/apf.h"
+#include "parking/apf_sources.h"
 #include "parking/park_airport.h"
 #include "parking/park_file_load.h"
 #include "refdata/airport_db.h"
@@ -12,6 +13,7 @@
 #include "support/park_file_builder.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +89,7 @@ TEST_F(ParkFileLoad, ArchivedStockFileWithFewObservedUsesSwitchesSoftWeek)
     MAX_FIT_FL.value = 12.0f;
     parking_percentage.value = 80;
 
+    ASSERT_EQ(askUntilAnswered([] { return gf_fetchApf("archive/stock/EDDF.xml"); }), std::optional<std::string>(""));
     EXPECT_EQ(gf_readApf("archive/stock/EDDF.xml", header), "");
 
     EXPECT_EQ(standIds(), (std::vector<std::string>{"V1", "V2"}));

@@ -1,3 +1,4 @@
+#include "core/clock.h"
 #include "core/program_folders.h"
 #include "core/sim_choice.h"
 #include "parking/apf_sources.h"
@@ -9,6 +10,7 @@
 #include "support/park_file_builder.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -146,27 +148,71 @@ TEST_F(ParkFileSources, NeighbouringAirportWinsWithTheNearerStand)
               parkFileXml({standAt("A1", 0.0199, 0.0), standAt("A2", 0.0001, 0.0), standAt("A3", 0.0001, 0.0)}));
 
     std::string stand;
-    EXPECT_NEAR(gf_readDestApfForClosestStand("AAAA", {0.0, 0.0}, stand), 0.006, 0.0005);
+    EXPECT_NEAR(gf_readDestApfForClosestStand("AAAA", {0.0, 0.0}, stand).value_or(-1.0), 0.006, 0.0005);
     EXPECT_EQ(stand, "A2");  // the first of two equally near stands
     EXPECT_EQ(gf_readDestApfForClosestStand("BBBB", {0.0, 0.0}, stand), 100.0);
     EXPECT_EQ(stand, "");
 
-    const Airport* closest = gf_findClosestAirport({0.0, 0.0});
+    bool undecided = true;
+    const Airport* closest = gf_findClosestAirport({0.0, 0.0}, undecided);
+    EXPECT_FALSE(undecided);  // local files are read at once
     ASSERT_NE(closest, nullptr);
     EXPECT_EQ(closest->code, "AAAA");
     EXPECT_TRUE(log.contains("Airport BBBB is closest, but stand A2 at neighbouring airport AAAA is closer at 11 meters ..."));
 }
 
-TEST_F(ParkFileSources, ArchivedDestinationIsDownloadedAndRemoved)
+TEST_F(ParkFileSources, ArchivedDestinationsAreFetchedOffTheCallerAndKept)
 {
     HttpServer server;
     gf_setDownloadHost(server.base());
     readAirports(smallAirports());
     server.serve("/downloads/MSFS/archive/stock/EDDF.xml", parkFileXml({standAt("V1", 50.03, 8.57)}));
-
     std::string stand;
-    EXPECT_LT(gf_readDestApfForClosestStand("EDDF", {50.03, 8.57}, stand), 0.001);
+
+    EXPECT_EQ(gf_readDestApfForClosestStand("EDDF", {50.03, 8.57}, stand), std::nullopt);  // on its way
+    const auto eddf = askUntilAnswered([&] { return gf_readDestApfForClosestStand("EDDF", {50.03, 8.57}, stand); });
+    ASSERT_TRUE(eddf.has_value());
+    EXPECT_LT(*eddf, 0.001);
     EXPECT_EQ(stand, "V1");
     EXPECT_FALSE(fs::exists("airports/airport.xml"));
-    EXPECT_EQ(gf_readDestApfForClosestStand("EDDM", {50.03, 8.57}, stand), 100.0);  // not on the host
+    const auto eddm = askUntilAnswered([&] { return gf_readDestApfForClosestStand("EDDM", {50.03, 8.57}, stand); });
+    EXPECT_EQ(eddm, 100.0);  // not on the host
+
+    // Kept: later asks fetch nothing, a failure is tried again after 10 minutes.
+    const std::size_t fetched = server.requests().size();
+    EXPECT_LT(gf_readDestApfForClosestStand("EDDF", {50.03, 8.57}, stand).value_or(1.0), 0.001);
+    EXPECT_EQ(gf_readDestApfForClosestStand("EDDM", {50.03, 8.57}, stand), 100.0);
+    EXPECT_EQ(server.requests().size(), fetched);
+    clk::freeze(clk::utcNow());
+    clk::advance(std::chrono::minutes(10));
+    EXPECT_EQ(gf_readDestApfForClosestStand("EDDM", {50.03, 8.57}, stand), std::nullopt);
+    EXPECT_EQ(askUntilAnswered([&] { return gf_readDestApfForClosestStand("EDDM", {50.03, 8.57}, stand); }), 100.0);
+    EXPECT_EQ(server.requests().size(), fetched + 1);
+    clk::unfreeze();
+}
+
+TEST_F(ParkFileSources, NeighboursWithArchivedFilesAreDecidedOnceBothAreIn)
+{
+    HttpServer server;
+    gf_setDownloadHost(server.base());
+    ReferenceXml airports;
+    airports.add("airports", airportRow("AAAA", "", 0.02, 0.0, 0, 10)).add("airports", airportRow("BBBB", "", -0.0167, 0.0, 0, 10));
+    readAirports(airports);
+    server.serve("/downloads/MSFS/archive/stock/AAAA.xml", parkFileXml({standAt("A1", 0.0001, 0.0)}));
+    server.serve("/downloads/MSFS/archive/stock/BBBB.xml", stalling(0));
+    gf_setDownloadLimits({std::chrono::seconds(2), 1000, std::chrono::seconds(2), std::chrono::seconds(2)});
+    bool undecided = false;
+
+    EXPECT_EQ(gf_findClosestAirport({0.0, 0.0}, undecided), nullptr);
+    EXPECT_TRUE(undecided);
+    const auto start = std::chrono::steady_clock::now();
+    const Airport* closest = askUntilAnswered([&]() -> const Airport* {
+        const Airport* airport = gf_findClosestAirport({0.0, 0.0}, undecided);
+        return undecided ? nullptr : airport;
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+    ASSERT_NE(closest, nullptr);
+    EXPECT_EQ(closest->code, "AAAA");  // BBBB's file never came: no stand of it is near
+    gf_setDownloadLimits({});
 }

@@ -3,7 +3,13 @@
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
 #include "liveries/livery_processing.h"
+#include "core/clock.h"
+#include "core/stop_flags.h"
 #include "parking/apf.h"
+#include "parking/apf_sources.h"
+#include "parking/park_file_fetch.h"
+#include "parking/park_load_backoff.h"
+#include "refdata/download.h"
 #include "parking/park_airport.h"
 #include "parking/park_airports.h"
 #include "parking/park_file_load.h"
@@ -11,15 +17,20 @@
 #include "parking/static_parking.h"
 #include "refdata/aircraft_db.h"
 #include "simlink/user_aircraft.h"
+#include "ui/busy_state.h"
 #include "ui/main_window.h"
 
+#include "support/http_server.h"
 #include "support/livery_fixtures.h"
+#include "support/park_file_builder.h"
 #include "support/log_capture.h"
 #include "support/parking_fixture.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -277,4 +288,118 @@ TEST_F(StaticParking, LearnedFileFolderFollowsThePublisher)
     }
     EXPECT_TRUE(logged(" 'airports/thirdparty/Fly Tampa/EDDF.xml' saved with 3 updates") ||
                 logged("Fly Tampa/EDDF.xml' saved with 3 updates"));
+}
+
+namespace {
+
+constexpr const char* kArchived = "archive/stock/EDDF.xml";
+
+// The user aircraft stands at EDDF, whose park file lies in the archive on the download host.
+class ArchivedParkFile : public StaticParking {
+protected:
+    void SetUp() override
+    {
+        StaticParking::SetUp();
+        gf_setDownloadHost(server.base());
+        std::filesystem::create_directories(folders::airports());
+        g_parkAirport.clear();
+        g_stands.clear();
+        g_userOnGround = true;
+        placeUser(50.0, 8.0);
+    }
+
+    void TearDown() override
+    {
+        g_stopRequested = false;
+        gf_resetFetches();
+        gf_clearParkLoadBackOff();
+        gf_setDownloadLimits({});
+    }
+
+    // One pass of the 16-second job; fails the test when it holds the main loop.
+    void pass()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        gf_updateStaticParking(false);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    }
+
+    // Waits until the fetch worker has finished with the park file.
+    void awaitFetch() { ASSERT_TRUE(askUntilAnswered([] { return gf_fetchApf(kArchived); }).has_value()); }
+
+    std::size_t loggedCount(const std::string& part) const
+    {
+        std::size_t count = 0;
+        for (const std::string& line : log.lines())
+            count += line.find(part) != std::string::npos ? 1 : 0;
+        return count;
+    }
+
+    HttpServer server;
+};
+
+} // namespace
+
+TEST_F(ArchivedParkFile, IsFetchedOffTheMainLoopAndReadOnALaterPass)
+{
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml",
+                 parkFileXml({{"V1", 50.0, 8.0, 0.0, 20.0, {}, {}}},
+                             "    <parameter name=\"altitude\" value=\"364\" />\n"));
+    pass();  // the airport is chosen
+    EXPECT_EQ(g_parkAirport, "EDDF");
+    pass();  // the fetch is asked for; nothing is read yet
+    EXPECT_TRUE(g_stands.empty());
+    EXPECT_TRUE(g_busy.load());  // "Airport parking" stays yellow meanwhile
+    awaitFetch();
+
+    pass();
+
+    EXPECT_TRUE(gf_parkFileLoaded());
+    ASSERT_EQ(g_stands.size(), 1u);
+    EXPECT_EQ(g_stands[0].id, "V1");
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(ArchivedParkFile, FailedLoadRestsTheAirportForTenMinutesAndLogsOnce)
+{
+    gf_setDownloadLimits({std::chrono::seconds(2), 1000, std::chrono::seconds(2), std::chrono::seconds(2)});
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml", stalling(0));
+    const std::string failed = "failed to download: 'archive/stock/EDDF.xml'";
+    for (int round = 0; round < 2; ++round) {
+        pass();
+        pass();
+        const auto start = std::chrono::steady_clock::now();
+        awaitFetch();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        pass();
+        EXPECT_TRUE(g_parkAirport.empty());
+        EXPECT_FALSE(g_busy.load());
+        EXPECT_FALSE(gf_parkFileLoaded());
+
+        clk::advance(std::chrono::minutes(9));
+        pass();  // resting: not chosen again
+        EXPECT_TRUE(g_parkAirport.empty());
+        clk::advance(std::chrono::minutes(1));
+    }
+    EXPECT_EQ(loggedCount(failed), 1u);
+    EXPECT_EQ(server.requests().size(), 2u);
+
+    gf_updateStaticParking(false);  // the first pass after ten minutes chooses it again
+    EXPECT_EQ(g_parkAirport, "EDDF");
+}
+
+TEST_F(ArchivedParkFile, StopEndsTheFetchWithinTwoSeconds)
+{
+    server.serve("/downloads/MSFS/archive/stock/EDDF.xml", stalling(0));
+    pass();
+    pass();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    g_stopRequested = true;
+    const auto start = std::chrono::steady_clock::now();
+
+    awaitFetch();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_FALSE(std::filesystem::exists("airports/park_airport.xml"));
+    EXPECT_FALSE(std::filesystem::exists("airports/park_airport.xml.tmp"));
 }

@@ -131,6 +131,15 @@ void lf_loadAirportsNorth(std::vector<std::pair<std::string, double>> codesAtNm)
     ASSERT_TRUE(gf_readAirports());
 }
 
+// The closest airport where no park file needs fetching: decided at once.
+const Airport* closestAirport(const LatLon& position)
+{
+    bool undecided = true;
+    const Airport* airport = gf_findClosestAirport(position, undecided);
+    EXPECT_FALSE(undecided);
+    return airport;
+}
+
 } // namespace
 
 TEST(ClosestAirport, NearestWithinFiveMiles)
@@ -138,11 +147,11 @@ TEST(ClosestAirport, NearestWithinFiveMiles)
     TempFolder folder(true);
     LogCapture log;
     lf_loadAirportsNorth({{"AAAA", 4.9}, {"BBBB", 5.2}});
-    ASSERT_NE(gf_findClosestAirport({0, 0}), nullptr);
-    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "AAAA");
+    ASSERT_NE(closestAirport({0, 0}), nullptr);
+    EXPECT_EQ(closestAirport({0, 0})->code, "AAAA");
     // Beyond 5 nm of every airport there is none.
-    EXPECT_EQ(gf_findClosestAirport({0, 1}), nullptr);
-    EXPECT_EQ(gf_findClosestAirport({-0.2, 0}), nullptr);
+    EXPECT_EQ(closestAirport({0, 1}), nullptr);
+    EXPECT_EQ(closestAirport({-0.2, 0}), nullptr);
 }
 
 TEST(ClosestAirport, EqualDistanceKeepsTheSmallerCode)
@@ -153,7 +162,7 @@ TEST(ClosestAirport, EqualDistanceKeepsTheSmallerCode)
     xml.add("airports", airportRow("ZZZZ", "", 0.0, 2.0 / 60.0)).add("airports", airportRow("MMMM", "", 0.0, -2.0 / 60.0));
     writeEncryptedInput(".", "airports.enc", xml.text());
     ASSERT_TRUE(gf_readAirports());
-    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "MMMM");
+    EXPECT_EQ(closestAirport({0, 0})->code, "MMMM");
 }
 
 TEST(ClosestAirport, DisplacedBestIsTheNeighbourAndWinsOnlyWithANearerStand)
@@ -162,7 +171,7 @@ TEST(ClosestAirport, DisplacedBestIsTheNeighbourAndWinsOnlyWithANearerStand)
     LogCapture log;
     // In table order A at 3 nm, B at 1 nm, C at 2 nm: best B, neighbour A (not C).
     lf_loadAirportsNorth({{"AAAA", 3}, {"BBBB", 1}, {"CCCC", 2}});
-    EXPECT_EQ(gf_findClosestAirport({0, 0})->code, "BBBB");
+    EXPECT_EQ(closestAirport({0, 0})->code, "BBBB");
     // Neither airport has a park file: both stands are 100 nm away, so the best stays.
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"3 airports read", "Airport BBBB is closest, neighbour is AAAA"}));
 }

@@ -121,6 +121,8 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"parking/park_airports.cpp", "g_requestMutex", "mutex"},
         {"parking/first_park_airport.cpp", "g_firstParkAirportMutex", "mutex"},
         {"parking/scan_messages.cpp", "g_scanMessageMutex", "mutex"},
+        {"parking/closest_stand.cpp", "g_closestStandsMutex", "mutex"},
+        {"parking/park_load_backoff.cpp", "g_parkBackOffMutex", "mutex"},
     };
     return entries;
 }
