@@ -5,6 +5,8 @@
 #include "core/program_folders.h"
 #include "core/stop_flags.h"
 #include "platform/standin/simworld.h"
+#include "refdata/download.h"
+#include "support/http_server.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
@@ -68,4 +70,43 @@ TEST_F(RunInProcess, SimulatorQuitEndsTheRunWithSimWasClosed)
     ASSERT_EQ(run.wait_for(30s), std::future_status::ready);
     EXPECT_TRUE(log.contains("Exiting: SIM WAS CLOSED"));
     EXPECT_FALSE(g_isRestart.load());
+}
+
+TEST_F(RunInProcess, SilentDownloadHostHoldsNeitherTheStartNorAClose)
+{
+    testsupport::HttpServer server;
+    server.serve("/downloads/versions.json", testsupport::stalling(0));
+    gf_setDownloadHost(server.base());
+    gf_setDownloadLimits({2s, 1000, 2s, 2s});
+    const auto start = std::chrono::steady_clock::now();
+    auto run = startRun();
+    while (!log.contains("==> Downloading version info from my web site failed!") &&
+           std::chrono::steady_clock::now() - start < 10s) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the limits, not the host, end the wait
+    EXPECT_EQ(run.wait_for(0s), std::future_status::timeout);  // the start-up goes on
+
+    gf_requestUserExit();
+    ASSERT_EQ(run.wait_for(30s), std::future_status::ready);
+    gf_setDownloadLimits({});
+}
+
+TEST_F(RunInProcess, CloseDuringASilentDownloadEndsTheRunWithinTwoSeconds)
+{
+    testsupport::HttpServer server;
+    server.serve("/downloads/versions.json", testsupport::stalling(0));
+    gf_setDownloadHost(server.base());  // default limits: the host would hold the start for 45 s
+    auto run = startRun();
+    while (server.requests().empty()) {
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(500ms);
+
+    gf_requestUserExit();
+    const auto closed = std::chrono::steady_clock::now();
+
+    ASSERT_EQ(run.wait_for(5s), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, 2s);
+    EXPECT_TRUE(log.contains("Exiting: USER CLOSED SIM"));
 }
