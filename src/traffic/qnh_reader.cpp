@@ -2,7 +2,9 @@
 #include "traffic/qnh_reader.h"
 
 #include "app/start_up_state.h"
+#include "core/fault_log.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/run_state.h"
 #include "traffic/reader_lights.h"
 #include "ui/panel_repaint.h"
@@ -22,6 +24,15 @@
 QnhReader g_qnhReader;
 
 namespace {
+
+FaultLog lv_qnhTextFaults("QNH string parse error");
+FaultLog lv_noQnhFaults("no QNH");
+FaultLog lv_weatherFaults("Exception in weather");
+const RunStateRegistration lf_faultLogState{
+    gf_faultLogEntry("lv_qnhTextFaults", lv_qnhTextFaults),
+    gf_faultLogEntry("lv_noQnhFaults", lv_noQnhFaults),
+    gf_faultLogEntry("lv_weatherFaults", lv_weatherFaults),
+};
 
 // The nearest integer; a value outside 32 bits is a narrowing fault.
 std::int32_t lf_roundToInt32(double value)
@@ -44,10 +55,12 @@ std::optional<std::int32_t> lf_qnhValue(const nlohmann::json& weather, std::stri
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc())
             return value;
-        gf_logMarked(fmt::format("QNH string parse error: {} in {}", std::make_error_code(error).message(), datagram));
+        if (lv_qnhTextFaults.admit())
+            gf_logMarked(fmt::format("QNH string parse error: {} in {}", std::make_error_code(error).message(), datagram));
         return std::nullopt;
     }
-    gf_log(fmt::format("no QNH {}", datagram));
+    if (lv_noQnhFaults.admit())
+        gf_log(fmt::format("no QNH {}", datagram));
     return std::nullopt;
 }
 
@@ -70,7 +83,8 @@ void QnhReader::handleWeather(std::string_view datagram)
             qnh = lf_roundToInt32(*qnh * 0.33865307);
         publish(std::clamp(*qnh, 900, 1100));
     } catch (const std::exception& e) {
-        gf_log(fmt::format("Exception {}, in {}", e.what(), datagram));
+        if (lv_weatherFaults.admit())
+            gf_log(fmt::format("Exception {}, in {}", e.what(), datagram));
     }
 }
 

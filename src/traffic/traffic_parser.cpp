@@ -3,7 +3,9 @@
 #include "traffic/traffic_reader.h"
 
 #include "app/tick_state.h"
+#include "core/fault_log.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/settings.h"
 #include "core/traffic_time.h"
 #include "engine/aircraft_names.h"
@@ -20,6 +22,11 @@
 #include <stdexcept>
 
 namespace {
+
+FaultLog lv_lineFaults("exception in processLineSub");
+const RunStateRegistration lf_faultLogState{
+    gf_faultLogEntry("lv_lineFaults", lv_lineFaults),
+};
 
 // Field indexes of a RealTraffic traffic line.
 enum Field : std::size_t {
@@ -119,7 +126,8 @@ void TrafficReader::processLineSub()
             queueRecord(line);
         }
     } catch (const std::exception& e) {
-        gf_log(fmt::format("exception in processLineSub: {}", e.what()));
+        if (lv_lineFaults.admit())
+            gf_log(fmt::format("exception in processLineSub: {}", e.what()));
     }
 }
 

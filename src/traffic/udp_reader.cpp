@@ -2,7 +2,9 @@
 #include "traffic/udp_reader.h"
 
 #include "app/closing_down.h"
+#include "core/fault_log.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/stop_flags.h"
 #include "core/wsa_error_text.h"
 #include "traffic/reader_lights.h"
@@ -23,9 +25,15 @@ bool lf_isQuietError(int error)
     return error == WSAEINTR || error == WSAEWOULDBLOCK || error == WSAETIMEDOUT;
 }
 
+FaultLog lv_overrunFaults("buffer overrun");
+const RunStateRegistration lf_faultLogState{
+    gf_faultLogEntry("lv_overrunFaults", lv_overrunFaults),
+};
+
 void lf_logOverrun(std::string_view size)
 {
-    gf_logUnlessQuitting(fmt::format("buffer overrun: {} bytes", size));
+    if (lv_overrunFaults.admit())
+        gf_logUnlessQuitting(fmt::format("buffer overrun: {} bytes", size));
 }
 
 } // namespace

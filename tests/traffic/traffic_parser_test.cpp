@@ -1,6 +1,8 @@
 // The traffic line parser: its drop rules and fault texts in their order, the values
 // of an accepted record, and the on-ground, airspeed and park-airport rules.
 #include "app/tick_state.h"
+#include "core/clock.h"
+#include "core/log.h"
 #include "core/settings.h"
 #include "core/traffic_time.h"
 #include "engine/engine_tick.h"
@@ -112,7 +114,10 @@ const std::vector<RuleCase> kRuleCases = {
 
 TEST_F(TrafficParserTest, AppliesEachRuleWithItsFaultText)
 {
+    // A minute between the lines, so that none of them counts as a repeated fault.
+    clk::freeze(clk::utcNow());
     for (const auto& rule : kRuleCases) {
+        clk::advance(std::chrono::minutes(1));
         TrafficLine line;
         for (const auto& [index, value] : rule.fields)
             line.set(index, value);
@@ -127,6 +132,32 @@ TEST_F(TrafficParserTest, AppliesEachRuleWithItsFaultText)
     for (const auto& rule : kRuleCases)
         faults += rule.fault ? 1 : 0;
     EXPECT_EQ(m_log.lines().size(), faults);
+    clk::unfreeze();
+}
+
+TEST_F(TrafficParserTest, BurstOfBadLinesLogsTheFirstAndSummarisesTheRest)
+{
+    clk::freeze(clk::utcNow());
+    const std::string bad = TrafficLine().set(kGs, "fast");
+    for (int i = 0; i < 20000; ++i)
+        g_trafficReader.handleLine(bad);
+    const std::string fault = "exception in processLineSub: gs:fast";
+    EXPECT_EQ(m_log.lines(), std::vector<std::string>(3, fault));
+    // Within the minute a few more per second, at most ten in all.
+    for (int second = 0; second < 50; ++second) {
+        clk::advance(std::chrono::seconds(1));
+        g_trafficReader.handleLine(bad);
+    }
+    EXPECT_EQ(m_log.lines(), std::vector<std::string>(10, fault));
+    clk::advance(std::chrono::seconds(10));
+    g_trafficReader.handleLine(bad);
+    const auto lines = m_log.lines();
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[10], "exception in processLineSub: … 20040 more like this");
+    EXPECT_EQ(lines[11], fault);
+    gf_flushLog();
+    EXPECT_LT(std::filesystem::file_size("Log.txt"), 2000u);
+    clk::unfreeze();
 }
 
 TEST_F(TrafficParserTest, UnreadableAltitudeLogsTheWholeLine)
