@@ -18,5 +18,6 @@ bool lf_tick();
 // Shut-down.
 void lf_closingDown();
 void lf_flushLogAndCloseDown() noexcept;
-void lf_restartCountdown();
+// False when the user closed the window during the countdown.
+bool lf_restartCountdown();
 void lf_resetForRestart();

@@ -46,8 +46,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kErrorDirNotEmpty = 145;
-// The exit code of a run that ended on a system error; 0 would report a failure as success.
-constexpr int kSystemErrorExitCode = 1;
 
 void lf_stopWorkerThreads()
 {
@@ -73,18 +71,25 @@ void lf_closeRealTrafficLink()
     gf_closeRealTrafficSockets();
 }
 
-// A system error keeps the window open with the error until the user closes it; a
+bool lf_systemErrorStands() { return gf_exitReason() == ExitReason::SystemError; }
+
+// A system error keeps the window open with the error until the user closes it, or until the
+// user mends it with a setting that restarts the run (the missing Community path). A
 // production run has nobody to close it and ends at once.
 void lf_waitForUserAfterSystemError()
 {
-    g_exitCode.store(kSystemErrorExitCode);
     if (g_productionMode.load()) {
+        g_exitCode.store(kSystemErrorExitCode);
         return;
     }
     gf_flushLog();
-    while (!g_exitRequested.load()) {
+    while (!g_exitRequested.load() && lf_systemErrorStands()) {
         std::this_thread::sleep_for(500ms);
     }
+    if (!lf_systemErrorStands()) {
+        return;
+    }
+    g_exitCode.store(kSystemErrorExitCode);
     // The error still stands, and the status line drops messages while it does: the
     // line goes to the log directly so that the log tells how the run ended.
     const std::string closed = fmt::format("User closed {}", kProductName);
@@ -117,7 +122,8 @@ void lf_clearRunSettings()
     gf_setStringParameter(BLOCK_CALLSIGN, "");
 }
 
-void lf_prepareRestart(ExitReason reason)
+// False when the user closed the window during the countdown: the program then ends.
+bool lf_prepareRestart(ExitReason reason)
 {
     g_isRestart.store(true);
     gf_clearStatusError();
@@ -130,10 +136,14 @@ void lf_prepareRestart(ExitReason reason)
         SCAN_AIRPORTS.value = false;
         gf_saveBoolParameter(SCAN_AIRPORTS);
     }
-    lf_restartCountdown();
+    if (!lf_restartCountdown()) {
+        g_isRestart.store(false);
+        return false;
+    }
     lf_resetForRestart();
     // The aircraft are gone and the worker threads stopped: nothing holds a title now.
     gf_dropLiveryTablesIfAsked();
+    return true;
 }
 
 void lf_prepareQuit(ExitReason reason)
@@ -155,14 +165,15 @@ void lf_postToMainWindow(UINT message)
 
 void lf_closeDownSteps()
 {
-    const ExitReason reason = gf_exitReason();
     gf_log(fmt::format("Exiting: {}", gf_exitReasonText(g_exitReason.load())));
     gf_flushLog();
     lf_stopWorkerThreads();
     lf_closeRealTrafficLink();
-    if (reason == ExitReason::SystemError) {
+    if (lf_systemErrorStands()) {
         lf_waitForUserAfterSystemError();
     }
+    // Decided by the reason in force after the wait, which a restart may have replaced.
+    const ExitReason reason = gf_exitReason();
     // A new flight or the simulator's disconnect asked for the user's stand to be noted.
     gf_handleReservedStandRequest();
     if (g_parkAirportSet.load()) {
@@ -176,9 +187,9 @@ void lf_closeDownSteps()
     lf_removeFlightPlanFolder();
     lf_clearRunSettings();
     g_ghostList.clear();
-    const bool restart = gf_isRestartReason(reason);
+    bool restart = gf_isRestartReason(reason);
     if (restart) {
-        lf_prepareRestart(reason);
+        restart = lf_prepareRestart(reason);
     } else {
         lf_prepareQuit(reason);
     }

@@ -96,9 +96,16 @@ bool gf_requestUserExit()
     return wasRequested;
 }
 
-void gf_forceStop(ExitReason reason, std::int32_t restartDelaySeconds)
+bool gf_requestRestartOverSystemError(ExitReason reason, std::int32_t restartDelaySeconds)
 {
-    g_exitReason.store(static_cast<std::uint32_t>(reason));
+    if (gf_requestStop(reason, restartDelaySeconds)) {
+        return true;
+    }
+    std::uint32_t expected = static_cast<std::uint32_t>(ExitReason::SystemError);
+    if (g_exitReason.load() != expected) {
+        return false;
+    }
+    // The delay goes first: the shut-down reads it once it sees the new reason.
     g_restartDelaySeconds.store(restartDelaySeconds);
-    g_stopRequested.store(true);
+    return g_exitReason.compare_exchange_strong(expected, static_cast<std::uint32_t>(reason));
 }

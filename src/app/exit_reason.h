@@ -24,6 +24,8 @@ extern std::atomic<std::uint32_t> g_exitReason;
 extern std::atomic<std::int32_t> g_restartDelaySeconds;
 // The process exit code handed to PostQuitMessage when the program ends.
 extern std::atomic<std::int32_t> g_exitCode;
+// The exit code of a run that ended on a system error; 0 would report a failure as success.
+inline constexpr std::int32_t kSystemErrorExitCode = 1;
 // This run of the start-up thread is an in-process restart.
 extern std::atomic<bool> g_isRestart;
 
@@ -40,5 +42,7 @@ bool gf_requestStop(ExitReason reason, std::int32_t restartDelaySeconds);
 // to close: raises g_exitRequested and g_stopRequested, reason "USER CLOSED SIM" when none
 // is set yet. Returns the previous value of g_exitRequested.
 bool gf_requestUserExit();
-// Sets the reason regardless of an earlier one (fatal faults of the start-up thread) and stops.
-void gf_forceStop(ExitReason reason, std::int32_t restartDelaySeconds);
+// A restart asked for while the shut-down waits for the user after a SYSTEM ERROR (the user
+// typed the missing Community path): as gf_requestStop, and it also takes the place of that
+// SYSTEM ERROR, which ends the wait. True when this call's reason is the one in force.
+bool gf_requestRestartOverSystemError(ExitReason reason, std::int32_t restartDelaySeconds);

@@ -73,16 +73,10 @@ void lf_enableDependentLists()
     EnableWindow(AI_PACKAGE_SELECTOR.hwnd, LIG_AUTOMATIC.value && !SCAN_LIVERIES.value ? TRUE : FALSE);
 }
 
-
-StringParameter& lf_installPathSetting()
-{
-    return g_msfs2020.load() ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH;
-}
-
 // The install-path setting holds the packages folder, not its "Community" folder.
 void lf_stripCommunityFolder()
 {
-    StringParameter& setting = lf_installPathSetting();
+    StringParameter& setting = gf_installPathSetting();
     const std::string path = setting.value;
     if (!path.ends_with(kCommunitySuffix)) {
         return;
@@ -138,7 +132,7 @@ void lf_readReferenceData()
 
 void lf_takeInstallPath()
 {
-    ALL_INSTALL_PATH.value = lf_installPathSetting().value;
+    ALL_INSTALL_PATH.value = gf_installPathSetting().value;
     EnableWindow(ALL_INSTALL_PATH.hwnd, TRUE);
     gf_setControlText(ALL_INSTALL_PATH);
     if (ALL_INSTALL_PATH.value.empty() && !gf_detectMsfsPackagesPath()) {

@@ -4,6 +4,7 @@
 
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
+#include "app/scan_pool.h"
 #include "app/start_up_state.h"
 
 #include "core/log.h"
@@ -30,9 +31,11 @@
 #include "ui/status_line.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <fmt/format.h>
 #include <mutex>
 #include <new>
+#include <string>
 #include <thread>
 
 namespace {
@@ -98,12 +101,45 @@ void lf_placeMainWindow()
                  SWP_NOSIZE | SWP_NOMOVE);
 }
 
+// Ends the run as the user's close would, unless a component already ended it with a reason
+// of its own: a restart asked for is no close, and the restart countdown would take it for one.
+void lf_endAsUserClose()
+{
+    if (gf_exitReason() == ExitReason::NotYetSet) {
+        gf_requestUserExit();
+    }
+}
+
 // A run that ends before the worker threads start: the user or production mode asked for it.
 void lf_endEarly()
 {
-    gf_requestUserExit();
+    lf_endAsUserClose();
     gf_flushLog();
     lf_closingDown();
+}
+
+// The run has ended before the scans: the update check found a new version, or a stop other
+// than production mode's own came.
+bool lf_endedBeforeScans()
+{
+    return gf_scanStopRequested() || gf_exitReason() == ExitReason::NewVersion;
+}
+
+// The livery scan and the processing of its result. A production run does both after its own
+// stop, which is what it is for; a stop during the scan leaves the result unprocessed and
+// ends the start-up early.
+void lf_scanAndProcessLiveries()
+{
+    if (lf_endedBeforeScans()) {
+        return;
+    }
+    if (SCAN_LIVERIES.value) {
+        gf_scanLiveries();
+    }
+    if (gf_scanStopRequested()) {
+        return;
+    }
+    gf_processScannedLiveries();
 }
 
 void lf_runStartUp()
@@ -111,12 +147,7 @@ void lf_runStartUp()
     lf_checkProgramFolder();
     lf_initApplication();
     lf_setWorkerCount();
-    // The scanned liveries are processed also when the run already ends (production mode,
-    // a new version found): that is what a production run is for.
-    if (SCAN_LIVERIES.value) {
-        gf_scanLiveries();
-    }
-    gf_processScannedLiveries();
+    lf_scanAndProcessLiveries();
     lf_scanAddonAirports();
     if (lf_stopFlagSet()) {
         return lf_endEarly();
@@ -133,10 +164,31 @@ void lf_runStartUp()
     if (lf_startThreads()) {
         lf_runTickLoop();
     } else {
-        gf_requestUserExit();
+        lf_endAsUserClose();
     }
     gf_flushLog();
     lf_closingDown();
+}
+
+// A fault of the start-up or the main loop. After a stop it is only logged: the stop took
+// away what the failing step worked on, and the stop's reason stands. Otherwise the texts go
+// to the status line and the run ends with SYSTEM ERROR; a production run, whose own stop
+// came first, reports the fault through its exit code.
+void lf_handleFault(std::initializer_list<std::string> texts)
+{
+    if (gf_scanStopRequested()) {
+        for (const std::string& text : texts) {
+            gf_log(fmt::format("{} exception: {}", "lf_startUpSKWV", text));
+        }
+        return;
+    }
+    for (const std::string& text : texts) {
+        gf_showError(text);
+    }
+    if (g_productionMode.load()) {
+        g_exitCode.store(kSystemErrorExitCode);
+    }
+    gf_requestStop(ExitReason::SystemError, 0);
 }
 
 } // namespace
@@ -147,21 +199,15 @@ void lf_startUpSKWV()
         lf_runStartUp();
         return;
     } catch (const vtx::UserErrorException& e) {
-        gf_showError(e.what());
-        gf_forceStop(ExitReason::SystemError, 0);
+        lf_handleFault({e.what()});
     } catch (const fmt::format_error& e) {
-        gf_showError(std::string("std::format error: ") + e.what());
-        gf_showError(e.what());
-        gf_requestStop(ExitReason::SystemError, 0);
+        lf_handleFault({std::string("std::format error: ") + e.what(), e.what()});
     } catch (const std::bad_alloc& e) {
-        gf_showError(e.what());
-        gf_requestStop(ExitReason::SystemError, 0);
+        lf_handleFault({e.what()});
     } catch (const std::exception& e) {
-        gf_showError(e.what());
-        gf_requestStop(ExitReason::SystemError, 0);
+        lf_handleFault({e.what()});
     } catch (...) {
-        gf_showError("Unknown exception");
-        gf_forceStop(ExitReason::SystemError, 0);
+        lf_handleFault({"Unknown exception"});
     }
     lf_flushLogAndCloseDown();
 }

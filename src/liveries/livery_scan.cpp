@@ -55,6 +55,9 @@ bool lf_walkFolders(const LiveryFolders& folders)
         }
         const std::size_t before = g_scannedLiveries.size();
         lf_scanLiveryFolder(folderIndex, folder);
+        if (gf_scanStopRequested()) {
+            return false;
+        }
         const std::size_t found = g_scannedLiveries.size() - before;
         const std::string where = fmt::format("found in {}", folderText);
         gf_log(found == 0 ? "No liveries " + where : fmt::format("{} liverie{} {}", found, gf_plural(found), where));

@@ -23,11 +23,6 @@ namespace {
 
 constexpr const char* kUserCfgOpt = "UserCfg.opt";
 
-StringParameter& lf_installPathSetting()
-{
-    return g_msfs2020 ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH;
-}
-
 const char* lf_officialFolderName()
 {
     return g_msfs2020 ? "Official" : "Official2024";
@@ -131,15 +126,20 @@ bool gf_detectMsfsPackagesPath()
         }
     }
     const std::string text = path_to_utf8(packages);
-    gf_setStringParameter(lf_installPathSetting(), text);
+    gf_setStringParameter(gf_installPathSetting(), text);
     ALL_INSTALL_PATH.value = text;
     gf_setControlText(ALL_INSTALL_PATH);
     return true;
 }
 
+StringParameter& gf_installPathSetting()
+{
+    return g_msfs2020.load() ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH;
+}
+
 fs::path gf_msfsPath(const fs::path& subPath)
 {
-    const std::string& stored = lf_installPathSetting().value;
+    const std::string& stored = gf_installPathSetting().value;
     if (stored.empty()) {
         return {};
     }

@@ -2,12 +2,17 @@
 // found where Steam and Microsoft Store installations record it.
 #pragma once
 
+#include "core/parameter.h"
+
 #include <filesystem>
 #include <string>
 
 // Steam's packages folder first, then the "InstalledPackagesPath" of "UserCfg.opt"; a valid
 // folder is stored in the selected simulator's setting and in ALL_INSTALL_PATH. False when none.
 bool gf_detectMsfsPackagesPath();
+
+// The install-path setting of the selected simulator: MSFS_INSTALL_PATH or MSFS_2024_INSTALL_PATH.
+StringParameter& gf_installPathSetting();
 
 std::string lf_msfsPackageFamily();
 std::string lf_msfsFolderName();

@@ -9,6 +9,7 @@
 #include "parking/park_airports.h"
 #include "parking/park_load_backoff.h"
 #include "refdata/airport_db.h"
+#include "refdata/packages_folder.h"
 #include "ui/command_handlers.h"
 #include "ui/control_actions.h"
 #include "ui/control_requests.h"
@@ -79,7 +80,8 @@ void lf_checkDestination(const std::string& typed)
 void lf_communityPathFound()
 {
     gf_showMessage(fmt::format("Community path found, {} will restart ...", kProductName), true);
-    lf_restartForNewSettings(3);
+    // The path mends the error that stopped the start-up, so it also ends the wait after it.
+    gf_requestRestartOverSystemError(ExitReason::NewSettings, 3);
 }
 
 // The typed path without its trailing separators.
@@ -223,6 +225,8 @@ void lf_onCommunityPathEntered()
     }
     const std::string packages = lf_existingPackagesFolder(typed);
     if (!packages.empty()) {
+        // Stored where the start-up reads it, as a detected packages folder is.
+        gf_setStringParameter(gf_installPathSetting(), packages);
         gf_setStringParameter(ALL_INSTALL_PATH, packages);
     }
     gf_setControlText(ALL_INSTALL_PATH);

@@ -143,7 +143,7 @@ TEST_F(ClosingDown, RestartAfterASimulatorSwitchBuildsTheLiveryTablesAgain)
 
 TEST_F(ClosingDown, SystemErrorWaitsForTheUserAndEndsWithAFailureCode)
 {
-    gf_forceStop(ExitReason::SystemError, 0);
+    gf_requestStop(ExitReason::SystemError, 0);
     std::jthread user([] {
         std::this_thread::sleep_for(700ms);
         gf_requestUserExit();
@@ -161,7 +161,7 @@ TEST_F(ClosingDown, SystemErrorWaitsForTheUserAndEndsWithAFailureCode)
 TEST_F(ClosingDown, ProductionRunDoesNotWaitAfterASystemError)
 {
     g_productionMode.store(true);
-    gf_forceStop(ExitReason::SystemError, 0);
+    gf_requestStop(ExitReason::SystemError, 0);
     const auto started = std::chrono::steady_clock::now();
 
     lf_closingDown();
@@ -169,4 +169,43 @@ TEST_F(ClosingDown, ProductionRunDoesNotWaitAfterASystemError)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
     EXPECT_FALSE(log.contains("User closed Skyweaver"));
     EXPECT_NE(g_exitCode.load(), 0);
+}
+
+TEST_F(ClosingDown, RestartAskedForDuringTheSystemErrorWaitEndsItAndRestarts)
+{
+    gf_requestStop(ExitReason::SystemError, 0);
+    std::jthread user([] {
+        std::this_thread::sleep_for(700ms);
+        gf_requestRestartOverSystemError(ExitReason::NewSettings, 1);
+    });
+
+    lf_closingDown();
+
+    EXPECT_TRUE(log.contains("Exiting: SYSTEM ERROR"));
+    EXPECT_FALSE(log.contains("User closed Skyweaver"));
+    EXPECT_TRUE(log.contains("Prepare for a restart ..."));
+    EXPECT_TRUE(log.contains("Restart countdown finished"));
+    EXPECT_TRUE(g_isRestart.load());
+    EXPECT_EQ(g_exitCode.load(), 0);
+}
+
+TEST_F(ClosingDown, CloseDuringTheRestartCountdownEndsTheProgram)
+{
+    gf_requestStop(ExitReason::NewSettings, 3);
+    std::jthread user([] {
+        std::this_thread::sleep_for(1200ms);
+        gf_requestUserExit();
+    });
+    const auto started = std::chrono::steady_clock::now();
+
+    lf_closingDown();
+
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2500ms);
+    EXPECT_TRUE(log.contains("Restarting after 3 seconds"));
+    EXPECT_TRUE(log.contains("User closed Skyweaver"));
+    EXPECT_FALSE(log.contains("Restart countdown finished"));
+    EXPECT_FALSE(g_isRestart.load());
+    // Nothing was reset for a restart: the close stays in force.
+    EXPECT_TRUE(g_exitRequested.load());
+    EXPECT_EQ(g_exitCode.load(), 0);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <barrier>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,12 +59,33 @@ TEST(ExitReason, UserExitSetsUserClosedSimWhenNoReasonYet)
     EXPECT_EQ(gf_exitReason(), ExitReason::UserClosedSim);
 }
 
-TEST(ExitReason, ForcedSystemErrorOverridesEarlierReason)
+TEST(ExitReason, OnlyASystemErrorGivesWayToARestartThatMendsIt)
 {
-    gf_requestStop(ExitReason::NewSettings, 3);
-    gf_forceStop(ExitReason::SystemError, 0);
-    EXPECT_EQ(gf_exitReason(), ExitReason::SystemError);
-    EXPECT_EQ(g_restartDelaySeconds.load(), 0);
+    struct Case {
+        std::optional<ExitReason> earlier;
+        std::int32_t earlierDelay;
+        bool replaced;
+        ExitReason inForce;
+        std::int32_t delay;
+    };
+    const Case cases[] = {
+        {std::nullopt, 0, true, ExitReason::NewSettings, 3},
+        {ExitReason::SystemError, 0, true, ExitReason::NewSettings, 3},
+        {ExitReason::UserClosedSim, 0, false, ExitReason::UserClosedSim, 0},
+        {ExitReason::NewVersion, 0, false, ExitReason::NewVersion, 0},
+        {ExitReason::ReaderError, 15, false, ExitReason::ReaderError, 15},
+    };
+    for (const Case& c : cases) {
+        g_exitReason = 0;
+        g_stopRequested = false;
+        if (c.earlier) {
+            gf_requestStop(*c.earlier, c.earlierDelay);
+        }
+        EXPECT_EQ(gf_requestRestartOverSystemError(ExitReason::NewSettings, 3), c.replaced);
+        EXPECT_EQ(gf_exitReason(), c.inForce);
+        EXPECT_EQ(g_restartDelaySeconds.load(), c.delay);
+        EXPECT_TRUE(g_stopRequested.load());
+    }
 }
 
 // Many components ending the run at once: exactly one wins, and whoever sees the stop
