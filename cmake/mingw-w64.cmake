@@ -1,4 +1,4 @@
-# Toolchain for the Windows compile check (MinGW-w64, POSIX threads model).
+# Toolchain for the Windows build with MinGW-w64 (POSIX threads model, for std::thread).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <numbers>
-#include <strings.h>
 
 namespace standin {
 
@@ -72,7 +71,7 @@ void lf_moveUser(SimWorld::State& state)
 std::pair<double, double> lf_staticCg(const SimWorldConfig& config, const std::string& title)
 {
     for (const auto& [known, cg] : config.staticCgByTitle) {
-        if (strcasecmp(known.c_str(), title.c_str()) == 0) {
+        if (sameNoCase(known, title)) {
             return cg;
         }
     }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
-#include <strings.h>
 
 namespace standin {
 
@@ -65,16 +64,16 @@ std::optional<std::string> lf_mappedName(const State& state, DWORD eventId)
 bool lf_installed(const State& state, const std::string& title)
 {
     return std::any_of(state.config.installedTitles.begin(), state.config.installedTitles.end(),
-                       [&](const std::string& known) { return strcasecmp(known.c_str(), title.c_str()) == 0; });
+                       [&](const std::string& known) { return sameNoCase(known, title); });
 }
 
 void lf_applyEvent(SimObjectRecord& object, const std::string& name, DWORD value)
 {
-    if (strcasecmp(name.c_str(), "FREEZE_LATITUDE_LONGITUDE_SET") == 0) {
+    if (sameNoCase(name, "FREEZE_LATITUDE_LONGITUDE_SET")) {
         object.frozenLatLon = value != 0;
-    } else if (strcasecmp(name.c_str(), "FREEZE_ALTITUDE_SET") == 0) {
+    } else if (sameNoCase(name, "FREEZE_ALTITUDE_SET")) {
         object.frozenAltitude = value != 0;
-    } else if (strcasecmp(name.c_str(), "FREEZE_ATTITUDE_SET") == 0) {
+    } else if (sameNoCase(name, "FREEZE_ATTITUDE_SET")) {
         object.frozenAttitude = value != 0;
     }
 }
@@ -197,7 +196,7 @@ HRESULT SimWorld::callSubscribe(HANDLE handle, DWORD eventId, const char* eventN
     State& state = *m_state;
     return lf_serve(m_mutex, state, handle, "SimConnect_SubscribeToSystemEvent", [&](DWORD) {
         state.subscriptions.emplace_back(eventId, eventName);
-        if (strcasecmp(eventName, "Sim") == 0 && state.config.flightRunning) {
+        if (sameNoCase(eventName, "Sim") && state.config.flightRunning) {
             queueSystemEvent(state, "Sim", 1);
         }
     });

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
-#include <strings.h>
 
 namespace standin {
 
@@ -94,7 +93,7 @@ const Variable kVariables[] = {
 const Variable* lf_variable(const std::string& name)
 {
     for (const auto& variable : kVariables) {
-        if (strcasecmp(variable.name, name.c_str()) == 0) {
+        if (sameNoCase(variable.name, name)) {
             return &variable;
         }
     }
@@ -301,7 +300,7 @@ bool applyBlock(State& state, Obj& object, DWORD defineId, const std::uint8_t* d
         }
         variable->set(object, *number / lf_unitFactor(variable->natural, datum.unit));
         values.push_back(*number);
-        position = position || strcasecmp(variable->name, "PLANE LATITUDE") == 0;
+        position = position || sameNoCase(variable->name, "PLANE LATITUDE");
     }
     if (!state.recording) {
         return true;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace standin {
 
@@ -25,7 +24,7 @@ Record lf_record(SIMCONNECT_RECV_ID id)
 std::optional<DWORD> lf_subscribedEventId(const SimWorld::State& state, const std::string& eventName)
 {
     for (const auto& [id, name] : state.subscriptions) {
-        if (strcasecmp(name.c_str(), eventName.c_str()) == 0) {
+        if (sameNoCase(name, eventName)) {
             return id;
         }
     }

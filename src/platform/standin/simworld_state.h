@@ -4,11 +4,21 @@
 
 #include "platform/standin/simworld.h"
 
+#include <algorithm>
+#include <cctype>
 #include <deque>
 #include <fstream>
+#include <string_view>
 #include <variant>
 
 namespace standin {
+
+// Names of titles, events and variables compare without letter case, as the
+// simulator compares them (ASCII; the same on Linux and in SimConnect.dll).
+inline bool sameNoCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
 
 // One record on its way to the client, kept 8-byte aligned like the real ones.
 struct OutMessage {
