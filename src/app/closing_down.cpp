@@ -45,8 +45,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kErrorDirNotEmpty = 145;
-
 void lf_stopWorkerThreads()
 {
     gf_setLoopRunning(false);
@@ -107,7 +105,10 @@ void lf_removeFlightPlanFolder()
     if (!std::filesystem::remove(g_flightPlanFolder, ec) && !ec) {
         return;
     }
-    if (ec == std::errc::directory_not_empty || ec.value() == kErrorDirNotEmpty) {
+    // Which error a folder that is not empty gives depends on the library: "directory not
+    // empty", ERROR_DIR_NOT_EMPTY, or (libstdc++ on Windows) access denied. A folder still
+    // there is removed with its contents.
+    if (ec && std::filesystem::is_directory(g_flightPlanFolder)) {
         ec.clear();
         std::filesystem::remove_all(g_flightPlanFolder, ec);
     }
