@@ -28,7 +28,7 @@ bool lv_wsaStarted = false;
 
 constexpr int kReceiveBufferSize = 16384;
 constexpr auto kWaitStep = std::chrono::milliseconds(100);
-constexpr DWORD kReceiveStepMs = 200;
+constexpr long kReceiveStepUs = 200000;
 
 bool lf_stopping()
 {
@@ -102,15 +102,31 @@ void lf_setNoDelay(SOCKET client)
             fmt::format("{} setsockopt failed with error {}", gf_nowTime(), lf_lastErrorText()));
 }
 
-// recv in steps, so a stop ends the wait for a reply that does not come.
+// Waits up to one step for data (or the peer's close) on the client socket: 1 when
+// it is there, 0 after the step, SOCKET_ERROR when the wait failed.
+int lf_waitReadable()
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(lv_clientSocket, &readable);
+    timeval step{0, kReceiveStepUs};
+    return select(0, &readable, nullptr, nullptr, &step);
+}
+
+// Waits in steps with select, so a stop ends the wait for a reply that does not come,
+// then receives. (A receive time-out would leave the connection unusable on Windows.)
 int lf_receiveInSteps(char* buffer, int size)
 {
-    const DWORD step = kReceiveStepMs;
-    setsockopt(lv_clientSocket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&step), sizeof(step));
     for (;;) {
-        const int received = recv(lv_clientSocket, buffer, size, 0);
-        if (received != SOCKET_ERROR || WSAGetLastError() != WSAETIMEDOUT || lf_stopping())
-            return received;
+        const int ready = lf_waitReadable();
+        if (ready == SOCKET_ERROR)
+            return SOCKET_ERROR;
+        if (ready > 0)
+            return recv(lv_clientSocket, buffer, size, 0);
+        if (lf_stopping()) {
+            WSASetLastError(WSAETIMEDOUT);
+            return SOCKET_ERROR;
+        }
     }
 }
 

@@ -254,3 +254,70 @@ TEST_F(WinsockTest, GetaddrinfoGivesPassiveAddressOfPort)
 }
 
 } // namespace
+
+TEST_F(WinsockTest, StreamWhoseReceiveTimedOutRefusesLaterReceives)
+{
+    // Winsock leaves such a connection in an indeterminate state, not to be used again.
+    SOCKET listener = INVALID_SOCKET;
+    const auto [server, client] = connectedPair(listener);
+    setReceiveTimeout(client, 100);
+    char buffer[16];
+    EXPECT_EQ(recv(client, buffer, sizeof buffer, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
+    EXPECT_EQ(send(server, "late", 4, 0), 4);
+    EXPECT_EQ(recv(client, buffer, sizeof buffer, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAECONNABORTED);
+    for (const SOCKET s : {server, client, listener})
+        closesocket(s);
+}
+
+TEST_F(WinsockTest, SelectLeavesOnlyTheReadySocketsInTheSets)
+{
+    SOCKET listener = INVALID_SOCKET;
+    const auto [server, client] = connectedPair(listener);
+    const auto selectReadable = [](std::initializer_list<SOCKET> sockets, fd_set& set) {
+        FD_ZERO(&set);
+        for (const SOCKET s : sockets) {
+            FD_SET(s, &set);
+            FD_SET(s, &set); // a socket is in a set once
+        }
+        timeval wait{0, 100000};
+        return select(0, &set, nullptr, nullptr, &wait); // the first argument is ignored
+    };
+    fd_set set;
+    EXPECT_EQ(selectReadable({server, client, listener}, set), 0);
+    EXPECT_EQ(set.fd_count, 0u);
+
+    EXPECT_EQ(send(server, "Qs", 2, 0), 2);
+    EXPECT_EQ(selectReadable({server, client}, set), 1);
+    EXPECT_EQ(set.fd_count, 1u);
+    EXPECT_TRUE(FD_ISSET(client, &set));
+    EXPECT_FALSE(FD_ISSET(server, &set));
+
+    // A waiting connection makes the listening socket readable; a connected one is writable.
+    sockaddr_in address{};
+    int length = sizeof address;
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const SOCKET second = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    ASSERT_EQ(connect(second, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(selectReadable({listener}, set), 1);
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(second, &writable);
+    FD_CLR(second, &writable);
+    EXPECT_EQ(writable.fd_count, 0u);
+    FD_SET(second, &writable);
+    EXPECT_EQ(select(0, nullptr, &writable, nullptr, nullptr), 1);
+
+    // A closed peer makes the socket readable: recv then reports the end.
+    closesocket(server);
+    EXPECT_EQ(selectReadable({client}, set), 1);
+
+    EXPECT_EQ(selectReadable({static_cast<SOCKET>(12345)}, set), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+    FD_ZERO(&set);
+    EXPECT_EQ(select(0, &set, nullptr, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+    for (const SOCKET s : {client, listener, second})
+        closesocket(s);
+}

@@ -73,6 +73,21 @@ TEST_F(RtLinkTest, HandshakeWithProfEditionEnablesQs123)
     EXPECT_EQ(m_client.readLine(), "Qs123=1733563200000\r\n");
 }
 
+TEST_F(RtLinkTest, VersionReplyAfterAPauseIsRead)
+{
+    gf_openServer("47418");
+    m_rt = std::thread([this] {
+        if (m_client.connectTo(47418) && m_client.readLine() == "Qs999=version\r\n") {
+            std::this_thread::sleep_for(700ms);
+            m_client.send(R"({"level":2,"version":"9.0"})");
+        }
+    });
+    gf_connectRealTraffic();
+    m_rt.join();
+    EXPECT_TRUE(g_rtEditionProf.load());
+    EXPECT_EQ(lf_rtText(), "RT prof edition: 9.0");
+}
+
 TEST_F(RtLinkTest, VersionRepliesSetTheEditionAndText)
 {
     struct Case {

@@ -8,6 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -35,6 +36,9 @@ struct SocketEntry {
     int type = 0;
     std::atomic<bool> closed{false};
     std::atomic<bool> nonBlocking{false};
+    // Winsock leaves a connection whose blocking receive timed out in an
+    // indeterminate state, not to be used again: later receives fail here.
+    std::atomic<bool> receiveTimedOut{false};
 
     SocketEntry(int descriptor, int socketType) : fd(descriptor), type(socketType) {}
     ~SocketEntry() { ::close(fd); }
@@ -150,12 +154,16 @@ int lf_retryInterrupted(const SocketEntry& entry, Call call)
     }
 }
 
-int lf_received(const SocketEntry& entry, ssize_t count, int length)
+int lf_received(SocketEntry& entry, ssize_t count, int length)
 {
     if (entry.closed)
         return lf_fail(WSAEINTR);
-    if (count < 0)
-        return lf_failFromErrno(entry, errno);
+    if (count < 0) {
+        const int result = lf_failFromErrno(entry, errno);
+        if (lv_lastError == WSAETIMEDOUT && entry.type == SOCK_STREAM)
+            entry.receiveTimedOut = true;
+        return result;
+    }
     // A datagram larger than the buffer arrives cut, and reports that.
     if (entry.type == SOCK_DGRAM && count > length)
         return lf_fail(WSAEMSGSIZE);
@@ -366,6 +374,8 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
         return SOCKET_ERROR;
     if (length < 0)
         return lf_fail(WSAEINVAL);
+    if (entry->receiveTimedOut)
+        return lf_fail(WSAECONNABORTED);
     socklen_t size = fromLength ? static_cast<socklen_t>(*fromLength) : 0;
     const int posixFlags = flags | (entry->type == SOCK_DGRAM ? MSG_TRUNC : 0);
     const ssize_t count = lf_retryInterrupted(*entry, [&] {
@@ -443,4 +453,98 @@ int setsockopt(SOCKET s, int level, int name, const char* value, int length)
     if (result < 0)
         return lf_failFromErrno(*entry, errno);
     return 0;
+}
+
+namespace standin {
+
+void fdSetAdd(SOCKET s, fd_set* set)
+{
+    const auto end = set->fd_array + set->fd_count;
+    if (std::find(set->fd_array, end, s) == end && set->fd_count < FD_SETSIZE)
+        set->fd_array[set->fd_count++] = s;
+}
+
+void fdSetRemove(SOCKET s, fd_set* set)
+{
+    const auto end = set->fd_array + set->fd_count;
+    set->fd_count = static_cast<u_int>(std::remove(set->fd_array, end, s) - set->fd_array);
+}
+
+} // namespace standin
+
+int __WSAFDIsSet(SOCKET s, fd_set* set)
+{
+    const auto end = set->fd_array + set->fd_count;
+    return std::find(set->fd_array, end, s) != end ? 1 : 0;
+}
+
+namespace {
+
+struct SelectEntry {
+    fd_set* set;
+    SOCKET socket;
+    short events;
+    EntryPtr entry;
+};
+
+// The sockets of the three sets with what each waits for; false when one is no socket.
+bool lf_selectEntries(fd_set* readable, fd_set* writable, fd_set* failed, std::vector<SelectEntry>& entries)
+{
+    const std::pair<fd_set*, short> sets[] = {
+        {readable, POLLIN}, {writable, POLLOUT}, {failed, POLLPRI}};
+    for (const auto& [set, events] : sets) {
+        for (u_int i = 0; set != nullptr && i < set->fd_count; ++i) {
+            EntryPtr entry = lf_find(set->fd_array[i]);
+            if (!entry)
+                return false;
+            entries.push_back({set, set->fd_array[i], events, std::move(entry)});
+        }
+    }
+    return true;
+}
+
+// Whether poll's answer makes the socket ready for what its set waits for: a
+// closed or failed connection counts as readable (recv then reports it).
+bool lf_selectReady(const SelectEntry& wanted, short revents)
+{
+    if (wanted.events == POLLIN)
+        return (revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    if (wanted.events == POLLOUT)
+        return (revents & (POLLOUT | POLLERR | POLLHUP)) != 0;
+    return (revents & POLLPRI) != 0;
+}
+
+} // namespace
+
+int select(int, fd_set* readable, fd_set* writable, fd_set* failed, const timeval* timeout)
+{
+    std::vector<SelectEntry> entries;
+    if (!lf_selectEntries(readable, writable, failed, entries))
+        return SOCKET_ERROR;
+    if (entries.empty() || (timeout != nullptr && (timeout->tv_sec < 0 || timeout->tv_usec < 0)))
+        return lf_fail(WSAEINVAL);
+    std::vector<pollfd> polled;
+    for (const SelectEntry& wanted : entries)
+        polled.push_back({wanted.entry->fd, wanted.events, 0});
+    const int waitMs = timeout == nullptr ? -1
+                                          : static_cast<int>(timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000);
+    const int result = lf_retryInterrupted(*entries.front().entry, [&] {
+        return ::poll(polled.data(), polled.size(), waitMs);
+    });
+    for (const SelectEntry& wanted : entries)
+        if (wanted.entry->closed)
+            return lf_fail(WSAEINTR);
+    if (result < 0)
+        return lf_fail(lf_wsaCodeOf(errno));
+    for (fd_set* set : {readable, writable, failed})
+        if (set != nullptr)
+            FD_ZERO(set);
+    int ready = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (lf_selectReady(entries[i], polled[i].revents)) {
+            standin::fdSetAdd(entries[i].socket, entries[i].set);
+            ++ready;
+        }
+    }
+    return ready;
 }

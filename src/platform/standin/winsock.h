@@ -26,8 +26,14 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <sys/types.h>
+#undef FD_SETSIZE
+#undef FD_SET
+#undef FD_CLR
+#undef FD_ISSET
+#undef FD_ZERO
 #undef accept
 #undef bind
 #undef connect
@@ -117,6 +123,25 @@ using PADDRINFOA = addrinfo*;
 #define WSANO_DATA 11004
 #define WSA_NOT_ENOUGH_MEMORY 8
 
+// Winsock's socket set: a count and the sockets, FD_SETSIZE at most, not
+// POSIX's bit mask of descriptors (which every C++ header brings along, so the
+// name leads to ours; select is then an overload that takes our set).
+#define FD_SETSIZE 64
+#define fd_set standin_fd_set
+struct standin_fd_set {
+    u_int fd_count;
+    SOCKET fd_array[FD_SETSIZE];
+};
+int __WSAFDIsSet(SOCKET s, fd_set* set);
+namespace standin {
+void fdSetAdd(SOCKET s, fd_set* set);
+void fdSetRemove(SOCKET s, fd_set* set);
+} // namespace standin
+#define FD_ZERO(set) ((set)->fd_count = 0)
+#define FD_SET(s, set) standin::fdSetAdd((s), (set))
+#define FD_CLR(s, set) standin::fdSetRemove((s), (set))
+#define FD_ISSET(s, set) __WSAFDIsSet((SOCKET)(s), (fd_set*)(set))
+
 int WSAStartup(WORD versionRequested, LPWSADATA data);
 int WSACleanup();
 int WSAGetLastError();
@@ -135,6 +160,10 @@ int send(SOCKET s, const char* buffer, int length, int flags);
 int sendto(SOCKET s, const char* buffer, int length, int flags, const sockaddr* to, int toLength);
 int shutdown(SOCKET s, int how);
 int setsockopt(SOCKET s, int level, int name, const char* value, int length);
+// Waits until a socket of the sets is ready or the time-out (none: no end) has
+// passed; the first argument is ignored, as on Windows. Leaves in each set only
+// the ready sockets; returns their count, 0 on a time-out, or SOCKET_ERROR.
+int select(int ignored, fd_set* readable, fd_set* writable, fd_set* failed, const timeval* timeout);
 
 namespace standin {
 SOCKET wsaSocket(int family, int type, int protocol);
