@@ -3,22 +3,33 @@
 # skyweaver on the simulated simulator (the user parked at Zurich), replays the recorded
 # traffic around it with the traffic feeder, and shows what happened: the simulator's
 # objects and their tracks, the log, and a PNG of the window.
-#   DEMO_SECONDS=<n> bash scripts/demo.sh   (traffic time to watch, default 100)
+#   DEMO_SECONDS=<n> bash scripts/demo.sh [--windows]   (traffic time to watch, default 100)
+# With --windows the program is the Windows one (skyweaver.exe with the simulated
+# simulator's SimConnect.dll) under Wine, on a private X display and a fresh Wine
+# prefix; a second copy is started once to see it refused, and the window is closed
+# as a user closes it (WM_CLOSE). SKYWEAVER_DEMO_RUN names the working folder.
 # The run has a network namespace of its own where the machine allows it, so a test run
 # beside it never meets the program's ports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 seconds=${DEMO_SECONDS:-100}
+windows=
+[ "${1:-}" = --windows ] && windows=1
 if [ -z "${SKYWEAVER_DEMO_BUILT:-}" ]; then
-    bash scripts/build.sh skyweaver encrypt_datafile traffic_feeder park_file_maker
+    if [ -n "$windows" ]; then
+        bash scripts/windows-build.sh >/dev/null
+        bash scripts/build.sh encrypt_datafile traffic_feeder park_file_maker
+    else
+        bash scripts/build.sh skyweaver encrypt_datafile traffic_feeder park_file_maker
+    fi
     SKYWEAVER_DEMO_BUILT=1 exec scripts/netns-run.sh bash "$0" "$@"
 fi
 
-run=$repo/demo-run
+run=$repo/${SKYWEAVER_DEMO_RUN:-demo-run}
 appdata=$run/appdata-root
 rm -rf "$run"
-mkdir -p "$run/docs" "$run/input" "$run/output" "$appdata/MSFS/Community" "$appdata/AppData/Roaming/Skyweaver"
+mkdir -p "$run/docs" "$run/input" "$run/output" "$appdata/MSFS/Community"
 for data in dbase airports AIG-regcodes; do
     build/tools/encrypt_datafile "demo/$data.xml" "$run/input/$data.enc"
 done
@@ -27,28 +38,48 @@ cp demo/LiveriesScanned.xml "$run/output/"
 # stand there whenever the demo runs.
 mkdir -p "$run/airports/my_simaddon"
 build/tools/park_file_maker demo/LSZH.stands "$run/airports/my_simaddon/LSZH.xml"
-sed "s|@PACKAGES@|$appdata/MSFS|" demo/parameters.xml >"$appdata/AppData/Roaming/Skyweaver/parameters.xml"
 
-export SKYWEAVER_STANDIN_ROOT=$appdata
-export SKYWEAVER_SIM_SCENARIO=$repo/demo/sim.scenario
-export SKYWEAVER_SIM_TRACE=$run/sim-trace.csv
-export SKYWEAVER_WINDOW_PNG=$run/window.png
-
-cd "$run"
-"$repo/build/skyweaver" &
-program=$!
+program=
 feeder=
 stop() {
     [ -n "$feeder" ] && kill "$feeder" 2>/dev/null || true
-    kill -TERM "$program" 2>/dev/null || true
-    wait "$program" 2>/dev/null || true
+    if [ -n "$program" ]; then
+        kill -TERM "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
+    fi
+    [ -n "$windows" ] && wine_stop
 }
 trap stop EXIT
+
+if [ -n "$windows" ]; then
+    source scripts/wine-lib.sh
+    wine_start
+    roaming=$(wine_appdata)
+    packages=$(wine_path "$appdata/MSFS")
+    export SKYWEAVER_SIM_SCENARIO=$(wine_path "$repo/demo/sim.scenario")
+    export SKYWEAVER_SIM_TRACE=$(wine_path "$run/sim-trace.csv")
+    start_program() { exec wine "$repo/build-windows/skyweaver.exe"; }
+else
+    roaming=$appdata/AppData/Roaming
+    packages=$appdata/MSFS
+    export SKYWEAVER_STANDIN_ROOT=$appdata
+    export SKYWEAVER_SIM_SCENARIO=$repo/demo/sim.scenario
+    export SKYWEAVER_SIM_TRACE=$run/sim-trace.csv
+    export SKYWEAVER_WINDOW_PNG=$run/window.png
+    start_program() { exec "$repo/build/skyweaver"; }
+fi
+mkdir -p "$roaming/Skyweaver"
+sed "s|@PACKAGES@|${packages//\\/\\\\}|" demo/parameters.xml >"$roaming/Skyweaver/parameters.xml"
+
+cd "$run"
+# The program replaces the background shell, so $! is the program itself.
+start_program &
+program=$!
 
 # The program takes traffic once its main loop runs: after it has waited for traffic in vain.
 echo "Starting skyweaver in $run ..."
 ready=
-for _ in $(seq 1 120); do
+for _ in $(seq 1 240); do
     if grep -q "No traffic in this region?" Log.txt 2>/dev/null; then ready=1; break; fi
     kill -0 "$program" 2>/dev/null || break
     sleep 0.5
@@ -70,11 +101,27 @@ for second in $(seq 1 "$seconds"); do
     fi
 done
 
-echo "Closing skyweaver (SIGTERM) ..."
 kill "$feeder" 2>/dev/null || true
 feeder=
-kill -TERM "$program"
-wait "$program" || true
+status=0
+if [ -n "$windows" ]; then
+    wine_screenshot Skyweaver window.png || echo "no screenshot of the window"
+    echo "Starting a second copy (it must refuse to run) ..."
+    second=0
+    (start_program) || second=$?
+    echo "$second" >second-copy-exit-code
+    echo "  the second copy ended with exit code $second"
+    echo "Closing skyweaver (WM_CLOSE) ..."
+    wine "$repo/build-windows/close_window.exe" Skyweaver
+else
+    echo "Closing skyweaver (SIGTERM) ..."
+    kill -TERM "$program"
+fi
+wait "$program" || status=$?
+program=
+echo "$status" >exit-code
+echo "skyweaver ended with exit code $status"
+stop
 trap - EXIT
 
 echo

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests, including the Windows compile check and the fuzz
-# targets over their seed corpora. Each stage prints its time; the first failing stage ends
-# the run with its exit code.
+# Sets up, builds and runs all tests, including the Windows build (MinGW-w64), the fuzz
+# targets over their seed corpora and the Windows program under Wine on the demo's road.
+# Each stage prints its time; the first failing stage ends the run with its exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +20,8 @@ run_ctest() (
 
 total=$SECONDS
 stage "build" bash scripts/build.sh
-stage "Windows compile check" bash scripts/windows-check.sh
+stage "Windows build" bash scripts/windows-build.sh
 stage "tests (ctest)" run_ctest
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci
+stage "Wine run" bash scripts/wine-test.sh
 echo "=== all stages: $((SECONDS - total)) s"
