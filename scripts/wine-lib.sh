@@ -31,7 +31,7 @@ wine_start() {
 # A prefix booted once per Wine version and user, kept under ~/.cache.
 wine_prefix_template() {
     local template
-    template="${SKYWEAVER_WINE_PREFIX_CACHE:-${HOME:-/root}/.cache/skyweaver-wine-prefix}/$(wine --version)-$(id -un)"
+    template="${SKYWEAVER_WINE_PREFIX_CACHE:-${HOME:-/root}/.cache/skyweaver-wine-prefix}/$(wine --version | tr -c "A-Za-z0-9.\n-" _)-$(id -un)"
     if [ ! -f "$template/system.reg" ]; then
         local booting
         booting=$(mktemp -d)
