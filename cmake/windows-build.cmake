@@ -36,7 +36,14 @@ else()
 endif()
 
 if(MINGW)
-  # A helper of the Wine run: closes the program's window as a user does.
+  # Helpers of the Wine run: closing the program's window as a user does, and checks
+  # that need the Windows build's own paths (UTF-16 file names).
   add_executable(close_window ${CMAKE_SOURCE_DIR}/tools/windows/close_window.cpp)
   target_link_options(close_window PRIVATE -municode -static)
+  add_executable(path_text_checks ${CMAKE_SOURCE_DIR}/tools/windows/path_text_checks.cpp
+    ${CMAKE_SOURCE_DIR}/src/core/path_text.cpp ${CMAKE_SOURCE_DIR}/src/core/text_convert.cpp)
+  target_include_directories(path_text_checks PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_compile_definitions(path_text_checks PRIVATE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+  target_link_libraries(path_text_checks PRIVATE Microsoft.GSL::GSL)
+  target_link_options(path_text_checks PRIVATE -static)
 endif()

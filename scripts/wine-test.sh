@@ -4,6 +4,8 @@
 # checks what a user would see: the Log.txt header, the AI aircraft created with their
 # titles and moved along their samples, a second copy refused with exit code -1 (255
 # here), and a close by WM_CLOSE ending with "Exiting: USER CLOSED SIM" and exit code 0.
+# Then runs the checks that need the Windows build's own UTF-16 paths (Wine itself
+# cannot create a file name with an unpaired surrogate, so the walk cannot meet one here).
 # Leaves everything in wine-run/, the window's screenshot as wine-run/window.png.
 #   WINE_TEST_SECONDS=<n> bash scripts/wine-test.sh   (traffic time, default 60)
 set -euo pipefail
@@ -11,6 +13,12 @@ cd "$(dirname "$0")/.."
 run=wine-run
 
 SKYWEAVER_DEMO_RUN=$run DEMO_SECONDS=${WINE_TEST_SECONDS:-60} bash scripts/demo.sh --windows
+
+echo
+echo "--- checks of the Windows build's own paths (under Wine)"
+windows_checks=0
+scripts/netns-run.sh bash -c 'source scripts/wine-lib.sh && wine_start && trap wine_stop EXIT &&
+    wine build-windows/path_text_checks.exe' || windows_checks=$?
 
 failures=0
 check() {
@@ -50,6 +58,7 @@ check "the program ends with exit code 0" file_says exit-code 0
 check "the AI flight plans' folder is removed at the close" \
     bash -c "! grep -q '^gf_removeFlightPlanFolder' '$run/Log.txt'"
 check "window screenshot in $run/window.png" is_png
+check "the Windows build's path checks pass" [ "$windows_checks" = 0 ]
 if [ "$failures" -gt 0 ]; then
     echo "Wine run: $failures check(s) failed"
     exit 1

@@ -91,7 +91,10 @@ void lf_appendUtf8(std::string& out, char32_t cp)
 
 } // namespace
 
-std::string utf16_to_utf8(std::u16string_view units)
+namespace {
+
+// UTF-16 to UTF-8; an unpaired surrogate throws, or becomes U+FFFD when lossy.
+std::string lf_utf16ToUtf8(std::u16string_view units, bool lossy)
 {
     std::string out;
     out.reserve(units.size());
@@ -103,10 +106,26 @@ std::string utf16_to_utf8(std::u16string_view units)
         }
         const bool pairs = unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
         if (!pairs) {
-            throw std::runtime_error("wide_to_utf8: invalid UTF-16");
+            if (!lossy) {
+                throw std::runtime_error("wide_to_utf8: invalid UTF-16");
+            }
+            lf_appendUtf8(out, 0xFFFD);
+            continue;
         }
         lf_appendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
         ++i;
     }
     return out;
+}
+
+} // namespace
+
+std::string utf16_to_utf8(std::u16string_view units)
+{
+    return lf_utf16ToUtf8(units, false);
+}
+
+std::string gf_utf16ToUtf8Lossy(std::u16string_view units)
+{
+    return lf_utf16ToUtf8(units, true);
 }

@@ -15,3 +15,5 @@ std::string gf_ansiToUtf8(std::string_view text);
 // UTF-16 code units (already in host byte order) to UTF-8. Throws
 // std::runtime_error("wide_to_utf8: invalid UTF-16") on an unpaired surrogate.
 std::string utf16_to_utf8(std::u16string_view units);
+// The same, never throwing: an unpaired surrogate becomes U+FFFD.
+std::string gf_utf16ToUtf8Lossy(std::u16string_view units);

@@ -35,9 +35,11 @@ bool lf_isAircraftCfg(const std::filesystem::path& path)
            gf_equalsNoCase(path_to_utf8(path.stem()), "AIRCRAFT");
 }
 
+// The path is shown lossily: a name that does not convert to UTF-8 is what may have
+// caused the fault, and its report must not throw again.
 void lf_reportFault(const std::filesystem::path& path, std::string_view cause)
 {
-    gf_logMarked(fmt::format("liveries search in {} aborted, cause: {}", path_to_utf8(path), cause));
+    gf_logMarked(fmt::format("liveries search in {} aborted, cause: {}", gf_pathTextLossy(path), cause));
 }
 
 // Lists the aircraft.cfg files depth first, each folder's entries in listing order; a folder

@@ -52,3 +52,20 @@ TEST(PathText, NonAsciiPathsRoundTrip)
     const std::string text = "C:/Users/J\xC3\xB6rg/AppData";
     EXPECT_EQ(path_to_utf8(gf_utf8ToPath(text)), text);
 }
+
+TEST(TextConvert, LossyUtf16ReplacesOnlyUnpairedSurrogates)
+{
+    struct Case {
+        std::u16string units;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {u"bad\xD800x", "bad\xEF\xBF\xBDx"},
+        {u"\xDC00", "\xEF\xBF\xBD"},
+        {u"a\xDBFF", "a\xEF\xBF\xBD"},
+        {u"\xD83D\xDEE9 Z\u00FCrich", "\xF0\x9F\x9B\xA9 Z\xC3\xBCrich"},
+        {u"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(gf_utf16ToUtf8Lossy(c.units), c.utf8);
+}
