@@ -7,6 +7,7 @@
 #include "engine/aircraft_names.h"
 #include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
+#include "engine/stand_search.h"
 #include "engine/traffic_intake.h"
 #include "parking/park_airports.h"
 #include "parking/static_park_plan.h"
@@ -32,7 +33,12 @@ void lf_updateLiveAircraft()
     for (auto& ac : g_liveAcs)
         anyToGo |= updateLiveAc(ac);
     if (anyToGo)
-        std::erase_if(g_liveAcs, [](const LiveAc& ac) { return ac.remove || ac.withdrawn; });
+        std::erase_if(g_liveAcs, [](const LiveAc& ac) {
+            const bool gone = ac.remove || ac.withdrawn;
+            if (gone)
+                lf_releaseStand(ac);
+            return gone;
+        });
 }
 
 // At most two records per tick; a record that fails is dropped and the tick goes on.

@@ -7,6 +7,7 @@
 #include "core/log.h"
 #include "engine/air_commands.h"
 #include "engine/aircraft_names.h"
+#include "engine/stand_search.h"
 
 #include <fmt/format.h>
 
@@ -73,6 +74,7 @@ void lf_armLanding(LiveAc& ac)
     ac.standLat = 0.0;
     ac.standLon = 0.0;
     ac.standHeading = 0.0;
+    lf_releaseStand(ac);
     ac.standId = 0;
     ac.standFlag = 0;
     ac.climbCount = 1;

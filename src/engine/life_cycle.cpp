@@ -25,7 +25,6 @@ namespace {
 void lf_takeOut(StaticAc& ac, std::string_view caller)
 {
     if (gf_isLiveHexid(ac.hexid)) {
-        lf_setStandOccupied(ac.standId, false);
         ac.simState = SimState::removingfromsim;
         if (gf_isBlockSelection(ac))
             gf_resetBlockCallsign();
@@ -143,6 +142,8 @@ bool updateLiveAc(LiveAc& ac)
 
 void removeAircraftFromSim(StaticAc& ac)
 {
+    // Whatever its state, an aircraft on its way out no longer holds its stand.
+    lf_releaseStand(ac);
     switch (ac.simState) {
     case SimState::buffer:
         ac.remove = 1;
@@ -225,6 +226,7 @@ void gf_removeFlightPlan(std::uint32_t objectId)
             return;
         }
         lf_deleteFlightPlanFile(objectId, *live);
+        lf_releaseStand(*live);
         lf_eraseSwapLast(g_liveAcs, live);
         return;
     }

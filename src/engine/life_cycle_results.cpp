@@ -180,6 +180,7 @@ void lf_eraseRefused(std::vector<Ac>& acs, std::uint32_t hexid)
     if (found == acs.end())
         return;
     gf_noteFailedLivery(*found);
+    lf_releaseStand(*found);
     if (found != acs.end() - 1)
         *found = std::move(acs.back());
     acs.pop_back();

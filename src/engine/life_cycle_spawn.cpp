@@ -106,12 +106,12 @@ bool lf_chooseLivery(LiveAc& ac)
 }
 
 // Born on a stand: the stream keeps its first sample, moved onto the stand.
-void lf_bornOnStand(LiveAc& ac, const Stand& stand)
+void lf_bornOnStand(LiveAc& ac, Stand& stand)
 {
     ac.standLat = stand.latitude;
     ac.standLon = stand.longitude;
     ac.standHeading = stand.heading;
-    ac.standId = stand.number;
+    lf_holdStand(ac, stand);
     ac.standFlag = stand.cargo ? 1 : 0;
     ac.flightPhase = FlightPhase::parked;
     ac.parkedSince = gf_steadyTicks100ns();
@@ -132,7 +132,7 @@ bool lf_choosePhase(LiveAc& ac)
         ac.flightPhase = FlightPhase::flying;
         return true;
     }
-    if (const Stand* stand = lf_findBirthStand(ac)) {
+    if (Stand* stand = lf_findBirthStand(ac)) {
         lf_bornOnStand(ac, *stand);
         return true;
     }

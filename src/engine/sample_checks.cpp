@@ -166,6 +166,7 @@ bool lf_checkPushedBack(LiveAc& ac, PosSample& s)
     ac.standLat = 0.0;
     ac.standLon = 0.0;
     ac.standHeading = 0.0;
+    lf_releaseStand(ac);
     ac.standId = 0;
     ac.standFlag = 0;
     ac.holding = 0;
@@ -265,7 +266,7 @@ void lf_parkedSample(LiveAc& ac, PosSample& s)
         lf_endSynthetic(ac);
     }
     lf_addRealStandOption(ac, 2);
-    lf_setStandOccupied(ac.standId, false);
+    lf_releaseStand(ac);
     if (ac.flightPhase != FlightPhase::parked) {
         ac.previousPhase = ac.flightPhase;
         ac.flightPhase = FlightPhase::parked;

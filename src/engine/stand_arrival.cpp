@@ -146,7 +146,7 @@ void try2Park(LiveAc& ac, bool wide)
     ac.standLat = stand->latitude;
     ac.standLon = stand->longitude;
     ac.standHeading = stand->heading;
-    ac.standId = stand->number;
+    lf_holdStand(ac, *stand);
     ac.standFlag = stand->cargo ? 1 : 0;
     ac.stream.resize(1);
     // A corner path planned toward the dropped samples no longer applies.
@@ -171,7 +171,10 @@ void drive2Stand(LiveAc& ac)
     PosSample atStand;
     atStand.latitude = ac.standLat;
     atStand.longitude = ac.standLon;
-    atStand.altitude = ac.simPosition[5];
+    // A ground sample, like every sample on the ground: altitude 0, so that a point between
+    // it and the aircraft's own samples never counts as airborne.
+    atStand.altitude = 0.0;
+    atStand.airborne = 0;
     atStand.groundSpeed = ac.standSpeed;
     atStand.trueAirspeed = ac.standSpeed;
     atStand.track = ac.standHeading * kRadToDeg;
@@ -196,13 +199,12 @@ void drive2Stand(LiveAc& ac)
 
 void lf_arriveAtStand(LiveAc& ac)
 {
-    if (ac.standId > 0) {
-        if (const Stand* stand = gf_standByNumber(ac.standId); stand != nullptr && stand->occupied) {
-            ac.holdCount = 1;
-            removeAircraftFromSim(ac);
-            lf_setStandOccupied(ac.standId, true);
-            return;
-        }
+    Stand* stand = gf_standByNumber(ac.standId);
+    if (stand != nullptr && lf_heldByOther(*stand, ac)) {
+        // The stand was taken while the aircraft drove there; the holder keeps it.
+        ac.holdCount = 1;
+        removeAircraftFromSim(ac);
+        return;
     }
     if (gf_distanceNm({ac.simPosition[0], ac.simPosition[1]}, {ac.standLat, ac.standLon}) > kAtStandNm) {
         gf_setFlightPhase(ac, FlightPhase::taxi);
@@ -219,7 +221,9 @@ void lf_arriveAtStand(LiveAc& ac)
     // The creep watch starts anew on the stand.
     ac.creepFarthestNm = 0.0;
     ac.creepCount = 0;
-    lf_setStandOccupied(ac.standId, true);
+    if (stand != nullptr) {
+        lf_holdStand(ac, *stand);
+    }
     lf_setStandCargo(ac);
     lf_parkedCommands(ac);
     gf_log(fmt::format("{:8}: {:8} arrived at stand", gf_standName(ac.standId), ac.callsign));

@@ -109,7 +109,7 @@ Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius,
     double best = kNoneYetNm;
     double bestWide = kNoneYetNm;
     for (Stand& stand : g_stands) {
-        if (stand.occupied) {
+        if (lf_heldByOther(stand, ac)) {
             continue;
         }
         const double d = gf_distanceNm(position, {stand.latitude, stand.longitude});
@@ -136,7 +136,7 @@ Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius,
     return found;
 }
 
-const Stand* lf_findBirthStand(LiveAc& ac)
+Stand* lf_findBirthStand(LiveAc& ac)
 {
     if (g_stands.empty() || ac.stream.empty() || !lf_nearParkAirport(ac.stream.front())) {
         return nullptr;
@@ -160,11 +160,26 @@ const Stand* lf_findBirthStand(LiveAc& ac)
     return stand;
 }
 
-void lf_setStandOccupied(std::int32_t standNumber, bool occupied)
+void lf_holdStand(StaticAc& ac, Stand& stand)
 {
-    if (Stand* stand = gf_standByNumber(standNumber)) {
-        stand->occupied = occupied;
+    if (ac.standId != stand.number) {
+        lf_releaseStand(ac);
     }
+    ac.standId = stand.number;
+    stand.holder = ac.hexid;
+}
+
+void lf_releaseStand(const StaticAc& ac)
+{
+    Stand* stand = gf_standByNumber(ac.standId);
+    if (stand != nullptr && stand->holder == ac.hexid) {
+        stand->holder = 0;
+    }
+}
+
+bool lf_heldByOther(const Stand& stand, const StaticAc& ac)
+{
+    return stand.holder != 0 && stand.holder != ac.hexid;
 }
 
 void lf_setStandCargo(LiveAc& ac)

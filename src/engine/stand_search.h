@@ -25,11 +25,16 @@ Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius,
 bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac);
 // The stand of an aircraft first seen on the ground, or null when it gets none; a stand
 // held by a conflicting aircraft sets the newcomer's remove flag.
-const Stand* lf_findBirthStand(LiveAc& ac);
+Stand* lf_findBirthStand(LiveAc& ac);
 // The user's reserved stand, or the stand the user aircraft stands on: live traffic keeps off.
 bool lf_isUserStand(const Stand& stand);
-// Marks stand number standNumber occupied or free; numbers below 1 and missing stands are ignored.
-void lf_setStandOccupied(std::int32_t standNumber, bool occupied);
+// The aircraft holds the stand from its choice until it leaves; a stand it held before is
+// freed. The stand becomes the aircraft's stand number.
+void lf_holdStand(StaticAc& ac, Stand& stand);
+// Frees the aircraft's stand when the aircraft holds it; a stand held by another stays held.
+void lf_releaseStand(const StaticAc& ac);
+// The stand is held by an aircraft other than this one.
+bool lf_heldByOther(const Stand& stand, const StaticAc& ac);
 // A passenger aircraft on a stand marked cargo shows that the stand is not cargo only.
 void lf_setStandCargo(LiveAc& ac);
 // Throttle, flaps, engines and lights of an aircraft parked on its stand.

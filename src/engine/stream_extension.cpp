@@ -215,9 +215,9 @@ void lf_extrapolate(LiveAc& ac, std::int32_t n)
     lf_extrapolatedAltitude(ac, s, seconds);
     s.dueTick = front.dueTick + static_cast<std::int32_t>(seconds) * kTicksPerSecond;
     if (ac.flightPhase == FlightPhase::parked) {
+        // It stays on its stand, which it keeps holding until it leaves.
         s.dueTick = front.dueTick + kWeekTicks;
         ac.protectedStand = 0;
-        lf_setStandOccupied(ac.standId, false);
     }
     ac.stream.push_back(s);
 }

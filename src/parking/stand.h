@@ -50,7 +50,8 @@ struct Stand {
     bool radius_change = false;
     bool cargo_change = false;
     bool selected = false;
-    bool occupied = false;
+    // The live aircraft (its hexid) that chose the stand and has not left it; 0 when free.
+    std::uint32_t holder = 0;
     bool keepFree = false;
     bool neighbourTaken = false;
     bool cargo;

@@ -241,6 +241,7 @@ void gf_removeGroundAircraft()
         const bool onGround = ac.flightPhase <= FlightPhase::take_off || ac.flightPhase == FlightPhase::parked;
         if (!onGround)
             continue;
+        lf_releaseStand(ac);
         ac.standId = 0;
         if (ac.simState == SimState::active || ac.simState == SimState::adding2sim)
             removeAircraftFromSim(ac);

@@ -11,6 +11,7 @@
 #include "core/traffic_time.h"
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
+#include "engine/stand_search.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/reader_lights.h"
 #include "ui/main_window.h"
@@ -84,8 +85,10 @@ void lf_removeLiveTraffic()
     for (LiveAc& ac : g_liveAcs) {
         if (ac.simState == SimState::active)
             removeAircraftFromSim(ac);
-        else if (ac.simState == SimState::adding2sim && lf_withdrawFromAddingStack(ac.callsign))
+        else if (ac.simState == SimState::adding2sim && lf_withdrawFromAddingStack(ac.callsign)) {
             ac.withdrawn = 1;
+            lf_releaseStand(ac);
+        }
     }
     std::erase_if(g_liveAcs, [](const LiveAc& ac) { return ac.withdrawn != 0; });
 }

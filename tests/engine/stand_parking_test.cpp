@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/engine_tick.h"
+#include "engine/ground_path.h"
 #include "engine/learned_updates.h"
 #include "parking/park_airports.h"
 #include "simlink/sim_ids.h"
@@ -93,17 +94,22 @@ TEST_F(StandParking, ParksOnlyWithin2mOfItsStandAndLeavesWhenItWasTakenMeanwhile
     for (const Case c : {Case{1.5, false, FlightPhase::parked, SimState::active},
                          Case{2.5, false, FlightPhase::taxi, SimState::active},
                          Case{0.0, true, FlightPhase::parking, SimState::removingfromsim}}) {
-        g_stands[0].occupied = c.takenMeanwhile;
+        g_stands[0].holder = 0;
+        LiveAc other = standingAc(at(0, kStandsEastM));
+        other.hexid = 0x4B9999;
         LiveAc ac = standingAc(at(0, kStandsEastM + c.offsetM));
         takeStand(ac, g_stands[0]);
+        if (c.takenMeanwhile) {
+            lf_holdStand(other, g_stands[0]);
+        }
         lf_arriveAtStand(ac);
         EXPECT_EQ(ac.flightPhase, c.phase) << c.offsetM;
         EXPECT_EQ(ac.simState, c.state) << c.offsetM;
-        EXPECT_EQ(g_stands[0].occupied, c.phase == FlightPhase::parked || c.takenMeanwhile);
+        EXPECT_EQ(g_stands[0].holder, c.takenMeanwhile ? other.hexid : c.phase == FlightPhase::parked ? ac.hexid : 0u);
     }
 }
 
-TEST_F(StandParking, DriveOfOneMetreTakesAtLeast100Ticks)
+TEST_F(StandParking, DriveOfOneMetreTakesAtLeast100TicksOnTheGround)
 {
     const Stand& stand = addStand("B12", at(0, kStandsEastM), 90.0);
     numberStands();
@@ -116,6 +122,12 @@ TEST_F(StandParking, DriveOfOneMetreTakesAtLeast100Ticks)
     EXPECT_TRUE(ac.stream[2].stationary);
     EXPECT_DOUBLE_EQ(ac.stream[1].track, 90.0);
     EXPECT_DOUBLE_EQ(ac.course, stand.heading);
+    // The drive stays on the ground: also a point between the aircraft and the stand.
+    lf_insertMidpoint(ac);
+    for (const PosSample& s : ac.stream) {
+        EXPECT_EQ(s.altitude, 0.0);
+        EXPECT_FALSE(s.airborne);
+    }
 }
 
 TEST_F(StandParking, UsersOwnAndReservedStandsAreNeverTaken)
