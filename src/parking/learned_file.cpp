@@ -121,7 +121,8 @@ void lf_mergeLearnedStands(const pugi::xml_node& document, std::vector<Stand>& s
     }
 }
 
-void lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
+// False when the file could not be read whole.
+bool lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
                          bool& handmade)
 {
     const std::string pathText = path_to_utf8(path);
@@ -129,12 +130,12 @@ void lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader
     if (const auto loaded = gf_loadXmlFile(document, path, pugi::parse_default); !loaded) {
         gf_save1GenerationOf(path);
         gf_log(fmt::format("{} found, but could not be loaded, saved as *.0.xml: {}", pathText, loaded.description()));
-        return;
+        return false;
     }
     gf_log(fmt::format("Read from learned airport file: '{}'", pathText));
     const auto meta = gf_readXmlMeta(document, true);
     if (!meta) {
-        return;
+        return false;
     }
     const bool ignoreOptions = VersionData(meta->version) < VersionData(11, 10, 0);
     if (ignoreOptions) {
@@ -154,19 +155,21 @@ void lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader
         stands.clear();
         lf_readParkpositions(document);
         gf_log(fmt::format("{:24}: {}", "handmade", "true"));
-        return;
+        return true;
     }
     lf_mergeLearnedStands(document, stands, ignoreOptions, pathText);
+    return true;
 }
 
 } // namespace
 
-void lf_readLearned(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
+bool lf_readLearned(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
                     bool& handmade)
 {
     try {
-        lf_mergeLearnedFile(path, header, stands, handmade);
+        return lf_mergeLearnedFile(path, header, stands, handmade);
     } catch (const std::exception& e) {
         gf_log(fmt::format("{}: {}", "lf_readLearned", e.what()));
     }
+    return false;
 }

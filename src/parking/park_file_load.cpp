@@ -28,6 +28,7 @@
 #include <mutex>
 
 ParkFileHeader g_parkFileHeader;
+bool g_keepLearnedFile = false;
 
 namespace {
 
@@ -106,7 +107,7 @@ std::filesystem::path lf_readLearnedFor(const std::string& reference, ParkFileHe
     const std::filesystem::path learned = lf_resolveArchivePath(reference, header.publisher);
     std::error_code ec;
     if (!learned.empty() && std::filesystem::is_regular_file(learned, ec)) {
-        lf_readLearned(learned, header, g_stands, g_apfHandmade);
+        g_keepLearnedFile = !lf_readLearned(learned, header, g_stands, g_apfHandmade);
         std::tie(g_Qf_real, g_Qf_soft) = gf_computeQualityFactors();
         if (g_apfHandmade) {
             gf_log("A handmade airport file overruled the archived file!");
@@ -136,7 +137,6 @@ void lf_showLoaded(const std::string& source, const ParkFileHeader& header)
     gf_log(fmt::format("{:24}: {}", "number of stands", g_stands.size()));
     gf_log(gf_qualityText(g_Qf_real, g_Qf_soft));
     gf_log(fmt::format("{:24}: {}", "RT traffic week", g_rtTrafficWeek));
-    panel.parkFileLoaded = true;
     gf_enableControl(BUTTON_FLUSH_STATIC);
     const HWND window = g_mainWindow.load();
     if (window != nullptr) {
@@ -148,6 +148,7 @@ void lf_showLoaded(const std::string& source, const ParkFileHeader& header)
 std::string lf_readApf(const std::string& reference, ParkFileHeader& header)
 {
     g_apfHandmade = false;
+    g_keepLearnedFile = false;
     std::filesystem::path local;
     if (std::string status = lf_localFile(reference, local); !status.empty()) {
         return status;
@@ -166,7 +167,12 @@ std::string lf_readApf(const std::string& reference, ParkFileHeader& header)
     const std::filesystem::path learned = lf_readLearnedFor(reference, header);
     gf_numberStandsAndFindNeighbours(g_stands);
     lf_showLoaded(g_apfHandmade ? path_to_utf8(learned) : reference, header);
-    return g_stands.empty() ? "no stands found" : "";
+    if (g_stands.empty()) {
+        return "no stands found";
+    }
+    // Only a read that ended well lets leaving the airport save its learned file.
+    g_mainWindowState.parkFileLoaded = true;
+    return "";
 }
 
 } // namespace

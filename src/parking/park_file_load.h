@@ -23,7 +23,11 @@ extern ParkFileHeader g_parkFileHeader;
 // vtx::UserErrorException (65, 93, 94) passes to the caller.
 std::string gf_readApf(const std::string& reference, ParkFileHeader& header);
 
+// The park airport's learned file could not be read whole (unloadable, refused, or a fault
+// part way): leaving the airport keeps that file as it is instead of saving over it.
+extern bool g_keepLearnedFile;
+
 // Merges a learned file over the stands of the reference file; a handmade learned file
-// replaces them. Faults are logged, never thrown.
-void lf_readLearned(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
+// replaces them. Faults are logged, never thrown; false when the file was not read whole.
+bool lf_readLearned(const std::filesystem::path& path, const ParkFileHeader& header, std::vector<Stand>& stands,
                     bool& handmade);

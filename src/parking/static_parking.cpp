@@ -296,7 +296,8 @@ void lf_resetParkAirport()
 {
     if (gf_parkFileLoaded()) {
         gf_applyAirportSettings();
-        lf_saveLearnedApf();
+        if (!g_keepLearnedFile)
+            lf_saveLearnedApf();
     }
     g_apfHandmade = false;
     g_mainWindowState.parkFileLoaded.store(false);
