@@ -103,12 +103,14 @@ void lf_writeOption(pugi::xml_node parkpos, const ParkOpt& option)
     }
 }
 
+// A handmade file holds its stands whole (with their current radius and cargo flag), and so
+// does a manual stand; a reference stand gets only its changes.
 void lf_writeLearnedStand(pugi::xml_node parkpos, const Stand& stand)
 {
-    if ((stand.radius_change || stand.cargo_change) && !stand.manual) {
-        lf_writeChanges(parkpos, stand);
-    } else if (stand.manual || g_apfHandmade) {
+    if (stand.manual || g_apfHandmade) {
         lf_writePosition(parkpos, stand);
+    } else if (stand.radius_change || stand.cargo_change) {
+        lf_writeChanges(parkpos, stand);
     }
     for (const ParkOpt& option : stand.options) {
         if (option.seq != 0) {

@@ -6,6 +6,8 @@
 #include "parking/apf_sources.h"
 #include "parking/park_airport.h"
 #include "parking/park_file_load.h"
+#include "parking/static_parking.h"
+#include "engine/stand_search.h"
 #include "refdata/airport_db.h"
 #include "refdata/download.h"
 #include "support/http_server.h"
@@ -195,4 +197,80 @@ TEST_F(ParkFileLoad, FaultsGiveTheirStatus)
     }
     g_parkAirport.clear();
     EXPECT_EQ(gf_readApf(kReference, header), "gf_readApf: no park airport set");
+}
+
+TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
+{
+    struct Case {
+        const char* name;
+        std::string reference;
+        std::string learned;
+        std::string status;
+        bool saved;
+    };
+    const std::string handmade = param("airport_name", "Frankfurt") + param("handmade", "true");
+    const std::string reference = readFile("airports/my_thirdparty/EDDF.xml");
+    const std::string emptyReference =
+        parkFileXml({}, param("airport_name", "Frankfurt") + param("publisher", "Pub") + param("altitude", "364"));
+    const Case cases[] = {
+        {"repeated id in a handmade file", reference,
+         parkFileXml({stand("H1", 50.0), stand("H2", 50.1), stand("H2", 50.2), stand("H4", 50.3), stand("H5", 50.4)},
+                     handmade),
+         "", false},
+        {"empty first id in a handmade file", reference,
+         parkFileXml({stand(" ", 50.0), stand("H2", 50.1), stand("H3", 50.2)}, handmade), "no stands found", false},
+        {"learned file over a reference without stands", emptyReference,
+         parkFileXml({stand("A1", 50.0, 40.0, {{"D-AIAC", "DLH", "A320", "DLH2"}}, R"(radius_change="true")")},
+                     param("airport_name", "Frankfurt")),
+         "no stands found", false},
+        {"learned file that does not parse", reference, "<root><parameters>", "", false},
+        {"learned file read whole", reference,
+         parkFileXml({stand("A1", 50.0, 40.0, {{"D-AIAC", "DLH", "A320", "DLH2"}}, R"(radius_change="true")")},
+                     param("airport_name", "Frankfurt")),
+         "", true},
+    };
+    for (const Case& c : cases) {
+        writeFile("airports/my_thirdparty/EDDF.xml", c.reference);
+        writeFile(kLearned, c.learned);
+        g_parkAirport = "EDDF";
+        const auto savedLines = [this] {
+            const auto lines = log.lines();
+            return std::count_if(lines.begin(), lines.end(),
+                                 [](const std::string& line) { return line.find("saved with") != std::string::npos; });
+        };
+        const auto savedBefore = savedLines();
+
+        EXPECT_EQ(lf_readParkedFile(), c.status) << c.name;
+        EXPECT_EQ(gf_parkFileLoaded(), c.status.empty()) << c.name;
+        lf_resetParkAirport();
+
+        EXPECT_EQ(readFile(kLearned) == c.learned, !c.saved) << c.name;
+        EXPECT_EQ(savedLines() - savedBefore, c.saved ? 1 : 0) << c.name;
+    }
+}
+
+TEST_F(ParkFileLoad, HandmadeFileKeepsEveryStandWhole)
+{
+    writeFile(kLearned, parkFileXml({stand("H1", 50.0, 10.0), stand("H2", 50.1, 20.0, {}, R"(cargo="true")"),
+                                     stand("H3", 50.2)},
+                                    param("airport_name", "Frankfurt") + param("handmade", "true")));
+    ASSERT_EQ(lf_readParkedFile(), "");
+    // A wide aircraft finds the small stand H1 within 20 m and widens it; a passenger
+    // aircraft parks on the cargo stand H2.
+    LiveAc wide;
+    wide.hexid = 0x4B0001;
+    wide.halfSpan = 30.0 / 1852.0;
+    ASSERT_EQ(lf_findFreeStand({50.0, 8.0}, wide, 20.0 / 1852.0, false), &g_stands[0]);
+    LiveAc passenger;
+    passenger.standId = g_stands[1].number;
+    lf_setStandCargo(passenger);
+    lf_resetParkAirport();
+
+    g_parkAirport = "EDDF";
+    ASSERT_EQ(lf_readParkedFile(), "");
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"H1", "H2", "H3"}));
+    EXPECT_NEAR(g_stands[0].radius * 1852.0, 29.0, 0.05);
+    EXPECT_NEAR(g_stands[0].latitude, 50.0, 1e-9);
+    EXPECT_FALSE(g_stands[1].cargo);
+    EXPECT_NEAR(g_stands[1].latitude, 50.1, 1e-9);
 }
