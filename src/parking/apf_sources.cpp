@@ -18,6 +18,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <system_error>
 #include <vector>
 
@@ -74,11 +75,6 @@ std::string lf_fileName(const std::string& reference)
     return reference.substr(reference.find_last_of('\\') + 1);
 }
 
-bool lf_startsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 std::string lf_fetchKey(const std::string& reference)
 {
     return "park file " + reference;
@@ -93,11 +89,6 @@ std::string lf_checkParkFile(const std::filesystem::path& file)
     }
     const pugi::xml_node root = document.child("root") ? document.child("root") : document;
     return root.child("parkpositions") ? std::string() : "no parkpositions in the park file";
-}
-
-std::filesystem::path lf_thirdpartyLearned(const std::string& publisher, const std::string& reference)
-{
-    return folders::learnedThirdparty() / gf_utf8ToPath(publisher) / gf_utf8ToPath(lf_fileName(reference));
 }
 
 } // namespace
@@ -183,6 +174,23 @@ std::string gf_takeFetchedApf(const std::string& reference)
     return gf_takeFetchOutcome(lf_fetchKey(reference)).value_or(fmt::format("failed to download: '{}'", reference));
 }
 
+std::filesystem::path gf_learnedFolder(std::string publisher)
+{
+    if (publisher == "stock") {
+        return folders::learnedStock();
+    }
+    if (publisher == "simaddon") {
+        return folders::learnedSimaddon();
+    }
+    // Separators in a publisher's name become blanks, so the name never leads out of "thirdparty".
+    std::replace(publisher.begin(), publisher.end(), '/', ' ');
+    std::replace(publisher.begin(), publisher.end(), '\\', ' ');
+    if (publisher.empty() || publisher == "." || publisher == "..") {
+        return folders::learnedThirdparty();
+    }
+    return folders::learnedThirdparty() / gf_utf8ToPath(publisher);
+}
+
 std::filesystem::path lf_resolveArchivePath(const std::string& reference, const std::string& publisher)
 {
     const std::string text = lf_replaceAll(reference, "/", "\\");
@@ -190,25 +198,7 @@ std::filesystem::path lf_resolveArchivePath(const std::string& reference, const 
     if (!lf_endsWithXml(text)) {
         return {};
     }
-    const std::string_view thirdpartyArchive = "archive\\thirdparty\\";
-    if (const size_t at = text.find(thirdpartyArchive); at != std::string::npos) {
-        const size_t start = at + thirdpartyArchive.size();
-        const size_t end = text.find('\\', start);
-        if (end == std::string::npos) {
-            return {};
-        }
-        return lf_thirdpartyLearned(lf_replaceAll(text.substr(start, end - start), "%20", " "), text);
-    }
-    const std::string airports = std::string(kAirportsPrefix) + "\\";
-    if (!lf_startsWith(text, airports)) {
-        return {};
-    }
-    const std::string rest = text.substr(airports.size());
-    if (lf_startsWith(rest, "my_thirdparty2024\\") || lf_startsWith(rest, "my_thirdparty\\")) {
-        const std::string folder = lf_replaceAll(lf_replaceAll(publisher, "/", " "), "\\", " ");
-        return folder.empty() ? std::filesystem::path() : lf_thirdpartyLearned(folder, text);
-    }
-    return folders::learned() / gf_storedTextToPath(rest);
+    return gf_learnedFolder(publisher) / gf_utf8ToPath(lf_fileName(text));
 }
 
 bool lf_hasPublisher(const std::filesystem::path& path)

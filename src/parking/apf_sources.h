@@ -32,7 +32,11 @@ std::string gf_takeFetchedApf(const std::string& reference);
 // The local file a reference names ("airports\..." as a path).
 std::filesystem::path gf_referencePath(const std::string& reference);
 
-// The learned file that goes with a reference (publisher from the file's header); empty for none.
+// The folder under "learned" for a park file's "publisher" header: "stock", "simaddon", or
+// the publisher's folder inside "thirdparty" ("thirdparty" itself without a publisher).
+std::filesystem::path gf_learnedFolder(std::string publisher);
+// The learned file that goes with a reference to an ".xml" file: its file name in the learned
+// folder of the file's publisher, where leaving the airport saves it; empty for none.
 std::filesystem::path lf_resolveArchivePath(const std::string& reference, const std::string& publisher);
 // Whether a park file names its publisher (or a maker other than the excluded one).
 bool lf_hasPublisher(const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 #include "core/time_text.h"
 #include "engine/learned_updates.h"
 #include "parking/apf.h"
+#include "parking/apf_sources.h"
 #include "parking/park_airport.h"
 #include "parking/park_file_load.h"
 
@@ -20,21 +21,6 @@
 #include <tuple>
 
 namespace {
-
-// The folder under "learned" by the loaded file's publisher. Separators in a publisher's
-// name become blanks, so the name never leads out of "thirdparty".
-std::filesystem::path lf_learnedFolder(std::string publisher)
-{
-    if (publisher == "stock")
-        return folders::learnedStock();
-    if (publisher == "simaddon")
-        return folders::learnedSimaddon();
-    std::replace(publisher.begin(), publisher.end(), '/', ' ');
-    std::replace(publisher.begin(), publisher.end(), '\\', ' ');
-    if (publisher.empty() || publisher == "." || publisher == "..")
-        return folders::learnedThirdparty();
-    return folders::learnedThirdparty() / gf_utf8ToPath(publisher);
-}
 
 void lf_createFolder(const std::filesystem::path& folder)
 {
@@ -72,7 +58,7 @@ void lf_saveLearnedApf()
     std::filesystem::path path;
     try {
         const Apf apf = lf_learnedApf();
-        const std::filesystem::path folder = lf_learnedFolder(g_parkFileHeader.publisher);
+        const std::filesystem::path folder = gf_learnedFolder(g_parkFileHeader.publisher);
         lf_createFolder(folder);
         path = folder / gf_utf8ToPath(g_parkAirport + ".xml");
         if (gf_writeApf(apf, path, kApfLearned, g_msfs2020.load() ? 1 : 2)) {

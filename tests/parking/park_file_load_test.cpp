@@ -1,5 +1,6 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
 #include "core/user_error.h"
 #include "parking/airport_settings_snapshot.h"
 #include "parking/apf.h"
@@ -273,4 +274,56 @@ TEST_F(ParkFileLoad, HandmadeFileKeepsEveryStandWhole)
     EXPECT_NEAR(g_stands[0].latitude, 50.0, 1e-9);
     EXPECT_FALSE(g_stands[1].cargo);
     EXPECT_NEAR(g_stands[1].latitude, 50.1, 1e-9);
+}
+
+TEST_F(ParkFileLoad, LearnedFileIsMergedAgainForEveryKindOfParkFile)
+{
+    struct Case {
+        const char* name;
+        const char* localFile;  // the scan's link or park file, when any
+        std::string localText;
+        const char* archived;   // the archive's file on the download host, when any
+        const char* publisher;
+    };
+    const auto park = [](const std::string& publisher) {
+        return parkFileXml({stand("A1", 50.0, 10.0), stand("A2", 50.01)},
+                           param("airport_name", "Frankfurt") + param("publisher", publisher) +
+                               param("altitude", "364") + param("manufacturer", "Maker Ltd"));
+    };
+    const Case cases[] = {
+        {"stock airport", nullptr, "", "archive/stock/EDDF.xml", "stock"},
+        {"simaddon link", "airports/my_simaddon/EDDF.txt", "archive/simaddon/EDDF.xml\n", "archive/simaddon/EDDF.xml",
+         "simaddon"},
+        {"generated simaddon file", "airports/my_simaddon/EDDF.xml", park("simaddon"), nullptr, "simaddon"},
+        {"generated file without publisher", "airports/my_thirdparty/EDDF.xml", park(""), nullptr, ""},
+        {"thirdparty link", "airports/my_thirdparty/EDDF.txt", "archive/thirdparty/Pub%20One/EDDF.xml\n",
+         "archive/thirdparty/Pub%20One/EDDF.xml", "Pub One"},
+    };
+    HttpServer server;
+    gf_setDownloadHost(server.base());
+    g_msfs2020 = true;
+    for (const Case& c : cases) {
+        fs::remove_all("airports");
+        fs::create_directories(folders::myThirdparty());
+        fs::create_directories(folders::airports() / folders::mySimaddon());
+        if (c.localFile != nullptr) {
+            writeFile(c.localFile, c.localText);
+        }
+        if (c.archived != nullptr) {
+            server.serve(std::string("/downloads/MSFS/") + c.archived, park(c.publisher));
+        }
+        g_parkAirport = "EDDF";
+        ASSERT_EQ(lf_readParkedFile(), "") << c.name;
+        LiveAc wide;
+        wide.hexid = 0x4B0001;
+        wide.halfSpan = 30.0 / 1852.0;
+        ASSERT_EQ(lf_findFreeStand({50.0, 8.0}, wide, 20.0 / 1852.0, false), &g_stands[0]) << c.name;
+        lf_resetParkAirport();
+
+        g_parkAirport = "EDDF";
+        ASSERT_EQ(lf_readParkedFile(), "") << c.name;
+        EXPECT_NEAR(g_stands[0].radius * 1852.0, 29.0, 0.05) << c.name;
+        EXPECT_TRUE(g_stands[0].radius_change) << c.name;
+        lf_resetParkAirport();
+    }
 }

@@ -85,13 +85,13 @@ TEST_F(ParkFileSources, LearnedFileOfEachReference)
         std::string publisher;
         fs::path learned;
     } cases[] = {
-        {"archive/stock/EDDF.xml", "", {}},
-        {"archive/simaddon/EDDF.xml", "simaddon", {}},
-        {"archive/thirdparty/Pub%20One/EDDF.xml", "", "airports/learned/thirdparty/Pub One/EDDF.xml"},
-        {"airports\\my_simaddon\\EDDF.xml", "simaddon", "airports/learned/my_simaddon/EDDF.xml"},
+        {"archive/stock/EDDF.xml", "stock", "airports/learned/stock/EDDF.xml"},
+        {"archive/simaddon/EDDF.xml", "simaddon", "airports/learned/simaddon/EDDF.xml"},
+        {"archive/thirdparty/Pub%20One/EDDF.xml", "Pub One", "airports/learned/thirdparty/Pub One/EDDF.xml"},
+        {"airports\\my_simaddon\\EDDF.xml", "simaddon", "airports/learned/simaddon/EDDF.xml"},
         {"airports\\stock\\EDDF.XML", "stock", "airports/learned/stock/EDDF.XML"},
         {"airports\\my_thirdparty\\EDDF.xml", "Pub/Two", "airports/learned/thirdparty/Pub Two/EDDF.xml"},
-        {"airports\\my_thirdparty2024\\EDDF.xml", "", {}},
+        {"airports\\my_thirdparty2024\\EDDF.xml", "", "airports/learned/thirdparty/EDDF.xml"},
         {"airports\\my_thirdparty\\EDDF.txt", "Pub", {}},
     };
     for (const auto& c : cases) {
