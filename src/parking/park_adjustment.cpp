@@ -321,7 +321,8 @@ void lf_trimToWanted(std::int32_t wanted)
         } else if (!g_keptStatics.empty()) {
             g_staticRemovals.push_back({g_keptStatics.back().callsign, g_keptStatics.back().stand});
             g_keptStatics.pop_back();
-        } else if (!g_liveParkedList.empty()) {
+        } else if (!g_liveParkedList.empty() && wanted > 0) {
+            // With nothing wanted (no static parking) live traffic parks as it comes.
             const std::int32_t stand = static_cast<std::int32_t>(g_liveParkedList.back().stand);
             const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
                                          [stand](const LiveAc& ac) { return ac.standId == stand; });

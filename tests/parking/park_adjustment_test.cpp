@@ -170,6 +170,30 @@ TEST_F(ParkAdjustment, InitialLoadOnlyKeepsLongParkedLiveAircraft)
     EXPECT_FALSE(gone(g_liveAcs[0]));
 }
 
+TEST_F(ParkAdjustment, NothingWantedTrimsNoLiveAircraft)
+{
+    struct Case {
+        std::int32_t maxParkSel;
+        std::int32_t customPercentage;
+    };
+    for (const Case c : {Case{0, -1}, Case{100, 0}}) {
+        g_liveAcs.clear();
+        g_staticAcs.clear();
+        freezeWeekTime(4, 10);
+        MAX_PARK_SEL.value = c.maxParkSel;
+        CUSTOM_PARKING_PERCENTAGE.value = c.customPercentage;
+        liveParked(1, 20);
+        liveParked(3, 30);
+        staticAt(2, "D-AIPA", "DLH4*", 4, 8);
+
+        gf_adjustParking();
+
+        EXPECT_FALSE(gone(g_liveAcs[0])) << c.maxParkSel;
+        EXPECT_FALSE(gone(g_liveAcs[1])) << c.maxParkSel;
+        EXPECT_TRUE(gone(g_staticAcs[0])) << c.maxParkSel;
+    }
+}
+
 TEST_F(ParkAdjustment, ExcessDropsPlanEntriesFirstThenTheEarliestParkedStatics)
 {
     g_liveParkedList.assign(4, LiveParkedEntry{"L", 1, 5});
