@@ -156,11 +156,14 @@ void lf_afterAirportScan(const std::vector<std::string>& fileNames)
         gf_log("All your third party airports are recognised, no off line learning needed.");
         return;
     }
-    // The scan log is written already: what goes wrong here goes to the log.
-    if (!gf_zipFolder(folders::tblo(), folders::tblo() / folders::tbloZip()))
-        gf_logMarked("Zippen TBLO folder failed");
-    gf_removeXMLFilesFromDirectory();
+    // The scan log is written already: what goes wrong here goes to the log. Without a zip the
+    // copies stay in "tblo" (kept by the flag), as some of them exist nowhere else.
     g_tbloFlag.store(true);
+    if (!gf_zipFolder(folders::tblo(), folders::tblo() / folders::tbloZip())) {
+        gf_logMarked("Zippen TBLO folder failed");
+        return;
+    }
+    gf_removeXMLFilesFromDirectory();
     gf_enableControl(BUTTON_TBLO);
     gf_repaintControlArea();
 }

@@ -180,6 +180,19 @@ TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
     g_exitRequested = false;
 }
 
+TEST_F(AddonAirportScanTest, FailedZipKeepsTheFilesForOffLineLearning)
+{
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    // A folder in the zip's place: the zip cannot be written.
+    testsupport::writeFile(folders::tblo() / "tblo.zip" / "x", "x");
+
+    gf_scanAddonAirports();
+
+    EXPECT_TRUE(m_log.contains("==> Zippen TBLO folder failed"));
+    EXPECT_FALSE(fs::exists(folders::myThirdparty() / "EHAM.xml"));  // the link stays alone
+    EXPECT_NE(readFile(folders::tblo() / "EHAM.xml").find("parkpos"), std::string::npos);
+}
+
 TEST_F(AddonAirportScanTest, ScanFoldersThatAreMissingOrFilesAreSkipped)
 {
     testsupport::writeFile(m_folder / "afile", "x");
