@@ -29,13 +29,14 @@ void lf_correct(LiveryData& livery, const RegistrationData& known)
                                                   lf_flag(livery.cargo), lf_flag(known.cargo)));
         livery.cargo = known.cargo;
     }
+    // A registration without an airline or a type keeps the scanned one: a livery needs both.
     const std::string& airline = known.operatorCode.empty() ? known.airline : known.operatorCode;
-    if (airline != livery.airl) {
+    if (!airline.empty() && airline != livery.airl) {
         g_dbaseCorrectionLines.append(
             fmt::format("{:80} {} airl {} => {}", livery.title, livery.atcid, livery.airl, airline));
         livery.airl = airline;
     }
-    if (known.type != livery.type) {
+    if (!known.type.empty() && known.type != livery.type) {
         g_dbaseCorrectionLines.append(
             fmt::format("{:80} {} model {} => {}", livery.title, livery.atcid, livery.type, known.type));
         livery.type = known.type;

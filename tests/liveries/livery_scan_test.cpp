@@ -166,6 +166,19 @@ TEST_F(LiveryScan, ManualScanOfTheSetFoldersInOrder)
     EXPECT_EQ(prioritized[1].type, "E190");
 }
 
+TEST_F(LiveryScan, RegistrationWithoutAnAirlineKeepsTheScannedOne)
+{
+    // The database knows HBJRA with its type but without an airline or operator.
+    writeAircraftCfg(m_community / "pkg", "jet", aircraftCfg("A320", {{"Swiss Jet", "DLH", "HBJRA"}}));
+    LIG_PRIORITIZE.value = false;
+    EXPECT_EQ(lf_scanLiveryFolders({m_community}), FolderScan::Saved);
+
+    const auto liveries = scanned();  // read back without a missing attribute
+    ASSERT_EQ(liveries.size(), 1u);
+    EXPECT_EQ(liveries[0].airl, "DLH");
+    EXPECT_EQ(liveries[0].type, "C56X");
+}
+
 TEST_F(LiveryScan, NothingToScanIsTheUsersToMend)
 {
     struct Case {

@@ -20,8 +20,12 @@ TEST(ScanReport, DatabaseCorrectsRegisteredLiveries)
     const LiveryData cityLine{"DLH", "A320", "Lufthansa CityLine", "D-AIPA", 1, false};
     const LiveryData fedex{"FDX", "B772", "FedEx 777", "N279FE", 1, false};
     const LiveryData unknown{"XXX", "A320", "Unknown", "Q-XXXX", 1, false};
-    g_scannedLiveries = {cityLine, fedex, unknown};
+    // A registration without an airline or a type changes neither.
+    g_registrations["HB-JRA"] = {"", "", "", false};
+    const LiveryData incomplete{"SWR", "C56X", "Swiss Jet", "HB-JRA", 1, false};
+    g_scannedLiveries = {cityLine, fedex, unknown, incomplete};
     lf_writeDbaseCorrections();
+    EXPECT_EQ(g_scannedLiveries[3], incomplete);
 
     EXPECT_EQ(g_scannedLiveries[0].airl, "CLH");
     EXPECT_TRUE(g_scannedLiveries[1].cargo);
