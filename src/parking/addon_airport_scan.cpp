@@ -77,13 +77,6 @@ void lf_repaintMainWindow()
     gf_repaintControlArea();
 }
 
-const BglScanContext& lf_bglContext()
-{
-    // The scan pool counts the running tasks.
-    static const BglScanContext context{lf_addScanMessage, lf_linkArchivedApf, lf_generateApf, nullptr};
-    return context;
-}
-
 bool lf_skippedName(const fs::path& path)
 {
     const std::string text = path_to_utf8(path);
@@ -113,12 +106,21 @@ std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
     return files;
 }
 
-bool lf_processFile(const fs::path& path)
+// The files one ".bgl" would give its airports; written later by the scan, never here.
+ScanOutputs lf_processFile(const fs::path& path)
 {
+    ScanOutputs outputs;
     if (!lf_bglHasAirportSection(path))
-        return false;
-    lf_processBGLfile(path, lf_bglContext());
-    return true;
+        return outputs;
+    // The scan pool counts the running tasks.
+    const BglScanContext context{
+        lf_addScanMessage,
+        [&outputs](Apf& apf, std::int32_t& archivedCount, const fs::path& bglPath) {
+            return lf_linkArchivedApf(apf, archivedCount, bglPath, outputs);
+        },
+        [&outputs](Apf& apf, std::int32_t helipadCount) { lf_generateApf(apf, helipadCount, outputs); }, nullptr};
+    lf_processBGLfile(path, context);
+    return outputs;
 }
 
 } // namespace
@@ -218,10 +220,13 @@ void lf_scanFolderForBGLs(const fs::path& folder)
     if (gf_scanStopRequested())
         return;
     const std::string folderText = path_to_utf8(folder);
-    gf_scanFiles<bool>(std::move(files), lf_processFile, [&folderText](const fs::path&) {
-        lf_addScanMessage(fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, folderText,
-                                      "Future wait timed out after 10 seconds"));
-    });
+    const ScanResults<ScanOutputs> results =
+        gf_scanFiles<ScanOutputs>(std::move(files), lf_processFile, [&folderText](const fs::path&) {
+            lf_addScanMessage(fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, folderText,
+                                          "Future wait timed out after 10 seconds"));
+        });
+    if (!results.stopped)
+        lf_writeScanOutputs(results.slots);
 }
 
 bool lf_isSkippedFolder(const fs::path& path, const fs::path& fullPath)

@@ -29,12 +29,28 @@ void lf_scanFolderForBGLs(const std::filesystem::path& folder);
 // folder below the scan folder, `fullPath` its whole path.
 bool lf_isSkippedFolder(const std::filesystem::path& path, const std::filesystem::path& fullPath);
 
-// The link or generate decision per airport.
-bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const std::filesystem::path& bglPath);
+// One file a scan task would write: an airport's link file with its reference, or its
+// generated park file. The tasks only collect them; the scan writes each file once, the
+// last one of each name in walk order, as a walk on one thread would leave it.
+struct ScanOutput {
+    std::filesystem::path path;
+    std::string reference;         // link file
+    std::optional<Apf> generated;  // generated park file
+    std::int32_t helipads = 0;
+};
+using ScanOutputs = std::vector<ScanOutput>;
+
+// Writes the collected files of one scan folder; `files` holds each task's outputs in walk order.
+void lf_writeScanOutputs(const std::vector<std::optional<ScanOutputs>>& files);
+
+// The link or generate decision per airport; the link file goes to `outputs`.
+bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const std::filesystem::path& bglPath,
+                        ScanOutputs& outputs);
 std::optional<std::string> lf_simaddonExists(const Apf& apf);
 std::optional<std::string> lf_thirdpartyExists(const std::string& publisher, const Apf& apf,
                                                std::int32_t& archivedCount);
-void lf_generateApf(Apf& apf, std::int32_t helipadCount);
+// The generated park file of an airport with stands goes to `outputs`.
+void lf_generateApf(Apf& apf, std::int32_t helipadCount, ScanOutputs& outputs);
 
 // Off-line learning over the ".XML" stems of "my_thirdparty".
 void lf_afterAirportScan(const std::vector<std::string>& fileNames);

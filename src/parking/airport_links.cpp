@@ -14,6 +14,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -34,16 +35,34 @@ void lf_createFolder(const fs::path& folder)
         throw fs::filesystem_error("create_directory", folder, error);
 }
 
-// A link file that cannot be written does not count as a link: the airport is generated.
-bool lf_writeLinkFile(const Apf& apf, const std::string& reference)
+void lf_addLinkFile(const Apf& apf, const std::string& reference, ScanOutputs& outputs)
 {
-    const fs::path folder = lf_outputFolder(apf.publisher);
-    lf_createFolder(folder);
-    const fs::path path = folder / gf_linkFileName(apf.icao);
-    if (gf_writeTextFile(path, reference, true))
-        return true;
-    lf_addScanMessage(fmt::format("{}Writing {} did not succeed", "===> ", path_to_utf8(path)));
-    return false;
+    ScanOutput link;
+    link.path = lf_outputFolder(apf.publisher) / gf_linkFileName(apf.icao);
+    link.reference = reference;
+    outputs.push_back(std::move(link));
+}
+
+void lf_writeLinkFile(const ScanOutput& link)
+{
+    lf_createFolder(link.path.parent_path());
+    if (!gf_writeTextFile(link.path, link.reference, true))
+        lf_addScanMessage(fmt::format("{}Writing {} did not succeed", "===> ", path_to_utf8(link.path)));
+}
+
+void lf_writeGenerated(const ScanOutput& output)
+{
+    lf_createFolder(output.path.parent_path());
+    const Apf& apf = *output.generated;
+    if (!gf_writeApf(apf, output.path, kApfGenerated, g_msfs2020.load() ? 1 : 2)) {
+        lf_addScanMessage(fmt::format("{}Generating {} did not succeed", "===> ", path_to_utf8(output.path)));
+        return;
+    }
+    const std::string helipads = output.helipads > 0
+                                     ? fmt::format(", of which {} helipad{}", output.helipads, gf_plural(output.helipads))
+                                     : "";
+    lf_addScanMessage(fmt::format("Generated {}: {} position{}{}", gf_apfFileName(apf.icao), apf.stands.size(),
+                                  gf_plural(apf.stands.size()), helipads));
 }
 
 std::string lf_escapeBlanks(const std::string& publisher)
@@ -85,7 +104,7 @@ std::optional<std::string> lf_thirdpartyExists(const std::string& publisher, con
     return std::nullopt;
 }
 
-bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const fs::path& bglPath)
+bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const fs::path& bglPath, ScanOutputs& outputs)
 {
     apf.BGLpath = path_to_utf8(bglPath);
     PublisherInfo info = gf_findPublisher(bglPath);
@@ -98,34 +117,55 @@ bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const fs::path& b
         return false;
     if (apf.publisher == kSimaddon) {
         const auto reference = lf_simaddonExists(apf);
-        if (!reference || !lf_writeLinkFile(apf, *reference))
+        if (!reference)
             return false;
+        lf_addLinkFile(apf, *reference, outputs);
         lf_addScanMessage(fmt::format("{} airport {} linked to {}", kSimaddon, apf.icao, *reference));
         return true;
     }
     const auto reference = lf_thirdpartyExists(apf.publisher, apf, archivedCount);
-    if (!reference || !lf_writeLinkFile(apf, *reference)) {
+    if (!reference) {
         archivedCount = 0;
         return false;
     }
+    lf_addLinkFile(apf, *reference, outputs);
     lf_addScanMessage(fmt::format("thirdparty airport {} linked to {}", apf.icao, *reference));
     return true;
 }
 
-void lf_generateApf(Apf& apf, std::int32_t helipadCount)
+void lf_generateApf(Apf& apf, std::int32_t helipadCount, ScanOutputs& outputs)
 {
     if (apf.stands.empty())
         return;
-    const fs::path folder = lf_outputFolder(apf.publisher);
-    lf_createFolder(folder);
     std::sort(apf.stands.begin(), apf.stands.end(), [](const Stand& a, const Stand& b) { return a.id < b.id; });
-    const fs::path path = folder / gf_apfFileName(apf.icao);
-    if (!gf_writeApf(apf, path, kApfGenerated, g_msfs2020.load() ? 1 : 2)) {
-        lf_addScanMessage(fmt::format("{}Generating {} did not succeed", "===> ", path_to_utf8(path)));
-        return;
+    ScanOutput output;
+    output.path = lf_outputFolder(apf.publisher) / gf_apfFileName(apf.icao);
+    output.helipads = helipadCount;
+    output.generated = std::move(apf);
+    outputs.push_back(std::move(output));
+}
+
+void lf_writeScanOutputs(const std::vector<std::optional<ScanOutputs>>& files)
+{
+    // The last output of each file name in walk order wins; they are written in that order.
+    std::map<fs::path, const ScanOutput*> last;
+    std::vector<const ScanOutput*> order;
+    for (const auto& file : files) {
+        if (!file)
+            continue;
+        for (const ScanOutput& output : *file) {
+            auto [it, added] = last.try_emplace(output.path, &output);
+            if (!added) {
+                std::erase(order, it->second);
+                it->second = &output;
+            }
+            order.push_back(&output);
+        }
     }
-    const std::string helipads =
-        helipadCount > 0 ? fmt::format(", of which {} helipad{}", helipadCount, gf_plural(helipadCount)) : "";
-    lf_addScanMessage(fmt::format("Generated {}: {} position{}{}", gf_apfFileName(apf.icao), apf.stands.size(),
-                                  gf_plural(apf.stands.size()), helipads));
+    for (const ScanOutput* output : order) {
+        if (output->generated)
+            lf_writeGenerated(*output);
+        else
+            lf_writeLinkFile(*output);
+    }
 }

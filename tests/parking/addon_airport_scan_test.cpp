@@ -16,9 +16,11 @@
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <chrono>
 #include <future>
 #include <atomic>
@@ -245,3 +247,45 @@ TEST_F(AddonAirportScanTest, ZipOfAFolder)
 }
 
 } // namespace
+
+TEST_F(AddonAirportScanTest, ManyPackagesOfOneAirportGiveTheSameFilesOnEveryScan)
+{
+    // Eight add-ons of one airport, one of them with 3000 stands, and links written by several.
+    const int stands[] = {3, 5, 3000, 7, 2, 9, 4, 6};
+    for (int i = 0; i < 8; ++i) {
+        const std::string package = fmt::format("dev{}-lszh", i + 1);
+        testsupport::writeBgl(community(package + "/scenery/lszh.bgl"), {lf_airport("LSZH", stands[i], i % 2)});
+        testsupport::writeFile(community(package + "/manifest.json"), R"({"manufacturer":"Some Dev Studio"})");
+        if (i % 3 == 0)
+            testsupport::writeBgl(community(fmt::format("flytampa-eham{}/scenery/eham.bgl", i)),
+                                  {lf_airport("EHAM", 3 + i)});
+    }
+    testsupport::writeBgl(m_folder / "sim/Official/OneStore/microsoft-airport-lfpg/scenery/lfpg.bgl",
+                          {lf_airport("LFPG", 4)});
+    const auto outputs = [] {
+        std::map<std::string, std::string> files;
+        for (const fs::path& folder : {folders::myThirdparty(), folders::airports() / "my_simaddon"})
+            for (const auto& entry : fs::directory_iterator(folder))
+                files[entry.path().string()] = readFile(entry.path());
+        return files;
+    };
+    const auto scan = [this](int workers) {
+        g_workerCount = workers;
+        SCAN_AIRPORTS.value = true;
+        gf_scanAddonAirports();
+    };
+
+    scan(1);  // one worker: the files as a walk on one thread leaves them
+    const auto expected = outputs();
+    ASSERT_EQ(expected.size(), 3u);  // LSZH.xml, EHAM.txt and LFPG.txt
+    for (int run = 0; run < 20; ++run) {
+        scan(8);
+        ASSERT_EQ(outputs(), expected) << "scan " << run;
+    }
+    for (const std::string& line : m_log.lines()) {
+        EXPECT_EQ(line.find("rename"), std::string::npos) << line;
+        EXPECT_EQ(line.find("did not succeed"), std::string::npos) << line;
+    }
+    for (const std::string& line : scanLog())
+        EXPECT_EQ(line.find("did not succeed"), std::string::npos) << line;
+}
