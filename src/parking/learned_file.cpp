@@ -106,6 +106,19 @@ void lf_readManualStand(const pugi::xml_node& parkpos, std::string id, std::vect
     }
 }
 
+// A handmade file keeps the stands that were created by hand as such.
+void lf_markManualStands(const pugi::xml_node& document, std::vector<Stand>& stands)
+{
+    for (const pugi::xml_node parkpos : document.child("root").child("parkpositions").children("parkpos")) {
+        if (!parkpos.attribute("manual").as_bool(false)) {
+            continue;
+        }
+        if (Stand* stand = lf_findStand(stands, gf_trim(parkpos.attribute("id").as_string()))) {
+            stand->manual = true;
+        }
+    }
+}
+
 void lf_mergeLearnedStands(const pugi::xml_node& document, std::vector<Stand>& stands, bool ignoreOptions,
                            const std::string& path)
 {
@@ -154,6 +167,7 @@ bool lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader
     if (handmade) {
         stands.clear();
         lf_readParkpositions(document);
+        lf_markManualStands(document, stands);
         gf_log(fmt::format("{:24}: {}", "handmade", "true"));
         return true;
     }
