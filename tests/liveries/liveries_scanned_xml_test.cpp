@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 using testsupport::LogCapture;
 using testsupport::readFile;
 using testsupport::TempFolder;
@@ -137,4 +140,30 @@ TEST(LiveriesScannedXml, RemovalClearsThePreviousScan)
     EXPECT_FALSE(std::filesystem::exists("output/info/AircraftCfgWithNoFltsimSection.txt"));
     EXPECT_FALSE(std::filesystem::exists("output/errors"));
     EXPECT_TRUE(std::filesystem::exists("output/info/AirlineModelConversions.txt"));
+}
+
+TEST(LiveriesScannedXml, GeneratedLiveriesReadAndWrittenAgainGiveTheSameBytes)
+{
+    TempFolder folder(true);
+    std::filesystem::create_directories("output");
+    LogCapture log;
+    const char* const airlines[] = {"DLH", "ZZZ", "PVT", "K&M"};
+    const char* const types[] = {"A320", "B<38", "C172"};
+    std::vector<LiveryData> written;
+    for (int i = 0; i < 300; ++i) {
+        const std::string title = "Livery " + std::to_string(i) + R"( &<>"' Ü)";
+        const std::string atcid = i % 3 == 0 ? "" : "X-&" + std::to_string(i);
+        written.push_back(livery(airlines[i % 4], types[i % 3], title.c_str(), atcid.c_str(), i % 5 == 0));
+    }
+    std::sort(written.begin(), written.end(), [](const LiveryData& a, const LiveryData& b) {
+        return std::tie(a.airl, a.type, a.title) < std::tie(b.airl, b.type, b.title);
+    });
+    g_scannedLiveries = written;
+    ASSERT_TRUE(lf_writeLiveriesScannedXml());
+    const std::string first = readFile("output/LiveriesScanned.xml");
+
+    ASSERT_EQ(readError(), "");
+    EXPECT_EQ(g_scannedLiveries, written);
+    ASSERT_TRUE(lf_writeLiveriesScannedXml());
+    EXPECT_EQ(readFile("output/LiveriesScanned.xml"), first);
 }
