@@ -6,6 +6,7 @@
 #include "core/airport_settings.h"
 #include "core/log.h"
 #include "core/parameters_document.h"
+#include "core/run_state.h"
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
@@ -202,6 +203,7 @@ const RunStateRegistration lf_runState{
          const ParkFileHeader& h = g_parkFileHeader;
          return fmt::format("'{}' '{}' {} {}", h.airportName, h.publisher, h.altitude, h.altitudeFt);
      }},
+    gf_stateEntry("g_keepLearnedFile", RunStateArea::Engine, g_keepLearnedFile),
 };
 
 } // namespace
