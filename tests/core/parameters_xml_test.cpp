@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fmt/format.h>
 #include <filesystem>
 #include <pugixml.hpp>
 #include <thread>
@@ -235,7 +236,7 @@ TEST_F(ParametersFile, TwoThreadsSavingAtOnceLoseNeither)
     });
     std::thread startUp([] {
         for (int i = 0; i < 40; ++i) {
-            gf_setStringParameter(DESTINATION, "D" + std::to_string(i));
+            gf_setStringParameter(DESTINATION, fmt::format("D{}", i));
         }
     });
     gui.join();

@@ -44,7 +44,7 @@ protected:
                   "<parameter name=\"SCAN_AIRPORTS\" value=\"false\"/>"
                   "<parameter name=\"MSFS_INSTALL_PATH\" value=\"" +
                       (root.path() / "MSFS").string() + "\"/></parameters></root>\n");
-        standin::SimWorld::instance().configure(standin::SimWorldConfig{});
+        standin::SimWorld::instance().configure(standin::SimWorldConfig::forSimulator(2020));
     }
 
     // Runs the start-up thread until it has ended its run.
