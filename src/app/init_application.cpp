@@ -132,7 +132,7 @@ void lf_readReferenceData()
 
 void lf_takeInstallPath()
 {
-    ALL_INSTALL_PATH.value = gf_installPathSetting().value;
+    ALL_INSTALL_PATH.value = gf_installPathSetting().value.load();
     EnableWindow(ALL_INSTALL_PATH.hwnd, TRUE);
     gf_setControlText(ALL_INSTALL_PATH);
     if (ALL_INSTALL_PATH.value.empty() && !gf_detectMsfsPackagesPath()) {

@@ -133,7 +133,7 @@ void lf_startSimClientThread()
 void lf_openRealTrafficServer()
 {
     if (g_realTrafficOnThisPC.load() && !AEROWINX.value) {
-        gf_openServer(PORT_NUMBER.value);
+        gf_openServer(PORT_NUMBER.value.load());
         return;
     }
     g_rtLinkReady.store(true);

@@ -7,7 +7,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -42,6 +45,56 @@ struct fmt::formatter<SharedValue<T>> : fmt::formatter<T> {
     }
 };
 
+// A text that several threads read while another replaces it. A reader always gets a
+// copy taken under the text's own lock, so it never sees a string while it changes.
+class SharedText {
+public:
+    explicit SharedText(std::string initial) : m_text(std::move(initial)) {}
+    SharedText(const SharedText&) = delete;
+    SharedText& operator=(const SharedText&) = delete;
+
+    operator std::string() const { return load(); }
+    std::string load() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_text;
+    }
+    bool empty() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_text.empty();
+    }
+    // The old text is freed after the lock is released.
+    SharedText& operator=(std::string newText)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_text.swap(newText);
+        }
+        return *this;
+    }
+    void clear() { *this = std::string(); }
+
+    friend bool operator==(const SharedText& text, std::string_view other)
+    {
+        const std::lock_guard lock(text.m_mutex);
+        return text.m_text == other;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const SharedText& text) { return out << text.load(); }
+
+private:
+    mutable std::mutex m_mutex;
+    std::string m_text;
+};
+
+template <>
+struct fmt::formatter<SharedText> : fmt::formatter<std::string_view> {
+    auto format(const SharedText& text, format_context& ctx) const
+    {
+        return fmt::formatter<std::string_view>::format(text.load(), ctx);
+    }
+};
+
 class Parameter {
 public:
     explicit Parameter(std::string key) : name(std::move(key)) {}
@@ -52,10 +105,10 @@ public:
     std::string name;
 };
 
-// Numbers and flags are read by other threads while the GUI thread changes them,
-// so their current value is atomic; strings stay plain values.
+// Settings are read by other threads while the GUI thread or the start-up thread changes
+// them: numbers and flags are atomic, texts are handed out as copies.
 template <class T>
-using ParameterValue = std::conditional_t<std::is_arithmetic_v<T>, SharedValue<T>, T>;
+using ParameterValue = std::conditional_t<std::is_arithmetic_v<T>, SharedValue<T>, SharedText>;
 
 template <class T>
 class ValueParameter : public Parameter {

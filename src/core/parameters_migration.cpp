@@ -98,7 +98,7 @@ bool lf_migrateParameters()
         lf_storeProgramVersion();
         return false;
     }
-    const VersionData stored(PROGRAM_VERSION.value);
+    const VersionData stored(PROGRAM_VERSION.value.load());
     if (stored != g_programVersion) {
         lf_storeProgramVersion();
     }

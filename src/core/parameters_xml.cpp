@@ -244,7 +244,7 @@ bool gf_readParameters()
             gf_log(fmt::format("{} not found, creating new with default values:", path_to_utf8(g_parametersPath)));
             lf_writeParametersLocked(true);
         }
-        gf_applySimChoice(SIM_CHOICE.value);
+        gf_applySimChoice(SIM_CHOICE.value.load());
     }
     lf_refreshControls();
     return !read;

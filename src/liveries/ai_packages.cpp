@@ -111,7 +111,7 @@ void lf_checkLfolders(LiveryFolders& folders)
         if (setting->value.empty()) {
             continue;
         }
-        const std::filesystem::path folder = gf_utf8ToPath(setting->value);
+        const std::filesystem::path folder = gf_utf8ToPath(setting->value.load());
         std::error_code error;
         if (!std::filesystem::exists(folder, error)) {
             gf_logMarked(fmt::format("{}: '{}' does not exist", setting->name, setting->value));

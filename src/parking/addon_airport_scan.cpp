@@ -61,7 +61,7 @@ void lf_prepareTblo()
 std::vector<fs::path> lf_scanFolders()
 {
     std::vector<fs::path> result;
-    const std::string& install = ALL_INSTALL_PATH.value;
+    const std::string install = ALL_INSTALL_PATH.value;
     if (install.empty())
         return result;
     const fs::path root = gf_utf8ToPath(install);

@@ -91,7 +91,7 @@ bool lf_mySimAddonMissing()
 
 bool lf_downloadMySimAddon(const VersionData& web)
 {
-    if (!(web > VersionData(DERIVAVIZE24_VERSION.value)) && !lf_mySimAddonMissing()) {
+    if (!(web > VersionData(DERIVAVIZE24_VERSION.value.load())) && !lf_mySimAddonMissing()) {
         return false;
     }
     bool unpacked = false;

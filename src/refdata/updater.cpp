@@ -97,7 +97,7 @@ bool lf_checkProgram(const VersionData& web)
 void lf_checkDataFile(const std::string& key, StringParameter& setting, const char* fileName, const VersionData& web)
 {
     const fs::path target = folders::input() / fileName;
-    if (VersionData(setting.value) < web || !gf_pathExists(target)) {
+    if (VersionData(setting.value.load()) < web || !gf_pathExists(target)) {
         if (gf_downloadFile(fileName, target, &gf_checkDataFile)) {
             gf_setStringParameter(setting, gf_versionString(web));
             lf_logUpdated(key, web);
@@ -123,7 +123,7 @@ void lf_switchScanOn(const std::string& key, BoolGuiParameter& scan, StringParam
 void lf_checkScan(const std::string& key, BoolGuiParameter& scan, StringParameter& version, const VersionData& web,
                   bool outputMissing)
 {
-    if (VersionData(version.value) < web || outputMissing) {
+    if (VersionData(version.value.load()) < web || outputMissing) {
         lf_switchScanOn(key, scan, version, web);
     } else {
         lf_logUpToDate(key);

@@ -247,6 +247,27 @@ TEST_F(ParametersFile, TwoThreadsSavingAtOnceLoseNeither)
     EXPECT_EQ(storedPairs().size(), 60u);
 }
 
+// The closing-down clears the blocked callsign on the main loop while the window sets it,
+// and the main loop reads it on every tick: each read sees one whole value, and the file
+// ends with the value the setting ends with.
+TEST_F(ParametersFile, TextSetAndReadByTwoThreadsAtOnceStaysWhole)
+{
+    gf_writeParameters(false);
+    const auto run = [](const char* callsign) {
+        for (int i = 0; i < 40; ++i) {
+            gf_setStringParameter(BLOCK_CALLSIGN, i % 2 == 0 ? callsign : "");
+            const std::string seen = BLOCK_CALLSIGN.value;
+            EXPECT_TRUE(seen.empty() || seen == "DLH4AB" || seen == "SWR12") << seen;
+        }
+    };
+    std::thread gui(run, "DLH4AB");
+    std::thread mainLoop(run, "SWR12");
+    gui.join();
+    mainLoop.join();
+    const std::string last = BLOCK_CALLSIGN.value;
+    EXPECT_EQ(gf_findStringParameter(stored(), "BLOCK_CALLSIGN"), last);
+}
+
 TEST_F(ParametersFile, LoggersAreQuietWhileQuitting)
 {
     g_exitRequested = true;
