@@ -12,6 +12,8 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <mutex>
+#include <shared_mutex>
 #include <stdexcept>
 
 std::vector<Airport> g_airports;
@@ -20,9 +22,17 @@ std::unordered_set<std::string> g_airportCodes;
 namespace {
 
 bool g_airportsLoaded = false;
+// The GUI thread looks airports up while the start-up thread may still load them: the
+// table is built aside and put in place under this lock, and the lookups take it.
+std::shared_mutex g_airportsMutex;
+
+struct AirportTable {
+    std::vector<Airport> airports;
+    std::unordered_set<std::string> codes;
+};
 
 // Checks one "airport" element and appends it; each finding is logged.
-void lf_readAirport(const pugi::xml_node& item, const std::string& code)
+void lf_readAirport(AirportTable& table, const pugi::xml_node& item, const std::string& code)
 {
     if (!item.attribute("lat") || !item.attribute("lon")) {
         gf_logMarked(fmt::format("Missing latLons for airport '{}'", code));
@@ -46,16 +56,17 @@ void lf_readAirport(const pugi::xml_node& item, const std::string& code)
                         item.attribute("lon").as_double(0.0),
                         item.attribute("alt").as_double(0.0),
                         item.attribute("stands").as_int(0)};
-        g_airports.push_back(std::move(airport));
-        g_airportCodes.insert(code);
+        table.airports.push_back(std::move(airport));
+        table.codes.insert(code);
     } catch (const std::exception& e) {
         gf_log(fmt::format("Error parsing coordinates for airport '{}': {}", code, e.what()));
     }
 }
 
-void lf_loadTable(const std::filesystem::path& xmlPath)
+AirportTable lf_loadTable(const std::filesystem::path& xmlPath)
 {
-    g_airports.reserve(15000);
+    AirportTable table;
+    table.airports.reserve(15000);
     pugi::xml_document doc;
     const auto parsed = gf_loadXmlFile(doc, xmlPath);
     if (!parsed) {
@@ -66,11 +77,20 @@ void lf_loadTable(const std::filesystem::path& xmlPath)
         throw std::runtime_error("Missing <airports> root in: " + path_to_utf8(xmlPath));
     }
     for (const auto& item : airports.children("airport")) {
-        lf_readAirport(item, item.attribute("code").as_string());
+        lf_readAirport(table, item, item.attribute("code").as_string());
     }
-    std::sort(g_airports.begin(), g_airports.end(),
+    std::sort(table.airports.begin(), table.airports.end(),
               [](const Airport& a, const Airport& b) { return a.code < b.code; });
-    gf_log(fmt::format("{} airports read", g_airports.size()));
+    gf_log(fmt::format("{} airports read", table.airports.size()));
+    return table;
+}
+
+void lf_publish(AirportTable& table)
+{
+    table.airports.shrink_to_fit();
+    const std::unique_lock lock(g_airportsMutex);
+    g_airports.swap(table.airports);
+    g_airportCodes.swap(table.codes);
 }
 
 } // namespace
@@ -98,27 +118,29 @@ bool gf_readAirports()
         gf_logMarked(fmt::format("{} exception : {}", "gf_readAirports", e.what()));
         throw;
     }
+    AirportTable table;
     try {
-        lf_loadTable(xmlPath);
+        table = lf_loadTable(xmlPath);
     } catch (const std::exception& e) {
         gf_removeFileWithWarning(xmlPath);
-        g_airports.clear();
-        g_airportCodes.clear();
         throw vtx::UserErrorException(88, e.what());
     }
     gf_removeFileWithWarning(xmlPath);
-    g_airports.shrink_to_fit();
+    lf_publish(table);
     g_airportsLoaded = true;
     return !g_airports.empty();
 }
 
 bool gf_isKnownAirport(std::string_view code)
 {
+    const std::shared_lock lock(g_airportsMutex);
     return g_airportCodes.contains(std::string(code));
 }
 
 const Airport* gf_findAirport(std::string_view code)
 {
+    // Once in place the table is never changed again, so the airport outlives the lock.
+    const std::shared_lock lock(g_airportsMutex);
     const auto it = std::find_if(g_airports.begin(), g_airports.end(),
                                  [&](const Airport& airport) { return airport.code == code; });
     return it == g_airports.end() ? nullptr : &*it;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace testsupport;
 namespace fs = std::filesystem;
 
@@ -174,4 +177,27 @@ TEST(ClosestAirport, DisplacedBestIsTheNeighbourAndWinsOnlyWithANearerStand)
     EXPECT_EQ(closestAirport({0, 0})->code, "BBBB");
     // Neither airport has a park file: both stands are 100 nm away, so the best stays.
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"3 airports read", "Airport BBBB is closest, neighbour is AAAA"}));
+}
+
+// The window looks a typed destination up while the start-up thread may still load the
+// table: it finds nothing until the whole table is in place, then the airport.
+TEST(ReadAirports, LookupDuringTheFirstLoadSeesNoneOrTheWholeTable)
+{
+    AirportsFolder setup(smallAirports().text());
+    std::atomic<bool> loaded{false};
+    std::thread gui([&] {
+        bool done = false;
+        while (!done) {
+            done = loaded.load();
+            const Airport* airport = gf_findAirport("LOWW");
+            if (airport != nullptr) {
+                EXPECT_EQ(gf_airportLabel(*airport), "LOWW (VIE)");
+                EXPECT_TRUE(gf_isKnownAirport("EDDF"));
+            }
+        }
+    });
+    EXPECT_TRUE(gf_readAirports());
+    loaded = true;
+    gui.join();
+    EXPECT_NE(gf_findAirport("LOWW"), nullptr);
 }
