@@ -24,6 +24,7 @@
 #include "traffic/rt_link.h"
 #include "traffic/qnh_reader.h"
 #include "traffic/reader_lights.h"
+#include "traffic/reader_threads.h"
 #include "traffic/traffic_reader.h"
 #include "ui/busy_state.h"
 #include "ui/control_actions.h"
@@ -203,11 +204,12 @@ bool lf_startThreads()
     }
     gf_setLoopRunning(false);
     const clk::SteadyTime qnhStarted = clk::steadyNow();
-    std::thread(gf_qnhReaderThread, kQnhReaderPort).detach();
+    gf_startReaderThread([] { gf_qnhReaderThread(kQnhReaderPort); });
     if (!lf_waitUntil(qnhStarted + 2s)) {
         return false;
     }
-    std::thread(gf_trafficReaderThread, kTrafficReaderPort, g_realTrafficOnThisPC.load()).detach();
+    gf_startReaderThread(
+        [localOnly = g_realTrafficOnThisPC.load()] { gf_trafficReaderThread(kTrafficReaderPort, localOnly); });
     gf_sendUserPosition();
     g_trafficReader.setReferencePosition(LatLon{g_userAcData.latitude, g_userAcData.longitude});
     lf_waitForFirstTraffic();

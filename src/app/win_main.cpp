@@ -4,6 +4,7 @@
 #include "app/run_application.h"
 
 #include "core/log.h"
+#include "traffic/reader_threads.h"
 
 #include <exception>
 
@@ -19,5 +20,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int)
     } catch (const std::exception&) {
         return 1;
     }
-    return gf_runApplication(hInstance);
+    const int exitCode = gf_runApplication(hInstance);
+    // The readers run on detached threads: none may wake after the globals are destroyed.
+    gf_waitForReadersToEnd();
+    return exitCode;
 }

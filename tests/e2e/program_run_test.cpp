@@ -155,6 +155,9 @@ TEST_F(ProgramRun, TermSignalEndsTheRunInOrderAndSavesTheWindowPosition)
     const std::string log = program->log();
     EXPECT_NE(log.find("Exiting: USER CLOSED SIM"), std::string::npos) << log;
     EXPECT_NE(log.find("closing down"), std::string::npos) << log;
+    // The program waits for both readers before it exits.
+    EXPECT_NE(log.find("QNH Reader disconnected"), std::string::npos) << log;
+    EXPECT_NE(log.find("Traffic Reader disconnected"), std::string::npos) << log;
     EXPECT_NE(parameters().find("MAIN_WINDOW_X"), std::string::npos) << parameters();
     EXPECT_EQ(parameters().find("value=\"EDDF\""), std::string::npos);
 }
