@@ -85,8 +85,11 @@ protected:
 
 TEST_F(ProximityTest, AirlinerFlyingAwayAheadOfTheUserIsRemovedOneHeadingTowardsItIsNot)
 {
-    LiveAc& towards = live(31, east(3.9, 500.0), 4300.0, 3 * kEast);
-    LiveAc& away = live(32, east(3.9, 500.0), 4300.0, kEast);
+    live(31, east(3.9, 500.0), 4300.0, 3 * kEast);
+    live(32, east(3.9, 500.0), 4300.0, kEast);
+    // Taken after both are added: adding the second may move the first.
+    const LiveAc& towards = g_liveAcs[0];
+    const LiveAc& away = g_liveAcs[1];
     gf_removeAheadOfUser();
     EXPECT_EQ(towards.simState, SimState::active);
     EXPECT_EQ(away.simState, SimState::removingfromsim);
