@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the program, its tools and its tests under a sanitizer and runs the whole suite,
+# the end-to-end tests included.
+#   scripts/sanitize.sh tsan   ThreadSanitizer (g++) in build-tsan/
+#   scripts/sanitize.sh asan   AddressSanitizer + UndefinedBehaviorSanitizer (clang++) in build-asan/
+# Every report fails the run, also one from a program that a test starts: each process
+# writes its reports into <build dir>/sanitizer-reports/, which must stay empty.
+# Left out: the tests labelled "real-time" (wall-clock margins that hold only at full speed;
+# tests/real_time_tests.cmake lists them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+kind=${1:-}
+root=$PWD
+case "$kind" in
+tsan)
+    cc=gcc cxx=g++
+    flags="-fsanitize=thread -fno-omit-frame-pointer"
+    ;;
+asan)
+    cc=clang-14 cxx=clang++-14
+    flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+    ;;
+*)
+    echo "usage: scripts/sanitize.sh tsan|asan" >&2
+    exit 2
+    ;;
+esac
+build=build-$kind
+reports=$root/$build/sanitizer-reports
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$flags" -DSKYWEAVER_BENCHMARKS=OFF \
+    "${launcher[@]}" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+rm -rf "$reports"
+mkdir -p "$reports"
+supp=$root/scripts/sanitizers
+export TSAN_OPTIONS="log_path=$reports/tsan:suppressions=$supp/tsan.supp:second_deadlock_stack=1:history_size=4"
+export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$supp/lsan.supp"
+export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
+
+status=0
+(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300 --label-exclude real-time) || status=$?
+if compgen -G "$reports/*" >/dev/null; then
+    echo "=== sanitizer reports:"
+    for f in "$reports"/*; do
+        echo "--- $f"
+        cat "$f"
+    done
+    status=1
+fi
+exit "$status"
