@@ -21,8 +21,10 @@ void addAirport(const std::string& code, double lat, double lon, const std::stri
     airport.lat = lat;
     airport.lon = lon;
     airport.stands = 10;
-    g_airports.push_back(airport);
-    std::sort(g_airports.begin(), g_airports.end(), [](const Airport& a, const Airport& b) { return a.code < b.code; });
+    // Kept sorted by code: inserted in place, which is quick for codes added in order.
+    const auto place = std::upper_bound(g_airports.begin(), g_airports.end(), airport,
+                                        [](const Airport& a, const Airport& b) { return a.code < b.code; });
+    g_airports.insert(place, airport);
     g_airportCodes.insert(code);
 }
 
