@@ -13,14 +13,21 @@ bash scripts/install-deps.sh
 
 kind=${1:-}
 root=$PWD
+options=()
 case "$kind" in
 tsan)
     cc=gcc cxx=g++
     flags="-fsanitize=thread -fno-omit-frame-pointer"
     ;;
 asan)
+    # One clang build serves the suite and the fuzz targets (scripts/fuzz.sh): the
+    # SKYWEAVER_FUZZ option adds the same sanitizers to every target.
     cc=clang-14 cxx=clang++-14
     flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+    if grep -q "option(SKYWEAVER_FUZZ" CMakeLists.txt; then
+        flags=""
+        options=(-DSKYWEAVER_FUZZ=ON)
+    fi
     ;;
 *)
     echo "usage: scripts/sanitize.sh tsan|asan" >&2
@@ -36,7 +43,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" -DSKYWEAVER_BENCHMARKS=OFF \
-    "${launcher[@]}" >/dev/null
+    "${options[@]}" "${launcher[@]}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
 rm -rf "$reports"
