@@ -59,7 +59,7 @@ void lf_onSimChoice(const ComboSelection& pick)
         return;
     }
     gf_setStringParameter(SIM_CHOICE, pick.text);
-    gf_applySimChoice(SIM_CHOICE.value);
+    gf_applySimChoice(SIM_CHOICE.value.load());
     lf_switchSimulator();
 }
 
