@@ -22,7 +22,6 @@ total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
 stage "tests (ctest)" run_ctest
-stage "tests under ThreadSanitizer" bash scripts/sanitize.sh tsan
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci
 stage "Wine run" bash scripts/wine-test.sh
 echo "=== all stages: $((SECONDS - total)) s"
