@@ -47,7 +47,7 @@ stop() {
         kill -TERM "$program" 2>/dev/null || true
         wait "$program" 2>/dev/null || true
     fi
-    [ -n "$windows" ] && wine_stop
+    if [ -n "$windows" ]; then wine_stop; fi
 }
 trap stop EXIT
 
