@@ -1,6 +1,7 @@
 // The steps of the aircraft.cfg searches, shared by their files.
 #pragma once
 
+#include "liveries/aircraft_cfg.h"
 #include "liveries/livery_data.h"
 
 #include <cstdint>
@@ -12,13 +13,19 @@
 #include <string_view>
 #include <vector>
 
-// The aircraft.cfg being searched.
+// The aircraft.cfg being searched. Its findings and the don't-use titles are the task's own,
+// so a task given up by the scan never touches the scan's shared lists.
 struct CfgFile {
     std::filesystem::path path;
     std::string pathText;   // the path as UTF-8
     std::string folderText; // the folder holding the file, as UTF-8
     std::int32_t folderIndex = 0;
     std::string type;       // ICAO type of the file's aircraft
+    CfgFindings* findings = nullptr;
+    const std::vector<std::string>* dontUseTitles = nullptr;
+
+    // Keeps a line for the report list; it reaches the list when the file's findings are merged.
+    void report(ReportLines& list, std::string line) const { findings->reports.emplace_back(&list, std::move(line)); }
 };
 
 using CfgSection = std::span<const std::string>;
@@ -31,12 +38,11 @@ std::string lf_fixModel(const std::vector<std::string>& lines, const CfgFile& fi
 // The type of an IVAO MTL file from its folder name "IVAO_<type>...".
 std::string lf_ivaoModelFromPath(const CfgFile& file);
 
-// Cut the lines into [fltsim.N] sections and append the liveries of each.
-void lf_processFltsims(const std::vector<std::string>& lines, const CfgFile& file, std::vector<LiveryData>& result);
-void lf_processIvaoFltsims(const std::vector<std::string>& lines, const CfgFile& file,
-                           std::vector<LiveryData>& result);
-void lf_procesFltSimSection(CfgSection section, const CfgFile& file, std::vector<LiveryData>& result);
-void lf_processIvaoFltsim(CfgSection section, const CfgFile& file, std::vector<LiveryData>& result);
+// Cut the lines into [fltsim.N] sections and add the liveries of each to the file's findings.
+void lf_processFltsims(const std::vector<std::string>& lines, const CfgFile& file);
+void lf_processIvaoFltsims(const std::vector<std::string>& lines, const CfgFile& file);
+void lf_procesFltSimSection(CfgSection section, const CfgFile& file);
+void lf_processIvaoFltsim(CfgSection section, const CfgFile& file);
 
 // Calls process for every [fltsim.N] section of the lines that holds a line, in file order.
 // Another section header ends a section: a line with "[" among its first six characters, or
@@ -89,7 +95,7 @@ protected:
 // The section without its trailing empty and "//" lines.
 CfgSection lf_withoutTrailingComments(CfgSection section);
 // Whether the title is one of those the regcode files say not to use.
-bool lf_isDontUseTitle(std::string_view title);
+bool lf_isDontUseTitle(const CfgFile& file, std::string_view title);
 
 struct NewLivery {
     std::string airline;
@@ -97,7 +103,7 @@ struct NewLivery {
     std::string registration;
     bool cargo = false;
 };
-// Appends the livery when its title is new in this scan, else reports the duplicate with the
-// text that follows the folder and the section's first line.
+// Adds the livery to the file's findings, with the report line (folder, section's first line,
+// title) it gets when its title is already taken once the findings are merged.
 void lf_makeLiveryIfNewTitle(NewLivery livery, const CfgFile& file, std::string_view firstLine,
-                             std::string_view duplicateFormat, std::vector<LiveryData>& result);
+                             std::string_view duplicateFormat);

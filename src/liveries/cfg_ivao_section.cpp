@@ -47,7 +47,7 @@ class IvaoSection : public SectionReader {
 public:
     using SectionReader::SectionReader;
 
-    void finish(std::vector<LiveryData>& result);
+    void finish();
 
 private:
     LineUse lf_takeLine(const std::string& line) override
@@ -66,12 +66,12 @@ private:
         }
         return use;
     }
-    void lf_withoutAirlineInTitle(std::vector<LiveryData>& result);
+    void lf_withoutAirlineInTitle();
 
     std::optional<std::string> m_texture;
 };
 
-void IvaoSection::finish(std::vector<LiveryData>& result)
+void IvaoSection::finish()
 {
     if (m_endedEarly) {
         return;
@@ -80,60 +80,60 @@ void IvaoSection::finish(std::vector<LiveryData>& result)
         m_file.path.parent_path() / gf_utf8ToPath("texture." + m_texture.value_or(""));
     std::error_code error;
     if (!std::filesystem::is_directory(textureFolder, error)) {
-        g_incompleteSections.append(fmt::format("{} {} does not exist", path_to_utf8(textureFolder), m_firstLine));
+        m_file.report(g_incompleteSections,
+                      fmt::format("{} {} does not exist", path_to_utf8(textureFolder), m_firstLine));
         return;
     }
     if (!m_title || m_title->empty()) {
         lf_incomplete("{} {} misses title");
         return;
     }
-    if (lf_isDontUseTitle(*m_title)) {
+    if (lf_isDontUseTitle(m_file, *m_title)) {
         return;
     }
     std::optional<std::string> airline = lf_airlineFromTitle(*m_title, m_file.type, lf_titleHasW(m_file.pathText));
     if (!airline) {
-        return lf_withoutAirlineInTitle(result);
+        return lf_withoutAirlineInTitle();
     }
     if (*airline != "ZZZ" && !gf_isKnownAirline(*airline)) {
-        g_invalidAirlineLines.append(fmt::format("{:12} in {} {}", *airline, m_file.pathText, m_firstLine));
+        m_file.report(g_invalidAirlineLines, fmt::format("{:12} in {} {}", *airline, m_file.pathText, m_firstLine));
         return;
     }
     if (*airline == "ZZZ") {
         m_registration.reset();
     }
     lf_makeLiveryIfNewTitle({*airline, *m_title, m_registration.value_or(""), false}, m_file, m_firstLine,
-                            "{} {} title already exists: {}", result);
+                            "{} {} title already exists: {}");
 }
 
 // A title without the airline code: the registration's airline, when the database knows it.
-void IvaoSection::lf_withoutAirlineInTitle(std::vector<LiveryData>& result)
+void IvaoSection::lf_withoutAirlineInTitle()
 {
     const std::string registration = m_registration.value_or("");
     const std::string start = fmt::format("{} {} misses airlinecode in title: {}", m_file.folderText, m_firstLine, *m_title);
     if (registration.empty()) {
-        g_incompleteSections.append(start + ", and no regcode");
+        m_file.report(g_incompleteSections, start + ", and no regcode");
         return;
     }
     const std::optional<RegistrationData> known = gf_findRegistration(registration);
     if (!known || known->airline.empty()) {
-        g_incompleteSections.append(start + ", and regcode unknown " + registration);
+        m_file.report(g_incompleteSections, start + ", and regcode unknown " + registration);
         return;
     }
     lf_makeLiveryIfNewTitle({known->airline, *m_title, registration, false}, m_file, m_firstLine,
-                            "{} {} title already exists: {}", result);
+                            "{} {} title already exists: {}");
 }
 
 } // namespace
 
-void lf_processIvaoFltsim(CfgSection section, const CfgFile& file, std::vector<LiveryData>& result)
+void lf_processIvaoFltsim(CfgSection section, const CfgFile& file)
 {
     IvaoSection fltsim(section, file);
     fltsim.read(lf_withoutTrailingComments(section));
-    fltsim.finish(result);
+    fltsim.finish();
 }
 
-void lf_processIvaoFltsims(const std::vector<std::string>& lines, const CfgFile& file,
-                           std::vector<LiveryData>& result)
+void lf_processIvaoFltsims(const std::vector<std::string>& lines, const CfgFile& file)
 {
-    lf_cutSections(lines, true, [&](CfgSection section) { lf_processIvaoFltsim(section, file, result); });
+    lf_cutSections(lines, true, [&](CfgSection section) { lf_processIvaoFltsim(section, file); });
 }

@@ -66,10 +66,11 @@ std::string lf_checkModel(const std::string& candidate, const CfgFile& file)
         return candidate;
     }
     if (const auto fix = g_typeFixes.find(candidate); fix != g_typeFixes.end()) {
-        g_fixLines.append(fmt::format("Model fix: {} found in {} changed into {}", candidate, file.pathText, fix->second));
+        file.report(g_fixLines,
+                    fmt::format("Model fix: {} found in {} changed into {}", candidate, file.pathText, fix->second));
         return fix->second;
     }
-    g_invalidModelLines.append(fmt::format("{:16} in {}", candidate, file.pathText));
+    file.report(g_invalidModelLines, fmt::format("{:16} in {}", candidate, file.pathText));
     return {};
 }
 
@@ -83,7 +84,7 @@ std::string lf_fixModel(const std::vector<std::string>& lines, const CfgFile& fi
         // Two airliner add-ons name their type elsewhere; they are no AI package fault.
         if (file.pathText.find("pmdg-aircraft-7") == std::string::npos &&
             file.pathText.find("fnx-aircraft-3") == std::string::npos) {
-            g_invalidCfgFiles.append("Line icao_type_designator= is missing in [General] section of " + file.pathText);
+            file.report(g_invalidCfgFiles, "Line icao_type_designator= is missing in [General] section of " + file.pathText);
         }
         return {};
     }

@@ -12,9 +12,12 @@
 
 namespace {
 
-CfgFile lf_cfgFile(std::int32_t folderIndex, std::filesystem::path path)
+CfgFile lf_cfgFile(std::int32_t folderIndex, std::filesystem::path path, CfgFindings& findings,
+                   const std::vector<std::string>& dontUseTitles)
 {
     CfgFile file;
+    file.findings = &findings;
+    file.dontUseTitles = &dontUseTitles;
     file.pathText = path_to_utf8(path);
     file.folderText = path_to_utf8(path.parent_path());
     file.path = std::move(path);
@@ -53,49 +56,43 @@ bool lf_checkSectionHeaders(const std::vector<std::string>& lines, const CfgFile
             return false;
         }
         if (*number > kDamagedHeaderNumber) {
-            g_invalidCfgFiles.append(fmt::format("{} contains a [fltsim.x] section with a number < 0 or > {}",
-                                                 file.pathText, kDamagedHeaderNumber));
+            file.report(g_invalidCfgFiles, fmt::format("{} contains a [fltsim.x] section with a number < 0 or > {}",
+                                                       file.pathText, kDamagedHeaderNumber));
             return false;
         }
     }
     if (!anyHeader) {
-        g_noFltsimFiles.append(file.pathText);
+        file.report(g_noFltsimFiles, file.pathText);
     }
     return true;
 }
 
-std::vector<LiveryData> lf_searchOrdinaryFile(CfgFile& file)
+void lf_searchOrdinaryFile(CfgFile& file)
 {
     std::error_code error;
     if (!std::filesystem::exists(file.path, error)) {
-        return {};
+        return;
     }
     std::vector<std::string> lines;
     if (!lf_readCfgLines(file, lines) || !lf_checkSectionHeaders(lines, file)) {
-        return {};
+        return;
     }
     file.type = lf_fixModel(lines, file);
-    if (file.type.empty()) {
-        return {};
+    if (!file.type.empty()) {
+        lf_processFltsims(lines, file);
     }
-    std::vector<LiveryData> result;
-    lf_processFltsims(lines, file, result);
-    return result;
 }
 
-std::vector<LiveryData> lf_searchIvaoFile(CfgFile& file)
+void lf_searchIvaoFile(CfgFile& file)
 {
     file.type = lf_ivaoModelFromPath(file);
     if (file.type.empty()) {
-        return {};
+        return;
     }
     std::vector<std::string> lines;
-    if (!lf_readCfgLines(file, lines) || !lf_checkSectionHeaders(lines, file)) {
-        return {};
+    if (lf_readCfgLines(file, lines) && lf_checkSectionHeaders(lines, file)) {
+        lf_processIvaoFltsims(lines, file);
     }
-    std::vector<LiveryData> result;
-    lf_processIvaoFltsims(lines, file, result);
-    return result;
 }
 
 } // namespace
@@ -105,22 +102,28 @@ bool lf_isIvaoPath(std::string_view pathText)
     return pathText.find("ivao_x-csl") != std::string_view::npos || pathText.find("IVAO_MTL") != std::string_view::npos;
 }
 
-std::vector<LiveryData> lf_searchLiveriesinFile(std::int32_t folderIndex, std::filesystem::path path)
+CfgFindings lf_searchLiveriesinFile(std::int32_t folderIndex, std::filesystem::path path,
+                                    const std::vector<std::string>& dontUseTitles)
 {
-    CfgFile file = lf_cfgFile(folderIndex, std::move(path));
+    CfgFindings findings;
+    CfgFile file = lf_cfgFile(folderIndex, std::move(path), findings, dontUseTitles);
     try {
-        return lf_searchOrdinaryFile(file);
+        lf_searchOrdinaryFile(file);
+        return findings;
     } catch (const std::exception& e) {
         gf_log(fmt::format("! Exception in lf_searchLiveriesinFile {}: {}", file.pathText, e.what()));
         throw;
     }
 }
 
-std::vector<LiveryData> lf_searchLiveriesinIVAOFile(std::int32_t folderIndex, std::filesystem::path path)
+CfgFindings lf_searchLiveriesinIVAOFile(std::int32_t folderIndex, std::filesystem::path path,
+                                        const std::vector<std::string>& dontUseTitles)
 {
-    CfgFile file = lf_cfgFile(folderIndex, std::move(path));
+    CfgFindings findings;
+    CfgFile file = lf_cfgFile(folderIndex, std::move(path), findings, dontUseTitles);
     try {
-        return lf_searchIvaoFile(file);
+        lf_searchIvaoFile(file);
+        return findings;
     } catch (const std::exception& e) {
         gf_log(fmt::format("! Exception in lf_searchLiveriesinIVAOFile {}: {}", file.pathText, e.what()));
         throw;

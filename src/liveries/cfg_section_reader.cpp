@@ -90,14 +90,14 @@ LineUse SectionReader::lf_takeAtcId(const std::string& line, std::string_view in
     if (atcId.registration) {
         m_registration = std::move(atcId.registration);
     } else {
-        g_incompleteSections.append(fmt::format(fmt::runtime(invalidFormat), atcId.text, m_title.value_or("")));
+        m_file.report(g_incompleteSections, fmt::format(fmt::runtime(invalidFormat), atcId.text, m_title.value_or("")));
     }
     return LineUse::Taken;
 }
 
 void SectionReader::lf_incomplete(std::string_view format) const
 {
-    g_incompleteSections.append(fmt::format(fmt::runtime(format), m_file.folderText, m_firstLine));
+    m_file.report(g_incompleteSections, fmt::format(fmt::runtime(format), m_file.folderText, m_firstLine));
 }
 
 CfgSection lf_withoutTrailingComments(CfgSection section)
@@ -108,24 +108,34 @@ CfgSection lf_withoutTrailingComments(CfgSection section)
     return section;
 }
 
-bool lf_isDontUseTitle(std::string_view title)
+bool lf_isDontUseTitle(const CfgFile& file, std::string_view title)
 {
-    return std::find(g_dontUseTitles.begin(), g_dontUseTitles.end(), title) != g_dontUseTitles.end();
+    return std::find(file.dontUseTitles->begin(), file.dontUseTitles->end(), title) != file.dontUseTitles->end();
 }
 
 void lf_makeLiveryIfNewTitle(NewLivery livery, const CfgFile& file, std::string_view firstLine,
-                             std::string_view duplicateFormat, std::vector<LiveryData>& result)
+                             std::string_view duplicateFormat)
 {
-    bool inserted = false;
-    {
-        std::lock_guard lock(g_scanTitlesMutex);
-        inserted = g_scanTitles.insert(livery.title).second;
+    std::string duplicateLine = fmt::format(fmt::runtime(duplicateFormat), file.folderText, firstLine, livery.title);
+    file.findings->liveries.push_back({{std::move(livery.airline), file.type, std::move(livery.title),
+                                        std::move(livery.registration), file.folderIndex, livery.cargo},
+                                       std::move(duplicateLine)});
+}
+
+std::vector<LiveryData> lf_mergeCfgFindings(CfgFindings findings)
+{
+    for (auto& [list, line] : findings.reports) {
+        list->append(std::move(line));
     }
-    if (!inserted) {
-        g_incompleteSections.append(
-            fmt::format(fmt::runtime(duplicateFormat), file.folderText, firstLine, livery.title));
-        return;
+    std::vector<LiveryData> liveries;
+    liveries.reserve(findings.liveries.size());
+    const std::lock_guard lock(g_scanTitlesMutex);
+    for (CfgFindings::Livery& livery : findings.liveries) {
+        if (g_scanTitles.insert(livery.data.title).second) {
+            liveries.push_back(std::move(livery.data));
+        } else {
+            g_incompleteSections.append(std::move(livery.duplicateLine));
+        }
     }
-    result.push_back({std::move(livery.airline), file.type, std::move(livery.title), std::move(livery.registration),
-                      file.folderIndex, livery.cargo});
+    return liveries;
 }

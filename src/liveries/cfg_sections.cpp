@@ -14,7 +14,7 @@ class FltSimSection : public SectionReader {
 public:
     using SectionReader::SectionReader;
 
-    void finish(std::vector<LiveryData>& result);
+    void finish();
 
 private:
     LineUse lf_takeLine(const std::string& line) override;
@@ -71,7 +71,7 @@ LineUse FltSimSection::lf_takeAirline(const std::string& line)
     if (candidate == "RFO") {
         return LineUse::EndsSection;
     }
-    g_invalidAirlineLines.append(fmt::format("{:12} in {} {}", candidate, m_file.pathText, m_firstLine));
+    m_file.report(g_invalidAirlineLines, fmt::format("{:12} in {} {}", candidate, m_file.pathText, m_firstLine));
     return LineUse::Taken;
 }
 
@@ -104,14 +104,14 @@ bool FltSimSection::lf_airlineFromRegistration()
     return true;
 }
 
-void FltSimSection::finish(std::vector<LiveryData>& result)
+void FltSimSection::finish()
 {
     if (m_silent) {
         return;
     }
     if (!m_airline) {
-        g_incompleteSections.append(
-            fmt::format("{} {} icao_airline is missing, or it has invalid info ", m_file.pathText, m_firstLine));
+        m_file.report(g_incompleteSections, fmt::format("{} {} icao_airline is missing, or it has invalid info ",
+                                                        m_file.pathText, m_firstLine));
     }
     if (m_endedEarly) {
         return;
@@ -124,7 +124,7 @@ void FltSimSection::finish(std::vector<LiveryData>& result)
     if (m_title->ends_with("-STUB")) {
         m_airline = "ZZZ";
     }
-    if (lf_isDontUseTitle(*m_title)) {
+    if (lf_isDontUseTitle(m_file, *m_title)) {
         return;
     }
     if (m_airline == "ZZZ") {
@@ -136,24 +136,24 @@ void FltSimSection::finish(std::vector<LiveryData>& result)
     const std::string parking = m_parkingTypes.value_or("");
     const bool cargo = parking.find("CARGO") != std::string::npos && parking.find("GATE") == std::string::npos;
     lf_makeLiveryIfNewTitle({*m_airline, *m_title, m_registration.value_or(""), cargo}, m_file, m_firstLine,
-                            "{} {} title '{}' already exists", result);
+                            "{} {} title '{}' already exists");
 }
 
 } // namespace
 
-void lf_procesFltSimSection(CfgSection section, const CfgFile& file, std::vector<LiveryData>& result)
+void lf_procesFltSimSection(CfgSection section, const CfgFile& file)
 {
     try {
         FltSimSection fltsim(section, file);
         fltsim.read(lf_withoutTrailingComments(section));
-        fltsim.finish(result);
+        fltsim.finish();
     } catch (const std::exception& e) {
         gf_log(fmt::format("Exception in lf_procesFltSimSection: {}, file: {}", e.what(), file.pathText));
         throw;
     }
 }
 
-void lf_processFltsims(const std::vector<std::string>& lines, const CfgFile& file, std::vector<LiveryData>& result)
+void lf_processFltsims(const std::vector<std::string>& lines, const CfgFile& file)
 {
-    lf_cutSections(lines, false, [&](CfgSection section) { lf_procesFltSimSection(section, file, result); });
+    lf_cutSections(lines, false, [&](CfgSection section) { lf_procesFltSimSection(section, file); });
 }

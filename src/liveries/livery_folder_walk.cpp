@@ -1,5 +1,6 @@
 // The walk of one livery folder: every aircraft.cfg is listed first, then parsed on the scan
-// pool, and the liveries are appended file by file in listing order.
+// pool, and the findings are merged file by file in listing order, so the first file listed
+// keeps a title that several files use.
 #include "liveries/aircraft_cfg.h"
 #include "liveries/livery_scan.h"
 
@@ -7,11 +8,13 @@
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/text_strings.h"
+#include "liveries/regcodes.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -82,12 +85,13 @@ private:
     std::vector<std::filesystem::path> m_files;
 };
 
-// One file's liveries; a fault gives none.
-std::vector<LiveryData> lf_searchCfg(std::int32_t folderIndex, const std::filesystem::path& file)
+// One file's findings; a fault gives none.
+CfgFindings lf_searchCfg(std::int32_t folderIndex, const std::filesystem::path& file,
+                         const std::vector<std::string>& dontUseTitles)
 {
     try {
-        return lf_isIvaoPath(path_to_utf8(file)) ? lf_searchLiveriesinIVAOFile(folderIndex, file)
-                                                  : lf_searchLiveriesinFile(folderIndex, file);
+        return lf_isIvaoPath(path_to_utf8(file)) ? lf_searchLiveriesinIVAOFile(folderIndex, file, dontUseTitles)
+                                                  : lf_searchLiveriesinFile(folderIndex, file, dontUseTitles);
     } catch (const std::exception& e) {
         gf_logMarked(fmt::format("liveries inner search aborted: {}", e.what()));
     } catch (...) {
@@ -110,16 +114,22 @@ void lf_scanLiveryFolder(std::int32_t folderIndex, const std::filesystem::path& 
     if (gf_scanStopRequested()) {
         return;
     }
-    ScanResults<std::vector<LiveryData>> results = gf_scanFiles<std::vector<LiveryData>>(
-        listing.takeFiles(), [folderIndex](const std::filesystem::path& file) { return lf_searchCfg(folderIndex, file); },
+    // The tasks' own copy: a task given up may still read it after this scan has ended.
+    auto dontUseTitles = std::make_shared<const std::vector<std::string>>(g_dontUseTitles);
+    ScanResults<CfgFindings> results = gf_scanFiles<CfgFindings>(
+        listing.takeFiles(),
+        [folderIndex, dontUseTitles](const std::filesystem::path& file) {
+            return lf_searchCfg(folderIndex, file, *dontUseTitles);
+        },
         lf_reportGivenUp);
     if (results.stopped) {
         return;
     }
-    for (std::optional<std::vector<LiveryData>>& slot : results.slots) {
+    for (std::optional<CfgFindings>& slot : results.slots) {
         if (slot) {
-            g_scannedLiveries.insert(g_scannedLiveries.end(), std::make_move_iterator(slot->begin()),
-                                     std::make_move_iterator(slot->end()));
+            std::vector<LiveryData> liveries = lf_mergeCfgFindings(std::move(*slot));
+            g_scannedLiveries.insert(g_scannedLiveries.end(), std::make_move_iterator(liveries.begin()),
+                                     std::make_move_iterator(liveries.end()));
         }
     }
 }

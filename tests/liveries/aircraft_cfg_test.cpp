@@ -30,8 +30,9 @@ protected:
 
     std::vector<LiveryData> search(const std::filesystem::path& path, std::int32_t folderIndex = 1)
     {
-        return lf_isIvaoPath(path_to_utf8(path)) ? lf_searchLiveriesinIVAOFile(folderIndex, path)
-                                                  : lf_searchLiveriesinFile(folderIndex, path);
+        return lf_mergeCfgFindings(lf_isIvaoPath(path_to_utf8(path))
+                                       ? lf_searchLiveriesinIVAOFile(folderIndex, path, g_dontUseTitles)
+                                       : lf_searchLiveriesinFile(folderIndex, path, g_dontUseTitles));
     }
 
     std::filesystem::path write(const std::string& model, const std::string& text)

@@ -1,3 +1,4 @@
+#include "app/scan_pool.h"
 #include "app/start_up_state.h"
 #include "core/parameters_document.h"
 #include "core/parameters_xml.h"
@@ -10,6 +11,7 @@
 #include "liveries/liveries_scanned_xml.h"
 #include "liveries/livery_data.h"
 #include "liveries/livery_scan.h"
+#include "liveries/scan_report.h"
 #include "platform/standin/shell32_control.h"
 #include "refdata/aircraft_db.h"
 #include "support/aircraft_cfg_tree.h"
@@ -22,7 +24,10 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using testsupport::aircraftCfg;
 using testsupport::writeAiPackage;
@@ -266,4 +271,30 @@ TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)
     lf_scanLiveryFolder(1, root);
     EXPECT_EQ(g_scannedLiveries.size(), 38u * 3u);
     EXPECT_EQ(g_runningTasks.load(), 0);
+}
+
+TEST_F(LiveryScan, FirstFileListedKeepsATitleThatSeveralFilesUse)
+{
+    const auto root = m_folder / "shared";
+    const std::vector<std::string> airlines{"DLH", "BAW", "AFR", "KLM", "UAE", "EZY", "RYR"};
+    for (const std::string& airline : airlines) {
+        writeAircraftCfg(root / airline, "A320", aircraftCfg("A320", {{"Shared title", airline}}));
+    }
+    const std::string first = path_to_utf8(std::filesystem::directory_iterator(root)->path().filename());
+    // Files started later end sooner, as when the first ones are read slowly.
+    std::atomic<int> started{0};
+    g_scanTaskHook = [&started](const std::filesystem::path&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(15 * (8 - started.fetch_add(1))));
+    };
+    g_workerCount = static_cast<int>(airlines.size());
+    for (int round = 0; round < 4; ++round) {
+        started = 0;
+        g_scannedLiveries.clear();
+        lf_resetScanResults();
+        lf_scanLiveryFolder(1, root);
+        ASSERT_EQ(g_scannedLiveries.size(), 1u) << round;
+        EXPECT_EQ(g_scannedLiveries[0].airl, first) << round;
+        EXPECT_EQ(g_incompleteSections.snapshot().size(), airlines.size() - 1) << round;
+    }
+    g_scanTaskHook = nullptr;
 }
