@@ -30,6 +30,11 @@ using namespace std::chrono_literals;
 // How often the waiting thread looks at the stop flags and the task times.
 constexpr auto kWaitStep = 50ms;
 constexpr std::size_t kNoTask = static_cast<std::size_t>(-1);
+constexpr auto kExitWaitStep = 10ms;
+
+// Pool workers started and not yet ended, also those left to finish a task given up. Lowering
+// it is the last thing a worker does that touches anything but its own pool.
+std::atomic<int> lv_liveWorkers{0};
 
 enum SlotState : int { kWaiting, kRunning, kDone, kGivenUp, kNotRun };
 
@@ -111,7 +116,17 @@ void lf_work(const std::shared_ptr<PoolState>& pool, const std::shared_ptr<std::
 void lf_addWorker(const std::shared_ptr<PoolState>& pool, std::vector<Worker>& workers)
 {
     auto current = std::make_shared<std::atomic<std::size_t>>(kNoTask);
-    workers.push_back({std::thread([pool, current] { lf_work(pool, current); }), current});
+    lv_liveWorkers.fetch_add(1);
+    try {
+        workers.push_back({std::thread([pool, current] {
+                               lf_work(pool, current);
+                               lv_liveWorkers.fetch_sub(1);
+                           }),
+                           current});
+    } catch (...) {
+        lv_liveWorkers.fetch_sub(1);
+        throw;
+    }
 }
 
 // Marks a running task given up; its worker no longer counts as running it.
@@ -222,6 +237,18 @@ private:
 };
 
 } // namespace
+
+bool gf_waitForScanWorkersToEnd(std::chrono::milliseconds limit)
+{
+    // Counted in steps rather than read from the clock, which tests may hold still.
+    for (auto waited = 0ms; lv_liveWorkers.load() > 0; waited += kExitWaitStep) {
+        if (waited >= limit) {
+            return false;
+        }
+        std::this_thread::sleep_for(kExitWaitStep);
+    }
+    return true;
+}
 
 ScanPoolReport gf_runScanPool(ScanPoolJob job)
 {

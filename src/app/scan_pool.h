@@ -42,6 +42,10 @@ struct ScanPoolReport {
 // once on a stop. Keeps g_runningTasks at the number of tasks under way that are not given up.
 ScanPoolReport gf_runScanPool(ScanPoolJob job);
 
+// Waits up to the limit until no pool worker runs any more, also none left to finish a task
+// that was given up; false when one still runs (a task that hangs in a file read).
+bool gf_waitForScanWorkersToEnd(std::chrono::milliseconds limit);
+
 // Called with the file at the start of every scan task. Empty in the program; tests set it
 // to hold a task as a blocked file read would.
 extern std::function<void(const std::filesystem::path&)> g_scanTaskHook;

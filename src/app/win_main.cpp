@@ -2,11 +2,22 @@
 #include "app/win_main.h"
 
 #include "app/run_application.h"
+#include "app/scan_pool.h"
 
 #include "core/log.h"
 #include "traffic/reader_threads.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <exception>
+
+namespace {
+
+// How long the exit waits for the scan workers, beside the readers' wait, so a close still ends
+// the program at once.
+constexpr std::chrono::milliseconds kScanWorkerExitWait{500};
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int)
 {
@@ -23,5 +34,12 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int)
     const int exitCode = gf_runApplication(hInstance);
     // The readers run on detached threads: none may wake after the globals are destroyed.
     gf_waitForReadersToEnd();
+    // A scan task that was given up may still hang in a file read, and would use the globals
+    // when it wakes: then the process ends without destroying them.
+    if (!gf_waitForScanWorkersToEnd(kScanWorkerExitWait)) {
+        gf_log("Scan task still running at exit, ending at once");
+        gf_flushLog();
+        std::_Exit(exitCode);
+    }
     return exitCode;
 }

@@ -175,7 +175,10 @@ TEST_F(ScanPool, StopEndsTheWaitAtOnceAndRunsNoMoreTasks)
         EXPECT_TRUE(results.stopped);
         EXPECT_EQ(ran->load(), 0);
         EXPECT_EQ(g_runningTasks.load(), 0);
+        // The worker left with the held task is waited for at exit, within the limit only.
+        EXPECT_FALSE(gf_waitForScanWorkersToEnd(50ms));
         gate->open();
+        EXPECT_TRUE(gf_waitForScanWorkersToEnd(5s));
     }
     g_exitRequested = false;
 }

@@ -1,5 +1,6 @@
 #include "app/scan_pool.h"
 #include "app/start_up_state.h"
+#include "core/clock.h"
 #include "core/parameters_document.h"
 #include "core/parameters_xml.h"
 #include "core/path_text.h"
@@ -297,4 +298,44 @@ TEST_F(LiveryScan, FirstFileListedKeepsATitleThatSeveralFilesUse)
         EXPECT_EQ(g_incompleteSections.snapshot().size(), airlines.size() - 1) << round;
     }
     g_scanTaskHook = nullptr;
+}
+
+TEST_F(LiveryScan, TaskGivenUpLeavesTheScansListsAlone)
+{
+    clk::freeze(std::chrono::system_clock::now());
+    const auto root = m_folder / "held";
+    const auto held = writeAircraftCfg(root / "slow", "A320", aircraftCfg("A320", {{"Held title", "XYZ"}}));
+    writeAircraftCfg(root / "quick", "A320", aircraftCfg("A320", {{"Quick title", "DLH"}}));
+    // The task of one file hangs, as in a blocked read, until it is released.
+    std::atomic<bool> taken{false};
+    std::atomic<bool> released{false};
+    g_scanTaskHook = [&](const std::filesystem::path& file) {
+        if (file == held) {
+            taken = true;
+            while (!released) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+    };
+    std::thread clock([&] {
+        while (!taken) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        clk::advance(std::chrono::seconds(11));
+    });
+    lf_scanLiveryFolder(1, root);
+    clock.join();
+    EXPECT_TRUE(m_log.contains("==> liveries inner search aborted: Future wait timed out after 10 seconds"));
+    ASSERT_EQ(g_scannedLiveries.size(), 1u);
+    EXPECT_EQ(g_scannedLiveries[0].title, "Quick title");
+
+    // The scan is over and its lists are emptied; the task given up then ends.
+    lf_resetScanResults();
+    released = true;
+    ASSERT_TRUE(gf_waitForScanWorkersToEnd(std::chrono::seconds(10)));
+    EXPECT_TRUE(g_invalidAirlineLines.snapshot().empty());
+    EXPECT_TRUE(g_incompleteSections.snapshot().empty());
+    EXPECT_EQ(g_scannedLiveries.size(), 1u);
+    g_scanTaskHook = nullptr;
+    clk::unfreeze();
 }

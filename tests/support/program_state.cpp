@@ -111,6 +111,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
         {"traffic/reader_threads.cpp", "lv_runningReaders", "reader threads not yet ended, waited for at process exit"},
+        {"app/scan_pool.cpp", "lv_liveWorkers", "scan workers not yet ended, waited for at process exit"},
         // Mutexes hold no value.
         {"core/parameters_xml.cpp", "g_parametersMutex", "mutex"},
         {"traffic/traffic_mutex.cpp", "g_trafficMutex", "mutex"},
