@@ -2,14 +2,39 @@
 #include "engine/life_cycle.h"
 
 #include "core/parameters_xml.h"
+#include "core/run_state.h"
 #include "core/setting_lists.h"
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/aircraft_names.h"
 #include "platform/win32.h"
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
 #include <memory>
 #include <mutex>
+
+namespace {
+
+// The callsigns of the last run and the one chosen among them name aircraft that a restarted
+// run does not have: the list goes back to its one empty entry.
+const RunStateRegistration lf_runState{
+    {"CALLSIGN_2_OBJECTID", RunStateArea::Engine,
+     [] {
+         const std::lock_guard lock(g_parametersMutex);
+         CALLSIGN_2_OBJECTID.value = CALLSIGN_2_OBJECTID.defaultValue;
+         CALLSIGN_2_OBJECTID.sharedEntries = std::make_shared<std::vector<std::string>>(1, std::string());
+     },
+     [] {
+         const std::lock_guard lock(g_parametersMutex);
+         const auto& entries = CALLSIGN_2_OBJECTID.sharedEntries;
+         return fmt::format("'{}' of {}", CALLSIGN_2_OBJECTID.value,
+                            entries ? fmt::format("{}", *entries) : std::string("none"));
+     }},
+};
+
+} // namespace
 
 void gf_fillBlockCallsignList()
 {

@@ -5,6 +5,8 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/stop_flags.h"
+#include "engine/ac_containers.h"
+#include "engine/life_cycle.h"
 #include "liveries/livery_processing.h"
 #include "liveries/livery_tables.h"
 #include "refdata/aircraft_db.h"
@@ -139,6 +141,25 @@ TEST_F(ClosingDown, RestartAfterASimulatorSwitchBuildsTheLiveryTablesAgain)
     EXPECT_FALSE(g_liveryRebuildRequested.load());
     gf_processScannedLiveries();
     EXPECT_FALSE(g_liveryTable.empty());
+}
+
+TEST_F(ClosingDown, RestartForgetsTheCallsignsOfTheRunBefore)
+{
+    LiveAc flying;
+    flying.callsign = "DLH4AB";
+    flying.simState = SimState::active;
+    flying.flightPhase = FlightPhase::taxi;
+    g_liveAcs.push_back(flying);
+    gf_fillBlockCallsignList();
+    CALLSIGN_2_OBJECTID.value = "DLH4AB";
+    ASSERT_EQ(*CALLSIGN_2_OBJECTID.sharedEntries, (std::vector<std::string>{"", "DLH4AB"}));
+    gf_requestStop(ExitReason::ReaderError, 0);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(g_isRestart.load());
+    EXPECT_EQ(*CALLSIGN_2_OBJECTID.sharedEntries, std::vector<std::string>{""});
+    EXPECT_EQ(CALLSIGN_2_OBJECTID.value, "");
 }
 
 TEST_F(ClosingDown, SystemErrorWaitsForTheUserAndEndsWithAFailureCode)
