@@ -50,9 +50,11 @@ std::vector<StandFixture> lf_stands()
     return stands;
 }
 
-standin::SimWorldConfig lf_world(const ProgramSetup& setup)
+} // namespace
+
+standin::SimWorldConfig programWorld(const ProgramSetup& setup, int year)
 {
-    auto config = standin::SimWorldConfig::forSimulator(2020);
+    auto config = standin::SimWorldConfig::forSimulator(year);
     config.clock = standin::SimClock::Stepped;
     config.terrainElevationFt = 364.0;
     config.user.latitude = setup.userLat;
@@ -66,8 +68,6 @@ standin::SimWorldConfig lf_world(const ProgramSetup& setup)
     }
     return config;
 }
-
-} // namespace
 
 ProgramWindow::ProgramWindow(const ProgramSetup& setup) : work(true)
 {
@@ -89,7 +89,7 @@ ProgramWindow::ProgramWindow(const ProgramSetup& setup) : work(true)
     }
     writeFile(g_parametersPath.get(), "<?xml version=\"1.0\"?>\n<root><parameters>" + parameters +
                                           "</parameters></root>\n");
-    standin::SimWorld::instance().configure(lf_world(setup));
+    standin::SimWorld::instance().configure(programWorld(setup));
 }
 
 ProgramWindow::~ProgramWindow()
@@ -123,7 +123,7 @@ bool ProgramWindow::start()
         m_windowCreated();
     }
     m_stepper = std::jthread([this](const std::stop_token& stop) { stepSimulator(stop); });
-    m_traffic = std::jthread([this](const std::stop_token& stop) { sendTraffic(stop); });
+    m_traffic = std::jthread([this](const std::stop_token& stop) { sendTraffic(stop, true); });
     PostMessageW(g_mainWindow.load(), WM_APP_START_UP, 0, 0);
     // The main loop counts flight seconds once it runs.
     return pumpUntil([] { return g_secondsCounter.load() >= 2; }, 60s);
@@ -142,6 +142,11 @@ bool ProgramWindow::pumpUntil(const std::function<bool()>& condition, std::chron
         }
         std::this_thread::sleep_for(2ms);
     }
+}
+
+void ProgramWindow::keepFeedingTraffic()
+{
+    m_traffic = std::jthread([this](const std::stop_token& stop) { sendTraffic(stop, false); });
 }
 
 void ProgramWindow::runFlightSeconds(int seconds)
@@ -173,7 +178,7 @@ void ProgramWindow::stepSimulator(const std::stop_token& stop)
 }
 
 // A traffic line far away ends the program's wait for the first traffic at once.
-void ProgramWindow::sendTraffic(const std::stop_token& stop)
+void ProgramWindow::sendTraffic(const std::stop_token& stop, bool untilFirstTraffic)
 {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -183,7 +188,7 @@ void ProgramWindow::sendTraffic(const std::stop_token& stop)
     target.sin_port = htons(kTrafficPort);
     target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const std::string line = TrafficLine().text();
-    while (!stop.stop_requested() && static_cast<std::int64_t>(g_trafficTime.load()) == 0) {
+    while (!stop.stop_requested() && (!untilFirstTraffic || static_cast<std::int64_t>(g_trafficTime.load()) == 0)) {
         sendto(sender, line.data(), static_cast<int>(line.size()), 0, reinterpret_cast<const sockaddr*>(&target),
                sizeof target);
         std::this_thread::sleep_for(100ms);

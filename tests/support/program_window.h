@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/standin/desktop.h"
+#include "platform/standin/simworld.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
@@ -47,6 +48,9 @@ public:
                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Pumps while the main loop runs the given number of flight seconds.
     void runFlightSeconds(int seconds);
+    // Sends the far-away traffic line again until the program closes: a restarted run waits
+    // for its first traffic as the first run did.
+    void keepFeedingTraffic();
     // The value "parameters.xml" holds for the name; "<none>" without it.
     static std::string stored(const std::string& name);
 
@@ -57,13 +61,17 @@ public:
 
 private:
     void stepSimulator(const std::stop_token& stop);
-    void sendTraffic(const std::stop_token& stop);
+    void sendTraffic(const std::stop_token& stop, bool untilFirstTraffic);
 
     std::function<void()> m_windowCreated;
     std::jthread m_stepper;
     std::jthread m_traffic;
     bool m_started = false;
 };
+
+// The simulated simulator of the year (2020 or 2024) as the program's window runs it: the
+// stepped clock, the setup's user aircraft and the fixture liveries' titles installed.
+standin::SimWorldConfig programWorld(const ProgramSetup& setup, int year = 2020);
 
 // The stands of the add-on park file and the titles installed in the simulator.
 inline constexpr int kProgramWindowStands = 6;
