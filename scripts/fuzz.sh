@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang-14, ASan and UBSan in build-asan/ (the
-# sanitizer build, configured with SKYWEAVER_FUZZ) and runs every target, nproc at a time.
+# sanitizer build, configured with SKYWEAVER_FUZZ) and runs every target, SKYWEAVER_JOBS (default
+# nproc) at a time; the build uses as many jobs.
 #   scripts/fuzz.sh [seconds]   explore: each target for the seconds (default 60), growing its
 #                               corpus in build-asan/fuzz/corpus/<target>/
-#   scripts/fuzz.sh --ci        each target over its seed corpus only: -seed=1, 30 s
+#   scripts/fuzz.sh --ci        each target over its seed corpus only: -seed=1, 30 s; with fewer
+#                               jobs than a third of the targets the seconds shrink (not below 10)
+#                               so the stage keeps to about 90 s of running
 # Any crash, leak, time-out (1 s per input), memory use above 2 GB or sanitizer report fails
 # the run; the input is kept in build-asan/fuzz/findings/<target>/ and its report printed.
 set -euo pipefail
@@ -18,6 +21,7 @@ elif [ $# -gt 0 ]; then
     seconds=$1
 fi
 
+jobs=${SKYWEAVER_JOBS:-$(nproc)}
 bash scripts/install-deps.sh
 build=build-asan
 launcher=()
@@ -29,7 +33,14 @@ targets=()
 for source in fuzz/*.cpp; do
     targets+=("fuzz_$(basename "$source" .cpp)")
 done
-cmake --build "$build" --parallel "$(nproc)" --target fuzz_seeds "${targets[@]}"
+cmake --build "$build" --parallel "$jobs" --target fuzz_seeds "${targets[@]}"
+
+if [ "$mode" = ci ]; then
+    rounds=$(((${#targets[@]} + jobs - 1) / jobs))
+    if [ "$rounds" -gt 3 ]; then
+        seconds=$((90 / rounds > 10 ? 90 / rounds : 10))
+    fi
+fi
 
 # Seed corpora from the fixture builders, made fresh so they follow the formats.
 work="$PWD/$build/fuzz"
@@ -66,4 +77,4 @@ summary() {
 export -f run_target summary
 export build work mode seconds
 
-printf '%s\n' "${targets[@]}" | xargs -P "$(nproc)" -I{} bash -c 'run_target {}'
+printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_target {}'

@@ -1,11 +1,15 @@
 // The RAM folder and the one-time set-up shared by the fuzz targets.
 #include "support/fuzz_input.h"
 
+#include "refdata/aircraft_db.h"
+#include "refdata/airport_db.h"
 #include "refdata/data_crypt.h"
+#include "support/reference_xml.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 namespace fuzzsupport {
@@ -64,6 +68,14 @@ void initProgram()
 {
     ramFolder();
     gf_initSodium();
+}
+
+void loadReferenceData()
+{
+    testsupport::writeSmallReferenceData(ramFolder());
+    if (!gf_readDbase() || !gf_readAirports())
+        throw std::runtime_error("the reference fixtures did not load");
+    clearRamFolder();
 }
 
 } // namespace fuzzsupport

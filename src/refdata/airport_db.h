@@ -30,6 +30,9 @@ std::filesystem::path gf_airportsXmlPath();
 // Loads the table once per process; true when it is not empty. An unreadable or malformed
 // file raises vtx::UserErrorException code 88; a failed decryption is logged and rethrown.
 bool gf_readAirports();
+// Decrypts and loads the file into the table, whether or not it was loaded before; the same
+// faults as gf_readAirports.
+void lf_readAirportsFile();
 
 bool gf_isKnownAirport(std::string_view code);
 // The first airport with the code, in table order; nullptr when there is none.

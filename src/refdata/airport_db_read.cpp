@@ -107,9 +107,14 @@ std::filesystem::path gf_airportsXmlPath()
 
 bool gf_readAirports()
 {
-    if (g_airportsLoaded) {
-        return !g_airports.empty();
+    if (!g_airportsLoaded) {
+        lf_readAirportsFile();
     }
+    return !g_airports.empty();
+}
+
+void lf_readAirportsFile()
+{
     const auto xmlPath = gf_airportsXmlPath();
     try {
         // A failed decryption leaves no plain file and shows up as a file that does not load.
@@ -128,7 +133,6 @@ bool gf_readAirports()
     gf_removeFileWithWarning(xmlPath);
     lf_publish(table);
     g_airportsLoaded = true;
-    return !g_airports.empty();
 }
 
 bool gf_isKnownAirport(std::string_view code)

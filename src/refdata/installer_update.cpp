@@ -60,9 +60,9 @@ bool lf_replaceInstaller(const fs::path& unzipped)
     return !ec;
 }
 
-// Unzips the installer of this attempt. It is unzipped under a temporary name first, so a
-// failed unzip leaves any earlier installer as it was; true when "install_new_version.exe" is
-// the one of this archive.
+} // namespace
+
+// Unzipped under a temporary name first, so a failed unzip leaves any earlier installer as it was.
 bool lf_unzipInstaller(const fs::path& archivePath)
 {
     ZipArchive archive(archivePath);
@@ -87,6 +87,8 @@ bool lf_unzipInstaller(const fs::path& archivePath)
     fs::remove(unzipped, ec);
     return false;
 }
+
+namespace {
 
 // "new_version" exists and holds no files; status faults throw.
 void lf_prepareNewVersionFolder()

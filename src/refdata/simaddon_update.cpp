@@ -63,6 +63,8 @@ int lf_unpack(const ZipArchive& archive, const fs::path& folder)
     return written;
 }
 
+} // namespace
+
 bool lf_unpackMySimAddon(const VersionData& web)
 {
     // The archive is opened before the folder is emptied, so a damaged download keeps the old files.
@@ -80,8 +82,6 @@ bool lf_unpackMySimAddon(const VersionData& web)
     gf_setStringParameter(DERIVAVIZE24_VERSION, gf_versionString(web));
     return true;
 }
-
-} // namespace
 
 bool lf_mySimAddonMissing()
 {

@@ -37,24 +37,7 @@ std::optional<nlohmann::json> lf_readVersionsJson()
         gf_logMarked("Downloading version info from my web site failed!");
         return std::nullopt;
     }
-    std::ifstream in(kVersionsJson);
-    if (!in) {
-        gf_logMarked("Cannot open versions.json");
-        return std::nullopt;
-    }
-    nlohmann::json versions = nlohmann::json::parse(in, nullptr, false);
-    in.close();
-    fs::remove(kVersionsJson);
-    return versions;
-}
-
-std::optional<VersionData> lf_webVersion(const nlohmann::json& versions, const std::string& key)
-{
-    if (!versions.is_object() || !versions.contains(key)) {
-        lf_logVersionNotFound(key);
-        return std::nullopt;
-    }
-    return gf_versionFromJson(versions[key]);
+    return lf_readVersionsFile(kVersionsJson);
 }
 
 // The new program version is prepared: release notes, the rights note, File Explorer, the stop.
@@ -131,6 +114,28 @@ void lf_checkScan(const std::string& key, BoolGuiParameter& scan, StringParamete
 }
 
 } // namespace
+
+std::optional<nlohmann::json> lf_readVersionsFile(const fs::path& file)
+{
+    std::ifstream in(file);
+    if (!in) {
+        gf_logMarked("Cannot open versions.json");
+        return std::nullopt;
+    }
+    nlohmann::json versions = nlohmann::json::parse(in, nullptr, false);
+    in.close();
+    fs::remove(file);
+    return versions;
+}
+
+std::optional<VersionData> lf_webVersion(const nlohmann::json& versions, const std::string& key)
+{
+    if (!versions.is_object() || !versions.contains(key)) {
+        lf_logVersionNotFound(key);
+        return std::nullopt;
+    }
+    return gf_versionFromJson(versions[key]);
+}
 
 void lf_logUpdated(const std::string& key, const VersionData& version)
 {

@@ -103,14 +103,19 @@ XmlRow aigLivery(const std::string& title, const std::string& regs, bool special
     return row;
 }
 
-void writeAigRegcodes(const std::filesystem::path& folder, const std::vector<XmlRow>& liveries)
+std::string aigRegcodesXml(const std::vector<XmlRow>& liveries)
 {
     ReferenceXml xml;
     xml.add("meta", {"info", {{"name", "copyright"}, {"value", "test"}}}).clear("AIG-regcodes");
     for (const XmlRow& row : liveries) {
         xml.add("AIG-regcodes", row);
     }
-    writeEncryptedInput(folder, "AIG-regcodes.enc", xml.text());
+    return xml.text();
+}
+
+void writeAigRegcodes(const std::filesystem::path& folder, const std::vector<XmlRow>& liveries)
+{
+    writeEncryptedInput(folder, "AIG-regcodes.enc", aigRegcodesXml(liveries));
 }
 
 } // namespace testsupport

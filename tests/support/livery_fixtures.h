@@ -26,6 +26,8 @@ std::vector<LiveryData> largeLiveries(std::size_t count, std::size_t registratio
 
 // One "livery" row of the AIG regcode file.
 XmlRow aigLivery(const std::string& title, const std::string& regs, bool special = false);
+// The plain text of the AIG regcode file: a meta header and the rows.
+std::string aigRegcodesXml(const std::vector<XmlRow>& liveries);
 // The AIG regcode file with a meta header, encrypted into folder / "input" / "AIG-regcodes.enc".
 void writeAigRegcodes(const std::filesystem::path& folder, const std::vector<XmlRow>& liveries);
 
