@@ -4,6 +4,15 @@
 
 #include <zip.h>
 
+#include <sstream>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kEntryPieceBytes = 0x10000;
+
+} // namespace
+
 ZipArchive::ZipArchive(std::filesystem::path path) : m_path(std::move(path)) {}
 
 ZipArchive::~ZipArchive()
@@ -73,15 +82,12 @@ std::optional<std::string> ZipArchive::readEntry(const std::string& name) const
     zip_stat_t stat;
     if (zip_stat(m_archive, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         return std::nullopt;
-    zip_file_t* file = zip_fopen(m_archive, name.c_str(), 0);
-    if (!file)
+    // Read in pieces rather than into a buffer of the size the archive claims: a damaged
+    // header may claim gigabytes for a few stored bytes.
+    std::ostringstream bytes;
+    if (readEntryInPieces(name, bytes, kEntryPieceBytes) != 0 || bytes.view().size() != stat.size)
         return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(stat.size), '\0');
-    const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
-    zip_fclose(file);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size)
-        return std::nullopt;
-    return bytes;
+    return std::move(bytes).str();
 }
 
 int ZipArchive::readEntryInPieces(const std::string& name, std::ostream& out, std::size_t pieceSize) const

@@ -351,6 +351,23 @@ TEST_F(Updater, SimAddonArchiveBecomesLinkFilesForMsfs2024)
     EXPECT_FALSE(fs::exists("my_simaddon2024.zip"));
 }
 
+TEST_F(Updater, SimAddonEntryClaimingHugeSizeIsSkippedAndTheOthersUnpacked)
+{
+    g_msfs2020 = false;
+    const std::string zip =
+        zipBytes({{"my_simaddon/EDDF.xml", "archive/simaddon/EDDF.xml"}, {"my_simaddon/EGLL.xml", "archive/x.xml"}});
+    server.serve("/downloads/derivavize24/my_simaddon2024.zip", withClaimedSize(zip, 1, std::uint64_t{1} << 63));
+    publish({entry("simaddon", "1.0.0")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile("airports/my_simaddon/EDDF.txt"), "archive/simaddon/EDDF.xml");
+    EXPECT_FALSE(fs::exists("airports/my_simaddon/EGLL.txt"));
+    EXPECT_TRUE(log.contains("==> Failed to write file: airports/my_simaddon/EGLL.txt"));
+    EXPECT_TRUE(log.contains("my_simaddon2024.zip unzipped 1 files"));
+    EXPECT_EQ(DERIVAVIZE24_VERSION.value, "1.0.0");
+}
+
 TEST_F(Updater, DamagedSimAddonArchiveKeepsTheInstalledFiles)
 {
     g_msfs2020 = false;
