@@ -154,6 +154,38 @@ TEST_F(Updater, DataFilesFollowTheWebVersionsAndNeverDowngrade)
     EXPECT_NE(stored.find(R"(name="AIRPORTS_VERSION" value="1.1.0")"), std::string::npos);
 }
 
+TEST_F(Updater, EqualVersionsWithTheFilesInPlaceDownloadNothing)
+{
+    AIRPORTS_VERSION.value = "1.1.0";
+    AIG_VERSION.value = "2.0.0";
+    DBASE_VERSION.value = "3.0.0";
+    LIV_SCAN_VERSION.value = "5.0.0";
+    ADDONS_SCAN_VERSION.value = "5.0.1";
+    SCAN_LIVERIES.value = false;
+    SCAN_AIRPORTS.value = false;
+    for (const char* file : {"input/airports.enc", "input/AIG-regcodes.enc", "input/dbase.enc"}) {
+        writeFile(file, "installed");
+        server.serve(std::string("/downloads/11/") + (file + 6), "from the web");
+    }
+    fs::create_directories(folders::output());
+    writeFile(folders::liveriesScannedXml(), "<root/>");
+    publish({entry("msfs", "11.10.8"), entry("airports", "1.1.0"), entry("aig", "2.0.0"), entry("dbase", "3.0.0"),
+             entry("liveries", "5.0.0"), entry("addons", "5.0.1")});
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(requested(), std::vector<std::string>{"/downloads/versions.json"});
+    for (const char* file : {"input/airports.enc", "input/AIG-regcodes.enc", "input/dbase.enc"}) {
+        EXPECT_EQ(readFile(file), "installed") << file;
+    }
+    EXPECT_FALSE(SCAN_LIVERIES.value);
+    EXPECT_FALSE(SCAN_AIRPORTS.value);
+    for (const char* key : {"msfs", "airports", "aig", "dbase", "liveries", "addons"}) {
+        EXPECT_TRUE(log.contains(std::string(key) + " version up-to-date")) << key;
+    }
+    EXPECT_FALSE(g_stopRequested.load());
+}
+
 TEST_F(Updater, NewerScanVersionsSwitchTheScansOn)
 {
     SCAN_LIVERIES.value = false;
