@@ -61,6 +61,9 @@ TEST(RestartEqualsFreshStart, SimConnectErrorRestartStartsLikeTheProcessDid)
         return text;
     }();
 
+    // The same process started its run again after a countdown of 9 seconds.
+    EXPECT_TRUE(program.log.contains("Restarting after 9 seconds"));
+    EXPECT_TRUE(program.log.contains("Restart countdown finished"));
     EXPECT_EQ(pictures[0].state, pictures[1].state) << testsupport::stateDifferences(pictures[0].state, pictures[1].state);
     const bool samePicture = pictures[0].window.pixels == pictures[1].window.pixels;
     EXPECT_TRUE(samePicture);

@@ -2,6 +2,7 @@
 // simulator ends a run.
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
+#include "app/tick_state.h"
 #include "core/program_folders.h"
 #include "core/stop_flags.h"
 #include "platform/standin/simworld.h"
@@ -11,6 +12,8 @@
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "traffic/reader_lights.h"
+#include "ui/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +53,16 @@ protected:
     // Runs the start-up thread until it has ended its run.
     std::future<void> startRun() { return std::async(std::launch::async, lf_startUpSKWV); }
 
+    // Waits until the run has passed the wait for the first traffic and runs its main loop.
+    bool waitForMainLoop() const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (!log.contains("No traffic in this region?") && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(100ms);
+        }
+        return log.contains("No traffic in this region?");
+    }
+
     TempFolder root;
     TempFolder work;
     LogCapture log;
@@ -60,16 +73,41 @@ protected:
 TEST_F(RunInProcess, SimulatorQuitEndsTheRunWithSimWasClosed)
 {
     auto run = startRun();
-    // Quit once the main loop runs, after the wait for the first traffic.
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (!log.contains("No traffic in this region?") && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(100ms);
-    }
-    ASSERT_TRUE(log.contains("No traffic in this region?"));
+    ASSERT_TRUE(waitForMainLoop());
     standin::SimWorld::instance().quit();
     ASSERT_EQ(run.wait_for(30s), std::future_status::ready);
     EXPECT_TRUE(log.contains("Exiting: SIM WAS CLOSED"));
     EXPECT_FALSE(g_isRestart.load());
+}
+
+TEST_F(RunInProcess, NewFlightEndsTheRunAndAsksForAManualRestart)
+{
+    auto run = startRun();
+    ASSERT_TRUE(waitForMainLoop());
+    standin::SimWorld::instance().loadNewFlight("flights\\other.FLT");
+    const bool ended = run.wait_for(40s) == std::future_status::ready;
+    if (!ended) {
+        gf_requestUserExit();  // so that the run ends and the test reports
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(log.contains("SimConnect: New file event"));
+    EXPECT_TRUE(log.contains("Exiting: NEW FLIGHT"));
+    EXPECT_TRUE(log.contains("New flight detected, Skyweaver will close, please restart manually ..."));
+    EXPECT_FALSE(g_isRestart.load());
+}
+
+// RealTraffic runs on another PC here: no TCP link is opened and its light shows the link
+// ready as soon as the simulator is there.
+TEST_F(RunInProcess, RealTrafficElsewhereIsReadyOnceTheRunStarts)
+{
+    auto run = startRun();
+    ASSERT_TRUE(waitForMainLoop());
+    EXPECT_TRUE(log.contains("RealTraffic not detected at this PC"));
+    EXPECT_TRUE(g_rtLinkReady.load());
+    EXPECT_FALSE(g_rtStarting.load());
+    EXPECT_FALSE(g_mainWindowState.rtNotUsed.load());
+    gf_requestUserExit();
+    ASSERT_EQ(run.wait_for(30s), std::future_status::ready);
 }
 
 TEST_F(RunInProcess, SilentDownloadHostHoldsNeitherTheStartNorAClose)

@@ -332,3 +332,84 @@ TEST_F(SampleChecksTest, StreamThatCannotBeExtendedInTheAirEndsTheFlight)
     EXPECT_EQ(m_log.lines().size(), 1u);
     EXPECT_NE(m_log.lines().front().find("stream not extended after 3 tries, removed"), std::string::npos);
 }
+
+TEST_F(SampleChecksTest, TakeOffRollSpeedsUpByBandsAndLiftsTheNoseInTheFastest)
+{
+    struct Band {
+        double from, to, verticalSpeed;
+    };
+    const Band bands[] = {{0, 40, 0},      {30, 40, 0},       {31, 80, 0},       {60, 80, 0},
+                          {100, 110, 0},   {140, 150, 600},   {160, 170, 1200},  {161, 180, 2400}};
+    for (const auto& [from, to, verticalSpeed] : bands) {
+        LiveAc ac = makeActiveAc(Category::Large, kObject, {makeSample({kStand, 0.0, from, 90.0, 0.0, 0, false})});
+        ac.simPosition[4] = std::numbers::pi / 2.0;
+        ac.takeOffStarted = 1;
+        lf_extrapolate(ac, 9);
+        const PosSample& s = ac.stream.back();
+        EXPECT_EQ(s.groundSpeed, to) << from;
+        EXPECT_EQ(s.verticalSpeed, verticalSpeed) << from;
+        EXPECT_EQ(s.dueTick, 300) << from;  // 3 s on the ground
+        EXPECT_NEAR(gf_distanceNm(kStand, {s.latitude, s.longitude}), to * 3 / 3600, 1e-6) << from;
+    }
+}
+
+// An aircraft that landed and leaves its stand again soon is being towed; how soon depends
+// on its category.
+TEST_F(SampleChecksTest, LeavingTheStandSoonAfterLandingIsATow)
+{
+    struct Case {
+        Category category;
+        std::int32_t parkedTicks;
+        bool landed;
+        bool towed;
+    };
+    const Case cases[] = {
+        {Category::Heavy, 360000, true, true},   {Category::Heavy, 360001, true, false},
+        {Category::Large, 150000, true, true},   {Category::Large, 150001, true, false},
+        {Category::Buzjet, 90000, true, true},   {Category::Buzjet, 90001, true, false},
+        {Category::Light, 1000, true, false},    {Category::Large, 1000, false, false},
+    };
+    for (const Case& c : cases) {
+        LiveAc ac = ground(FlightPhase::parked);
+        ac.category = c.category;
+        ac.previousPhase = FlightPhase::taxi;
+        ac.landed = c.landed ? 1 : 0;
+        ac.holdCount = 1;  // on its week-long stationary sample
+        ac.stream.front().dueTick = g_engineTick.load() - c.parkedTicks + 60480000;
+        PosSample s = north(120.0);
+        EXPECT_TRUE(checkExtendingSituations(ac, s));
+        EXPECT_EQ(ac.leaveStand, 1);
+        EXPECT_EQ(ac.towed, c.towed ? 1 : 0) << static_cast<int>(c.category) << " " << c.parkedTicks;
+        EXPECT_EQ(ac.landed, 0);
+        EXPECT_EQ(ac.stream.front().dueTick, g_engineTick.load() + 1);
+    }
+}
+
+// On the landing roll with one sample left, a sample 150 degrees or more behind the
+// aircraft puts the stream where the aircraft is, unless it is dead reckoning.
+TEST_F(SampleChecksTest, LandingRollRestartsItsStreamAtTheAircraftForASampleFarBehind)
+{
+    struct Case {
+        double bearingDeg;
+        std::int32_t holdCount;
+        bool accepted;
+        bool moved;
+    };
+    const Case cases[] = {{149.0, 0, true, false}, {151.0, 0, true, true}, {151.0, 3, false, false}};
+    const LatLon here = gf_destinationPoint(kStand, 0.5 * std::numbers::pi, 400.0);
+    for (const Case& c : cases) {
+        LiveAc ac = makeActiveAc(Category::Large, kObject, {makeSample({kStand, 0.0, 100.0, 90.0, 0.0, 100, false})});
+        ac.landingRoll = 1;
+        ac.holdCount = c.holdCount;
+        ac.simPosition[0] = here.lat;
+        ac.simPosition[1] = here.lon;
+        ac.simPosition[4] = 0.5 * std::numbers::pi;
+        PosSample s = makeSample({gf_destinationPoint(kStand, c.bearingDeg * kDegToRad + 0.5 * std::numbers::pi, 300.0),
+                                  0.0, 60.0, 90.0, 0.0, 400, false});
+        EXPECT_EQ(checkExtendingSituations(ac, s), c.accepted) << c.bearingDeg;
+        ASSERT_EQ(ac.stream.size(), 1u);
+        const PosSample& front = ac.stream.front();
+        EXPECT_EQ(gf_distanceNm(here, {front.latitude, front.longitude}) < 1e-9, c.moved) << c.bearingDeg;
+        EXPECT_EQ(front.dueTick, c.moved ? g_engineTick.load() + 1 : 100) << c.bearingDeg;
+    }
+}
