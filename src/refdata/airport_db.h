@@ -23,6 +23,8 @@ struct Airport {
 // Sorted by code (byte order).
 extern std::vector<Airport> g_airports;
 extern std::unordered_set<std::string> g_airportCodes;
+// The table has been read in this process; later start-ups keep it.
+extern bool g_airportsLoaded;
 
 std::filesystem::path gf_airportsEncPath();
 std::filesystem::path gf_airportsXmlPath();

@@ -18,10 +18,10 @@
 
 std::vector<Airport> g_airports;
 std::unordered_set<std::string> g_airportCodes;
+bool g_airportsLoaded = false;
 
 namespace {
 
-bool g_airportsLoaded = false;
 // The GUI thread looks airports up while the start-up thread may still load them: the
 // table is built aside and put in place under this lock, and the lookups take it.
 std::shared_mutex g_airportsMutex;

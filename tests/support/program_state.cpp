@@ -60,6 +60,7 @@ void lf_clearDatabases()
     g_shortRegistrations.clear();
     g_airports.clear();
     g_airportCodes.clear();
+    g_airportsLoaded = false;
     g_dataFilesRead = false;
 }
 
