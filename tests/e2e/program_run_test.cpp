@@ -1,5 +1,6 @@
 // The skyweaver executable itself, in a working folder and app-data tree of its own, against
 // the simulated simulator.
+#include "support/aircraft_cfg_tree.h"
 #include "support/livery_fixtures.h"
 #include "support/program_process.h"
 #include "support/reference_xml.h"
@@ -182,4 +183,32 @@ TEST_F(ProgramRun, ReaderErrorRestartsInTheSameProcessWithoutUpdateCheckOrScans)
     EXPECT_NE(parameters().find("name=\"SCAN_LIVERIES\" value=\"false\""), std::string::npos) << parameters();
     program->signal(SIGTERM);
     EXPECT_TRUE(program->waitForExit(60s).has_value());
+}
+
+TEST_F(ProgramRun, ScanTaskHungInAFileReadDoesNotHoldTheExit)
+{
+    writeFile(appFolder() / "parameters.xml",
+              "<?xml version=\"1.0\"?>\n<root><parameters>" + parameter("PROGRAM_VERSION", "11.10.8") +
+                  parameter("SCAN_LIVERIES", "true") + parameter("SCAN_AIRPORTS", "false") +
+                  parameter("LIG_AUTOMATIC", "true") +
+                  parameter("MSFS_INSTALL_PATH", (root.path() / "MSFS").string()) + "</parameters></root>\n");
+    const fs::path community = root.path() / "MSFS" / "Community";
+    testsupport::writeAiPackage(community, "aig-aitraffic-oci", "A320", "DLH", 3);
+    testsupport::writeAiPackage(community, "aig-aitraffic-oci", "B738", "RYR", 3);
+    auto variables = environment();
+    variables["SKYWEAVER_STANDIN_HOLD_SCAN_FILE"] = "B738_RYR";
+    ProgramProcess program(work.path(), {}, variables);
+    ASSERT_TRUE(program.waitForLogLine("==> liveries inner search aborted: Future wait timed out after 10 seconds", 60s))
+        << program.log();
+    ASSERT_TRUE(program.waitForLogLine("RealTraffic not detected at this PC", 30s)) << program.log();
+
+    // The task still hangs when the user closes the window.
+    const auto closedAt = std::chrono::steady_clock::now();
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.log();
+    EXPECT_LE(std::chrono::steady_clock::now() - closedAt, 5s);
+    const std::string log = program.log();
+    EXPECT_NE(log.find("3 liveries found in"), std::string::npos) << log;
+    EXPECT_NE(log.find("Exiting: USER CLOSED SIM"), std::string::npos) << log;
+    EXPECT_NE(log.find("Scan task still running at exit, ending at once"), std::string::npos) << log;
 }
