@@ -13,6 +13,7 @@
 #include "liveries/regcodes.h"
 #include "refdata/aircraft_db.h"
 #include "refdata/similar_models.h"
+#include "simlink/flight_plans.h"
 #include "ui/panel_repaint.h"
 #include "ui/status_panel_counts.h"
 #include "ui/control_text.h"
@@ -123,8 +124,11 @@ void gf_processScannedLiveries()
         lf_readLiveriesScannedXml();
         g_scannedLiveryCount = static_cast<std::uint32_t>(g_scannedLiveries.size());
         gf_repaintPanelHeader();
-        // The tables hold views into each other: they are rebuilt together from empty.
+        // The tables hold views into each other: they are rebuilt together from empty. The
+        // titles the simulator refused go with the tables they came from: new tables (a new
+        // scan, another simulator's packages) give every title its chance again.
         gf_clearLiveryTables();
+        g_failedLiveries.clear();
         lf_buildTables();
         g_liveriesProcessed = true;
         gf_repaintPanelHeader();

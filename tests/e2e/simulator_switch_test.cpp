@@ -30,14 +30,11 @@ namespace {
 constexpr const char* kPackage = "aig-aitraffic-oci";
 constexpr const char* kRefused = "could not be created by your Sim!";
 
-// The Lufthansa A320 liveries of the package, as a scan of it lists them.
+// The package's one Lufthansa A320 livery, as a scan of it lists it: once refused, no other
+// title can take its place.
 std::vector<LiveryData> lf_packageLiveries()
 {
-    std::vector<LiveryData> liveries;
-    for (int n = 1; n <= 3; ++n) {
-        liveries.push_back({"DLH", "A320", fmt::format("{} A320 DLH {}", kPackage, n), "", 0, false});
-    }
-    return liveries;
+    return {{"DLH", "A320", fmt::format("{} A320 DLH 1", kPackage), "", 0, false}};
 }
 
 std::size_t lf_logged(const ProgramWindow& program, const std::string& text)
