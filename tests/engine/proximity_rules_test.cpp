@@ -188,6 +188,41 @@ TEST_F(ProximityTest, StaticCopiesOfALiveAircraftOnTheGroundLeaveOneByOne)
     EXPECT_EQ(g_removalQueue, (std::deque<std::uint32_t>{6, 7}));
 }
 
+// A live aircraft taxiing past static aircraft pushes one out of its way each time it has
+// moved: the first active static of another callsign whose stand lies within both half
+// spans x 1.1 (here 0.0198 nm).
+TEST_F(ProximityTest, StaticInTheWayOfATaxiingAircraftLeavesOnePerMove)
+{
+    struct Case {
+        FlightPhase phase;
+        bool rolling;
+        std::deque<std::uint32_t> removed;
+    };
+    const Case cases[] = {{FlightPhase::taxi, false, {5, 8}},
+                          {FlightPhase::parking, false, {5, 8}},
+                          {FlightPhase::parked, false, {}},
+                          {FlightPhase::pushed_back, false, {}},
+                          {FlightPhase::taxi, true, {}}};
+    for (const Case& c : cases) {
+        g_liveAcs.clear();
+        g_staticAcs.clear();
+        g_removalQueue.clear();
+        LiveAc& ac = live(31, east(1.0));
+        ac.flightPhase = c.phase;
+        ac.takeOffStarted = c.rolling ? 1 : 0;
+        parkedStatic(6, east(1.0205), "KLM3*");  // just beyond reach
+        parkedStatic(7, east(1.010), "SWR100");   // its own static copy is left to the duplicate rule
+        parkedStatic(5, east(1.015), "KLM1*");
+        parkedStatic(8, east(0.990), "KLM2*");
+        parkedStatic(9, east(0.985), "KLM4*");
+        gf_clearStaticFromTaxiPaths();
+        gf_clearStaticFromTaxiPaths();  // not moved since: nothing more
+        g_liveAcs.back().simPosition[1] += 1e-7;
+        gf_clearStaticFromTaxiPaths();
+        EXPECT_EQ(g_removalQueue, c.removed) << static_cast<int>(c.phase) << " " << c.rolling;
+    }
+}
+
 TEST_F(ProximityTest, StaticCarryingTheArrivingAircraftsNamesIsRemoved)
 {
     LiveAc& ac = live(31, east(2.0), 0.0, kEast, "KLM11_");
