@@ -177,3 +177,109 @@ TEST(GroundPath, RunsFromItsOriginToItsEndAndFailsWithoutAControlPoint)
     ac.groundPath[7] = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(lf_evalBezier(ac, 0.5, p, heading));
 }
+
+namespace {
+
+// A taxiing Large aircraft at the airport reference heading north, planning at its front
+// sample, with a ground turn rate of 0.0005 rad a tick.
+LiveAc lf_taxiing(const std::vector<PosSample>& samples)
+{
+    g_engineTick = 1000;
+    LiveAc ac = testsupport::makeActiveAc(Category::Large, 0, samples);
+    ac.flightPhase = FlightPhase::taxi;
+    ac.onGround = 1;
+    ac.simPosition[4] = 0.0;
+    ac.course = 0.0;
+    ac.turnRateBase = 0.0005;
+    ac.timers = {1000, 1000};
+    return ac;
+}
+
+} // namespace
+
+// The turn is slowed down to fit the segment: T ticks to the next sample (distance at the
+// segment's speed, 10 kt here) against round(A / rate / 100) ticks of turning.
+TEST(GroundTurnRate, FitsTheTurnToTheSegment)
+{
+    struct Case {
+        double headingErrorDeg;
+        double metres;
+        double rateFactor;  // of the base rate
+        bool timersRaised;
+    };
+    const Case cases[] = {
+        {2.0, 100.0, 1.0, false},             // within 3 deg: no steering, the base rate
+        {20.0, 20.0, 400.0 / 389.0, false},   // r = 389 / 400 below 1.2: base / r
+        {20.0, 22.5, 400.0 / 437.0, false},   // r = 437 / 400, still below 1.2
+        {20.0, 100.0, 1.0 / 1.458, false},    // r = 4.86: 30 m x r / d = 1.458 is the smallest
+        {5.0, 20.0, 1.0 / 3.89, false},       // r = 3.89 is the smallest
+        {20.0, 40.0, 400.0 / 389.0, false},   // r = 1.945: r x 10 / A = 0.9725 is the smallest
+        {60.0, 100.0, 1.62, false},           // above 45 deg: base x min(r, 60 / 30)
+        {120.0, 20.0, 389.0 / 2400.0, true},  // base x r; 90 deg or more raises the timers
+        {120.0, 500.0, 3.0, true},            // base x min(r, 90 / 30)
+    };
+    for (const Case& c : cases) {
+        const LatLon a = at(0, 0);
+        LiveAc ac = lf_taxiing({groundSample(a, 10, 1000), groundSample(at(c.metres, 0), 10, 1000 + 100000)});
+        ac.course = c.headingErrorDeg * kDeg;
+        lf_groundPlan(ac);
+        EXPECT_EQ(ac.steerToCourse, c.headingErrorDeg > 3.0 ? 1 : 0) << c.headingErrorDeg;
+        EXPECT_NEAR(ac.groundTurnRate / 0.0005, c.rateFactor, 1e-6) << c.headingErrorDeg << " " << c.metres;
+        EXPECT_EQ(ac.timers[0], c.timersRaised ? 2000 : 1000) << c.headingErrorDeg << " " << c.metres;
+        EXPECT_EQ(ac.timers[1], c.timersRaised ? 2000 : 1000) << c.headingErrorDeg << " " << c.metres;
+    }
+}
+
+// Between two samples whose speeds differ by more than 5 kt and that lie 100 m or more
+// apart, a midpoint with the mean position, speed and due tick is inserted; a sharp corner
+// taken slowly over a long way gets one too instead of a curve.
+TEST(GroundMidpoints, AreInsertedForSpeedChangesAndSlowSharpCorners)
+{
+    struct Case {
+        const char* what;
+        std::vector<PosSample> samples;
+        std::int32_t holdCount;
+        bool midpoint;
+        bool curve;
+    };
+    const LatLon a = at(0, 0);
+    const Case cases[] = {
+        {"speed change over 150 m", {groundSample(a, 10, 1000), groundSample(at(150, 0), 30, 3000)}, 0, true, false},
+        {"speed change over 90 m", {groundSample(a, 10, 1000), groundSample(at(90, 0), 30, 3000)}, 0, false, false},
+        {"5 kt change", {groundSample(a, 10, 1000), groundSample(at(150, 0), 15, 3000)}, 0, false, false},
+        {"holding", {groundSample(a, 10, 1000), groundSample(at(150, 0), 30, 3000)}, 1, false, false},
+        {"slow corner",
+         {groundSample(a, 20, 1000), groundSample(at(150, 0), 20, 1600), groundSample(at(150, 150), 20, 2200)},
+         0, true, false},
+        {"corner due sooner",
+         {groundSample(a, 20, 1000), groundSample(at(150, 0), 20, 1599), groundSample(at(150, 150), 20, 2200)},
+         0, false, true},
+        {"fast corner",
+         {groundSample(a, 44, 1000), groundSample(at(150, 0), 44, 1600), groundSample(at(150, 150), 44, 2200)},
+         0, false, true},
+        {"corner within 50 m",
+         {groundSample(a, 20, 1000), groundSample(at(49, 0), 20, 1600), groundSample(at(49, 150), 20, 2200)},
+         0, false, true},
+    };
+    for (const Case& c : cases) {
+        LiveAc ac = lf_taxiing(c.samples);
+        ac.holdCount = c.holdCount;
+        const PosSample front = c.samples[0];
+        const PosSample next = c.samples[1];
+        lf_groundPlan(ac);
+        EXPECT_EQ(gf_groundPathSet(ac), c.curve) << c.what;
+        if (c.curve) {
+            EXPECT_NEAR(ac.turnAngle, 90.0, 0.5) << c.what;
+        }
+        const std::size_t expectedSize = c.samples.size() + (c.midpoint ? 1 : 0) - (c.curve ? 1 : 0);
+        ASSERT_EQ(ac.stream.size(), expectedSize) << c.what;
+        if (c.midpoint) {
+            const PosSample& mid = ac.stream[1];
+            EXPECT_NEAR(metres({mid.latitude, mid.longitude}, {front.latitude, front.longitude}),
+                        metres({mid.latitude, mid.longitude}, {next.latitude, next.longitude}), 0.01)
+                << c.what;
+            EXPECT_EQ(mid.groundSpeed, (front.groundSpeed + next.groundSpeed) / 2.0) << c.what;
+            EXPECT_EQ(mid.stationary, 0) << c.what;
+        }
+    }
+}
