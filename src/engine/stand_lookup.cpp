@@ -1,8 +1,24 @@
 #include "engine/stand_lookup.h"
 
+#include "core/run_state.h"
 #include "parking/stand.h"
 
 #include <algorithm>
+#include <optional>
+
+namespace {
+
+// The last position asked for by name and its answer. The user aircraft stands still most of
+// the time, so the same position is asked for again and again; the answer holds until the
+// stands change.
+struct NearestStandAnswer {
+    LatLon position;
+    std::string name;
+};
+
+std::optional<NearestStandAnswer> lf_lastNearest;
+
+} // namespace
 
 Stand* gf_nearestStand(const LatLon& position)
 {
@@ -20,8 +36,16 @@ Stand* gf_nearestStand(const LatLon& position)
 
 std::string gf_nearestStandName(const LatLon& position)
 {
+    if (lf_lastNearest && lf_lastNearest->position.lat == position.lat && lf_lastNearest->position.lon == position.lon)
+        return lf_lastNearest->name;
     const Stand* stand = gf_nearestStand(position);
-    return stand == nullptr ? std::string() : stand->id;
+    lf_lastNearest = NearestStandAnswer{position, stand == nullptr ? std::string() : stand->id};
+    return lf_lastNearest->name;
+}
+
+void gf_standsChanged()
+{
+    lf_lastNearest.reset();
 }
 
 Stand* gf_standByNumber(std::int32_t number)
@@ -47,3 +71,14 @@ void gf_markStands(Stand& stand)
             neighbour->neighbourTaken = true;
     }
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    {"lf_lastNearest", RunStateArea::Engine, [] { gf_standsChanged(); },
+     [] { return lf_lastNearest ? fmt::format("{} at {}, {}", lf_lastNearest->name, lf_lastNearest->position.lat,
+                                                lf_lastNearest->position.lon)
+                                : std::string("none"); }},
+};
+
+} // namespace

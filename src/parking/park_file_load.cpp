@@ -13,6 +13,7 @@
 #include "core/user_error.h"
 #include "core/xml_file.h"
 #include "core/xml_meta.h"
+#include "engine/stand_lookup.h"
 #include "parking/airport_settings_snapshot.h"
 #include "parking/apf.h"
 #include "parking/apf_sources.h"
@@ -186,6 +187,10 @@ std::string gf_readApf(const std::string& reference, ParkFileHeader& header)
     if (g_parkAirport.empty()) {
         return fmt::format("{}: no park airport set", kFunction);
     }
+    // Whatever the read did to the stands, answers looked up before it no longer hold.
+    struct ForgetLookups {
+        ~ForgetLookups() { gf_standsChanged(); }
+    } forgetLookups;
     try {
         return lf_readApf(reference, header);
     } catch (const vtx::UserErrorException&) {

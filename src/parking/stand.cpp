@@ -1,6 +1,7 @@
 // Stands: construction, same-use test, numbering and neighbour lists.
 #include "parking/stand.h"
 #include "core/run_state.h"
+#include "engine/stand_lookup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,7 @@ bool gf_sameUse(const ParkOpt& a, const ParkOpt& b)
 void gf_clearParkPositions()
 {
     g_stands.clear();
+    gf_standsChanged();
 }
 
 namespace {

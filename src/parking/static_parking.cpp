@@ -312,7 +312,7 @@ void lf_resetParkAirport()
     lf_clearPanelAirport();
     gf_clearAdjustmentLists();
     g_staticParkEntries.clear();
-    g_stands.clear();
+    gf_clearParkPositions();
 }
 
 namespace {

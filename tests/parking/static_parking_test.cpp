@@ -19,6 +19,7 @@
 #include "simlink/user_aircraft.h"
 #include "ui/busy_state.h"
 #include "ui/main_window.h"
+#include "ui/sim_panel_state.h"
 
 #include "support/http_server.h"
 #include "support/livery_fixtures.h"
@@ -335,6 +336,14 @@ protected:
         return count;
     }
 
+    // The archive's EDDF file: one stand "V1" at the user's position.
+    void serveStandV1()
+    {
+        server.serve("/downloads/MSFS/archive/stock/EDDF.xml",
+                     parkFileXml({{"V1", 50.0, 8.0, 0.0, 20.0, {}, {}}},
+                                 "    <parameter name=\"altitude\" value=\"364\" />\n"));
+    }
+
     HttpServer server;
 };
 
@@ -342,9 +351,7 @@ protected:
 
 TEST_F(ArchivedParkFile, IsFetchedOffTheMainLoopAndReadOnALaterPass)
 {
-    server.serve("/downloads/MSFS/archive/stock/EDDF.xml",
-                 parkFileXml({{"V1", 50.0, 8.0, 0.0, 20.0, {}, {}}},
-                             "    <parameter name=\"altitude\" value=\"364\" />\n"));
+    serveStandV1();
     pass();  // the airport is chosen
     EXPECT_EQ(g_parkAirport, "EDDF");
     pass();  // the fetch is asked for; nothing is read yet
@@ -358,6 +365,23 @@ TEST_F(ArchivedParkFile, IsFetchedOffTheMainLoopAndReadOnALaterPass)
     ASSERT_EQ(g_stands.size(), 1u);
     EXPECT_EQ(g_stands[0].id, "V1");
     EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(ArchivedParkFile, UserStandingStillGetsTheStandOfTheFileLoadedUnderIt)
+{
+    serveStandV1();
+    gf_updateUserStand();  // the per-second look-up before the airport has stands
+    ASSERT_EQ(gf_panelUserStand(), "");
+    pass();
+    pass();
+    awaitFetch();
+
+    pass();
+
+    ASSERT_TRUE(gf_parkFileLoaded());
+    EXPECT_EQ(g_parkAirports.front().stand, "V1");
+    gf_updateUserStand();
+    EXPECT_EQ(gf_panelUserStand(), "V1");
 }
 
 TEST_F(ArchivedParkFile, FailedLoadRestsTheAirportForTenMinutesAndLogsOnce)

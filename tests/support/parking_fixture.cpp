@@ -1,6 +1,7 @@
 #include "support/parking_fixture.h"
 
 #include "core/clock.h"
+#include "engine/stand_lookup.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
 
@@ -37,6 +38,7 @@ Stand& addStand(const std::string& id, double eastMeters, double radiusMeters)
 {
     g_stands.emplace_back(std::string(id), std::vector<ParkOpt>{}, StandPlace{50.0, eastOf8(eastMeters), 0.0},
                           radiusMeters, false, false, false);
+    gf_standsChanged();
     return g_stands.back();
 }
 
