@@ -1,5 +1,6 @@
 // The add-on airport scan: the output folders, the walk of the scan folders for ".bgl"
-// files, and one worker task per file at most g_workerCount at a time.
+// files, and one worker task per file at most g_workerCount at a time, each collecting its
+// results in its own slot.
 #include "parking/addon_airport_scan.h"
 #include "core/run_state.h"
 
@@ -22,6 +23,7 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -106,12 +108,15 @@ std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
     return files;
 }
 
-// The files one ".bgl" would give its airports; written later by the scan, never here.
-ScanOutputs lf_processFile(const fs::path& path)
+// The files one ".bgl" would give its airports, and its lines for the scan log; written
+// later by the scan, never here.
+ScanFileResult lf_processFile(const fs::path& path)
 {
-    ScanOutputs outputs;
+    ScanFileResult result;
+    const ScanMessageCapture capture(result.messages);
     if (!lf_bglHasAirportSection(path))
-        return outputs;
+        return result;
+    ScanOutputs& outputs = result.outputs;
     // The scan pool counts the running tasks.
     const BglScanContext context{
         lf_addScanMessage,
@@ -120,7 +125,21 @@ ScanOutputs lf_processFile(const fs::path& path)
         },
         [&outputs](Apf& apf, std::int32_t helipadCount) { lf_generateApf(apf, helipadCount, outputs); }, nullptr};
     lf_processBGLfile(path, context);
-    return outputs;
+    return result;
+}
+
+// The tasks' lines go to the scan log file by file in listing order, whatever the timing; a
+// task given up for its time leaves the time-out line in its place.
+void lf_mergeScanMessages(const std::vector<fs::path>& listed, ScanResults<ScanFileResult>& results,
+                          const std::set<fs::path>& timedOut, const std::string& folderText)
+{
+    for (std::size_t i = 0; i < results.slots.size(); ++i) {
+        if (results.slots[i])
+            gf_appendScanMessages(std::move(results.slots[i]->messages));
+        else if (timedOut.contains(listed[i]))
+            lf_addScanMessage(fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, folderText,
+                                          "Future wait timed out after 10 seconds"));
+    }
 }
 
 } // namespace
@@ -219,12 +238,11 @@ void lf_scanFolderForBGLs(const fs::path& folder)
     }
     if (gf_scanStopRequested())
         return;
-    const std::string folderText = path_to_utf8(folder);
-    const ScanResults<ScanOutputs> results =
-        gf_scanFiles<ScanOutputs>(std::move(files), lf_processFile, [&folderText](const fs::path&) {
-            lf_addScanMessage(fmt::format("{} airports search in {} aborted, futs outer error: {}", kKind, folderText,
-                                          "Future wait timed out after 10 seconds"));
-        });
+    const std::vector<fs::path> listed = files;
+    std::set<fs::path> timedOut;
+    ScanResults<ScanFileResult> results = gf_scanFiles<ScanFileResult>(
+        std::move(files), lf_processFile, [&timedOut](const fs::path& file) { timedOut.insert(file); });
+    lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
         lf_writeScanOutputs(results.slots);
 }

@@ -40,8 +40,14 @@ struct ScanOutput {
 };
 using ScanOutputs = std::vector<ScanOutput>;
 
-// Writes the collected files of one scan folder; `files` holds each task's outputs in walk order.
-void lf_writeScanOutputs(const std::vector<std::optional<ScanOutputs>>& files);
+// What the task of one ".bgl" file gives: the files it would write and its scan log lines.
+struct ScanFileResult {
+    ScanOutputs outputs;
+    std::vector<std::string> messages;
+};
+
+// Writes the collected files of one scan folder; `files` holds each task's result in walk order.
+void lf_writeScanOutputs(const std::vector<std::optional<ScanFileResult>>& files);
 
 // The link or generate decision per airport; the link file goes to `outputs`.
 bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const std::filesystem::path& bglPath,

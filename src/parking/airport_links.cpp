@@ -145,7 +145,7 @@ void lf_generateApf(Apf& apf, std::int32_t helipadCount, ScanOutputs& outputs)
     outputs.push_back(std::move(output));
 }
 
-void lf_writeScanOutputs(const std::vector<std::optional<ScanOutputs>>& files)
+void lf_writeScanOutputs(const std::vector<std::optional<ScanFileResult>>& files)
 {
     // The last output of each file name in walk order wins; they are written in that order.
     std::map<fs::path, const ScanOutput*> last;
@@ -153,7 +153,7 @@ void lf_writeScanOutputs(const std::vector<std::optional<ScanOutputs>>& files)
     for (const auto& file : files) {
         if (!file)
             continue;
-        for (const ScanOutput& output : *file) {
+        for (const ScanOutput& output : file->outputs) {
             auto [it, added] = last.try_emplace(output.path, &output);
             if (!added) {
                 std::erase(order, it->second);

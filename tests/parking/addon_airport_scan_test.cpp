@@ -11,7 +11,9 @@
 #include "refdata/airport_db.h"
 #include "app/scan_pool.h"
 #include "app/start_up_state.h"
+#include "core/clock.h"
 #include "core/stop_flags.h"
+#include "parking/scan_messages.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
@@ -156,12 +158,14 @@ TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
     gf_saveBoolParameter(SCAN_AIRPORTS);
     testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
     testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
-    // The first task hangs for good, as a blocked read would; the close comes meanwhile.
+    // The first task hangs until the test ends, as a blocked read would; the close comes meanwhile.
     auto held = std::make_shared<std::promise<void>>();
-    g_scanTaskHook = [held, taken = std::make_shared<std::atomic<bool>>(false)](const fs::path&) {
+    auto release = std::make_shared<std::promise<void>>();
+    g_scanTaskHook = [held, wait = release->get_future().share(),
+                      taken = std::make_shared<std::atomic<bool>>(false)](const fs::path&) {
         if (!taken->exchange(true)) {
             held->set_value();
-            std::promise<void>().get_future().wait();
+            wait.wait();
         }
     };
     std::thread closer([held] {
@@ -180,6 +184,8 @@ TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
     EXPECT_EQ(g_runningTasks.load(), 0);
     g_scanTaskHook = nullptr;
     g_exitRequested = false;
+    release->set_value();
+    EXPECT_TRUE(gf_waitForScanWorkersToEnd(5s));
 }
 
 TEST_F(AddonAirportScanTest, FailedZipKeepsTheFilesForOffLineLearning)
@@ -288,4 +294,62 @@ TEST_F(AddonAirportScanTest, ManyPackagesOfOneAirportGiveTheSameFilesOnEveryScan
     }
     for (const std::string& line : scanLog())
         EXPECT_EQ(line.find("did not succeed"), std::string::npos) << line;
+}
+
+TEST_F(AddonAirportScanTest, ScanLogIsInListingOrderWhateverTheTiming)
+{
+    for (int i = 0; i < 8; ++i)
+        testsupport::writeBgl(community(fmt::format("dev{}-lszh/scenery/lszh.bgl", i)), {lf_airport("LSZH", 2 + i)});
+    const auto scan = [this](int workers) {
+        g_workerCount = workers;
+        gf_scanAddonAirports();
+        return scanLog();
+    };
+    const auto expected = scan(1);  // one worker takes the files in listing order
+    ASSERT_GE(expected.size(), 16u);
+    // Files started later end sooner, as when the first ones are read slowly.
+    std::atomic<int> started{0};
+    g_scanTaskHook = [&started](const fs::path&) { std::this_thread::sleep_for(12ms * (8 - started.fetch_add(1))); };
+    for (int run = 0; run < 3; ++run) {
+        started = 0;
+        EXPECT_EQ(scan(8), expected) << "scan " << run;
+    }
+    g_scanTaskHook = nullptr;
+}
+
+TEST_F(AddonAirportScanTest, TaskGivenUpLeavesNoLineAfterTheScan)
+{
+    for (const char* package : {"dev1-eham", "held-lszh", "dev3-eddf"})
+        testsupport::writeBgl(community(fmt::format("{}/scenery/a.bgl", package)), {lf_airport("LSZH", 2)});
+    // The task of the held file waits until the scan has ended, as a read that hangs for a while.
+    // One worker: the tasks listed before it have ended, those after it start when it is given up.
+    g_workerCount = 1;
+    clk::freeze(std::chrono::system_clock::now());
+    auto held = std::make_shared<std::promise<void>>();
+    auto release = std::make_shared<std::promise<void>>();
+    g_scanTaskHook = [held, wait = release->get_future().share()](const fs::path& file) {
+        if (file.string().find("held-") != std::string::npos) {
+            held->set_value();
+            wait.wait();
+        }
+    };
+    std::thread clock([held] {
+        held->get_future().wait();
+        clk::advance(kScanTaskLimit + 1s);
+    });
+    gf_scanAddonAirports();
+    clock.join();
+    release->set_value();
+    ASSERT_TRUE(gf_waitForScanWorkersToEnd(5s));
+    g_scanTaskHook = nullptr;
+    clk::unfreeze();
+
+    EXPECT_TRUE(inScanLog(fmt::format("addon  airports search in {} aborted, futs outer error: {}",
+                                      (m_folder / "sim" / "Community").string(),
+                                      "Future wait timed out after 10 seconds")));
+    for (const std::string& line : scanLog())
+        EXPECT_EQ(line.find("held-"), std::string::npos) << line;
+    EXPECT_TRUE(inScanLog("Try to find publisher in: " + community("dev3-eddf/scenery/a.bgl").string()));
+    EXPECT_EQ(gf_takeScanMessages(), std::vector<std::string>{});
+    EXPECT_EQ(g_runningTasks.load(), 0);
 }

@@ -109,6 +109,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"core/clock.cpp", "*", "the clock that tests set"},
         {"app/scan_pool.cpp", "g_scanTaskHook", "a hook that tests set"},
         {"core/random_choice.cpp", "g_rng", "random generator per thread"},
+        {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
         {"traffic/reader_threads.cpp", "lv_runningReaders", "reader threads not yet ended, waited for at process exit"},
