@@ -8,6 +8,7 @@
 #include "app/start_up_state.h"
 
 #include "core/log.h"
+#include "core/main_loop_thread.h"
 #include "core/program_folders.h"
 #include "core/program_version.h"
 #include "core/settings.h"
@@ -195,6 +196,8 @@ void lf_handleFault(std::initializer_list<std::string> texts)
 
 void lf_startUpSKWV()
 {
+    // This thread becomes the main loop: the state that belongs to the loop is its own.
+    const MainLoopClaim claim;
     try {
         lf_runStartUp();
         return;

@@ -2,7 +2,6 @@
 #include "engine/ac_containers.h"
 
 #include "core/run_state.h"
-#include "engine/learned_updates.h"
 #include "engine/no_match_lines.h"
 #include "parking/stand.h"
 
@@ -41,7 +40,6 @@ const RunStateRegistration lf_runState{
     gf_stateEntry("g_noLiverySet", RunStateArea::Engine, g_noLiverySet),
     {"g_addingStack", RunStateArea::Engine, [] { g_addingStack = {}; },
      [] { return fmt::format("{} live, {} static", g_addingStack.live.size(), g_addingStack.statics.size()); }},
-    gf_stateEntry("g_learnedUpdates", RunStateArea::Engine, g_learnedUpdates),
     gf_stateEntry("g_noMatchLines", RunStateArea::Engine, g_noMatchLines),
 };
 

@@ -62,8 +62,9 @@ void lf_saveLearnedApf()
         lf_createFolder(folder);
         path = folder / gf_utf8ToPath(g_parkAirport + ".xml");
         if (gf_writeApf(apf, path, kApfLearned, g_msfs2020.load() ? 1 : 2)) {
+            const std::uint32_t updates = gf_learnedUpdates();
             gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_nowTime(), g_apfHandmade ? " handmade" : "",
-                               path_to_utf8(path), g_learnedUpdates, gf_plural(g_learnedUpdates)));
+                               path_to_utf8(path), updates, gf_plural(updates)));
             return;
         }
     } catch (const std::exception& e) {

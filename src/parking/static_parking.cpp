@@ -288,7 +288,7 @@ std::string lf_readParkedFile()
     else
         g_reservedStand.clear();
     lf_publishParkAirport(g_reservedStand);
-    g_learnedUpdates = 0;
+    gf_clearLearnedUpdates();
     return {};
 }
 

@@ -209,7 +209,8 @@ void gf_refreshCounters()
     }
     bool parkingChanged = lf_storeAverageFit(live);
     parkingChanged = w.parkedLive.exchange(parked) != parked || parkingChanged;
-    parkingChanged = w.learnedUpdates.exchange(g_learnedUpdates) != g_learnedUpdates || parkingChanged;
+    const std::uint32_t learned = gf_learnedUpdates();
+    parkingChanged = w.learnedUpdates.exchange(learned) != learned || parkingChanged;
     if ((w.staticParked.exchange(statics) != statics || parkingChanged) && window != nullptr) {
         InvalidateRect(window, &panel::kParkingBand, FALSE);
     }

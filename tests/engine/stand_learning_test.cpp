@@ -4,6 +4,7 @@
 
 #include "app/tick_state.h"
 #include "core/half_hours.h"
+#include "core/main_loop_thread.h"
 #include "core/program_folders.h"
 #include "engine/learned_updates.h"
 #include "parking/apf.h"
@@ -20,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -127,8 +130,36 @@ TEST_F(StandLearningTest, LearnedOptionCarriesTheDatabaseIdentityAndCountsAsAnUp
     EXPECT_EQ(o.real, 1u);
     EXPECT_EQ(ac.airline, "DLH");
     EXPECT_EQ(ac.type, "A320");
-    EXPECT_EQ(g_learnedUpdates, 1u);
+    EXPECT_EQ(gf_learnedUpdates(), 1u);
     EXPECT_EQ(g_mainWindowState.learnedUpdates.load(), 1u);
+}
+
+// The count belongs to the main loop: counting on another thread (or a panel refresh there)
+// fails loudly and changes nothing; once the run has ended, the next thread may take it.
+TEST_F(StandLearningTest, LearnedCountIsUsedOnTheMainLoopThreadOnly)
+{
+    LiveAc ac = onStand("D-AIBA");
+    at(kDay, 20);
+    std::vector<std::string> offLoop;
+    {
+        const MainLoopClaim mainLoop; // this thread runs the loop, as a run's start-up thread does
+        lf_addRealStandOption(ac, 0);
+        std::thread([&] {
+            for (void (*use)() : {&gf_addLearnedUpdate, &gf_refreshCounters, &gf_clearLearnedUpdates}) {
+                try {
+                    use();
+                } catch (const std::runtime_error& e) {
+                    offLoop.emplace_back(e.what());
+                }
+            }
+        }).join();
+        EXPECT_EQ(gf_learnedUpdates(), 1u);
+    }
+    EXPECT_EQ(offLoop, std::vector<std::string>(3, "g_learnedUpdates used off the main loop thread"));
+    EXPECT_EQ(g_mainWindowState.learnedUpdates.load(), 1u);
+    std::uint32_t afterTheRun = 0;
+    std::thread([&] { afterTheRun = gf_learnedUpdates(); }).join();
+    EXPECT_EQ(afterTheRun, 1u);
 }
 
 TEST_F(StandLearningTest, NothingIsLearnedWithoutAKnownRegistrationStandOrAgainstTheReference)
@@ -150,7 +181,7 @@ TEST_F(StandLearningTest, NothingIsLearnedWithoutAKnownRegistrationStandOrAgains
     lf_addRealStandOption(elsewhere, 0);
     EXPECT_TRUE(g_stands[0].options.empty());
     EXPECT_EQ(g_stands[1].options.size(), 1u);
-    EXPECT_EQ(g_learnedUpdates, 0u);
+    EXPECT_EQ(gf_learnedUpdates(), 0u);
 }
 
 TEST_F(StandLearningTest, InvalidHalfHourIsLoggedAndNothingIsLearned)

@@ -159,7 +159,7 @@ TEST_F(StandParking, TooSmallStandWithin20mGrowsToTheHalfSpanOnlyWhenItIsGiven)
                          Case{15, true, Category::Large, false, false}, Case{15, true, Category::Rotorcraft, true, true},
                          Case{80, false, Category::Large, false, false}}) {
         g_stands.clear();
-        g_learnedUpdates = 0;
+        gf_clearLearnedUpdates();
         Stand& stand = addStand("H1", at(0, kStandsEastM), 0.0, 10.0);
         stand.heli = c.heli;
         numberStands();
@@ -168,7 +168,7 @@ TEST_F(StandParking, TooSmallStandWithin20mGrowsToTheHalfSpanOnlyWhenItIsGiven)
         const Stand* found = lf_findFreeStand({ac.stream[0].latitude, ac.stream[0].longitude}, ac, kWideStandNm, true);
         EXPECT_EQ(found != nullptr, c.found) << c.distanceM;
         EXPECT_EQ(g_stands[0].radius_change, c.grows) << c.distanceM;
-        EXPECT_EQ(g_learnedUpdates, c.grows ? 1u : 0u) << c.distanceM;
+        EXPECT_EQ(gf_learnedUpdates(), c.grows ? 1u : 0u) << c.distanceM;
         EXPECT_NEAR(g_stands[0].radius, c.grows ? ac.halfSpan - 1.0 / 1852.0 : 10.0 / 1852.0, 1e-9);
     }
 }
@@ -224,14 +224,14 @@ TEST_F(StandParking, PassengerAircraftOnACargoStandClearsItsCargoAttribute)
     Stand& stand = addStand("C1", at(0, kStandsEastM), 0.0);
     stand.cargo = true;
     numberStands();
-    g_learnedUpdates = 0;
+    gf_clearLearnedUpdates();
     LiveAc ac = standingAc(at(0, kStandsEastM));
     takeStand(ac, g_stands[0]);
     ac.standFlag = 1;
     lf_arriveAtStand(ac);
     EXPECT_FALSE(g_stands[0].cargo);
     EXPECT_TRUE(g_stands[0].cargo_change);
-    EXPECT_EQ(g_learnedUpdates, 1u);
+    EXPECT_EQ(gf_learnedUpdates(), 1u);
     EXPECT_TRUE(m_log.contains("LSZH stand: C1, cargo attribute set to false, SWR123 SWR A320 parked here"));
 }
 

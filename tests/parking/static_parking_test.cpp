@@ -219,7 +219,7 @@ TEST_F(StaticParking, OutOfSightRemovesEverythingOnTheGroundAndSavesTheLearnedFi
     g_parkAirportLon = 8.0;
     g_parkFileHeader.publisher = "stock";
     g_stands[0].options.push_back(use(3, 10, 12, "D-AIPA", "DLH1"));
-    g_learnedUpdates = 1;
+    gf_addLearnedUpdate();
     g_mainWindowState.parkFileLoaded = true;
     g_staticParkEntries = {entry(3, "DLH5")};
     staticAt(4, SimState::active, 3, 10);
@@ -277,7 +277,9 @@ TEST_F(StaticParking, LearnedFileFolderFollowsThePublisher)
     g_stands[1].options.push_back(use(3, 10, 12, "D-AIPA", "DLH1"));
     g_stands[2].options.push_back(use(3, 10, 12, "D-AIPB", "DLH2"));
     g_stands[2].options.back().archived = 1;
-    g_learnedUpdates = 3;
+    for (int i = 0; i < 3; ++i) {
+        gf_addLearnedUpdate();
+    }
     for (const Row& row : rows) {
         g_parkFileHeader.publisher = row.publisher;
         lf_saveLearnedApf();

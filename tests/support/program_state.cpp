@@ -112,6 +112,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
+        {"core/main_loop_thread.cpp", "lv_mainLoopThread", "the thread of the running main loop"},
         {"traffic/reader_threads.cpp", "lv_runningReaders", "reader threads not yet ended, waited for at process exit"},
         {"app/scan_pool.cpp", "lv_liveWorkers", "scan workers not yet ended, waited for at process exit"},
         // Mutexes hold no value.
