@@ -18,10 +18,11 @@ WNDPROC g_buttonProc = nullptr;
 
 // Entries that the simulated simulator and the feed keep changing while a run starts: the
 // simulator's clock and the user block it carries, its frame and handle, the feed's
-// datagram counts. They come from the run itself, not from the run before it.
+// datagram counts; and the half hour of the wall clock, which may turn between the runs.
+// They come from the run itself, not from the run before it.
 const std::vector<std::string> kMovedByTheLink = {
-    "g_simUserAcData", "g_userAcData", "g_simEpochTime", "lf_sendSequence", "g_hSimConnect",
-    "g_qnhReader",     "g_trafficReader", "g_trafficTime", "g_newSecond",
+    "g_simUserAcData", "g_userAcData",     "g_simEpochTime", "lf_sendSequence", "g_hSimConnect",
+    "g_qnhReader",     "g_trafficReader", "g_trafficTime",  "g_newSecond",     "g_weekTime",
 };
 
 std::string lf_comparableState()
