@@ -7,11 +7,13 @@
 # writes its reports into <build dir>/sanitizer-reports/, which must stay empty.
 # Left out: the tests labelled "real-time" (wall-clock margins that hold only at full speed;
 # tests/real_time_tests.cmake lists them).
+# SKYWEAVER_JOBS sets how many compile jobs and tests run at once (default: nproc).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 kind=${1:-}
+jobs=${SKYWEAVER_JOBS:-$(nproc)}
 root=$PWD
 options=()
 case "$kind" in
@@ -44,7 +46,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" -DSKYWEAVER_BENCHMARKS=OFF \
     "${options[@]}" "${launcher[@]}" >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
+cmake --build "$build" --parallel "$jobs"
 
 rm -rf "$reports"
 mkdir -p "$reports"
@@ -55,7 +57,7 @@ export LSAN_OPTIONS="suppressions=$supp/lsan.supp"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
 
 status=0
-(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 300 --label-exclude real-time) || status=$?
+(cd "$build" && ctest --output-on-failure --parallel "$jobs" --timeout 300 --label-exclude real-time) || status=$?
 if compgen -G "$reports/*" >/dev/null; then
     echo "=== sanitizer reports:"
     for f in "$reports"/*; do
