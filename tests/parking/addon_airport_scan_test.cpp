@@ -275,7 +275,7 @@ TEST_F(AddonAirportScanTest, ManyPackagesOfOneAirportGiveTheSameFilesOnEveryScan
                 files[entry.path().string()] = readFile(entry.path());
         return files;
     };
-    const auto scan = [this](int workers) {
+    const auto scan = [](int workers) {
         g_workerCount = workers;
         SCAN_AIRPORTS.value = true;
         gf_scanAddonAirports();
