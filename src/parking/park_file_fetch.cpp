@@ -1,4 +1,7 @@
-// The fetch worker: a queue of keyed work items run one at a time on a thread of its own.
+// The fetch worker: a queue of keyed work items run one at a time on a thread of its own. The
+// thread ends when the queue runs empty and the next item starts a new one, so that no idle
+// thread waits into the process exit, where the download library is cleaned up before the
+// statics that started its use (it would lose the thread's state).
 #include "parking/park_file_fetch.h"
 
 #include "core/log.h"
@@ -38,6 +41,7 @@ public:
     std::optional<std::string> outcome(const std::string& key, const std::function<std::string()>& work)
     {
         const std::lock_guard lock(m_mutex);
+        joinEndedThread();
         if (const auto found = m_outcomes.find(key); found != m_outcomes.end()) {
             return found->second;
         }
@@ -45,16 +49,17 @@ public:
             return std::nullopt;
         }
         m_queue.push_back({key, work});
-        if (!m_thread.joinable()) {
+        if (!m_running) {
+            m_running = true;
             m_thread = std::thread([this] { run(); });
         }
-        m_wake.notify_all();
         return std::nullopt;
     }
 
     std::optional<std::string> take(const std::string& key)
     {
         const std::lock_guard lock(m_mutex);
+        joinEndedThread();
         const auto found = m_outcomes.find(key);
         if (found == m_outcomes.end()) {
             return std::nullopt;
@@ -93,14 +98,21 @@ private:
         return false;
     }
 
+    // A thread whose queue ran empty has ended or ends at once: the outcomes it stored are
+    // read after its end.
+    void joinEndedThread()
+    {
+        if (!m_running && m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+
+    // Runs the queued items in turn; ends, in the same hold of the lock that stores the last
+    // outcome, when none is left.
     void run()
     {
         std::unique_lock lock(m_mutex);
-        while (true) {
-            m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
-            if (m_quit) {
-                return;
-            }
+        while (!m_quit && !m_queue.empty()) {
             FetchJob job = std::move(m_queue.front());
             m_queue.pop_front();
             m_runningKey = job.key;
@@ -113,6 +125,7 @@ private:
             m_runningKey.clear();
             m_wake.notify_all();
         }
+        m_running = false;
     }
 
     static std::string runJob(const FetchJob& job)
@@ -132,6 +145,7 @@ private:
     std::string m_runningKey;
     std::atomic<bool> m_cancel{false};
     bool m_quit = false;
+    bool m_running = false; // a thread runs the queue
     std::thread m_thread;
 };
 
