@@ -1,11 +1,11 @@
 // Splitting, trimming, case, plural endings and small number formats.
 #include "core/text_strings.h"
 
+#include "core/checked_round.h"
 #include "core/sim_choice.h"
 
 #include <cmath>
 #include <fmt/format.h>
-#include <gsl/narrow>
 
 namespace {
 
@@ -126,7 +126,7 @@ std::int32_t gf_percent(double part, double whole)
     if (!(whole >= 1)) {
         return 0;
     }
-    return gsl::narrow<std::int32_t>(std::round(part * 100 / whole));
+    return gf_roundToInt32(part * 100 / whole);
 }
 
 std::string gf_formatDecimals(double x)

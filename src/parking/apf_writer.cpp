@@ -1,6 +1,7 @@
 // Writing park files: generated files from scenery and the learned file of the park airport.
 #include "parking/apf.h"
 
+#include "core/checked_round.h"
 #include "core/file_replace.h"
 #include "core/log.h"
 #include "core/path_text.h"
@@ -10,7 +11,6 @@
 #include "refdata/aircraft_db.h"
 
 #include <fmt/format.h>
-#include <gsl/narrow>
 
 #include <cmath>
 
@@ -35,7 +35,7 @@ bool lf_addParameter(pugi::xml_node parameters, const char* name, const std::str
 // The airport's own copies of the settings a learned file carries.
 bool lf_writeAirportSettings(pugi::xml_node parameters)
 {
-    const int maxFit = gsl::narrow<int>(std::round(2.0 * static_cast<double>(MAX_FIT_FL.value)) - 1.0);
+    const int maxFit = gf_roundToInt32(2.0 * static_cast<double>(MAX_FIT_FL.value)) - 1;
     return lf_addParameter(parameters, "RANGE", fmt::format("{}", RANGE.value.load())) &&
            lf_addParameter(parameters, "AUTO_RANGE", lf_boolText(AUTO_RANGE.value)) &&
            lf_addParameter(parameters, "WEEK", lf_boolText(WEEK.value)) &&

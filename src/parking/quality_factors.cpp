@@ -1,8 +1,9 @@
 // Quality factors of a park airport: how well its stands are covered by observed and soft uses.
 #include "parking/apf.h"
 
+#include "core/checked_round.h"
+
 #include <fmt/format.h>
-#include <gsl/narrow>
 
 #include <algorithm>
 #include <bitset>
@@ -33,7 +34,7 @@ double lf_score(const UseTally& tally)
 std::int32_t lf_factor(double total, double weights)
 {
     const double factor = std::clamp(std::round(total / weights * 0.00625), 0.0, 100.0);
-    return gsl::narrow<std::int32_t>(factor);
+    return gf_roundToInt32(factor);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The drop-down lists: a pick stores and saves its setting; the simulator list switches
 // the simulator and restarts the run.
 #include "core/airport_settings.h"
+#include "core/checked_round.h"
 #include "core/parameters_xml.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
@@ -18,7 +19,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fmt/format.h>
-#include <gsl/narrow>
 #include <mutex>
 #include <system_error>
 
@@ -104,7 +104,7 @@ void lf_onMatchingDepth(int index)
 void lf_onMaxFit(int index)
 {
     const float hours = lf_storeOption(MAX_FIT_FL, index);
-    const std::int32_t maxFit = gsl::narrow<std::int32_t>(std::round(2.0 * hours)) - 1;
+    const std::int32_t maxFit = gf_roundToInt32(2.0 * hours) - 1;
     MAX_FIT.value = std::clamp(maxFit, MAX_FIT.minValue, MAX_FIT.maxValue);
     gf_saveIntParameter(MAX_FIT);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gsl/narrow>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -73,6 +74,8 @@ TEST(TextStrings, PercentRoundsAndRefusesSmallWholes)
     EXPECT_EQ(gf_percent(5, 0), 0);
     EXPECT_EQ(gf_percent(5, 0.5), 0);
     EXPECT_THROW(gf_percent(1e12, 1), gsl::narrowing_error);
+    EXPECT_THROW(gf_percent(-1e12, 1), gsl::narrowing_error);
+    EXPECT_THROW(gf_percent(std::nan(""), 1), gsl::narrowing_error);
 }
 
 TEST(TextStrings, FormatDecimalsShowsOneDecimalOnlyForFractions)
