@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -70,7 +72,7 @@ protected:
     {
         std::vector<fs::path> result;
         for (int i = 0; i < count; ++i) {
-            result.push_back(fs::path("f" + std::to_string(i)));
+            result.push_back(fs::path(fmt::format("f{}", i)));
         }
         return result;
     }
@@ -112,7 +114,7 @@ TEST_F(ScanPool, ResultsInListingOrderWithAtMostTheWorkerCountAtOnce)
     EXPECT_FALSE(results.stopped);
     ASSERT_EQ(results.slots.size(), 30u);
     for (int i = 0; i < 30; ++i) {
-        EXPECT_EQ(results.slots[i], "f" + std::to_string(i) + "!");
+        EXPECT_EQ(results.slots[i], fmt::format("f{}!", i));
     }
     EXPECT_LE(most.load(), 3);
     EXPECT_GE(most.load(), 2);

@@ -91,7 +91,8 @@ protected:
         testsupport::writeAiPackage(community(), "aig-aitraffic-oci", "B738", "RYR", 3);
         fs::create_directories(g_appFolder.get());
         gf_setDownloadHost(server.base());
-        standin::SimWorld::instance().configure(standin::SimWorldConfig{});
+        const standin::SimWorldConfig simulator;
+        standin::SimWorld::instance().configure(simulator);
     }
 
     fs::path packages() const { return root.path() / "MSFS"; }

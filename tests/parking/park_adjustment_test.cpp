@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <string>
 
 using namespace testsupport;
@@ -38,7 +40,7 @@ protected:
         INITIAL_LOAD_ONLY.value = false;
         g_parkAirport = "EDDF";
         for (int k = 0; k < 4; ++k)
-            addStand("S" + std::to_string(k + 1), 300.0 * k);
+            addStand(fmt::format("S{}", k + 1), 300.0 * k);
         numberStands();
     }
 

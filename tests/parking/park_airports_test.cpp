@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -73,7 +75,7 @@ TEST_F(ParkAirports, ManyAirportsWarnAboveThreeThousand)
     for (int count : {3000, 3001}) {
         std::string text;
         for (int k = 0; k < count; ++k) {
-            const std::string code = "A" + std::to_string(1000 + k);
+            const std::string code = fmt::format("A{}", 1000 + k);
             addAirport(code, 40.0, 10.0);
             text += code + "\n";
         }

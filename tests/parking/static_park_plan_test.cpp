@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <string>
 #include <vector>
 
@@ -34,7 +36,7 @@ protected:
     void standsWith(const std::vector<std::vector<ParkOpt>>& uses)
     {
         for (std::size_t k = 0; k < uses.size(); ++k) {
-            Stand& stand = addStand("S" + std::to_string(k + 1), 100.0 * static_cast<double>(k));
+            Stand& stand = addStand(fmt::format("S{}", k + 1), 100.0 * static_cast<double>(k));
             stand.options = uses[k];
             std::uint32_t seq = 1;
             for (ParkOpt& option : stand.options)
@@ -75,7 +77,7 @@ TEST_F(StaticParkPlan, WantedCountFollowsStandsPercentageAndLimit)
     for (const Row& row : rows) {
         g_stands.clear();
         for (int k = 0; k < row.stands; ++k)
-            addStand("S" + std::to_string(k), 100.0 * k);
+            addStand(fmt::format("S{}", k), 100.0 * k);
         parking_percentage.value = row.percent;
         CUSTOM_PARKING_PERCENTAGE.value = row.custom;
         MAX_PARK_SEL.value = row.maxParkSel;

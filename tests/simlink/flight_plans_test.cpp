@@ -9,17 +9,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 using testsupport::readFile;
 
 namespace {
 
-AircraftData lf_aircraft(Category category, const char* origin, const char* destination)
+AircraftData lf_aircraft(Category category, std::string origin, std::string destination)
 {
     AircraftData aircraft;
     aircraft.category = category;
-    aircraft.origin = origin;
-    aircraft.destination = destination;
+    aircraft.origin = std::move(origin);
+    aircraft.destination = std::move(destination);
     return aircraft;
 }
 

@@ -52,7 +52,10 @@ std::string lf_blankNonCode(std::string_view source)
         }
         if (c == 'R' && next == '"' && (i == 0 || !std::isalnum(static_cast<unsigned char>(source[i - 1])))) {
             const std::size_t open = source.find('(', i);
-            const std::string close = ")" + std::string(source.substr(i + 2, open - i - 2)) + "\"";
+            // Appended piece by piece: GCC 12's optimiser warns falsely on ")" + std::string.
+            std::string close(1, ')');
+            close += source.substr(i + 2, open - i - 2);
+            close += '"';
             const std::size_t end = source.find(close, open);
             for (std::size_t k = i; k < end + close.size(); ++k) {
                 if (source[k] == '\n') {
