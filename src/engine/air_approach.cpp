@@ -71,12 +71,7 @@ void lf_armLanding(LiveAc& ac)
     g_standArrivals.push_back(ac.hexid);
     ac.landingArmed = 1;
     ac.goAroundDone = 0;
-    ac.standLat = 0.0;
-    ac.standLon = 0.0;
-    ac.standHeading = 0.0;
-    lf_releaseStand(ac);
-    ac.standId = 0;
-    ac.standFlag = 0;
+    gf_forgetStand(ac);
     ac.climbCount = 1;
     lf_resetTimers(ac);
 }
@@ -180,9 +175,14 @@ void lf_armTakeOff(LiveAc& ac)
     if (ac.towed) {
         gf_log(fmt::format("towed aircraft takes-off? {}", gf_acDescr(ac)));
     }
+    gf_beginTakeOffRoll(ac, 0, false);
+}
+
+void gf_beginTakeOffRoll(LiveAc& ac, std::int32_t throttleStep, bool spoilers)
+{
     ac.takeOffStarted = 1;
-    gf_setThrottle(ac, 0);
-    gf_setSpoilers(ac, false);
+    gf_setThrottle(ac, throttleStep);
+    gf_setSpoilers(ac, spoilers);
     gf_setFlaps(ac, 1);
     ac.landingArmed = 0;
     ac.landed = 0;

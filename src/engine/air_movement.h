@@ -26,6 +26,9 @@ void gf_touchDown(LiveAc& ac);
 void lf_startTakeOff(LiveAc& ac);
 // The take-off roll begins: commands and timers of the roll.
 void lf_armTakeOff(LiveAc& ac);
+// The take-off roll begins: power, spoilers and flaps 1, take-off lights, the approach
+// state cleared and the timers of a roll.
+void gf_beginTakeOffRoll(LiveAc& ac, std::int32_t throttleStep, bool spoilers);
 
 // Sets the due tick of the next sample to the engine tick plus ticks, bounded by the
 // early and late timers around its old due tick (unless holding), never in the past.

@@ -163,12 +163,7 @@ bool lf_checkPushedBack(LiveAc& ac, PosSample& s)
     ac.pushbackTurnLearned = 0;
     ac.pushbackCount = 0;
     ac.flightPhase = FlightPhase::taxi;
-    ac.standLat = 0.0;
-    ac.standLon = 0.0;
-    ac.standHeading = 0.0;
-    lf_releaseStand(ac);
-    ac.standId = 0;
-    ac.standFlag = 0;
+    gf_forgetStand(ac);
     ac.holding = 0;
     ac.holdStart = 0;
     return true;

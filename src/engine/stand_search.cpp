@@ -177,6 +177,16 @@ void lf_releaseStand(const StaticAc& ac)
     }
 }
 
+void gf_forgetStand(StaticAc& ac)
+{
+    ac.standLat = 0.0;
+    ac.standLon = 0.0;
+    ac.standHeading = 0.0;
+    lf_releaseStand(ac);
+    ac.standId = 0;
+    ac.standFlag = 0;
+}
+
 bool lf_heldByOther(const Stand& stand, const StaticAc& ac)
 {
     return stand.holder != 0 && stand.holder != ac.hexid;

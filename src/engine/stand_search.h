@@ -33,6 +33,8 @@ bool lf_isUserStand(const Stand& stand);
 void lf_holdStand(StaticAc& ac, Stand& stand);
 // Frees the aircraft's stand when the aircraft holds it; a stand held by another stays held.
 void lf_releaseStand(const StaticAc& ac);
+// The aircraft leaves its stand for good: the stand is freed and the aircraft forgets it.
+void gf_forgetStand(StaticAc& ac);
 // The stand is held by an aircraft other than this one.
 bool lf_heldByOther(const Stand& stand, const StaticAc& ac);
 // A passenger aircraft on a stand marked cargo shows that the stand is not cargo only.

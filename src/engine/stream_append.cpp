@@ -65,15 +65,7 @@ void lf_trimStationary(LiveAc& ac, const PosSample& s)
 void lf_restartFromLandingRoll(LiveAc& ac)
 {
     ac.flightPhase = FlightPhase::taxi;
-    ac.takeOffStarted = 1;
-    gf_setThrottle(ac, 3);
-    gf_setSpoilers(ac, true);
-    gf_setFlaps(ac, 1);
-    ac.landingArmed = 0;
-    ac.landed = 0;
-    ac.goAroundDone = 0;
-    gf_queueLights(ac.objectId, kTakeOffLights);
-    ac.timers = {3000, 5000};
+    gf_beginTakeOffRoll(ac, 3, true);
 }
 
 void lf_detectTakeOff(LiveAc& ac, const PosSample& s)
