@@ -67,9 +67,12 @@ protected:
     }
 
     // The aircraft is created at its simulator position and identified; it then is active.
+    // The link is started for the first aircraft.
     void createInSimulator(LiveAc& ac)
     {
-        connect();
+        if (!world().connected()) {
+            connect();
+        }
         CreateRequest request;
         request.initPosition = {ac.simPosition[0], ac.simPosition[1], ac.simPosition[5],
                                 ac.simPosition[2] / kDeg, ac.simPosition[3] / kDeg, ac.simPosition[4] / kDeg,
@@ -82,7 +85,7 @@ protected:
         probeInRange();
         frames(1);
         for (const SimResult& result : takeResults()) {
-            if (result.kind == SimResultKind::LiveIdentified) {
+            if (result.kind == SimResultKind::LiveIdentified && result.aircraftId == ac.hexid) {
                 ac.objectId = result.objectId;
                 ac.agl = result.value2;
             }

@@ -43,27 +43,7 @@ protected:
         ac.firstCallsign = callsign;
         ac.registration.clear();
         ac.simPosition[5] = kAirportElevationFt + airtest::kStaticCgFt;
-        if (!world().connected()) {
-            createInSimulator(ac);
-            return ac;
-        }
-        // The link is up: the aircraft is created and identified like the first one.
-        CreateRequest request;
-        request.initPosition = {ac.simPosition[0], ac.simPosition[1], ac.simPosition[5], 0, 0, 0, 1, 0};
-        request.callsign = ac.callsign;
-        request.title = simlinktest::kInstalledTitle;
-        request.aircraftId = ac.hexid;
-        gf_queueCreateAc(request);
-        frames(3);
-        probeInRange();
-        frames(1);
-        for (const SimResult& result : takeResults()) {
-            if (result.kind == SimResultKind::LiveIdentified && result.aircraftId == ac.hexid) {
-                ac.objectId = result.objectId;
-            }
-        }
-        EXPECT_NE(ac.objectId, 0u);
-        frames(1);
+        createInSimulator(ac);
         return ac;
     }
 
