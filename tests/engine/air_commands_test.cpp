@@ -2,6 +2,7 @@
 
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
+#include "support/air_traffic.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
@@ -25,18 +26,6 @@ StaticAc lf_aircraft(Category category = Category::Large)
     return ac;
 }
 
-// The events queued for the simulator, as (event, value), emptied.
-std::vector<std::pair<std::uint32_t, std::uint32_t>> lf_takeEvents()
-{
-    std::lock_guard lock(g_simQueueMutex);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> events;
-    for (const EventItem& item : g_eventQueue) {
-        EXPECT_EQ(item.objectId, kObject);
-        events.emplace_back(item.event, item.value);
-    }
-    g_eventQueue.clear();
-    return events;
-}
 
 using Events = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
@@ -52,7 +41,7 @@ TEST(AirCommands, FlapsStepsSendTheirHandleValues)
         StaticAc ac = lf_aircraft();
         ac.flapsIndex = c.step == 0 ? 1 : 0;
         gf_setFlaps(ac, c.step);
-        EXPECT_EQ(lf_takeEvents(), (Events{{kEventFlapsSet, c.value}})) << "step " << c.step;
+        EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventFlapsSet, c.value}})) << "step " << c.step;
         EXPECT_EQ(ac.flapsIndex, c.step);
     }
 }
@@ -62,7 +51,7 @@ TEST(AirCommands, RepeatedFlapsStepSendsNothing)
     StaticAc ac = lf_aircraft();
     gf_setFlaps(ac, 2);
     gf_setFlaps(ac, 2);
-    EXPECT_EQ(lf_takeEvents(), (Events{{kEventFlapsSet, 10240}}));
+    EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventFlapsSet, 10240}}));
 }
 
 TEST(AirCommands, FlapsStepAboveFourIsLoggedAndNotSent)
@@ -71,7 +60,7 @@ TEST(AirCommands, FlapsStepAboveFourIsLoggedAndNotSent)
     LogCapture log;
     StaticAc ac = lf_aircraft();
     gf_setFlaps(ac, 5);
-    EXPECT_TRUE(lf_takeEvents().empty());
+    EXPECT_TRUE(takeQueuedEvents(kObject).empty());
     EXPECT_TRUE(log.contains("gf_setFlaps: invalid flaps index"));
     EXPECT_EQ(ac.flapsIndex, 4u);
 }
@@ -83,7 +72,7 @@ TEST(AirCommands, ThrottleStepFiveIsRememberedButNotSent)
     gf_setThrottle(ac, 5);
     gf_setThrottle(ac, 3);
     gf_setThrottle(ac, 3);
-    EXPECT_EQ(lf_takeEvents(), (Events{{kEventThrottleSet, 11468}, {kEventThrottleSet, 11468}}));
+    EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventThrottleSet, 11468}, {kEventThrottleSet, 11468}}));
 }
 
 TEST(AirCommands, ThrottleStepsSendTheirLeverValues)
@@ -95,7 +84,7 @@ TEST(AirCommands, ThrottleStepsSendTheirLeverValues)
         gf_setThrottle(ac, step);
         expected.emplace_back(kEventThrottleSet, values[step]);
     }
-    EXPECT_EQ(lf_takeEvents(), expected);
+    EXPECT_EQ(takeQueuedEvents(kObject), expected);
 }
 
 TEST(AirCommands, GearAndSpoilersAreSentEveryTime)
@@ -106,7 +95,7 @@ TEST(AirCommands, GearAndSpoilersAreSentEveryTime)
     gf_setGear(ac, false);
     gf_setSpoilers(ac, true);
     gf_setSpoilers(ac, false);
-    EXPECT_EQ(lf_takeEvents(), (Events{{kEventGearSet, 1},
+    EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventGearSet, 1},
                                        {kEventGearSet, 1},
                                        {kEventGearSet, 0},
                                        {kEventSpoilersSet, 16383},
@@ -120,7 +109,7 @@ TEST(AirCommands, RotorcraftGetsThrottleOnly)
     gf_setSpoilers(ac, true);
     gf_setFlaps(ac, 1);
     gf_setThrottle(ac, 4);
-    EXPECT_EQ(lf_takeEvents(), (Events{{kEventThrottleSet, 16383}}));
+    EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventThrottleSet, 16383}}));
 }
 
 TEST(AirCommands, AircraftNotYetInTheSimulatorGetsNothing)
@@ -142,7 +131,7 @@ TEST(AirCommands, LightStatesGoOutInTheLinkOrder)
 {
     StaticAc ac = lf_aircraft();
     gf_setLights(ac, kCruiseLights);
-    EXPECT_EQ(lf_takeEvents(), (Events{{kEventNavLightsSet, 1},
+    EXPECT_EQ(takeQueuedEvents(kObject), (Events{{kEventNavLightsSet, 1},
                                        {kEventBeaconLightsSet, 1},
                                        {kEventLandingLightsSet, 0},
                                        {kEventTaxiLightsSet, 0},

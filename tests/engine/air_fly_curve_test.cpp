@@ -20,25 +20,12 @@ namespace {
 constexpr double kDeg = std::numbers::pi / 180.0;
 const LatLon kZurich{47.4581, 8.5555};
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> lf_takeEvents()
-{
-    std::lock_guard lock(g_simQueueMutex);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> events;
-    for (const EventItem& item : g_eventQueue) {
-        events.emplace_back(item.event, item.value);
-    }
-    g_eventQueue.clear();
-    return events;
-}
 
 LiveAc lf_finalApproach()
 {
-    TrackSpec track;
-    track.start = kZurich;
-    track.startAltitudeFt = 1500.0;
-    track.verticalSpeedFpm = -700.0;
-    track.groundSpeedKt = 140.0;
-    track.count = 3;
+    TrackSpec track{
+        .start = kZurich, .groundSpeedKt = 140.0, .startAltitudeFt = 1500.0, .verticalSpeedFpm = -700.0, .count = 3
+    };
     LiveAc ac = makeActiveAc(Category::Large, 5, makeTrack(track));
     ac.landingArmed = 1;
     ac.throttleIndex = 1;
@@ -73,7 +60,7 @@ TEST(AirFlyCurve, FlareStagesFollowTheHeightAboveGround)
     }
     EXPECT_GE(ac.simPosition[2], -4.0 * kDeg - 1e-12);
     // The third stage takes the power off.
-    const auto events = lf_takeEvents();
+    const auto events = takeQueuedEvents();
     EXPECT_EQ(std::count(events.begin(), events.end(), std::make_pair(std::uint32_t{kEventThrottleSet}, 0u)), 1);
 }
 
@@ -116,7 +103,7 @@ TEST(AirFlyCurve, TouchDownDeployesSpoilersAndDerotatesToTheStaticPitch)
     ac.simPosition[2] = -4.0 * kDeg;
     ac.simPosition[3] = 2.0 * kDeg;
     ac.simPosition[4] = 1.0;
-    lf_takeEvents();
+    takeQueuedEvents();
     gf_touchDown(ac);
     EXPECT_TRUE(ac.onGround);
     EXPECT_TRUE(ac.landed);
@@ -125,7 +112,7 @@ TEST(AirFlyCurve, TouchDownDeployesSpoilersAndDerotatesToTheStaticPitch)
     EXPECT_EQ(ac.runwayHeading, 1.0);
     EXPECT_EQ(ac.climbCount, 1);
     EXPECT_EQ(g_standArrivals, (std::deque<std::uint32_t>{ac.hexid}));
-    EXPECT_EQ(lf_takeEvents(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{kEventSpoilersSet, 16383}}));
+    EXPECT_EQ(takeQueuedEvents(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{kEventSpoilersSet, 16383}}));
     for (std::uint32_t i = 0; i < ac.ticksB + 1; ++i) {
         lf_flyCurve(ac);
     }
@@ -140,22 +127,18 @@ TEST(AirFlyCurve, GroundContactWithoutApproachOnlyStandsTheAircraftDown)
     LiveAc ac = lf_finalApproach();
     ac.landingArmed = 0;
     ac.altRate = -3.0;
-    lf_takeEvents();
+    takeQueuedEvents();
     gf_touchDown(ac);
     EXPECT_TRUE(ac.onGround);
     EXPECT_EQ(ac.altRate, 0.0);
     EXPECT_FALSE(ac.landed);
-    EXPECT_TRUE(lf_takeEvents().empty());
+    EXPECT_TRUE(takeQueuedEvents().empty());
 }
 
 TEST(AirFlyCurve, TakeOffRotatesThenClimbsOutWithGearUp)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.startAltitudeFt = 0.0;
-    track.groundSpeedKt = 150.0;
-    track.count = 3;
+    TrackSpec track{.start = kZurich, .groundSpeedKt = 150.0, .startAltitudeFt = 0.0, .count = 3};
     auto samples = makeTrack(track);
     for (auto& s : samples) {
         s.airborne = 0;
@@ -166,7 +149,7 @@ TEST(AirFlyCurve, TakeOffRotatesThenClimbsOutWithGearUp)
     ac.velocity = {1e-6, 0.0};
     ac.agl = 0.0;
     lf_armTakeOff(ac);
-    lf_takeEvents();
+    takeQueuedEvents();
     lf_startTakeOff(ac);
     ac.altRate = ac.climbLimit;
     EXPECT_EQ(ac.flightPhase, FlightPhase::take_off);
@@ -186,7 +169,7 @@ TEST(AirFlyCurve, TakeOffRotatesThenClimbsOutWithGearUp)
         lf_flyCurve(ac);
     }
     EXPECT_EQ(ac.climbCount, -300);
-    EXPECT_EQ(lf_takeEvents(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{kEventGearSet, 0}}));
+    EXPECT_EQ(takeQueuedEvents(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{kEventGearSet, 0}}));
     EXPECT_NEAR(ac.simPosition[2], ac.climbPitch, 1e-9);
     ac.agl = 800.0;
     lf_flyCurve(ac);
@@ -202,9 +185,9 @@ TEST(AirFlyCurve, TakeOffRollArmsPowerFlapsAndLights)
     ac.landed = 1;
     ac.throttleIndex = 4;
     ac.flapsIndex = 0;
-    lf_takeEvents();
+    takeQueuedEvents();
     lf_armTakeOff(ac);
-    const auto events = lf_takeEvents();
+    const auto events = takeQueuedEvents();
     EXPECT_TRUE(ac.takeOffStarted);
     EXPECT_FALSE(ac.landed);
     EXPECT_EQ(ac.timers, (std::array<std::int32_t, 2>{3000, 5000}));

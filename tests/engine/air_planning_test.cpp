@@ -25,16 +25,6 @@ namespace {
 constexpr std::uint32_t kObject = 9;
 const LatLon kZurich{47.4581, 8.5555};
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> lf_takeEvents()
-{
-    std::lock_guard lock(g_simQueueMutex);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> events;
-    for (const EventItem& item : g_eventQueue) {
-        events.emplace_back(item.event, item.value);
-    }
-    g_eventQueue.clear();
-    return events;
-}
 
 std::size_t lf_count(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& events, std::uint32_t event,
                      std::uint32_t value)
@@ -71,9 +61,7 @@ void lf_setParkAirport(const LatLon& position, double elevationFt)
 
 LiveAc lf_twoSampleAc(double frontVs, double nextVs, double agl)
 {
-    TrackSpec track;
-    track.start = kZurich;
-    track.count = 3;
+    TrackSpec track{.start = kZurich, .count = 3};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.stream[0].verticalSpeed = frontVs;
     ac.stream[1].verticalSpeed = nextVs;
@@ -105,11 +93,7 @@ TEST(AirPlanning, DescentRateFollowsSamplesAndQnh)
 TEST(AirPlanning, SampleDueSoonIsFlownOverTwentyFiveTicks)
 {
     g_engineTick = 1000;
-    TrackSpec track;
-    track.start = kZurich;
-    track.count = 3;
-    track.firstDueTick = 1000;
-    track.intervalSeconds = 1;
+    TrackSpec track{.start = kZurich, .intervalSeconds = 1, .count = 3, .firstDueTick = 1000};
     auto samples = makeTrack(track);
     // The next sample lies three ticks ahead at the aircraft's speed.
     samples[1].latitude = samples[0].latitude + (samples[1].latitude - samples[0].latitude) * 0.03;
@@ -129,9 +113,7 @@ TEST(AirPlanning, SampleDueSoonIsFlownOverTwentyFiveTicks)
 TEST(AirPlanning, DueTickStaysWithinTheTimersOfItsOldDueTick)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.count = 3;
+    TrackSpec track{.start = kZurich, .count = 3};
     auto samples = makeTrack(track);
     samples[0].groundSpeed = samples[1].groundSpeed = 20.0; // far too slow for the 4 s between them
     LiveAc ac = makeActiveAc(Category::Large, kObject, samples);
@@ -143,11 +125,7 @@ TEST(AirPlanning, DueTickStaysWithinTheTimersOfItsOldDueTick)
 TEST(AirPlanning, LowAircraftWithoutApproachNeverDescends)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.startAltitudeFt = 1800.0;
-    track.verticalSpeedFpm = -900.0;
-    track.count = 3;
+    TrackSpec track{.start = kZurich, .startAltitudeFt = 1800.0, .verticalSpeedFpm = -900.0, .count = 3};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.agl = 900.0;
     nextPosMain(ac);
@@ -161,11 +139,7 @@ TEST(AirPlanning, LowAircraftWithoutApproachNeverDescends)
 TEST(AirPlanning, ClimbIsBoundedByTheCategoryLimit)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.startAltitudeFt = 5000.0;
-    track.verticalSpeedFpm = 4000.0;
-    track.count = 3;
+    TrackSpec track{.start = kZurich, .startAltitudeFt = 5000.0, .verticalSpeedFpm = 4000.0, .count = 3};
     LiveAc ac = makeActiveAc(Category::Heavy, kObject, makeTrack(track));
     nextPosMain(ac);
     EXPECT_DOUBLE_EQ(ac.altRate, 0.5);
@@ -187,10 +161,10 @@ TEST(AirPlanning, CruiseAndAllLightsAreSentOncePerCrossingOfTenThousandFeet)
     LiveAc ac = makeActiveAc(Category::Large, kObject, samples);
     ac.agl = 9000.0;
     std::vector<int> lightStates; // 7: all lights on, 4: cruise state
-    lf_takeEvents();
+    takeQueuedEvents();
     while (ac.stream.size() >= 2) {
         nextPosMain(ac);
-        const auto events = lf_takeEvents();
+        const auto events = takeQueuedEvents();
         if (lf_count(events, kEventLandingLightsSet, 1) == 1) {
             lightStates.push_back(7);
         }
@@ -205,16 +179,14 @@ TEST(AirPlanning, ApproachWithinTenMilesArmsTheLanding)
 {
     g_engineTick = 0;
     lf_setParkAirport(kZurich, 1416.0);
-    TrackSpec track;
-    track.start = gf_destinationPoint(kZurich, std::numbers::pi, 8.0 * kFeetPerNm);
-    track.startAltitudeFt = 3400.0;
-    track.verticalSpeedFpm = -700.0;
-    track.groundSpeedKt = 150.0;
-    track.count = 4;
+    TrackSpec track{
+        .start = gf_destinationPoint(kZurich, std::numbers::pi, 8.0 * kFeetPerNm), .groundSpeedKt = 150.0,
+        .startAltitudeFt = 3400.0, .verticalSpeedFpm = -700.0, .count = 4
+    };
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.agl = 2000.0;
     nextPosMain(ac);
-    const auto events = lf_takeEvents();
+    const auto events = takeQueuedEvents();
     EXPECT_TRUE(ac.landingArmed);
     EXPECT_EQ(lf_count(events, kEventThrottleSet, 4914), 1u);
     EXPECT_EQ(lf_count(events, kEventFlapsSet, 16383), 1u);
@@ -227,11 +199,10 @@ TEST(AirPlanning, ApproachFarFromTheParkAirportIsNotArmed)
 {
     g_engineTick = 0;
     lf_setParkAirport(kZurich, 1416.0);
-    TrackSpec track;
-    track.start = gf_destinationPoint(kZurich, std::numbers::pi, 12.0 * kFeetPerNm);
-    track.startAltitudeFt = 3400.0;
-    track.verticalSpeedFpm = -700.0;
-    track.count = 4;
+    TrackSpec track{
+        .start = gf_destinationPoint(kZurich, std::numbers::pi, 12.0 * kFeetPerNm), .startAltitudeFt = 3400.0,
+        .verticalSpeedFpm = -700.0, .count = 4
+    };
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.agl = 2000.0;
     nextPosMain(ac);
@@ -242,18 +213,17 @@ TEST(AirPlanning, ArmedApproachLeavingTheFieldGoesAroundOnce)
 {
     g_engineTick = 0;
     lf_setParkAirport(kZurich, 1416.0);
-    TrackSpec track;
-    track.start = gf_destinationPoint(kZurich, 0.0, 11.0 * kFeetPerNm);
-    track.startAltitudeFt = 2400.0;
-    track.verticalSpeedFpm = -100.0;
-    track.count = 4;
+    TrackSpec track{
+        .start = gf_destinationPoint(kZurich, 0.0, 11.0 * kFeetPerNm), .startAltitudeFt = 2400.0,
+        .verticalSpeedFpm = -100.0, .count = 4
+    };
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.agl = 1000.0;
     ac.landingArmed = 1;
     ac.flapsIndex = 3;
     ac.throttleIndex = 1;
     nextPosMain(ac);
-    auto events = lf_takeEvents();
+    auto events = takeQueuedEvents();
     EXPECT_FALSE(ac.landingArmed);
     EXPECT_TRUE(ac.goAroundDone);
     EXPECT_EQ(lf_count(events, kEventThrottleSet, 16383), 1u);
@@ -261,18 +231,14 @@ TEST(AirPlanning, ArmedApproachLeavingTheFieldGoesAroundOnce)
     EXPECT_EQ(lf_count(events, kEventFlapsSet, 0), 1u);
     ac.landingArmed = 1;
     nextPosMain(ac);
-    events = lf_takeEvents();
+    events = takeQueuedEvents();
     EXPECT_EQ(lf_count(events, kEventGearSet, 0), 0u);
 }
 
 TEST(AirPlanning, ClimbingFromGroundSamplesJumpsToTheFirstAirborneOne)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.startAltitudeFt = 0.0;
-    track.groundSpeedKt = 160.0;
-    track.count = 6;
+    TrackSpec track{.start = kZurich, .groundSpeedKt = 160.0, .startAltitudeFt = 0.0, .count = 6};
     auto samples = makeTrack(track);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i].airborne = i >= 3 ? 1 : 0;
@@ -292,10 +258,7 @@ TEST(AirPlanning, ClimbingFromGroundSamplesJumpsToTheFirstAirborneOne)
 TEST(AirPlanning, AntimeridianIsCrossedTheShortWay)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = {10.0, 179.995};
-    track.trackDeg = 90.0;
-    track.count = 4;
+    TrackSpec track{.start = {10.0, 179.995}, .trackDeg = 90.0, .count = 4};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     const auto samples = std::vector<PosSample>(ac.stream.begin(), ac.stream.end());
     ASSERT_LT(samples[3].longitude, 0.0);
@@ -309,9 +272,7 @@ TEST(AirPlanning, AntimeridianIsCrossedTheShortWay)
 TEST(AirPlanning, DryStreamRemovesTheAircraftOnceExtrapolationIsUsedUp)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.count = 1;
+    TrackSpec track{.start = kZurich, .count = 1};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.holdCount = 1;
     nextPosMain(ac);
@@ -322,9 +283,7 @@ TEST(AirPlanning, DryStreamRemovesTheAircraftOnceExtrapolationIsUsedUp)
 TEST(AirPlanning, StandingSamplesAreDroppedInTheAir)
 {
     g_engineTick = 0;
-    TrackSpec track;
-    track.start = kZurich;
-    track.count = 4;
+    TrackSpec track{.start = kZurich, .count = 4};
     auto samples = makeTrack(track);
     samples[1].stationary = 1;
     LiveAc ac = makeActiveAc(Category::Large, kObject, samples);

@@ -17,17 +17,12 @@ constexpr double kPi = 3.141592653589793;
 // Samples toward the airport from the south that descend at vs and touch down at it.
 TrackSpec lf_approachTrack(double distanceNm, double heightFt, double vsFpm)
 {
-    TrackSpec track;
-    track.start = gf_destinationPoint(kAirport, kPi, distanceNm * kFeetPerNm);
-    track.trackDeg = 0.0;
-    track.groundSpeedKt = 140.0;
-    track.startAltitudeFt = kAirportElevationFt + heightFt;
-    track.verticalSpeedFpm = vsFpm;
-    track.intervalSeconds = 4;
-    track.count = static_cast<int>(heightFt / -vsFpm * 60.0 / 4.0) + 8;
-    track.groundBelowFloor = true;
-    track.floorFt = kAirportElevationFt;
-    track.firstDueTick = 0;
+    TrackSpec track{
+        .start = gf_destinationPoint(kAirport, kPi, distanceNm * kFeetPerNm), .trackDeg = 0.0, .groundSpeedKt = 140.0,
+        .startAltitudeFt = kAirportElevationFt + heightFt, .verticalSpeedFpm = vsFpm, .intervalSeconds = 4,
+        .count = static_cast<int>(heightFt / -vsFpm * 60.0 / 4.0) + 8, .firstDueTick = 0, .groundBelowFloor = true,
+        .floorFt = kAirportElevationFt
+    };
     return track;
 }
 
@@ -47,12 +42,9 @@ double lf_heightAt(const standin::SimObjectRecord& object, std::uint64_t frame)
 
 TEST_F(AirSimFlight, CruisingAircraftPassesItsSamplesInOrder)
 {
-    TrackSpec track;
-    track.start = kAirport;
-    track.trackDeg = 60.0;
-    track.groundSpeedKt = 420.0;
-    track.startAltitudeFt = 35000.0;
-    track.count = 10;
+    TrackSpec track{
+        .start = kAirport, .trackDeg = 60.0, .groundSpeedKt = 420.0, .startAltitudeFt = 35000.0, .count = 10
+    };
     const auto samples = makeTrack(track);
     LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, samples));
     createInSimulator(ac);

@@ -40,11 +40,7 @@ protected:
     // A buffered aircraft with an airborne track whose first sample is due at firstDue.
     static LiveAc& buffered(std::int32_t firstDue, int count = 4)
     {
-        TrackSpec track;
-        track.start = kZurich;
-        track.trackDeg = 90.0;
-        track.count = count;
-        track.firstDueTick = firstDue;
+        TrackSpec track{.start = kZurich, .trackDeg = 90.0, .count = count, .firstDueTick = firstDue};
         LiveAc ac = makeActiveAc(Category::Large, 0, makeTrack(track));
         ac.simState = SimState::buffer;
         ac.flightPhase = FlightPhase::birth;
@@ -54,8 +50,7 @@ protected:
 
     static LiveAc& active(std::uint32_t objectId)
     {
-        TrackSpec track;
-        track.start = kZurich;
+        TrackSpec track{.start = kZurich};
         g_liveAcs.push_back(makeActiveAc(Category::Large, objectId, makeTrack(track)));
         return g_liveAcs.back();
     }

@@ -204,10 +204,7 @@ TEST_F(SampleChecksTest, SamplesOfANewAircraftAreTestedForPlausibility)
 
 TEST_F(SampleChecksTest, LandingAircraftDropsSamplesBehindIt)
 {
-    TrackSpec track;
-    track.start = kStand;
-    track.trackDeg = 90.0;
-    track.count = 3;
+    TrackSpec track{.start = kStand, .trackDeg = 90.0, .count = 3};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.landingArmed = 1;
     ac.simPosition[4] = std::numbers::pi / 2.0;
@@ -264,11 +261,7 @@ TEST_F(SampleChecksTest, ParkedAircraftWithADryStreamStaysAWeekAndFreesItsStand)
 
 TEST_F(SampleChecksTest, AirborneAircraftFliesEightDeadReckonedSamplesThenGoes)
 {
-    TrackSpec track;
-    track.start = kStand;
-    track.trackDeg = 90.0;
-    track.groundSpeedKt = 300.0;
-    track.count = 2;
+    TrackSpec track{.start = kStand, .trackDeg = 90.0, .groundSpeedKt = 300.0, .count = 2};
     LiveAc ac = makeActiveAc(Category::Large, kObject, makeTrack(track));
     ac.simPosition[4] = std::numbers::pi / 2.0;
     std::vector<std::int32_t> allowed;

@@ -1,6 +1,9 @@
 #include "support/air_traffic.h"
 
 #include "engine/category_tables.h"
+#include "simlink/sim_queues.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -139,6 +142,20 @@ std::vector<LiveAc> makeAirborneFleet(std::size_t count, const LatLon& centre, s
         fleet.push_back(std::move(ac));
     }
     return fleet;
+}
+
+QueuedEvents takeQueuedEvents(std::uint32_t objectId)
+{
+    std::lock_guard lock(g_simQueueMutex);
+    QueuedEvents events;
+    for (const EventItem& item : g_eventQueue) {
+        if (objectId != 0) {
+            EXPECT_EQ(item.objectId, objectId);
+        }
+        events.emplace_back(item.event, item.value);
+    }
+    g_eventQueue.clear();
+    return events;
 }
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include "engine/aircraft_records.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -42,6 +43,11 @@ std::vector<PosSample> makeTrack(const TrackSpec& shape);
 // An active live aircraft of a category, with the category's timings and attitudes,
 // standing in the simulator as object objectId at its first sample.
 LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream);
+
+// The events queued for the simulator as (event, value), taken off the queue; with an
+// object id given, each event is expected to be for that object.
+using QueuedEvents = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+QueuedEvents takeQueuedEvents(std::uint32_t objectId = 0);
 
 } // namespace testsupport
 
