@@ -20,12 +20,6 @@ using namespace testsupport;
 
 namespace {
 
-// Taken out of the simulator: its object's removal is queued.
-bool gone(const StaticAc& ac)
-{
-    return ac.simState == SimState::removingfromsim || ac.remove != 0;
-}
-
 class ParkAdjustment : public ::testing::Test {
 protected:
     ParkAdjustment()
@@ -73,18 +67,10 @@ protected:
     static LiveAc& liveParked(std::int32_t stand, std::int64_t minutes, Category category = Category::Large,
                               bool protectedStand = false)
     {
-        LiveAc ac;
-        ac.callsign = "LIVE" + std::to_string(stand);
-        ac.standId = stand;
-        ac.objectId = 300 + static_cast<std::uint32_t>(stand);
-        ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
-        ac.simState = SimState::active;
-        ac.flightPhase = FlightPhase::parked;
+        LiveAc& ac = addLiveOnStand(stand, FlightPhase::parked, gf_steadyTicks100ns() - minutes * 600000000);
         ac.category = category;
         ac.protectedStand = protectedStand ? 1 : 0;
-        ac.parkedSince = gf_steadyTicks100ns() - minutes * 600000000;
-        g_liveAcs.push_back(ac);
-        return g_liveAcs.back();
+        return ac;
     }
 
     TempFolder folder{true};

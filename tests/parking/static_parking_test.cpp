@@ -40,12 +40,6 @@ using namespace testsupport;
 
 namespace {
 
-// Taken out of the simulator: its object's removal is queued.
-bool gone(const StaticAc& ac)
-{
-    return ac.simState == SimState::removingfromsim || ac.remove != 0;
-}
-
 class StaticParking : public ::testing::Test {
 protected:
     void SetUp() override
@@ -91,16 +85,7 @@ protected:
 
     static LiveAc& liveAt(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince = 0)
     {
-        LiveAc ac;
-        ac.callsign = "LIVE" + std::to_string(stand);
-        ac.standId = stand;
-        ac.objectId = 300 + static_cast<std::uint32_t>(stand);
-        ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
-        ac.simState = SimState::active;
-        ac.flightPhase = phase;
-        ac.parkedSince = parkedSince;
-        g_liveAcs.push_back(ac);
-        return g_liveAcs.back();
+        return addLiveOnStand(stand, phase, parkedSince);
     }
 
     bool logged(const std::string& part) const

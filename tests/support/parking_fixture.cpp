@@ -1,6 +1,7 @@
 #include "support/parking_fixture.h"
 
 #include "core/clock.h"
+#include "engine/ac_containers.h"
 #include "engine/stand_lookup.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
@@ -81,6 +82,20 @@ void freezeWeekTime(int weekday, int halfHour)
     using namespace std::chrono;
     const sys_days monday = year{2026} / March / 2;
     clk::freeze(monday + days{weekday - 1} + minutes{30 * halfHour} + seconds{10});
+}
+
+LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince)
+{
+    LiveAc ac;
+    ac.callsign = "LIVE" + std::to_string(stand);
+    ac.standId = stand;
+    ac.objectId = 300 + static_cast<std::uint32_t>(stand);
+    ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
+    ac.simState = SimState::active;
+    ac.flightPhase = phase;
+    ac.parkedSince = parkedSince;
+    g_liveAcs.push_back(ac);
+    return g_liveAcs.back();
 }
 
 } // namespace testsupport

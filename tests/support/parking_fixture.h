@@ -2,6 +2,7 @@
 // the user aircraft at a position, a frozen UTC clock at a weekday and half hour.
 #pragma once
 
+#include "engine/aircraft_records.h"
 #include "parking/stand.h"
 
 #include <cstdint>
@@ -30,5 +31,15 @@ void placeUser(double lat, double lon, double groundSpeed = 0.0, double aboveGro
 
 // Freezes UTC now at the weekday (1 Monday .. 7 Sunday) and half hour of a week in 2026.
 void freezeWeekTime(int weekday, int halfHour);
+
+// An active live aircraft "LIVE{stand}" on the stand in the phase, parked since the steady
+// time (100 ns units); object 300 + stand, hexid 0x400000 + stand.
+LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince);
+
+// Taken out of the simulator: its object's removal is queued.
+inline bool gone(const StaticAc& ac)
+{
+    return ac.simState == SimState::removingfromsim || ac.remove != 0;
+}
 
 } // namespace testsupport
