@@ -65,6 +65,8 @@ std::filesystem::path gf_dbaseXmlPath();
 // decrypt, vtx::UserErrorException (code 61) when a required section is missing or empty;
 // false when the XML does not parse. The plain XML never stays on disk.
 bool gf_readDbase();
+// Empties every table that gf_readDbase fills.
+void gf_clearAircraftTables();
 
 Category gf_aircraftSizeClass(std::string_view type);
 bool gf_isKnownAircraftType(std::string_view type);

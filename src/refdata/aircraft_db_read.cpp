@@ -32,25 +32,6 @@ private:
     std::filesystem::path m_path;
 };
 
-void lf_clearTables()
-{
-    for (CodeSet* set : {&g_knownAircraftTypes, &g_highPerformanceTypes, &g_heavyTypes, &g_largeTypes,
-                         &g_buzjetTypes, &g_rotorcraftTypes, &g_cargoTypes, &g_knownAirlines, &g_cargoOperators,
-                         &g_simAddonAirports}) {
-        set->clear();
-    }
-    g_similarTypeGroups.clear();
-    g_publisherTable.clear();
-    g_halfWingspans.clear();
-    g_averageHalfWingspan.fill(0.0);
-    g_largestHalfWingspan = 0.0;
-    g_typeFixes.clear();
-    g_thirdParties20.clear();
-    g_thirdParties24.clear();
-    g_registrations.clear();
-    g_shortRegistrations.clear();
-}
-
 void lf_readXmlSection(const pugi::xml_document& doc, const char* section, const char* element,
                        const char* attribute, CodeSet& target)
 {
@@ -231,6 +212,25 @@ void lf_readTables(const pugi::xml_document& doc)
 
 } // namespace
 
+void gf_clearAircraftTables()
+{
+    for (CodeSet* set : {&g_knownAircraftTypes, &g_highPerformanceTypes, &g_heavyTypes, &g_largeTypes,
+                         &g_buzjetTypes, &g_rotorcraftTypes, &g_cargoTypes, &g_knownAirlines, &g_cargoOperators,
+                         &g_simAddonAirports}) {
+        set->clear();
+    }
+    g_similarTypeGroups.clear();
+    g_publisherTable.clear();
+    g_halfWingspans.clear();
+    g_averageHalfWingspan.fill(0.0);
+    g_largestHalfWingspan = 0.0;
+    g_typeFixes.clear();
+    g_thirdParties20.clear();
+    g_thirdParties24.clear();
+    g_registrations.clear();
+    g_shortRegistrations.clear();
+}
+
 std::filesystem::path gf_dbaseEncPath()
 {
     return folders::input() / "dbase.enc";
@@ -252,7 +252,7 @@ bool gf_readDbase()
         throw std::runtime_error(fmt::format("{} stream decrypt failed", path_to_utf8(encPath)));
     }
     const PlainFileGuard removeXml(xmlPath);
-    lf_clearTables();
+    gf_clearAircraftTables();
     pugi::xml_document doc;
     const auto parsed = gf_loadXmlFile(doc, xmlPath);
     if (!parsed) {

@@ -13,16 +13,12 @@ public:
     void handleWeather(std::string_view datagram);
     // Back to a fresh run: the last QNH 1013 besides the reset of the base.
     void resetQnh() { m_lastQnh = 1013; }
-    // Back to the state of a fresh process (after the thread has ended), and the state
-    // as one line.
-    void resetForRestart();
-    std::string stateText() const;
-
-protected:
-    void onDatagram() override;
-    void onStopped() override;
+    void resetForRestart() override;
+    std::string stateText() const override;
 
 private:
+    void onDatagram() override;
+    void onStopped() override;
     void publish(std::int32_t qnh);
 
     std::atomic<std::int32_t> m_lastQnh{1013};

@@ -34,16 +34,12 @@ public:
     void clearSeenCallsigns();
     std::unordered_set<std::string> takeSeenCallsigns();
 
-    // Back to the state of a fresh process (after the thread has ended), and the state
-    // as one line.
-    void resetForRestart();
-    std::string stateText() const;
-
-protected:
-    void onDatagram() override;
-    void onStopped() override;
+    void resetForRestart() override;
+    std::string stateText() const override;
 
 private:
+    void onDatagram() override;
+    void onStopped() override;
     struct ParsedLine;
     bool parsePosition(ParsedLine& line);
     bool parseIdentity(ParsedLine& line);

@@ -36,10 +36,10 @@ public:
     // Back to a fresh run: stop flag clear, counters 0, live marker set.
     void resetForRun();
     // Back to the state of a fresh process, once the reader thread has ended: also
-    // forgets the last datagram.
-    void resetForRestart();
+    // forgets the last datagram. Each reader adds its own state.
+    virtual void resetForRestart();
     // The reader's state in one line, for the run-state snapshot.
-    std::string stateText() const;
+    virtual std::string stateText() const;
     // The light check of the status panel: stale without new datagrams, live again after one.
     void checkLight(std::atomic<std::int32_t>& light);
     std::uint32_t counter() const { return m_counter; }

@@ -43,21 +43,7 @@ void lf_settingsToDefaults()
 
 void lf_clearDatabases()
 {
-    for (CodeSet* set : {&g_knownAircraftTypes, &g_highPerformanceTypes, &g_heavyTypes, &g_largeTypes, &g_buzjetTypes,
-                         &g_rotorcraftTypes, &g_cargoTypes, &g_knownAirlines, &g_cargoOperators,
-                         &g_simAddonAirports}) {
-        set->clear();
-    }
-    g_similarTypeGroups.clear();
-    g_publisherTable = {};
-    g_halfWingspans.clear();
-    g_averageHalfWingspan = {};
-    g_largestHalfWingspan = 0.0;
-    g_typeFixes.clear();
-    g_thirdParties20.clear();
-    g_thirdParties24.clear();
-    g_registrations.clear();
-    g_shortRegistrations.clear();
+    gf_clearAircraftTables();
     g_airports.clear();
     g_airportCodes.clear();
     g_airportsLoaded = false;
