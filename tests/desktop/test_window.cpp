@@ -2,6 +2,7 @@
 #include "test_window.h"
 
 #include "platform/standin/desktop.h"
+#include "support/host_window.h"
 
 namespace desktoptest {
 
@@ -49,13 +50,7 @@ HWND createTestWindow()
 {
     static bool registered = false;
     if (!registered) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = lf_testProc;
-        windowClass.hInstance = standin::programInstance();
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = L"DesktopTest";
-        registered = RegisterClassExW(&windowClass) != 0;
+        registered = testsupport::registerBlackWindowClass(L"DesktopTest", lf_testProc);
     }
     HWND window = CreateWindowExW(0, L"DesktopTest", L"DesktopTest", WS_CAPTION | WS_SYSMENU, 100, 50, 880, 516,
                                   nullptr, nullptr, standin::programInstance(), nullptr);

@@ -45,4 +45,15 @@ HWND createHostControl(HWND host, const wchar_t* className, DWORD style, int id)
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), standin::programInstance(), nullptr);
 }
 
+bool registerBlackWindowClass(const wchar_t* className, WNDPROC procedure)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = standin::programInstance();
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
 } // namespace testsupport

@@ -15,4 +15,9 @@ HWND createHostControl(HWND host, const wchar_t* className, DWORD style, int id)
 // The messages the host window's procedure got, in order.
 std::vector<UINT>& hostMessages();
 
+// Registers a window class of the program instance with the procedure and a black
+// background, as the program entry registers its main window's class; false when the
+// class exists already or the registration failed.
+bool registerBlackWindowClass(const wchar_t* className, WNDPROC procedure);
+
 } // namespace testsupport

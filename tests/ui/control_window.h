@@ -8,6 +8,7 @@
 #include "core/setting_lists.h"
 #include "core/settings.h"
 #include "platform/standin/desktop.h"
+#include "support/host_window.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
@@ -35,13 +36,7 @@ protected:
 
     void open()
     {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = mainWndProc;
-        windowClass.hInstance = standin::programInstance();
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = L"Skyweaver";
-        ASSERT_NE(RegisterClassExW(&windowClass), 0);
+        ASSERT_TRUE(testsupport::registerBlackWindowClass(L"Skyweaver", mainWndProc));
         ASSERT_TRUE(initInstance(standin::programInstance(), L"Skyweaver"));
         fillLists();
         desktop.pumpUntilIdle();
