@@ -1,6 +1,7 @@
 // The traffic feeder plays a scenario file to the two UDP ports on loopback.
 #include "platform/win32.h"
 #include "support/temp_folder.h"
+#include "support/udp_loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -8,37 +9,6 @@
 #include <string>
 
 namespace {
-
-class FeederReceiver {
-public:
-    explicit FeederReceiver(unsigned short port)
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        m_socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-        const DWORD timeout = 3000;
-        setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-    }
-    ~FeederReceiver()
-    {
-        closesocket(m_socket);
-        WSACleanup();
-    }
-    std::string next()
-    {
-        char buffer[2048];
-        const int count = recv(m_socket, buffer, sizeof buffer, 0);
-        return count > 0 ? std::string(buffer, static_cast<std::size_t>(count)) : std::string("<nothing>");
-    }
-
-private:
-    SOCKET m_socket = INVALID_SOCKET;
-};
 
 int lf_runFeeder(const std::string& arguments)
 {
@@ -54,8 +24,8 @@ TEST(TrafficFeeder, SendsTrafficAndWeatherToTheirPortsInOrder)
                            "\n"
                            "0.05 traffic a,4711,52.0\n"
                            "0.1 traffic b,4712,{now}\n");
-    FeederReceiver traffic(47105);
-    FeederReceiver weather(47104);
+    testsupport::UdpReceiver traffic(47105);
+    testsupport::UdpReceiver weather(47104);
     ASSERT_EQ(lf_runFeeder((folder / "scenario.txt").string() +
                            " --speed 10 --traffic-port 47105 --weather-port 47104 > /dev/null"),
               0);

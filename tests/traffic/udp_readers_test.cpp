@@ -8,6 +8,7 @@
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 #include "support/traffic_lines.h"
+#include "support/udp_loopback.h"
 #include "traffic/qnh_reader.h"
 #include "traffic/reader_lights.h"
 #include "traffic/traffic_mutex.h"
@@ -24,29 +25,6 @@ using namespace std::chrono_literals;
 using testsupport::TrafficLine;
 
 namespace {
-
-class Sender {
-public:
-    explicit Sender(unsigned short port)
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        m_socket = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        m_target.sin_family = AF_INET;
-        m_target.sin_port = htons(port);
-        m_target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    }
-    ~Sender() { closesocket(m_socket); }
-    void send(const std::string& datagram)
-    {
-        sendto(m_socket, datagram.data(), static_cast<int>(datagram.size()), 0,
-               reinterpret_cast<const sockaddr*>(&m_target), sizeof m_target);
-    }
-
-private:
-    SOCKET m_socket = INVALID_SOCKET;
-    sockaddr_in m_target{};
-};
 
 bool lf_waitFor(const std::function<bool()>& condition)
 {
@@ -109,7 +87,7 @@ TEST_F(UdpReadersTest, TrafficDatagramsBecomeQueuedRecords)
 {
     startTraffic(47301, true);
     EXPECT_EQ(g_qnhLight.load(), kLightLive);
-    Sender sender(47301);
+    testsupport::UdpSender sender(47301);
     sender.send(TrafficLine().set(1, "4738157"));
     sender.send(TrafficLine().set(1, "4738158").set(8, "bad"));
     sender.send(TrafficLine().set(1, "4738159"));
@@ -134,7 +112,7 @@ TEST_F(UdpReadersTest, FeedFromAnotherPcListensOnEveryAddressAndSkipsDuplicates)
 {
     startTraffic(47302, false);
     EXPECT_FALSE(lf_portFreeOnOtherLoopback(47302));
-    Sender sender(47302);
+    testsupport::UdpSender sender(47302);
     const std::string line = TrafficLine();
     sender.send(line);
     sender.send(line);
@@ -147,7 +125,7 @@ TEST_F(UdpReadersTest, FeedOnThisPcListensOnLoopbackOnlyAndKeepsDuplicates)
 {
     startTraffic(47303, true);
     EXPECT_TRUE(lf_portFreeOnOtherLoopback(47303));
-    Sender sender(47303);
+    testsupport::UdpSender sender(47303);
     const std::string line = TrafficLine();
     sender.send(line);
     sender.send(line);
@@ -157,7 +135,7 @@ TEST_F(UdpReadersTest, FeedOnThisPcListensOnLoopbackOnlyAndKeepsDuplicates)
 TEST_F(UdpReadersTest, OversizedDatagramsAreSkippedAndTheReaderGoesOn)
 {
     startTraffic(47304, true);
-    Sender sender(47304);
+    testsupport::UdpSender sender(47304);
     sender.send(std::string(20000, 'x'));
     sender.send(std::string(16384, 'y'));
     sender.send(TrafficLine());
@@ -172,7 +150,7 @@ TEST_F(UdpReadersTest, WeatherDatagramsPublishTheQnh)
     g_realTrafficOnThisPC = true;
     m_qnh = std::thread(gf_qnhReaderThread, static_cast<unsigned short>(47305));
     ASSERT_TRUE(lf_waitFor([] { return g_qnhLight == kLightLive; }));
-    Sender sender(47305);
+    testsupport::UdpSender sender(47305);
     sender.send(testsupport::weatherDatagram("2970"));
     EXPECT_TRUE(lf_waitFor([] { return g_currentQnh == 1006; }));
     g_qnhReader.requestStop();
@@ -202,7 +180,7 @@ TEST_F(UdpReadersTest, LightsTurnStaleWithoutDatagramsAndLiveAgainAfterOne)
     startTraffic(47307, true);
     gf_updateReaderLights();
     EXPECT_EQ(g_trafficLight.load(), kLightStale);
-    Sender sender(47307);
+    testsupport::UdpSender sender(47307);
     sender.send(TrafficLine());
     ASSERT_TRUE(lf_waitFor([] { return g_trafficReader.counter() == 1; }));
     gf_updateReaderLights();
