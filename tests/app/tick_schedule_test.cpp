@@ -63,35 +63,34 @@ TEST(TickSchedule, PeriodsHoldOverAWholeDay)
     }
 }
 
-TEST(TickGrid, FollowsTheTenMillisecondGrid)
-{
-    using namespace std::chrono_literals;
+using namespace std::chrono_literals;
+
+// A tick grid started at the steady time t0.
+class TickGridTest : public ::testing::Test {
+protected:
+    TickGridTest() { grid.start(t0); }
+
     const clk::SteadyTime t0{};
     TickGrid grid;
-    grid.start(t0);
+};
+
+TEST_F(TickGridTest, FollowsTheTenMillisecondGrid)
+{
     EXPECT_EQ(grid.target(t0 + 3ms), t0 + 10ms);
     grid.ticked(grid.target(t0 + 3ms));
     EXPECT_EQ(grid.target(t0 + 12ms), t0 + 20ms);
 }
 
-TEST(TickGrid, ToleratesLagUpTo100MillisecondsThenResynchronises)
+TEST_F(TickGridTest, ToleratesLagUpTo100MillisecondsThenResynchronises)
 {
-    using namespace std::chrono_literals;
-    const clk::SteadyTime t0{};
-    TickGrid grid;
-    grid.start(t0);
     // 100 ms late: the loop still catches up on the old grid.
     EXPECT_EQ(grid.target(t0 + 110ms), t0 + 10ms);
     // More than 100 ms late: missed ticks are dropped and a new grid starts.
     EXPECT_EQ(grid.target(t0 + 111ms), t0 + 121ms);
 }
 
-TEST(TickGrid, NewSimulatorSecondRestartsThePhase)
+TEST_F(TickGridTest, NewSimulatorSecondRestartsThePhase)
 {
-    using namespace std::chrono_literals;
-    const clk::SteadyTime t0{};
-    TickGrid grid;
-    grid.start(t0);
     grid.ticked(t0 + 4ms);
     EXPECT_EQ(grid.target(t0 + 5ms), t0 + 14ms);
 }
