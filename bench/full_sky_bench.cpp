@@ -1,0 +1,430 @@
+// The main loop's tick with a full sky at the program's limits: 500 live aircraft (60 %
+// airborne, 30 % on the ground taxiing, a third of these starting at a stand and leaving it
+// backwards, 10 % parked), 500 static aircraft on stands and 1,500 records waiting in the
+// buffer, fed recorded-style lines through the traffic queue, with
+// the SimClient thread draining every frame of the simulated simulator on its stepped clock
+// (30 frames and one user-data second per 100 ticks, so the per-second jobs run as they do
+// in the program). Figures: thread CPU time per lf_tick in microseconds, median, p99 and
+// maximum (goal: median under 200 us, maximum under 2 ms). 2,000 live aircraft, with the
+// live limit lifted here only, show the headroom. The counters tell the population at the
+// end, as the engine kept it.
+#include "app/app_steps.h"
+#include "app/tick_state.h"
+#include "core/run_state.h"
+#include "core/settings.h"
+#include "core/sim_choice.h"
+#include "engine/ac_containers.h"
+#include "engine/engine_tick.h"
+#include "engine/traffic_intake.h"
+#include "parking/park_airport.h"
+#include "parking/stand.h"
+#include "platform/standin/simworld.h"
+#include "simlink/sim_client.h"
+#include "simlink/sim_ids.h"
+#include "simlink/sim_queues.h"
+#include "simlink/user_aircraft.h"
+#include "traffic/traffic_mutex.h"
+#include "traffic/traffic_record.h"
+#include "support/air_traffic.h"
+#include "support/engine_fixture.h"
+#include "support/temp_folder.h"
+#include "support/log_capture.h"
+#include "ui/main_window.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <numbers>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180.0;
+constexpr double kFeetPerMetre = 1.0 / 0.3048;
+const LatLon kAirport{47.4581, 8.5555};
+constexpr double kElevationFt = 1416.0;
+constexpr const char* kTitle = "Airbus A320 Skyweaver Air";
+constexpr int kStaticCount = 500;
+constexpr int kBufferCount = 1500;
+// The engine takes two lines per tick (200 a second): 500 aircraft send a line every 4 s,
+// 2,000 one every 12 s.
+std::int32_t lf_sampleTicks(std::size_t liveCount)
+{
+    return liveCount <= 500 ? 400 : 1200;
+}
+
+LatLon lf_at(double northM, double eastM)
+{
+    const LatLon north = gf_destinationPoint(kAirport, 0.0, northM * kFeetPerMetre);
+    return gf_destinationPoint(north, 90.0 * kDeg, eastM * kFeetPerMetre);
+}
+
+// Stands in rows of 40, 60 m apart, heading north: room for every static and parked aircraft.
+void lf_makeStands(int count)
+{
+    gf_clearParkPositions();
+    for (int i = 0; i < count; ++i) {
+        const LatLon p = lf_at(200.0 * (i / 40), 60.0 * (i % 40));
+        g_stands.emplace_back("S" + std::to_string(i + 1), std::vector<ParkOpt>{}, StandPlace{p.lat, p.lon, 0.0},
+                              25.0, false, false, false);
+    }
+    gf_numberStandsAndFindNeighbours(g_stands);
+    g_parkAirport = "LSZH";
+    g_parkAirportLat = kAirport.lat;
+    g_parkAirportLon = kAirport.lon;
+    g_parkAirportElevation = kElevationFt;
+    g_parkAirportSet = true;
+    g_mainWindowState.parkFileLoaded = true;
+}
+
+PosSample lf_groundSample(const LatLon& p, double speedKt, double trackDeg, std::int32_t dueTick)
+{
+    PosSample s;
+    s.latitude = p.lat;
+    s.longitude = p.lon;
+    s.groundSpeed = speedKt;
+    s.trueAirspeed = speedKt;
+    s.track = trackDeg;
+    s.dueTick = dueTick;
+    s.stationary = speedKt == 0.0 ? 1 : 0;
+    return s;
+}
+
+// The next sample of a feed: airborne ones fly on (turning their climb or descent round at
+// 2,000 and 39,000 ft), ground ones taxi round a circle of a minute, standing ones stay.
+PosSample lf_nextSample(PosSample last, std::int32_t ticks)
+{
+    const double seconds = ticks / 100.0;
+    PosSample next = last;
+    if (last.groundSpeed > 0.0 && !last.airborne)
+        next.track = std::fmod(last.track + 6.0 * seconds, 360.0);
+    const LatLon to = gf_destinationPoint({last.latitude, last.longitude}, next.track * kDeg,
+                                          last.groundSpeed * kFeetPerNm * seconds / 3600.0);
+    next.latitude = to.lat;
+    next.longitude = to.lon;
+    next.dueTick = last.dueTick + ticks;
+    if (!last.airborne)
+        return next;
+    next.altitude += next.verticalSpeed * seconds / 60.0;
+    if (next.altitude < 2000.0 || next.altitude > 39000.0) {
+        next.verticalSpeed = -next.verticalSpeed;
+        next.altitude = std::clamp(next.altitude, 2000.0, 39000.0);
+    }
+    next.track = std::fmod(next.track + 1.0, 360.0);
+    return next;
+}
+
+// A Large aircraft on the ground, active as the simulator's object.
+LiveAc lf_groundAc(std::uint32_t index, DWORD objectId, const std::vector<PosSample>& samples)
+{
+    LiveAc ac = testsupport::makeActiveAc(Category::Large, objectId, samples);
+    ac.hexid = 0x500000 + index;
+    ac.callsign = "GND" + std::to_string(index);
+    ac.firstCallsign = ac.callsign;
+    ac.simPosition[5] = kElevationFt + 7.0;
+    return ac;
+}
+
+// Taxiing aircraft on lanes south of the stands; every third one starts standing at a stand
+// of the last rows and then moves backwards from it, so it is pushed back.
+LiveAc lf_taxiOrPushback(std::uint32_t index, DWORD objectId, std::int32_t tick, const Stand& pushStand)
+{
+    if (index % 3 == 0) {
+        const LatLon stand{pushStand.latitude, pushStand.longitude};
+        const LatLon back = gf_destinationPoint(stand, 180.0 * kDeg, 30.0 * kFeetPerMetre);
+        LiveAc ac = lf_groundAc(index, objectId,
+                                {lf_groundSample(stand, 0.0, 0.0, tick), lf_groundSample(stand, 0.0, 0.0, tick + 400),
+                                 lf_groundSample(back, 3.0, 180.0, tick + 800)});
+        ac.flightPhase = FlightPhase::parked;
+        ac.standLat = pushStand.latitude;
+        ac.standLon = pushStand.longitude;
+        ac.standHeading = pushStand.heading;
+        ac.standId = pushStand.number;
+        return ac;
+    }
+    const LatLon lane = lf_at(-300.0 - 40.0 * (index % 20), 100.0 * (index / 20 % 20));
+    return lf_groundAc(index, objectId, {lf_groundSample(lane, 15.0, 90.0, tick + static_cast<std::int32_t>(index % 400))});
+}
+
+LiveAc lf_parkedAc(std::uint32_t index, DWORD objectId, const Stand& stand, std::int32_t tick)
+{
+    LiveAc ac = lf_groundAc(index, objectId, {lf_groundSample({stand.latitude, stand.longitude}, 0.0, 0.0, tick)});
+    ac.flightPhase = FlightPhase::parked;
+    ac.standLat = stand.latitude;
+    ac.standLon = stand.longitude;
+    ac.standHeading = stand.heading;
+    ac.standId = stand.number;
+    return ac;
+}
+
+StaticAc lf_staticAc(std::uint32_t index, DWORD objectId, const Stand& stand)
+{
+    StaticAc ac;
+    ac.airline = "SWR";
+    ac.type = "A320";
+    ac.callsign = "ST" + std::to_string(index) + "*";
+    ac.registration = "HB-J" + std::to_string(index);
+    ac.hexid = 1 + index;
+    ac.objectId = objectId;
+    ac.simState = SimState::active;
+    ac.standId = stand.number;
+    ac.standLat = stand.latitude;
+    ac.standLon = stand.longitude;
+    ac.standHeading = stand.heading;
+    return ac;
+}
+
+// The aircraft waits for its object, whose create request goes to the simulator link in the
+// warm-up, 50 every 20 ticks (faster than the program's pacing, which is not measured here);
+// the engine takes the object on when the link identifies it.
+std::vector<CreateRequest> lf_pendingCreates;
+
+void lf_create(StaticAc& ac, double lat, double lon, double altitudeFt, double headingDeg)
+{
+    ac.simState = SimState::adding2sim;
+    ac.objectId = 0;
+    CreateRequest request;
+    request.initPosition = {lat, lon, altitudeFt, 0.0, 0.0, headingDeg, 0u, 0u};
+    request.callsign = ac.callsign;
+    request.title = kTitle;
+    request.aircraftId = ac.hexid;
+    lf_pendingCreates.push_back(request);
+}
+
+class FullSky {
+public:
+    explicit FullSky(std::size_t liveCount) : m_sampleTicks(lf_sampleTicks(liveCount))
+    {
+        testsupport::fillSmallAircraftTables();
+        lf_configureWorld();
+        lf_settings(liveCount);
+        lf_makeStands(kStaticCount + static_cast<int>(liveCount / 10) + static_cast<int>(liveCount / 10) + 40);
+        lf_fill(liveCount);
+        m_client = std::jthread([](std::stop_token token) { gf_simClientThread(token); });
+        while (!g_simRunning.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            frame();
+        }
+        lf_requestUserData();
+        // Every object is created and identified; ten simulated seconds settle the link.
+        for (int i = 0; i < 1000 || !lf_pendingCreates.empty(); ++i) {
+            between();
+            lf_tick();
+            for (int n = 0; i % 20 == 0 && n < 50 && !lf_pendingCreates.empty(); ++n) {
+                gf_queueCreateAc(lf_pendingCreates.back());
+                lf_pendingCreates.pop_back();
+            }
+        }
+    }
+    ~FullSky()
+    {
+        m_client.request_stop();
+        m_client.join();
+        gf_resetRunState();
+    }
+    FullSky(const FullSky&) = delete;
+    FullSky& operator=(const FullSky&) = delete;
+
+    // Untimed work between ticks: the feed's lines as the Traffic Reader queues them, one
+    // every 4 s (12 s at 2,000) per aircraft in the simulator, and a frame whenever one is due.
+    void between()
+    {
+        const std::int32_t tick = g_engineTick.load();
+        {
+            std::lock_guard lock(g_trafficMutex);
+            for (const LiveAc& ac : g_liveAcs) {
+                if (ac.simState != SimState::active)
+                    continue;
+                PosSample& fed = m_fed[ac.hexid];
+                if (fed.dueTick == 0)
+                    fed = ac.stream.back();
+                if (fed.dueTick > tick + 2 * m_sampleTicks)
+                    continue;
+                fed = lf_nextSample(fed, m_sampleTicks);
+                g_trafficQueue.push_back(lf_record(ac, fed));
+            }
+        }
+        if (tick * 3 / 10 != (tick - 1) * 3 / 10)
+            frame();
+    }
+
+    static void frame()
+    {
+        auto& world = standin::SimWorld::instance();
+        world.stepFrames(1);
+        world.waitUntilDelivered();
+    }
+
+private:
+    static void lf_configureWorld()
+    {
+        auto config = standin::SimWorldConfig::forSimulator(2020);
+        config.clock = standin::SimClock::Stepped;
+        config.installedTitles = {kTitle};
+        config.terrainElevationFt = kElevationFt;
+        config.staticCgFt = 7.0;
+        const LatLon user = lf_at(-3000.0, -3000.0);
+        config.user.latitude = user.lat;
+        config.user.longitude = user.lon;
+        auto& world = standin::SimWorld::instance();
+        world.configure(config);
+        world.setRecording(false);
+        g_msfs2020.store(true);
+        gf_resetSimQueues();
+    }
+
+    // What the worker start asks of the simulator: the user aircraft's ground state every
+    // simulator second (which paces the per-second jobs) and its data.
+    static void lf_requestUserData()
+    {
+        {
+            std::lock_guard lock(g_simQueueMutex);
+            SimConnect_RequestDataOnSimObject(g_hSimConnect, kRequestUserOnGround, kDefinitionUserOnGround,
+                                              SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0, 0);
+        }
+        while (!g_userDataReceived.load()) {
+            g_userAcData = gf_requestUserAcData();
+            frame();
+        }
+        g_userAcData = gf_requestUserAcData();
+        frame();
+        g_userAcData = gf_requestUserAcData();
+    }
+
+    static void lf_settings(std::size_t liveCount)
+    {
+        AUTO_RANGE.value = false;
+        RANGE.value = 100;
+        g_rangeNm = 100.0;
+        g_rangeMeters = 100 * 1852;
+        MAX_LIVE_SEL.value = static_cast<std::int32_t>(liveCount);
+        MAX_PARK_SEL.value = kStaticCount;
+        INITIAL_LOAD_ONLY.value = true;
+    }
+
+    static void lf_fill(std::size_t liveCount)
+    {
+        const std::int32_t tick = g_engineTick.load();
+        const std::size_t airborne = liveCount * 6 / 10;
+        const std::size_t ground = liveCount * 3 / 10;
+        g_liveAcs = testsupport::makeAirborneFleet(airborne, kAirport, tick);
+        for (LiveAc& ac : g_liveAcs) {
+            ac.callsign = "SWR" + std::to_string(ac.hexid % 100000);
+            lf_create(ac, ac.simPosition[0], ac.simPosition[1], ac.simPosition[5], ac.simPosition[4] / kDeg);
+        }
+        std::size_t stand = 0;
+        for (std::uint32_t i = 0; i < ground; ++i) {
+            const Stand& pushStand = g_stands[g_stands.size() - 1 - i / 3];
+            LiveAc& ac = g_liveAcs.emplace_back(lf_taxiOrPushback(i, 0, tick, pushStand));
+            lf_create(ac, ac.stream.front().latitude, ac.stream.front().longitude, kElevationFt, ac.stream.front().track);
+        }
+        for (std::uint32_t i = 0; i < liveCount - airborne - ground; ++i, ++stand) {
+            const Stand& s = g_stands[stand];
+            LiveAc& ac = g_liveAcs.emplace_back(lf_parkedAc(1000 + i, 0, s, tick));
+            lf_create(ac, s.latitude, s.longitude, kElevationFt, 0.0);
+            g_stands[stand].holder = ac.hexid;
+        }
+        for (std::uint32_t i = 0; i < kStaticCount; ++i, ++stand) {
+            const Stand& s = g_stands[stand];
+            StaticAc& ac = g_staticAcs.emplace_back(lf_staticAc(i, 0, s));
+            lf_create(ac, s.latitude, s.longitude, kElevationFt, 0.0);
+        }
+        lf_fillBuffer();
+    }
+
+    // Waiting records: seen by the feed within range, their first sample not yet due.
+    static void lf_fillBuffer()
+    {
+        for (int i = 0; i < kBufferCount; ++i) {
+            auto rec = testsupport::trafficRecord(6000000 + static_cast<std::uint32_t>(i), 1765100000.0,
+                                                  "BUF" + std::to_string(i));
+            const LatLon p = gf_destinationPoint(kAirport, i * 0.7, (5.0 + i % 60) * kFeetPerNm);
+            rec.sample.latitude = p.lat;
+            rec.sample.longitude = p.lon;
+            filterNewTraffic(rec);
+            // Due after the run: the record waits in the buffer all along, as a delayed feed's do.
+            g_liveAcs.back().stream.front().dueTick = g_engineTick.load() + 10000000;
+        }
+    }
+
+    static TrafficRecord lf_record(const LiveAc& ac, const PosSample& sample)
+    {
+        TrafficRecord rec;
+        static_cast<AcIdent&>(rec) = ac;
+        rec.hexid = ac.hexid;
+        rec.sample = sample;
+        rec.time = 1765100000.0 + sample.dueTick / 100.0;
+        return rec;
+    }
+
+    std::int32_t m_sampleTicks;
+    std::unordered_map<std::uint32_t, PosSample> m_fed;
+    std::jthread m_client;
+};
+
+double lf_threadCpuMicros()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+double lf_percentile(std::vector<double> values, double fraction)
+{
+    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
+    return values[at];
+}
+
+std::size_t lf_count(auto predicate)
+{
+    return static_cast<std::size_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), predicate));
+}
+
+void BM_FullSkyTick(benchmark::State& state)
+{
+    testsupport::TempFolder folder{true};
+    testsupport::LogCapture log; // the engine's log lines go to the temporary folder
+    FullSky sky(static_cast<std::size_t>(state.range(0)));
+    std::vector<double> micros;
+    micros.reserve(1 << 20);
+    const std::int32_t firstSecond = g_secondsCounter.load();
+    std::size_t pushingBack = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        sky.between();
+        state.ResumeTiming();
+        const double start = lf_threadCpuMicros();
+        lf_tick();
+        micros.push_back(lf_threadCpuMicros() - start);
+        state.PauseTiming();
+        pushingBack = std::max(pushingBack, lf_count([](const LiveAc& ac) { return ac.flightPhase == FlightPhase::pushing_back; }));
+        state.ResumeTiming();
+    }
+    state.counters["seconds"] = static_cast<double>(g_secondsCounter.load() - firstSecond);
+    state.counters["pushing_back_max"] = static_cast<double>(pushingBack);
+    state.counters["median_us"] = lf_percentile(micros, 0.5);
+    state.counters["p99_us"] = lf_percentile(micros, 0.99);
+    state.counters["max_us"] = *std::max_element(micros.begin(), micros.end());
+    state.counters["active"] = static_cast<double>(lf_count([](const LiveAc& ac) { return ac.simState == SimState::active; }));
+    state.counters["ground"] = static_cast<double>(
+        lf_count([](const LiveAc& ac) { return ac.simState == SimState::active && ac.onGround != 0; }));
+    state.counters["airborne"] = static_cast<double>(
+        lf_count([](const LiveAc& ac) { return ac.simState == SimState::active && ac.onGround == 0; }));
+    state.counters["parked"] = static_cast<double>(
+        lf_count([](const LiveAc& ac) { return ac.flightPhase == FlightPhase::parked; }));
+    state.counters["buffer"] = static_cast<double>(
+        lf_count([](const LiveAc& ac) { return ac.simState == SimState::buffer; }));
+    state.counters["static"] = static_cast<double>(std::count_if(
+        g_staticAcs.begin(), g_staticAcs.end(), [](const StaticAc& ac) { return ac.simState == SimState::active; }));
+}
+// 100 simulated seconds: every per-second job but the 1200 s and daily ones comes round.
+BENCHMARK(BM_FullSkyTick)->Arg(500)->Arg(2000)->Iterations(10000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
