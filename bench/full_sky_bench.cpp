@@ -32,6 +32,7 @@
 #include "ui/main_window.h"
 
 #include <benchmark/benchmark.h>
+#include <fmt/format.h>
 
 #include <algorithm>
 #include <chrono>
@@ -71,7 +72,7 @@ void lf_makeStands(int count)
     gf_clearParkPositions();
     for (int i = 0; i < count; ++i) {
         const LatLon p = lf_at(200.0 * (i / 40), 60.0 * (i % 40));
-        g_stands.emplace_back("S" + std::to_string(i + 1), std::vector<ParkOpt>{}, StandPlace{p.lat, p.lon, 0.0},
+        g_stands.emplace_back(fmt::format("S{}", i + 1), std::vector<ParkOpt>{}, StandPlace{p.lat, p.lon, 0.0},
                               25.0, false, false, false);
     }
     gf_numberStandsAndFindNeighbours(g_stands);
@@ -125,7 +126,7 @@ LiveAc lf_groundAc(std::uint32_t index, DWORD objectId, const std::vector<PosSam
 {
     LiveAc ac = testsupport::makeActiveAc(Category::Large, objectId, samples);
     ac.hexid = 0x500000 + index;
-    ac.callsign = "GND" + std::to_string(index);
+    ac.callsign = fmt::format("GND{}", index);
     ac.firstCallsign = ac.callsign;
     ac.simPosition[5] = kElevationFt + 7.0;
     return ac;
@@ -168,8 +169,8 @@ StaticAc lf_staticAc(std::uint32_t index, DWORD objectId, const Stand& stand)
     StaticAc ac;
     ac.airline = "SWR";
     ac.type = "A320";
-    ac.callsign = "ST" + std::to_string(index) + "*";
-    ac.registration = "HB-J" + std::to_string(index);
+    ac.callsign = fmt::format("ST{}*", index);
+    ac.registration = fmt::format("HB-J{}", index);
     ac.hexid = 1 + index;
     ac.objectId = objectId;
     ac.simState = SimState::active;
@@ -315,7 +316,7 @@ private:
         const std::size_t ground = liveCount * 3 / 10;
         g_liveAcs = testsupport::makeAirborneFleet(airborne, kAirport, tick);
         for (LiveAc& ac : g_liveAcs) {
-            ac.callsign = "SWR" + std::to_string(ac.hexid % 100000);
+            ac.callsign = fmt::format("SWR{}", ac.hexid % 100000);
             lf_create(ac, ac.simPosition[0], ac.simPosition[1], ac.simPosition[5], ac.simPosition[4] / kDeg);
         }
         std::size_t stand = 0;
@@ -343,7 +344,7 @@ private:
     {
         for (int i = 0; i < kBufferCount; ++i) {
             auto rec = testsupport::trafficRecord(6000000 + static_cast<std::uint32_t>(i), 1765100000.0,
-                                                  "BUF" + std::to_string(i));
+                                                  fmt::format("BUF{}", i));
             const LatLon p = gf_destinationPoint(kAirport, i * 0.7, (5.0 + i % 60) * kFeetPerNm);
             rec.sample.latitude = p.lat;
             rec.sample.longitude = p.lon;

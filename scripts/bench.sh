@@ -1,10 +1,25 @@
 #!/usr/bin/env bash
-# Runs every benchmark program (not part of the tests' pass or fail).
+# Builds the benchmark programs in Release (build-release, warnings are errors), runs them all
+# (not part of the tests' pass or fail) and prints one table: each figure, its floor measured
+# in the same run, the ratio and the goal. Extra arguments go to every program.
+# BENCH_JOBS sets the build's parallel jobs (default 2, the machine is shared).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
-for b in build/bench/bench_*; do
-  [ -x "$b" ] || continue
-  echo "== $(basename "$b")"
-  "$b" "$@"
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYWEAVER_WERROR=ON \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null
+targets=()
+for source in bench/*.cpp; do
+  targets+=(--target "bench_$(basename "$source" .cpp)")
 done
+cmake --build build-release -j "${BENCH_JOBS:-2}" "${targets[@]}"
+results=build-release/bench-results
+rm -rf "$results"
+mkdir -p "$results"
+for b in build-release/bench/bench_*; do
+  [ -x "$b" ] || continue
+  name=$(basename "$b")
+  echo "== ${name}"
+  "$b" --benchmark_out="$results/${name#bench_}.json" --benchmark_out_format=json "$@"
+done
+echo
+python3 scripts/bench_table.py "$results"
