@@ -75,6 +75,11 @@ struct DatumSpec {
     SIMCONNECT_DATATYPE type = SIMCONNECT_DATATYPE_FLOAT64;
     float epsilon = 0.0f;
     DWORD datumId = SIMCONNECT_UNUSED;
+    // Worked out once when the datum joins a definition, so that a data block is applied
+    // without looking names and units up again: the variable's place in the world's table
+    // (-1: not resolved) and the factor from its own unit to the client's.
+    int variable = -1;
+    double unitFactor = 1.0;
 };
 
 struct RequestRecord {

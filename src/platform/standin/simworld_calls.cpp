@@ -206,7 +206,8 @@ HRESULT SimWorld::callAddToDefinition(HANDLE handle, DWORD defineId, const Datum
 {
     State& state = *m_state;
     return lf_serve(m_mutex, state, handle, "SimConnect_AddToDataDefinition", [&](DWORD packet) {
-        if (!knownVariable(datum.name)) {
+        DatumSpec resolved = datum;
+        if (!resolveDatum(resolved)) {
             queueException(state, SIMCONNECT_EXCEPTION_NAME_UNRECOGNIZED, packet, SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
             return;
         }
@@ -217,7 +218,7 @@ HRESULT SimWorld::callAddToDefinition(HANDLE handle, DWORD defineId, const Datum
         if (!state.definitions.contains(defineId)) {
             state.definitionOrder.push_back(defineId);
         }
-        state.definitions[defineId].push_back(datum);
+        state.definitions[defineId].push_back(resolved);
     });
 }
 

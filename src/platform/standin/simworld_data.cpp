@@ -129,16 +129,27 @@ bool lf_isText(SIMCONNECT_DATATYPE type)
     return type >= SIMCONNECT_DATATYPE_STRING8 && type <= SIMCONNECT_DATATYPE_STRINGV;
 }
 
+// The datum's variable, resolved when it joined its definition or looked up by name.
+const Variable* lf_datumVariable(const DatumSpec& datum)
+{
+    return datum.variable >= 0 ? &kVariables[datum.variable] : lf_variable(datum.name);
+}
+
+double lf_datumFactor(const DatumSpec& datum, const Variable& variable)
+{
+    return datum.variable >= 0 ? datum.unitFactor : lf_unitFactor(variable.natural, datum.unit);
+}
+
 DatumValue lf_value(const State& state, const Obj& object, const DatumSpec& datum)
 {
-    const Variable* variable = lf_variable(datum.name);
+    const Variable* variable = lf_datumVariable(datum);
     if (variable == nullptr) {
         return 0.0;
     }
     if (variable->text != nullptr) {
         return variable->text(state, object);
     }
-    return variable->number(state, object) * lf_unitFactor(variable->natural, datum.unit);
+    return variable->number(state, object) * lf_datumFactor(datum, *variable);
 }
 
 template <typename T>
@@ -210,9 +221,15 @@ std::optional<std::size_t> lf_fieldWidth(SIMCONNECT_DATATYPE type, const std::ui
 
 } // namespace
 
-bool knownVariable(const std::string& name)
+bool resolveDatum(DatumSpec& datum)
 {
-    return lf_variable(name) != nullptr;
+    const Variable* variable = lf_variable(datum.name);
+    if (variable == nullptr) {
+        return false;
+    }
+    datum.variable = static_cast<int>(variable - std::begin(kVariables));
+    datum.unitFactor = lf_unitFactor(variable->natural, datum.unit);
+    return true;
 }
 
 std::optional<DWORD> datumSize(SIMCONNECT_DATATYPE type)
@@ -294,13 +311,15 @@ bool applyBlock(State& state, Obj& object, DWORD defineId, const std::uint8_t* d
         }
         const auto number = lf_readNumber(datum.type, data + offset);
         offset += *width;
-        const Variable* variable = lf_variable(datum.name);
+        const Variable* variable = lf_datumVariable(datum);
         if (!number || variable == nullptr || variable->set == nullptr) {
             continue;
         }
-        variable->set(object, *number / lf_unitFactor(variable->natural, datum.unit));
-        values.push_back(*number);
-        position = position || sameNoCase(variable->name, "PLANE LATITUDE");
+        variable->set(object, *number / lf_datumFactor(datum, *variable));
+        position = position || variable == &kVariables[0]; // "PLANE LATITUDE"
+        if (state.recording) {
+            values.push_back(*number);
+        }
     }
     if (!state.recording) {
         return true;

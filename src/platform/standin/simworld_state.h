@@ -86,7 +86,8 @@ void queueOpenRecord(SimWorld::State& state);
 void queueQuitRecord(SimWorld::State& state);
 
 // Variables and data blocks (simworld_data.cpp).
-bool knownVariable(const std::string& name);
+// Resolves the datum's variable and unit factor; false for a name the world does not know.
+bool resolveDatum(DatumSpec& datum);
 std::optional<DWORD> datumSize(SIMCONNECT_DATATYPE type);
 DWORD blockSize(const std::vector<DatumSpec>& definition);
 std::vector<std::uint8_t> buildBlock(const SimWorld::State& state, const SimObjectRecord& object,
