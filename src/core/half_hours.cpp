@@ -5,6 +5,7 @@
 #include "core/text_strings.h"
 #include "core/traffic_time.h"
 
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <fmt/format.h>
@@ -23,7 +24,7 @@ bool lf_convertible(std::time_t t)
 }
 
 // A slot number 0..47 at the start of the trimmed text; digits after a valid number are ignored.
-std::optional<int> lf_parseSlot(const std::string& part)
+std::optional<int> lf_parseSlot(std::string_view part)
 {
     int value = 0;
     const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
@@ -40,31 +41,38 @@ void lf_logInvalidHour(std::string_view part, std::string_view text)
 
 HalfHourBitset lf_readRange(std::string_view text)
 {
-    std::vector<int> numbers;
+    std::array<int, 2> numbers{};
+    std::size_t count = 0;
     bool anyInvalid = false;
-    for (const std::string& part : gf_split(text, ':')) {
-        if (numbers.size() == 2) {
-            gf_logMarked(fmt::format("{} more than one colon char in: {}", "gf_hours2bitset", text));
-            return {};
+    bool tooMany = false;
+    gf_forEachPiece(text, ':', [&](std::string_view part) {
+        if (count == numbers.size()) {
+            tooMany = true;
+            return false;
         }
         if (const std::optional<int> slot = lf_parseSlot(part)) {
-            numbers.push_back(*slot);
+            numbers[count++] = *slot;
         } else {
             lf_logInvalidHour(part, text);
             anyInvalid = true;
         }
+        return true;
+    });
+    if (tooMany) {
+        gf_logMarked(fmt::format("{} more than one colon char in: {}", "gf_hours2bitset", text));
+        return {};
     }
     HalfHourBitset bits;
     if (anyInvalid) {
         return bits;
     }
-    if (numbers.size() == 1) {
+    if (count == 1) {
         bits.set(static_cast<std::size_t>(numbers[0]));
-    } else if (numbers.size() == 2 && numbers[0] <= numbers[1]) {
+    } else if (count == 2 && numbers[0] <= numbers[1]) {
         for (int k = numbers[0]; k <= numbers[1]; ++k) {
             bits.set(static_cast<std::size_t>(k));
         }
-    } else if (numbers.size() == 2) {
+    } else if (count == 2) {
         gf_logMarked(fmt::format("{} descending range not allowed ({}:{} in {})", "gf_hours2bitset", numbers[0],
                                  numbers[1], text));
     } else {
@@ -76,13 +84,14 @@ HalfHourBitset lf_readRange(std::string_view text)
 HalfHourBitset lf_readList(std::string_view text)
 {
     HalfHourBitset bits;
-    for (const std::string& piece : gf_split(text, ',')) {
+    gf_forEachPiece(text, ',', [&](std::string_view piece) {
         if (const std::optional<int> slot = lf_parseSlot(piece)) {
             bits.set(static_cast<std::size_t>(*slot));
         } else {
             lf_logInvalidHour(piece, text);
         }
-    }
+        return true;
+    });
     return bits;
 }
 

@@ -19,32 +19,29 @@ char lf_tolowerChar(char c)
 
 } // namespace
 
-std::string gf_trim(std::string_view text)
+std::string_view gf_trimView(std::string_view text)
 {
     const std::size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) {
         return {};
     }
     const std::size_t last = text.find_last_not_of(kBlanks);
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, last - first + 1);
+}
+
+std::string gf_trim(std::string_view text)
+{
+    return std::string(gf_trimView(text));
 }
 
 std::vector<std::string> gf_split(std::string_view text, char delimiter)
 {
     std::vector<std::string> pieces;
-    if (text.empty()) {
-        return pieces;
-    }
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(delimiter, start);
-        if (end == std::string_view::npos) {
-            pieces.push_back(gf_trim(text.substr(start)));
-            return pieces;
-        }
-        pieces.push_back(gf_trim(text.substr(start, end - start)));
-        start = end + 1;
-    }
+    gf_forEachPiece(text, delimiter, [&pieces](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    });
+    return pieces;
 }
 
 std::vector<std::string> gf_splitComma(std::string_view text)

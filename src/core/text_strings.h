@@ -10,9 +10,28 @@
 
 // Copy without leading and trailing blanks, tabs, CRs and LFs.
 std::string gf_trim(std::string_view text);
+// The same part of the text, not copied.
+std::string_view gf_trimView(std::string_view text);
 // Pieces between the delimiters, each trimmed. Empty pieces stay (a trailing
 // delimiter gives a final empty piece); an empty text gives no pieces.
 std::vector<std::string> gf_split(std::string_view text, char delimiter);
+// The pieces gf_split gives, handed to `take` one by one without copying; `take` returns
+// false to stop early.
+template <std::predicate<std::string_view> Take>
+void gf_forEachPiece(std::string_view text, char delimiter, Take&& take)
+{
+    if (text.empty()) {
+        return;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(delimiter, start);
+        const std::size_t length = end == std::string_view::npos ? std::string_view::npos : end - start;
+        if (!take(gf_trimView(text.substr(start, length))) || end == std::string_view::npos) {
+            return;
+        }
+        start = end + 1;
+    }
+}
 std::vector<std::string> gf_splitComma(std::string_view text);
 std::list<std::string> gf_splitCommaList(std::string_view text);
 // Removes white space around the pieces of a comma-separated list.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <unordered_set>
 
 bool g_apfHandmade = false;
@@ -166,7 +167,9 @@ void lf_readParkpos(const pugi::xml_node& parkpos, std::string id, std::uint32_t
     const double heading = lf_sanitized(parkpos.attribute("heading").as_double(0.0), id, "heading");
 
     std::vector<ParkOpt> options;
-    for (const pugi::xml_node opt : parkpos.children("opt")) {
+    const auto optElements = parkpos.children("opt");
+    options.reserve(static_cast<std::size_t>(std::distance(optElements.begin(), optElements.end())));
+    for (const pugi::xml_node opt : optElements) {
         if (auto option = lf_readOpt(opt, archived, false)) {
             option->seq = static_cast<std::uint32_t>(options.size() + 1);
             options.push_back(std::move(*option));
