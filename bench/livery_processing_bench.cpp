@@ -12,6 +12,8 @@
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kLiveries = 60000;
@@ -25,7 +27,9 @@ public:
     {
         testsupport::writeSmallReferenceData(m_folder.path());
         gf_readDbase();
-        const std::vector<LiveryData> liveries = testsupport::largeLiveries(kLiveries, kRegistrations);
+        std::vector<LiveryData> liveries = testsupport::largeLiveries(kLiveries, kRegistrations);
+        // In the order the livery scan writes its result.
+        std::stable_sort(liveries.begin(), liveries.end());
         testsupport::writeLiveriesScanned(m_folder.path(), liveries);
         std::vector<testsupport::XmlRow> aig;
         aig.reserve(kAigRecords);
