@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests, including the Windows build (MinGW-w64), the fuzz
-# targets over their seed corpora and the Windows program under Wine on the demo's road.
+# Sets up, builds and runs all tests, including the Windows build (MinGW-w64), the whole
+# suite under ThreadSanitizer and under AddressSanitizer with UndefinedBehaviorSanitizer, the
+# fuzz targets over their seed corpora (in the ASan build the suite ran in) and the Windows
+# program under Wine on the demo's road.
 # Each stage prints its time; the first failing stage ends the run with its exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +24,8 @@ total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
 stage "tests (ctest)" run_ctest
+stage "tests under ThreadSanitizer" bash scripts/sanitize.sh tsan
+stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer" bash scripts/sanitize.sh asan
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci
 stage "Wine run" bash scripts/wine-test.sh
 echo "=== all stages: $((SECONDS - total)) s"
