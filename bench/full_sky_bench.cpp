@@ -7,7 +7,8 @@
 // in the program). Figures: thread CPU time per lf_tick in microseconds, median, p99 and
 // maximum (goal: median under 200 us, maximum under 2 ms). 2,000 live aircraft, with the
 // live limit lifted here only, show the headroom. The counters tell the population at the
-// end, as the engine kept it.
+// end, as the engine kept it: it takes most of the aircraft that start at a stand and move
+// backwards off in the warm-up, so pushbacks are not yet part of the figures.
 #include "app/app_steps.h"
 #include "app/tick_state.h"
 #include "core/run_state.h"
