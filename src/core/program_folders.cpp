@@ -19,8 +19,17 @@ std::filesystem::path lf_parametersPath()
 
 const std::filesystem::path& FirstUsePath::get() const
 {
-    std::call_once(m_once, [this] { m_path = m_builder(); });
-    return m_path;
+    std::lock_guard lock(m_mutex);
+    if (!m_path) {
+        m_path = m_builder();
+    }
+    return *m_path;
+}
+
+void FirstUsePath::forget() const
+{
+    std::lock_guard lock(m_mutex);
+    m_path.reset();
 }
 
 const FirstUsePath g_appFolder(lf_appFolder);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 // A path that depends on the app-data folder: worked out on first use, not during
 // static initialisation, so that tests can point the app-data folder elsewhere first.
@@ -15,13 +16,15 @@ public:
     FirstUsePath& operator=(const FirstUsePath&) = delete;
 
     const std::filesystem::path& get() const;
+    // Works the path out again on its next use (tests that move the app-data folder).
+    void forget() const;
     operator const std::filesystem::path&() const { return get(); }
     std::filesystem::path operator/(const std::filesystem::path& name) const { return get() / name; }
 
 private:
     Builder m_builder;
-    mutable std::once_flag m_once;
-    mutable std::filesystem::path m_path;
+    mutable std::mutex m_mutex;
+    mutable std::optional<std::filesystem::path> m_path;
 };
 
 // The roaming app-data folder / "Skyweaver".

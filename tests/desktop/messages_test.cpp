@@ -103,8 +103,8 @@ TEST(DesktopMessages, CloseReachingDefWindowProcDestroysTheWindow)
 
 TEST(DesktopMessages, AWindowThatHandlesCloseItselfStaysOpen)
 {
-    g_keepOnClose = true;
     HWND window = createTestWindow();
+    g_keepOnClose = true;
     standin::Desktop desktop;
 
     ASSERT_TRUE(desktop.close());
@@ -116,8 +116,8 @@ TEST(DesktopMessages, AWindowThatHandlesCloseItselfStaysOpen)
 TEST(DesktopMessages, TerminationSignalClosesTheMainWindow)
 {
     standin::startSignalWatcher();
-    g_keepOnClose = true;
     HWND window = createTestWindow();
+    g_keepOnClose = true;
     standin::Desktop desktop;
     desktop.pumpUntilIdle();
 

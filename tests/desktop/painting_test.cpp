@@ -95,8 +95,8 @@ PngImage readPng(const std::filesystem::path& file)
 
 TEST(DesktopPainting, PanelPaintedIntoABitmapReachesTheWindowAndItsPng)
 {
-    g_painter = paintPanel;
     HWND box = createControl(createTestWindow(), L"button", BS_CHECKBOX, 3, 12, 12);
+    g_painter = paintPanel;
     SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
     standin::Desktop desktop;
     desktop.pumpUntilIdle();

@@ -48,20 +48,15 @@ LRESULT CALLBACK lf_testProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 HWND createTestWindow()
 {
-    static bool registered = false;
-    if (!registered) {
-        registered = testsupport::registerBlackWindowClass(L"DesktopTest", lf_testProc);
-    }
-    HWND window = CreateWindowExW(0, L"DesktopTest", L"DesktopTest", WS_CAPTION | WS_SYSMENU, 100, 50, 880, 516,
-                                  nullptr, nullptr, standin::programInstance(), nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
+    seen().clear();
+    g_painter = nullptr;
+    g_keepOnClose = false;
+    return testsupport::createShownWindow(L"DesktopTest", lf_testProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
 HWND createControl(HWND parent, const wchar_t* className, DWORD style, int id, int width, int height)
 {
-    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, 10, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), standin::programInstance(), nullptr);
+    return testsupport::createHostControl(parent, className, style, id, width, height);
 }
 
 } // namespace desktoptest

@@ -26,7 +26,8 @@ extern std::function<void(HDC)> g_painter;
 // When set, WM_CLOSE is kept from DefWindowProcW.
 extern bool g_keepOnClose;
 
-// The test window: 880 x 516 outside, at (100, 50), shown.
+// The test window: 880 x 516 outside, at (100, 50), shown; its record, painter and
+// close flag start empty.
 HWND createTestWindow();
 HWND createControl(HWND parent, const wchar_t* className, DWORD style, int id, int width = 100, int height = 20);
 

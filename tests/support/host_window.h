@@ -8,10 +8,13 @@
 
 namespace testsupport {
 
-// Creates the window (880 x 516, shown) on the calling thread.
+// A shown top-level window of 880 x 516 at (100, 50) on the calling thread, of a class
+// registered with the procedure (again after the desktop was reset).
+HWND createShownWindow(const wchar_t* className, WNDPROC procedure, HBRUSH background = nullptr);
+// Creates the host window on the calling thread.
 HWND createHostWindow();
-// A child control of the host window with the given class, extra style and id.
-HWND createHostControl(HWND host, const wchar_t* className, DWORD style, int id);
+// A child control of a window with the given class, extra style and id, at (10, 10).
+HWND createHostControl(HWND host, const wchar_t* className, DWORD style, int id, int width = 100, int height = 20);
 // The messages the host window's procedure got, in order.
 std::vector<UINT>& hostMessages();
 

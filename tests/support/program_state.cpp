@@ -3,8 +3,10 @@
 
 #include "app/exit_reason.h"
 #include "app/start_up_state.h"
+#include "core/program_folders.h"
 #include "core/run_state.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
 #include "liveries/livery_data.h"
 #include "liveries/livery_tables.h"
 #include "liveries/regcodes.h"
@@ -13,15 +15,29 @@
 #include "simlink/flight_plans.h"
 #include "ui/status_panel_counts.h"
 
+#include <type_traits>
+
 namespace testsupport {
 
 namespace {
+
+// A setting back to its default; one with a control also forgets the control, which
+// belonged to the window of an earlier test.
+template <class P>
+void lf_toDefault(P& parameter)
+{
+    parameter.value = parameter.defaultValue;
+    if constexpr (std::is_base_of_v<GuiControl, P>) {
+        parameter.hwnd = nullptr;
+        parameter.previousProc = nullptr;
+    }
+}
 
 template <class P>
 void lf_toDefaults(const std::vector<P*>& parameters)
 {
     for (P* parameter : parameters) {
-        parameter->value = parameter->defaultValue;
+        lf_toDefault(*parameter);
     }
 }
 
@@ -33,12 +49,19 @@ void lf_settingsToDefaults()
     lf_toDefaults(intGuiParameters);
     lf_toDefaults(stringParameters);
     lf_toDefaults(stringGuiParameters);
-    for (StringGuiParameter* parameter : {&ALL_INSTALL_PATH, &BLOCK_CALLSIGN, &DESTINATION,
-                                          static_cast<StringGuiParameter*>(&CALLSIGN_2_OBJECTID)}) {
-        parameter->value = parameter->defaultValue;
+    lf_toDefaults(std::vector<StringGuiParameter*>{&ALL_INSTALL_PATH, &BLOCK_CALLSIGN, &DESTINATION,
+                                                   &AI_PACKAGE_SELECTOR, &CALLSIGN_2_OBJECTID});
+    lf_toDefault(parking_percentage);
+    lf_toDefault(MAX_FIT_FL);
+    // Writing the defaults stamps the running version into this default.
+    PROGRAM_VERSION.defaultValue.clear();
+    gf_applySimChoice(SIM_CHOICE.value.load());
+    *CALLSIGN_2_OBJECTID.sharedEntries = {std::string()};
+    for (GuiButton* button : {&BUTTON_TBLO, &BUTTON_UNBLOCK, &BUTTON_CALLSIGN_2_OBJECTID, &BUTTON_BLOCK,
+                              &BUTTON_REREAD, &BUTTON_NOW, &BUTTON_FLUSH_STATIC}) {
+        button->hwnd = nullptr;
+        button->previousProc = nullptr;
     }
-    MAX_FIT_FL.value = MAX_FIT_FL.defaultValue;
-    CALLSIGN_2_OBJECTID.sharedEntries->clear();
 }
 
 void lf_clearDatabases()
@@ -125,6 +148,9 @@ void resetProgramState()
     lf_clearDatabases();
     lf_clearLiveries();
     g_isRestart = false;
+    // Tests give each run an app-data folder of its own.
+    g_appFolder.forget();
+    g_parametersPath.forget();
 }
 
 } // namespace testsupport

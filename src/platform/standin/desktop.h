@@ -35,6 +35,8 @@ struct MessageBoxRecord {
 std::vector<MessageBoxRecord> messageBoxes();
 // The button the next message boxes report; 0 for the default (IDOK, IDYES).
 void setMessageBoxAnswer(int answer);
+// Forgets the message boxes shown and the answer set.
+void forgetMessageBoxes();
 
 // SIGINT and SIGTERM close the main window as its close button does. Blocks both
 // signals in the calling thread, so call it before any other thread starts.

@@ -9,6 +9,8 @@ namespace standin {
 // Builds the command line that GetCommandLineW returns from main's arguments,
 // quoted so that CommandLineToArgvW gives them back.
 void setCommandLine(int argc, const char* const* argv);
+// Back to the kernel's record of the process's arguments.
+void forgetCommandLine();
 // The command line after the program name, as wWinMain receives it.
 const wchar_t* commandLineArguments();
 

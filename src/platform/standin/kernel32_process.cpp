@@ -120,6 +120,12 @@ void setCommandLine(int argc, const char* const* argv)
     lf_buildCommandLine(std::vector<std::string>(argv, argv + argc));
 }
 
+void forgetCommandLine()
+{
+    std::lock_guard lock(l_commandLineMutex);
+    l_commandLineSet = false;
+}
+
 const wchar_t* commandLineArguments()
 {
     std::lock_guard lock(l_commandLineMutex);

@@ -15,6 +15,8 @@ struct MonitorSpec {
 };
 
 void setMonitors(std::vector<MonitorSpec> monitors);
+// Back to the one default screen.
+void resetMonitors();
 std::vector<MonitorSpec> monitors();
 
 } // namespace standin

@@ -11,7 +11,8 @@ namespace standin {
 namespace {
 
 std::mutex g_monitorsMutex;
-std::vector<MonitorSpec> g_monitors{MonitorSpec{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true}};
+const std::vector<MonitorSpec> kDefaultMonitors{MonitorSpec{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true}};
+std::vector<MonitorSpec> g_monitors = kDefaultMonitors;
 
 // A minimised window sits where Windows parks it.
 constexpr RECT kMinimizedRect{-32000, -32000, -32000 + 160, -32000 + 28};
@@ -48,6 +49,8 @@ void setMonitors(std::vector<MonitorSpec> list)
     std::lock_guard lock(g_monitorsMutex);
     g_monitors = std::move(list);
 }
+
+void resetMonitors() { setMonitors(kDefaultMonitors); }
 
 std::vector<MonitorSpec> monitors()
 {

@@ -30,12 +30,22 @@ struct ThreadQueue {
     bool paintHint = false;
 };
 
+struct QueueTable {
+    std::mutex mutex;
+    std::map<std::thread::id, std::shared_ptr<ThreadQueue>> queues;
+};
+
+QueueTable& lf_queueTable()
+{
+    static QueueTable table;
+    return table;
+}
+
 std::shared_ptr<ThreadQueue> lf_queueOf(std::thread::id thread)
 {
-    static std::mutex mutex;
-    static std::map<std::thread::id, std::shared_ptr<ThreadQueue>> queues;
-    std::lock_guard lock(mutex);
-    auto& queue = queues[thread];
+    QueueTable& table = lf_queueTable();
+    std::lock_guard lock(table.mutex);
+    auto& queue = table.queues[thread];
     if (!queue) {
         queue = std::make_shared<ThreadQueue>();
     }
@@ -119,6 +129,13 @@ bool lf_takeMessage(ThreadQueue& queue, MSG& message, bool remove)
 }
 
 } // namespace
+
+void forgetMessageQueues()
+{
+    QueueTable& table = lf_queueTable();
+    std::lock_guard lock(table.mutex);
+    table.queues.clear();
+}
 
 LRESULT runOnOwnerThread(std::thread::id owner, const std::function<LRESULT()>& work)
 {

@@ -48,6 +48,13 @@ void setMessageBoxAnswer(int answer)
     g_boxAnswer = answer;
 }
 
+void forgetMessageBoxes()
+{
+    std::lock_guard lock(g_boxesMutex);
+    g_boxes.clear();
+    g_boxAnswer = 0;
+}
+
 } // namespace standin
 
 using namespace standin;

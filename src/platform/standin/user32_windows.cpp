@@ -120,6 +120,15 @@ std::vector<HWND> childrenLocked(HWND parent)
 
 std::vector<HWND> allWindowsLocked() { return lf_table().order; }
 
+void forgetWindowsAndClasses()
+{
+    std::lock_guard lock(windowsMutex());
+    Table& table = lf_table();
+    table.windows.clear();
+    table.order.clear();
+    table.classes.clear();
+}
+
 std::optional<Window> windowSnapshot(HWND handle)
 {
     std::lock_guard lock(windowsMutex());

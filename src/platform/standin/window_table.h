@@ -57,6 +57,10 @@ std::mutex& windowsMutex();
 Window* findWindowLocked(HWND handle);
 std::vector<HWND> childrenLocked(HWND parent);
 std::vector<HWND> allWindowsLocked();
+// Drops every window and registered class without a message, as at process start.
+void forgetWindowsAndClasses();
+// Drops every thread's message queue with what it holds.
+void forgetMessageQueues();
 
 // Copies taken under the lock, for callers outside it.
 std::optional<Window> windowSnapshot(HWND handle);
