@@ -1,6 +1,7 @@
 // Exit reasons, their texts and the first-reason-wins stop of a run.
 #include "app/exit_reason.h"
 
+#include "core/run_state.h"
 #include "core/stop_flags.h"
 
 #include <fmt/format.h>
@@ -14,6 +15,14 @@ std::atomic<std::int32_t> g_exitCode{0};
 std::atomic<bool> g_isRestart{false};
 
 namespace {
+
+// The exit reason of the run that ended and its restart delay; whether this is a restart
+// (g_isRestart) outlives the reset, for the start-up that follows.
+const RunStateRegistration lf_runState{
+    gf_stateEntry("g_exitReason", RunStateArea::RunFlags, g_exitReason),
+    gf_stateEntry("g_restartDelaySeconds", RunStateArea::RunFlags, g_restartDelaySeconds),
+    gf_stateEntry("g_exitCode", RunStateArea::RunFlags, g_exitCode),
+};
 
 struct ReasonRow {
     std::uint32_t key;

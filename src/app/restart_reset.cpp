@@ -1,7 +1,6 @@
 // Puts the runtime state back to that of a fresh process before an in-process restart.
 // Runs on the main loop thread after the SimClient thread has ended and the readers stopped.
 #include "app/app_steps.h"
-#include "app/exit_reason.h"
 
 #include "core/run_state.h"
 #include "core/settings.h"
@@ -9,18 +8,6 @@
 #include "platform/win32.h"
 #include "ui/control_text.h"
 #include "ui/main_window_handle.h"
-
-namespace {
-
-// The exit reason of the run that ended and its restart delay; whether this is a restart
-// (g_isRestart) outlives the reset, for the start-up that follows.
-const RunStateRegistration lf_runState{
-    gf_stateEntry("g_exitReason", RunStateArea::RunFlags, g_exitReason),
-    gf_stateEntry("g_restartDelaySeconds", RunStateArea::RunFlags, g_restartDelaySeconds),
-    gf_stateEntry("g_exitCode", RunStateArea::RunFlags, g_exitCode),
-};
-
-} // namespace
 
 // The feed, the simulator link, the engine, the window's status and the run flags, in
 // this order; then the boxes show the emptied destination and blocked callsign ("Unblock"

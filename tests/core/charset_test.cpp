@@ -1,5 +1,5 @@
 #include "core/charset.h"
-#include "core/log.h"
+#include "support/log_capture.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 namespace fs = std::filesystem;
-using testsupport::readFile;
+using testsupport::LogCapture;
 using testsupport::TempFolder;
 using testsupport::writeFile;
 
@@ -28,15 +28,6 @@ std::string utf16(bool bigEndian, bool mark)
         bytes += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return bytes;
-}
-
-std::string closeAndReadLog()
-{
-    {
-        std::lock_guard lock(g_logMutex);
-        g_logFile.close();
-    }
-    return readFile("Log.txt");
 }
 
 const std::vector<std::string> kAbLines{"Ab", "\xC3\xA9\xE2\x82\xAC"};
@@ -117,11 +108,11 @@ TEST(Charset, ReadsEveryEncodingAsUtf8Lines)
 TEST(Charset, MissingFileIsReportedAndFails)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     std::vector<std::string> lines{"stale"};
     EXPECT_FALSE(gf_readTextFileLines(gf_detectCharset("missing.txt"), "missing.txt", lines));
     EXPECT_TRUE(lines.empty());
-    EXPECT_NE(closeAndReadLog().find(
+    EXPECT_NE(log.text().find(
                   "==> Read failed for 'missing.txt': file missing.txt has unknown charset: none_found\n"),
               std::string::npos);
 }
@@ -129,15 +120,15 @@ TEST(Charset, MissingFileIsReportedAndFails)
 TEST(Charset, Utf16OfOddLengthOrBrokenSurrogateIsReportedAndFails)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     writeFile("odd.txt", utf16(false, true) + "x");
     writeFile("lone.txt", std::string("\xFF\xFE\x00\xD8", 4));
     std::vector<std::string> lines;
     EXPECT_FALSE(gf_readTextFileLines(Charset::Unicode, "odd.txt", lines));
     EXPECT_FALSE(gf_readTextFileLines(Charset::Unicode, "lone.txt", lines));
-    const std::string log = closeAndReadLog();
-    EXPECT_NE(log.find("==> Read failed for 'odd.txt': UTF-16 text of odd length (15 bytes)\n"), std::string::npos);
-    EXPECT_NE(log.find("==> Read failed for 'lone.txt': wide_to_utf8: invalid UTF-16\n"), std::string::npos);
+    const std::string logged = log.text();
+    EXPECT_NE(logged.find("==> Read failed for 'odd.txt': UTF-16 text of odd length (15 bytes)\n"), std::string::npos);
+    EXPECT_NE(logged.find("==> Read failed for 'lone.txt': wide_to_utf8: invalid UTF-16\n"), std::string::npos);
 }
 
 TEST(Charset, Utf16SurrogatePairsBecomeOneCharacter)

@@ -1,7 +1,7 @@
 #include "core/folders.h"
 #include "core/known_folders.h"
-#include "core/log.h"
 #include "platform/standin/shell32_control.h"
+#include "support/log_capture.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 namespace fs = std::filesystem;
-using testsupport::readFile;
+using testsupport::LogCapture;
 using testsupport::TempFolder;
 using testsupport::writeFile;
 
@@ -88,18 +88,14 @@ TEST(KnownFolders, AppDataFoldersFollowTheStandinRoot)
 TEST(KnownFolders, FailureLogsAndGivesEmptyPath)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     standin::setKnownFoldersFail(true);
     EXPECT_FALSE(gf_knownFolderPath(FOLDERID_ProgramFiles));
     EXPECT_TRUE(gf_appDataPath().empty());
     EXPECT_TRUE(gf_localAppDataPath().empty());
-    {
-        std::lock_guard lock(g_logMutex);
-        g_logFile.close();
-    }
-    const std::string log = readFile("Log.txt");
-    EXPECT_NE(log.find("==> Could not find the AppData path\n"), std::string::npos);
-    EXPECT_NE(log.find("==> Could not find the Local AppData path\n"), std::string::npos);
+    const std::string logged = log.text();
+    EXPECT_NE(logged.find("==> Could not find the AppData path\n"), std::string::npos);
+    EXPECT_NE(logged.find("==> Could not find the Local AppData path\n"), std::string::npos);
 }
 
 TEST(KnownFolders, OpenParentFolderOpensTheFolderOfAnExistingPath)

@@ -1,14 +1,15 @@
-#include "core/log.h"
 #include "core/user_error.h"
 #include "parking/apf.h"
 #include "refdata/aircraft_db.h"
 #include "support/park_file_builder.h"
+#include "support/log_capture.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 using testsupport::OptFixture;
 using testsupport::parkFileXml;
+using testsupport::LogCapture;
 using testsupport::readFile;
 using testsupport::StandFixture;
 using testsupport::TempFolder;
@@ -27,13 +28,6 @@ std::string readStands(const std::string& xml)
         return e.what();
     }
     return {};
-}
-
-std::string logText()
-{
-    std::lock_guard lock(g_logMutex);
-    g_logFile.flush();
-    return readFile("Log.txt");
 }
 
 } // namespace
@@ -92,7 +86,7 @@ TEST(ApfReader, RefusesFaultyIds)
 TEST(ApfReader, SkipsStandsWithoutUsablePosition)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     readStands(R"(<root><parkpositions>
         <parkpos id="zero" latitude="0" longitude="0"/>
         <parkpos id="north" latitude="91" longitude="8"/>
@@ -105,12 +99,12 @@ TEST(ApfReader, SkipsStandsWithoutUsablePosition)
     EXPECT_EQ(g_stands[0].id, "good");
     EXPECT_EQ(g_stands[1].id, "noradius");
     EXPECT_EQ(g_stands[1].radius, 0.0);
-    const std::string log = logText();
-    EXPECT_NE(log.find("==> parking position 'north' has an invalid position (91, 8), skipped"), std::string::npos);
-    EXPECT_NE(log.find("==> parking position 'nan' has an invalid position (nan, 8), skipped"), std::string::npos);
-    EXPECT_NE(log.find("==> parking position 'east' has an invalid position (50, -180.5), skipped"),
+    const std::string logged = log.text();
+    EXPECT_NE(logged.find("==> parking position 'north' has an invalid position (91, 8), skipped"), std::string::npos);
+    EXPECT_NE(logged.find("==> parking position 'nan' has an invalid position (nan, 8), skipped"), std::string::npos);
+    EXPECT_NE(logged.find("==> parking position 'east' has an invalid position (50, -180.5), skipped"),
               std::string::npos);
-    EXPECT_EQ(log.find("'zero'"), std::string::npos);
+    EXPECT_EQ(logged.find("'zero'"), std::string::npos);
 }
 
 TEST(ApfReader, KeepsOnlyOptionsWithDayAndHalfHours)
@@ -167,7 +161,7 @@ TEST(ApfReader, OptionIdentityFromAttributesOrAircraftDatabase)
 TEST(ApfReader, LearnedStandMergesChangesAndNewUses)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     StandFixture reference{"A1", 50.0, 8.0, 0.0, 20.0, {}, ""};
     reference.opts = {{"R1", "DLH", "A320", "", 2, "10:12"}, {"R2", "DLH", "A320", "", 3, "4"}};
     readStands(parkFileXml({reference}));
@@ -192,7 +186,7 @@ TEST(ApfReader, LearnedStandMergesChangesAndNewUses)
     EXPECT_EQ(stand.options[2].archived, 0u);
     EXPECT_EQ(stand.options[3].reg, "R4");
     EXPECT_EQ(stand.options[3].seq, 4u);
-    EXPECT_NE(logText().find("==> empty bit set\n"), std::string::npos);
+    EXPECT_NE(log.text().find("==> empty bit set\n"), std::string::npos);
 }
 
 TEST(ApfReader, LearnedStandOfOldVersionKeepsChangesOnly)

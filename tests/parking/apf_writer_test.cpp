@@ -1,12 +1,13 @@
 #include "core/clock.h"
-#include "core/log.h"
 #include "core/settings.h"
 #include "parking/apf.h"
 #include "refdata/aircraft_db.h"
+#include "support/log_capture.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+using testsupport::LogCapture;
 using testsupport::readFile;
 using testsupport::TempFolder;
 using testsupport::writeFile;
@@ -51,13 +52,6 @@ std::string afterMeta(const std::string& file)
 {
     const auto start = file.find("  <parameters>");
     return start == std::string::npos ? file : file.substr(start);
-}
-
-std::string logText()
-{
-    std::lock_guard lock(g_logMutex);
-    g_logFile.flush();
-    return readFile("Log.txt");
 }
 
 } // namespace
@@ -106,7 +100,7 @@ TEST(ApfWriter, PublisherReplacesSceneryDetails)
 TEST(ApfWriter, LearnedFileHoldsChangesUsesAndAirportSettings)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     g_registrations["D-AIBA"] = {"DLH", "A320", "", false};
     RANGE.value = 25;
     MAX_FIT_FL.value = 1.5f;
@@ -149,7 +143,7 @@ TEST(ApfWriter, LearnedFileHoldsChangesUsesAndAirportSettings)
               "cargo=\"false\" ramp=\"false\" manual=\"true\" />\n"
               "  </parkpositions>\n"
               "</root>\n");
-    EXPECT_NE(logText().find("==> bit set problem: D-GAPS DLH9 DLH A320\n"), std::string::npos);
+    EXPECT_NE(log.text().find("==> bit set problem: D-GAPS DLH9 DLH A320\n"), std::string::npos);
 }
 
 TEST(ApfWriter, HandmadeLearnedFileRoundTrips)
@@ -194,12 +188,12 @@ TEST(ApfWriter, HandmadeLearnedFileRoundTrips)
 TEST(ApfWriter, FailedSaveLeavesTheOldFile)
 {
     TempFolder folder(true);
-    gf_openLogFile();
+    LogCapture log;
     writeFile("EDDF.xml", "learned uses of years\n");
     std::filesystem::create_directory("EDDF.xml.tmp");  // the temporary file cannot be written
     EXPECT_FALSE(gf_writeApf(frankfurt(), "EDDF.xml", kApfLearned, 1));
     EXPECT_EQ(readFile("EDDF.xml"), "learned uses of years\n");
-    EXPECT_NE(logText().find("==> write EDDF.xml.tmp failed\n"), std::string::npos);
+    EXPECT_NE(log.text().find("==> write EDDF.xml.tmp failed\n"), std::string::npos);
 }
 
 TEST(ApfWriter, SaveReplacesTheOldFileWithoutLeftovers)

@@ -19,14 +19,19 @@ LogCapture::~LogCapture()
     g_logFile.close();
 }
 
-std::vector<std::string> LogCapture::lines() const
+std::string LogCapture::text() const
 {
     {
         std::lock_guard lock(g_logMutex);
         g_logFile.flush();
     }
+    return readFile("Log.txt");
+}
+
+std::vector<std::string> LogCapture::lines() const
+{
     std::vector<std::string> out;
-    std::istringstream in(readFile("Log.txt"));
+    std::istringstream in(text());
     std::string line;
     std::getline(in, line);  // header
     while (std::getline(in, line)) {

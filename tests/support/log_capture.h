@@ -15,6 +15,8 @@ public:
 
     // The lines written after the header line.
     std::vector<std::string> lines() const;
+    // The whole log, header line included.
+    std::string text() const;
     // Whether a line equal to the text was written.
     bool contains(const std::string& line) const;
 };

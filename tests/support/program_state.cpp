@@ -3,6 +3,8 @@
 
 #include "app/exit_reason.h"
 #include "app/start_up_state.h"
+#include "core/clock.h"
+#include "core/log.h"
 #include "core/program_folders.h"
 #include "core/run_state.h"
 #include "core/settings.h"
@@ -10,6 +12,7 @@
 #include "liveries/livery_data.h"
 #include "liveries/livery_tables.h"
 #include "liveries/regcodes.h"
+#include "liveries/scan_report.h"
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
 #include "simlink/flight_plans.h"
@@ -76,12 +79,21 @@ void lf_clearDatabases()
 void lf_clearLiveries()
 {
     gf_clearLiveryTables();
+    g_liveryRebuildRequested = false;
     g_liveriesProcessed = false;
     g_scannedLiveries.clear();
     g_scannedLiveryCount = 0;
     g_failedLiveries.clear();
-    g_dontUseTitles.clear();
+    lf_resetScanResults();
     g_regcodeReport.clear();
+}
+
+// A log left open by a test would keep writing into that test's folder.
+void lf_closeLog()
+{
+    std::lock_guard lock(g_logMutex);
+    g_logFile.close();
+    g_logFile.clear();
 }
 
 } // namespace
@@ -148,6 +160,9 @@ void resetProgramState()
     lf_clearDatabases();
     lf_clearLiveries();
     g_isRestart = false;
+    lf_closeLog();
+    g_productionMode = false;
+    clk::unfreeze();
     // Tests give each run an app-data folder of its own.
     g_appFolder.forget();
     g_parametersPath.forget();
