@@ -16,6 +16,7 @@
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
 #include "simlink/flight_plans.h"
+#include "traffic/reader_threads.h"
 #include "ui/status_panel_counts.h"
 
 #include <type_traits>
@@ -155,6 +156,9 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
 
 void resetProgramState()
 {
+    // A program run of an earlier test leaves its readers on their ports, as a process
+    // does until it exits: they end before their state is reset.
+    gf_waitForReadersToEnd();
     gf_resetRunState();
     lf_settingsToDefaults();
     lf_clearDatabases();
