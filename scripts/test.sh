@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests, including the Windows build (MinGW-w64), the whole
+# Sets up, builds and runs all tests (by CTest, one test per process, then each test program
+# as one process in a shuffled order), including the Windows build (MinGW-w64), the whole
 # suite under ThreadSanitizer and under AddressSanitizer with UndefinedBehaviorSanitizer, the
 # fuzz targets over their seed corpora (in the ASan build the suite ran in) and the Windows
 # program under Wine on the demo's road.
@@ -24,6 +25,7 @@ total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
 stage "tests (ctest)" run_ctest
+stage "tests as shuffled processes" bash scripts/shuffled-tests.sh
 stage "tests under ThreadSanitizer" bash scripts/sanitize.sh tsan
 stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer" bash scripts/sanitize.sh asan
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci

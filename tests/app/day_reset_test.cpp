@@ -5,13 +5,11 @@
 #include "simlink/flight_plans.h"
 #include "simlink/sim_client.h"
 #include "support/log_capture.h"
-#include "support/program_state.h"
 
 #include <gtest/gtest.h>
 
 TEST(DayReset, TheLastSecondOfTheDayForgetsTheRememberedTitles)
 {
-    testsupport::resetProgramState();
     testsupport::LogCapture log;
     g_simRunning = true;
     struct Case {

@@ -1,12 +1,14 @@
 // The state every test starts from: that of a fresh process.
 //
-// resetProgramState() is the one reset for test fixtures: the restart reset of the
-// program (every registered piece of run state, gf_resetRunState) plus the entries that
-// live as long as the process and that a restart keeps on purpose: the settings (back to
-// their defaults), the aircraft and airport databases, the livery and regcode tables with
-// the refused titles, g_dataFilesRead and g_isRestart. Call it first in a fixture's
-// constructor (or SetUp) so that no test depends on another's leftovers when a test
-// binary runs as one process.
+// resetProgramState() is the one reset for tests: the restart reset of the program (every
+// registered piece of run state, gf_resetRunState) plus the entries that live as long as
+// the process and that a restart keeps on purpose: the settings (back to their defaults,
+// their controls forgotten), the aircraft and airport databases, the livery and regcode
+// tables with the refused titles and scan reports, g_dataFilesRead, g_isRestart and the
+// production flag; the app-data paths are worked out again, the log is closed, the clock
+// runs free, and readers left by an earlier program run end first. The test programs' main
+// runs it before every test, with the stand-ins' reset, so that no test depends on
+// another's leftovers when a test program runs as one process.
 #pragma once
 
 #include <string_view>
