@@ -1,7 +1,6 @@
 // The main of every test program: each test starts from the state of a fresh process, so a
 // test program passes when all its tests run in one process, in any order (--gtest_shuffle).
 #include "platform/standin/desktop.h"
-#include "platform/standin/standin_reset.h"
 #include "support/program_state.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +9,7 @@ namespace {
 
 class FreshStateListener : public ::testing::EmptyTestEventListener {
     // Runs before the test's fixture is built.
-    void OnTestStart(const ::testing::TestInfo&) override
-    {
-        testsupport::resetProgramState();
-        standin::resetStandIns();
-    }
+    void OnTestStart(const ::testing::TestInfo&) override { testsupport::resetBeforeEachTest(); }
 };
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "core/settings.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
-#include "support/program_state.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
 
@@ -29,7 +28,6 @@ class InitApplication : public ::testing::Test {
 protected:
     InitApplication() : work(true)
     {
-        testsupport::resetProgramState();
         ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
         fs::create_directories(work.path() / "docs");
         testsupport::writeSmallReferenceData(work.path());

@@ -10,7 +10,6 @@
 #include "simlink/sim_client.h"
 #include "support/air_traffic.h"
 #include "support/log_capture.h"
-#include "support/program_state.h"
 #include "support/temp_folder.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_reader.h"
@@ -34,7 +33,6 @@ class TickLoop : public ::testing::Test {
 protected:
     TickLoop()
     {
-        testsupport::resetProgramState();
         g_simRunning = true;
         gf_setLoopRunning(true);
     }

@@ -56,6 +56,7 @@ LRESULT CALLBACK lf_callsignButtonProc(HWND window, UINT message, WPARAM wParam,
 
 void watchMainLoopStarts()
 {
+    g_pictures.clear();
     g_buttonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         BUTTON_CALLSIGN_2_OBJECTID.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&lf_callsignButtonProc)));
 }

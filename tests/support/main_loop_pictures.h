@@ -14,7 +14,8 @@ struct MainLoopPicture {
     standin::Surface window;
 };
 
-// Starts taking a picture at every start of the main loop; call it once the main window and
+// Starts taking a picture at every start of the main loop, with none taken before; call it
+// once the main window and
 // its controls exist (ProgramWindow::onWindowCreated). Before a restarted run reaches its main
 // loop, "cs->oid:" must be disabled again, as it is at the first start.
 void watchMainLoopStarts();

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/sim_choice.h"
 #include "liveries/livery_data.h"
+#include "platform/standin/standin_reset.h"
 #include "liveries/livery_tables.h"
 #include "liveries/regcodes.h"
 #include "liveries/scan_report.h"
@@ -164,12 +165,18 @@ void resetProgramState()
     lf_clearDatabases();
     lf_clearLiveries();
     g_isRestart = false;
-    lf_closeLog();
     g_productionMode = false;
     clk::unfreeze();
     // Tests give each run an app-data folder of its own.
     g_appFolder.forget();
     g_parametersPath.forget();
+}
+
+void resetBeforeEachTest()
+{
+    lf_closeLog();
+    resetProgramState();
+    standin::resetStandIns();
 }
 
 } // namespace testsupport

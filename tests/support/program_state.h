@@ -1,14 +1,16 @@
 // The state every test starts from: that of a fresh process.
 //
-// resetProgramState() is the one reset for tests: the restart reset of the program (every
-// registered piece of run state, gf_resetRunState) plus the entries that live as long as
-// the process and that a restart keeps on purpose: the settings (back to their defaults,
-// their controls forgotten), the aircraft and airport databases, the livery and regcode
-// tables with the refused titles and scan reports, g_dataFilesRead, g_isRestart and the
-// production flag; the app-data paths are worked out again, the log is closed, the clock
-// runs free, and readers left by an earlier program run end first. The test programs' main
-// runs it before every test, with the stand-ins' reset, so that no test depends on
-// another's leftovers when a test program runs as one process.
+// resetProgramState() is the one reset of the program's state for tests: the restart reset
+// of the program (every registered piece of run state, gf_resetRunState) plus the entries
+// that live as long as the process and that a restart keeps on purpose: the settings (back
+// to their defaults, their controls forgotten), the aircraft and airport databases, the
+// livery and regcode tables with the refused titles and scan reports, g_dataFilesRead,
+// g_isRestart and the production flag; the app-data paths are worked out again, the clock
+// runs free, and readers left by an earlier program run end first.
+//
+// The test programs' main runs resetBeforeEachTest() before every test, so that no test
+// depends on another's leftovers when a test program runs as one process (in any order,
+// --gtest_shuffle); fixtures need not reset anything themselves.
 #pragma once
 
 #include <string_view>
@@ -30,5 +32,8 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries();
 
 // The restart reset plus the process-lifetime entries, as described above.
 void resetProgramState();
+// The log closed, resetProgramState() and the stand-ins back to their start
+// (standin::resetStandIns).
+void resetBeforeEachTest();
 
 } // namespace testsupport
