@@ -24,6 +24,11 @@ MainLoopClaim::~MainLoopClaim()
     lv_mainLoopThread.compare_exchange_strong(self, std::thread::id{});
 }
 
+void gf_forgetMainLoopThread()
+{
+    lv_mainLoopThread.store(std::thread::id{});
+}
+
 void gf_requireMainLoopThread(std::string_view state)
 {
     const std::thread::id self = std::this_thread::get_id();

@@ -18,3 +18,6 @@ public:
 // no run holds the main loop, the first thread to use such state holds it (a test that
 // drives the engine itself).
 void gf_requireMainLoopThread(std::string_view state);
+// No thread holds the main loop any more, as at process start; for a process that runs
+// the program again after a run has ended (tests).
+void gf_forgetMainLoopThread();

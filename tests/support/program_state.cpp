@@ -5,6 +5,7 @@
 #include "app/start_up_state.h"
 #include "core/clock.h"
 #include "core/log.h"
+#include "core/main_loop_thread.h"
 #include "core/program_folders.h"
 #include "core/run_state.h"
 #include "core/settings.h"
@@ -167,6 +168,7 @@ void resetProgramState()
     g_isRestart = false;
     g_productionMode = false;
     clk::unfreeze();
+    gf_forgetMainLoopThread();
     // Tests give each run an app-data folder of its own.
     g_appFolder.forget();
     g_parametersPath.forget();
