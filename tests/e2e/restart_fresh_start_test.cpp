@@ -31,8 +31,10 @@ TEST(RestartEqualsFreshStart, SimConnectErrorRestartStartsLikeTheProcessDid)
 {
     ProgramWindow program(ProgramSetup{{{"AUTO_RANGE", "false"}}});
     program.onWindowCreated(testsupport::watchMainLoopStarts);
-    // The user's park airports, read by every start-up.
-    testsupport::writeFile(program.work.path() / folders::myParkAirportsTxt(), "EDDF\n");
+    // The user's park airports, read by every start-up. The destination typed below is one of
+    // them, so whether the run took it in before the error leaves the file, and with it the
+    // restarted run's list, the same.
+    testsupport::writeFile(program.work.path() / folders::myParkAirportsTxt(), "EDDF\nEDDM\n");
     standin::SimWorld& world = standin::SimWorld::instance();
     ASSERT_TRUE(program.start());
     const auto& pictures = testsupport::mainLoopPictures();
@@ -43,7 +45,8 @@ TEST(RestartEqualsFreshStart, SimConnectErrorRestartStartsLikeTheProcessDid)
     ASSERT_TRUE(program.pumpUntil([] { return g_mainWindowState.staticParked.load() > 0; }, 60s));
     ASSERT_TRUE(program.desktop.typeAndEnter(DESTINATION.controlId, "EDDM"));
     ASSERT_TRUE(program.desktop.typeAndEnter(BLOCK_CALLSIGN.controlId, "DLH4AB"));
-    program.runFlightSeconds(20);
+    // Long enough for the 16-second job to take the destination in.
+    program.runFlightSeconds(40);
 
     // The simulator link fails: the run ends with SIMCONNECT ERROR and restarts in 9 s.
     world.failCall("SimConnect_RequestDataOnSimObjectType", E_FAIL);
