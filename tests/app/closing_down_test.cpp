@@ -14,6 +14,7 @@
 #include "support/livery_fixtures.h"
 #include "support/reference_xml.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/realtraffic_client.h"
 #include "support/temp_folder.h"
 
@@ -39,8 +40,7 @@ class ClosingDown : public ::testing::Test {
 protected:
     ClosingDown() : work(true)
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
         gf_writeParameters(true);
         g_flightPlanFolder = g_appFolder.get() / "orig_dest";
         fs::create_directories(g_flightPlanFolder);

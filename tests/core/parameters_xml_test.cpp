@@ -8,6 +8,7 @@
 #include "core/stop_flags.h"
 #include "parking/airport_settings_snapshot.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,7 @@ class ParametersFile : public ::testing::Test {
 protected:
     ParametersFile() : work(true)
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
     }
 
     void store(const std::string& parametersXml) { writeFile(g_parametersPath, parametersXml); }

@@ -7,6 +7,7 @@
 #include "parking/airport_settings_snapshot.h"
 #include "platform/standin/desktop.h"
 #include "support/host_window.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 #include "ui/main_window_handle.h"
 
@@ -30,8 +31,7 @@ class SettingControls : public ::testing::Test {
 protected:
     SettingControls() : host(createHostWindow())
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
         g_mainWindow = host;
     }
 

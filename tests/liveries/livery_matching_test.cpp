@@ -9,6 +9,7 @@
 #include "simlink/flight_plans.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +28,7 @@ class Matching : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(m_folder.path());
         testsupport::writeSmallReferenceData(m_folder.path());
         ASSERT_TRUE(gf_readDbase());
         std::vector<LiveryData> liveries = testsupport::fixtureLiveries();

@@ -10,6 +10,7 @@
 #include "refdata/similar_models.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
 
@@ -28,8 +29,7 @@ protected:
     void SetUp() override
     {
         // Settings switched off are saved to "parameters.xml" in this folder's app-data tree.
-        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(m_folder.path());
         gf_writeParameters(false);
         testsupport::writeSmallReferenceData(m_folder.path());
         ASSERT_TRUE(gf_readDbase());

@@ -18,6 +18,7 @@
 #include "support/aircraft_cfg_tree.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
 
@@ -41,8 +42,7 @@ class LiveryScan : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(m_folder.path());
         gf_writeParameters(false);
         std::filesystem::create_directories(folders::outputInfo());
         testsupport::writeSmallReferenceData(m_folder.path());

@@ -16,6 +16,7 @@
 #include "parking/scan_messages.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 
 #include <fmt/format.h>
@@ -54,8 +55,7 @@ class AddonAirportScanTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", m_folder.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(m_folder.path());
         gf_writeParameters(false);
         g_airportCodes = {"EHAM", "LSZH", "EDDF", "LFPG", "KMCI"};
         g_publisherTable = {{"FlyTampa", "flytampa"}, {"Aerosoft", "aerosoft"}};

@@ -26,6 +26,7 @@
 #include "support/park_file_builder.h"
 #include "support/log_capture.h"
 #include "support/parking_fixture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 
@@ -44,8 +45,7 @@ class StaticParking : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", folder.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(folder.path());
         writeSmallReferenceData(folder.path());
         ASSERT_TRUE(gf_readDbase());
         writeLiveriesScanned(folder.path(), fixtureLiveries());

@@ -5,6 +5,7 @@
 #include "core/sim_choice.h"
 #include "refdata/packages_folder.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,7 @@ protected:
 
     PackagesFolder()
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
         gf_writeParameters(true);
     }
 

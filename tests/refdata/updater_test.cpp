@@ -11,6 +11,7 @@
 #include "refdata/updater.h"
 #include "support/http_server.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
 #include "support/zip_fixture.h"
@@ -46,8 +47,7 @@ protected:
 
     Updater()
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
         fs::create_directories(folders::input());
         gf_writeParameters(true);
         gf_setDownloadHost(server.base());

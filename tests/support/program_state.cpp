@@ -21,6 +21,7 @@
 #include "traffic/reader_threads.h"
 #include "ui/status_panel_counts.h"
 
+#include <cstdlib>
 #include <type_traits>
 
 namespace testsupport {
@@ -172,6 +173,14 @@ void resetProgramState()
     // Tests give each run an app-data folder of its own.
     g_appFolder.forget();
     g_parametersPath.forget();
+}
+
+void useAppDataRoot(const std::filesystem::path& root)
+{
+    ::setenv("SKYWEAVER_STANDIN_ROOT", root.c_str(), 1);
+    g_appFolder.forget();
+    g_parametersPath.forget();
+    std::filesystem::create_directories(g_appFolder.get());
 }
 
 void resetBeforeEachTest()

@@ -13,6 +13,7 @@
 // --gtest_shuffle); fixtures need not reset anything themselves.
 #pragma once
 
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct ProcessLifetimeEntry {
 // Every process-lifetime entry; every other variable of src/ must be in the run-state
 // registry.
 const std::vector<ProcessLifetimeEntry>& processLifetimeEntries();
+
+// Roots the stand-ins' known folders at the folder for this test (SKYWEAVER_STANDIN_ROOT)
+// and creates the program's app-data folder there.
+void useAppDataRoot(const std::filesystem::path& root);
 
 // The restart reset plus the process-lifetime entries, as described above.
 void resetProgramState();

@@ -10,6 +10,7 @@
 #include "platform/standin/desktop.h"
 #include "support/host_window.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 #include "ui/status_line.h"
@@ -28,8 +29,7 @@ class ControlHandlersTest : public ::testing::Test {
 protected:
     ControlHandlersTest() : work(true)
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        std::filesystem::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
         gf_writeParameters(false);
         open();
     }

@@ -11,6 +11,7 @@
 #include "platform/standin/desktop.h"
 #include "platform/standin/shell32_control.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
 #include "traffic/reader_lights.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
@@ -44,8 +45,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() : work(true)
     {
-        ::setenv("SKYWEAVER_STANDIN_ROOT", root.path().c_str(), 1);
-        fs::create_directories(g_appFolder.get());
+        testsupport::useAppDataRoot(root.path());
     }
 
     // Registers the class as the program entry does and creates the window.
