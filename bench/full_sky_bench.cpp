@@ -87,15 +87,20 @@ void lf_makeStands(int count)
 
 PosSample lf_groundSample(const LatLon& p, double speedKt, double trackDeg, std::int32_t dueTick)
 {
-    PosSample s;
-    s.latitude = p.lat;
-    s.longitude = p.lon;
-    s.groundSpeed = speedKt;
-    s.trueAirspeed = speedKt;
-    s.track = trackDeg;
-    s.dueTick = dueTick;
+    PosSample s = testsupport::makeSample(
+        {.position = p, .groundSpeedKt = speedKt, .trackDeg = trackDeg, .dueTick = dueTick, .airborne = false});
     s.stationary = speedKt == 0.0 ? 1 : 0;
     return s;
+}
+
+// The aircraft stands parked on the stand.
+void lf_parkOnStand(LiveAc& ac, const Stand& stand)
+{
+    ac.flightPhase = FlightPhase::parked;
+    ac.standLat = stand.latitude;
+    ac.standLon = stand.longitude;
+    ac.standHeading = stand.heading;
+    ac.standId = stand.number;
 }
 
 // The next sample of a feed: airborne ones fly on (turning their climb or descent round at
@@ -143,11 +148,7 @@ LiveAc lf_taxiOrPushback(std::uint32_t index, DWORD objectId, std::int32_t tick,
         LiveAc ac = lf_groundAc(index, objectId,
                                 {lf_groundSample(stand, 0.0, 0.0, tick), lf_groundSample(stand, 0.0, 0.0, tick + 400),
                                  lf_groundSample(back, 3.0, 180.0, tick + 800)});
-        ac.flightPhase = FlightPhase::parked;
-        ac.standLat = pushStand.latitude;
-        ac.standLon = pushStand.longitude;
-        ac.standHeading = pushStand.heading;
-        ac.standId = pushStand.number;
+        lf_parkOnStand(ac, pushStand);
         return ac;
     }
     const LatLon lane = lf_at(-300.0 - 40.0 * (index % 20), 100.0 * (index / 20 % 20));
@@ -157,11 +158,7 @@ LiveAc lf_taxiOrPushback(std::uint32_t index, DWORD objectId, std::int32_t tick,
 LiveAc lf_parkedAc(std::uint32_t index, DWORD objectId, const Stand& stand, std::int32_t tick)
 {
     LiveAc ac = lf_groundAc(index, objectId, {lf_groundSample({stand.latitude, stand.longitude}, 0.0, 0.0, tick)});
-    ac.flightPhase = FlightPhase::parked;
-    ac.standLat = stand.latitude;
-    ac.standLon = stand.longitude;
-    ac.standHeading = stand.heading;
-    ac.standId = stand.number;
+    lf_parkOnStand(ac, stand);
     return ac;
 }
 
