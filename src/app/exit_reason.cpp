@@ -19,9 +19,7 @@ namespace {
 // The exit reason of the run that ended and its restart delay; whether this is a restart
 // (g_isRestart) outlives the reset, for the start-up that follows.
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_exitReason", RunStateArea::RunFlags, g_exitReason),
-    gf_stateEntry("g_restartDelaySeconds", RunStateArea::RunFlags, g_restartDelaySeconds),
-    gf_stateEntry("g_exitCode", RunStateArea::RunFlags, g_exitCode),
+    RUN_STATE(RunStateArea::RunFlags, g_exitReason, g_restartDelaySeconds, g_exitCode),
 };
 
 struct ReasonRow {

@@ -11,10 +11,9 @@ AddonFolderCounts g_addonFolderCounts;
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_runningTasks", RunStateArea::RunFlags, g_runningTasks),
-    gf_stateEntry("g_realTrafficOnThisPC", RunStateArea::Traffic, g_realTrafficOnThisPC),
-    gf_stateEntry("g_addonFolderCounts.simAddon", RunStateArea::Status, g_addonFolderCounts.simAddon),
-    gf_stateEntry("g_addonFolderCounts.thirdParty", RunStateArea::Status, g_addonFolderCounts.thirdParty),
+    RUN_STATE(RunStateArea::RunFlags, g_runningTasks),
+    RUN_STATE(RunStateArea::Traffic, g_realTrafficOnThisPC),
+    RUN_STATE(RunStateArea::Status, g_addonFolderCounts.simAddon, g_addonFolderCounts.thirdParty),
 };
 
 } // namespace

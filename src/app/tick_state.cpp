@@ -27,17 +27,11 @@ void gf_setLoopRunning(bool running)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_newSecond", RunStateArea::RunFlags, g_newSecond),
-    gf_stateEntry("g_secondsCounter", RunStateArea::RunFlags, g_secondsCounter),
-    gf_stateEntry("g_weekTime", RunStateArea::Engine, g_weekTime),
-    gf_stateEntry("g_flightNotRunning", RunStateArea::RunFlags, g_flightNotRunning),
-    gf_stateEntry("g_notRunningTicks", RunStateArea::RunFlags, g_notRunningTicks),
-    gf_stateEntry("g_staticParkingCountdown", RunStateArea::Engine, g_staticParkingCountdown),
-    gf_stateEntry("g_renewalRequested", RunStateArea::Engine, g_renewalRequested),
-    gf_stateEntry("g_renewalInProgress", RunStateArea::Engine, g_renewalInProgress),
-    gf_stateEntry("g_rtStarting", RunStateArea::Traffic, g_rtStarting),
-    gf_stateEntry("g_standArrivals", RunStateArea::Engine, g_standArrivals),
-    gf_lockedStateEntry("g_loopRunning", RunStateArea::RunFlags, g_loopRunning, g_trafficMutex),
+    RUN_STATE(RunStateArea::RunFlags, g_newSecond, g_secondsCounter, g_flightNotRunning, g_notRunningTicks),
+    RUN_STATE(RunStateArea::Engine, g_weekTime, g_staticParkingCountdown, g_renewalRequested, g_renewalInProgress,
+              g_standArrivals),
+    RUN_STATE(RunStateArea::Traffic, g_rtStarting),
+    RUN_STATE_LOCKED(RunStateArea::RunFlags, g_trafficMutex, g_loopRunning),
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "core/run_state.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -17,10 +18,22 @@ constexpr RunStateArea kAreaOrder[] = {RunStateArea::Traffic, RunStateArea::Simu
 
 } // namespace
 
-RunStateRegistration::RunStateRegistration(std::initializer_list<RunStateEntry> entries)
+RunStateEntries::RunStateEntries(RunStateEntry entry) : entries{std::move(entry)} {}
+
+RunStateEntries::RunStateEntries(std::string name, RunStateArea area, std::function<void()> reset,
+                                 std::function<std::string()> snapshot)
+    : entries{{std::move(name), area, std::move(reset), std::move(snapshot)}}
+{
+}
+
+RunStateEntries::RunStateEntries(std::vector<RunStateEntry> group) : entries(std::move(group)) {}
+
+RunStateRegistration::RunStateRegistration(std::initializer_list<RunStateEntries> parts)
 {
     auto& registry = lf_registry();
-    registry.insert(registry.end(), entries.begin(), entries.end());
+    for (const RunStateEntries& part : parts) {
+        registry.insert(registry.end(), part.entries.begin(), part.entries.end());
+    }
 }
 
 const std::vector<RunStateEntry>& gf_runStateEntries()
@@ -60,6 +73,22 @@ std::string gf_runStateSnapshot()
 }
 
 namespace run_state_detail {
+
+std::vector<std::string> variableNames(std::string_view text, std::size_t count)
+{
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        std::string name(text.substr(start, comma - start));
+        std::erase_if(name, [](char c) { return c == ' '; });
+        names.push_back(std::move(name));
+        start = comma + 1;
+    }
+    if (names.size() != count) {
+        throw std::logic_error(fmt::format("run-state names \"{}\" are not {} variables", text, count));
+    }
+    return names;
+}
 
 std::string bytesText(const void* data, std::size_t size)
 {

@@ -39,10 +39,21 @@ struct RunStateEntry {
     std::function<std::string()> snapshot;
 };
 
+// A part of a registration: one entry (made, or written as its fields) or a group of
+// entries (RUN_STATE, RUN_STATE_LOCKED).
+struct RunStateEntries {
+    RunStateEntries(RunStateEntry entry);
+    RunStateEntries(std::string name, RunStateArea area, std::function<void()> reset,
+                    std::function<std::string()> snapshot);
+    RunStateEntries(std::vector<RunStateEntry> group);
+
+    std::vector<RunStateEntry> entries;
+};
+
 // Adds entries to the registry; defined at namespace scope beside the variables.
 class RunStateRegistration {
 public:
-    RunStateRegistration(std::initializer_list<RunStateEntry> entries);
+    RunStateRegistration(std::initializer_list<RunStateEntries> parts);
 };
 
 // Every registered entry, in registration order.
@@ -66,6 +77,10 @@ template <class T>
 struct IsOptional<std::optional<T>> : std::true_type {};
 
 std::string bytesText(const void* data, std::size_t size);
+
+// The variables' names in a macro's text of them ("g_a, g_b.c"), in order; the count
+// is checked, so an expression with a comma of its own cannot shift the names.
+std::vector<std::string> variableNames(std::string_view text, std::size_t count);
 
 } // namespace run_state_detail
 
@@ -132,3 +147,33 @@ RunStateEntry gf_lockedStateEntry(std::string name, RunStateArea area, T& variab
                 return gf_stateText(variable);
             }};
 }
+
+namespace run_state_detail {
+
+template <class... T>
+std::vector<RunStateEntry> stateEntries(RunStateArea area, std::string_view names, T&... variables)
+{
+    const std::vector<std::string> name = variableNames(names, sizeof...(T));
+    std::size_t i = 0;
+    return {gf_stateEntry(name[i++], area, variables)...};
+}
+
+template <class Mutex, class... T>
+std::vector<RunStateEntry> lockedStateEntries(RunStateArea area, Mutex& mutex, std::string_view names,
+                                              T&... variables)
+{
+    const std::vector<std::string> name = variableNames(names, sizeof...(T));
+    std::size_t i = 0;
+    return {gf_lockedStateEntry(name[i++], area, variables, mutex)...};
+}
+
+} // namespace run_state_detail
+
+// Plain entries (gf_stateEntry) for variables of one area, each named as it is written,
+// so that a name cannot drift from its variable:
+// RUN_STATE(RunStateArea::Engine, g_liveAcs, g_staticAcs)
+#define RUN_STATE(area, ...) run_state_detail::stateEntries(area, #__VA_ARGS__, __VA_ARGS__)
+// Entries for variables of one area guarded by one mutex (gf_lockedStateEntry):
+// RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_createQueue, g_eventQueue)
+#define RUN_STATE_LOCKED(area, mutex, ...) \
+    run_state_detail::lockedStateEntries(area, mutex, #__VA_ARGS__, __VA_ARGS__)

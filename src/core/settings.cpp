@@ -144,8 +144,7 @@ namespace {
 
 // The range in use is worked out again by every start-up from RANGE.
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_rangeNm", RunStateArea::Status, g_rangeNm),
-    gf_stateEntry("g_rangeMeters", RunStateArea::Status, g_rangeMeters),
+    RUN_STATE(RunStateArea::Status, g_rangeNm, g_rangeMeters),
 };
 
 } // namespace

@@ -7,8 +7,7 @@ std::atomic<bool> g_exitRequested{false};
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_stopRequested", RunStateArea::RunFlags, g_stopRequested),
-    gf_stateEntry("g_exitRequested", RunStateArea::RunFlags, g_exitRequested),
+    RUN_STATE(RunStateArea::RunFlags, g_stopRequested, g_exitRequested),
 };
 
 } // namespace

@@ -21,8 +21,7 @@ std::time_t gf_feedClockSeconds()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_trafficTime", RunStateArea::Traffic, g_trafficTime),
-    gf_stateEntry("g_rtEditionProf", RunStateArea::Traffic, g_rtEditionProf),
+    RUN_STATE(RunStateArea::Traffic, g_trafficTime, g_rtEditionProf),
 };
 
 } // namespace

@@ -32,15 +32,10 @@ void gf_clearAcContainers()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_liveAcs", RunStateArea::Engine, g_liveAcs),
-    gf_stateEntry("g_staticAcs", RunStateArea::Engine, g_staticAcs),
-    gf_stateEntry("g_spawnList", RunStateArea::Engine, g_spawnList),
-    gf_stateEntry("g_removalQueue", RunStateArea::Engine, g_removalQueue),
-    gf_stateEntry("g_ghostList", RunStateArea::Engine, g_ghostList),
-    gf_stateEntry("g_noLiverySet", RunStateArea::Engine, g_noLiverySet),
+    RUN_STATE(RunStateArea::Engine, g_liveAcs, g_staticAcs, g_spawnList, g_removalQueue, g_ghostList, g_noLiverySet,
+              g_noMatchLines),
     {"g_addingStack", RunStateArea::Engine, [] { g_addingStack = {}; },
      [] { return fmt::format("{} live, {} static", g_addingStack.live.size(), g_addingStack.statics.size()); }},
-    gf_stateEntry("g_noMatchLines", RunStateArea::Engine, g_noMatchLines),
 };
 
 } // namespace

@@ -16,7 +16,7 @@ std::int64_t gf_steadyTicks100ns()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_engineTick", RunStateArea::Engine, g_engineTick),
+    RUN_STATE(RunStateArea::Engine, g_engineTick),
 };
 
 } // namespace

@@ -16,7 +16,7 @@ void lf_requireOwner()
 
 // Reset by the restart, which runs on the main loop thread.
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_learnedUpdates", RunStateArea::Engine, g_learnedUpdates),
+    RUN_STATE(RunStateArea::Engine, g_learnedUpdates),
 };
 
 } // namespace

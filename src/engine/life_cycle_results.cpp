@@ -307,7 +307,7 @@ void lf_onObjectCreated()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_keptResults", RunStateArea::Engine, g_keptResults),
+    RUN_STATE(RunStateArea::Engine, g_keptResults),
 };
 
 } // namespace

@@ -20,7 +20,7 @@ namespace {
 // once the user moves.
 LatLon lv_lastStaticCheck{};
 
-const RunStateRegistration lf_runState{gf_stateEntry("lv_lastStaticCheck", RunStateArea::Engine, lv_lastStaticCheck)};
+const RunStateRegistration lf_runState{RUN_STATE(RunStateArea::Engine, lv_lastStaticCheck)};
 
 struct AheadLimits {
     double distanceNm, altitudeFt, lateralFt;

@@ -310,7 +310,7 @@ bool gf_matchParkedLivery(AircraftData& ac, const Stand& stand)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_matchCounts", RunStateArea::Engine, g_matchCounts),
+    RUN_STATE(RunStateArea::Engine, g_matchCounts),
 };
 
 } // namespace

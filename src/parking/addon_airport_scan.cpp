@@ -31,7 +31,7 @@ std::atomic<bool> g_tbloFlag{false};
 
 namespace {
 
-const RunStateRegistration lf_runState{gf_stateEntry("g_tbloFlag", RunStateArea::Engine, g_tbloFlag)};
+const RunStateRegistration lf_runState{RUN_STATE(RunStateArea::Engine, g_tbloFlag)};
 
 } // namespace
 

@@ -239,10 +239,7 @@ void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ign
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_apfHandmade", RunStateArea::Engine, g_apfHandmade),
-    gf_stateEntry("g_Qf_real", RunStateArea::Engine, g_Qf_real),
-    gf_stateEntry("g_Qf_soft", RunStateArea::Engine, g_Qf_soft),
-    gf_stateEntry("g_rtTrafficWeek", RunStateArea::Engine, g_rtTrafficWeek),
+    RUN_STATE(RunStateArea::Engine, g_apfHandmade, g_Qf_real, g_Qf_soft, g_rtTrafficWeek),
 };
 
 } // namespace

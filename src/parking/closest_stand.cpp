@@ -37,8 +37,8 @@ std::map<std::string, StandPoints> g_fetchedStands;
 std::map<std::string, clk::SteadyTime> g_failedStandFetches;
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_fetchedStands", RunStateArea::Engine, g_fetchedStands, g_closestStandsMutex),
-    gf_stateEntry("g_failedStandFetches", RunStateArea::Engine, g_failedStandFetches),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_closestStandsMutex, g_fetchedStands),
+    RUN_STATE(RunStateArea::Engine, g_failedStandFetches),
 };
 
 // Removes the downloaded copy when the lookup is done with it.

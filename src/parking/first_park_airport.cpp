@@ -12,7 +12,7 @@ std::mutex g_firstParkAirportMutex;
 std::optional<LatLon> g_firstParkAirport;
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_firstParkAirport", RunStateArea::Engine, g_firstParkAirport, g_firstParkAirportMutex),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_firstParkAirportMutex, g_firstParkAirport),
 };
 
 } // namespace

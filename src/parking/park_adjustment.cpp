@@ -363,8 +363,7 @@ void gf_adjustParking()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_staticRemovals", RunStateArea::Engine, g_staticRemovals),
-    gf_stateEntry("g_keptStatics", RunStateArea::Engine, g_keptStatics),
+    RUN_STATE(RunStateArea::Engine, g_staticRemovals, g_keptStatics),
 };
 
 } // namespace

@@ -281,12 +281,9 @@ std::string gf_reservedStandName()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_parkAirports", RunStateArea::Engine, g_parkAirports),
-    gf_stateEntry("g_reservedStand", RunStateArea::Engine, g_reservedStand),
-    gf_stateEntry("g_destinationAirportSet", RunStateArea::Engine, g_destinationAirportSet),
-    gf_lockedStateEntry("g_addRequests", RunStateArea::Engine, g_addRequests, g_requestMutex),
-    gf_stateEntry("g_reservedStandRequested", RunStateArea::Engine, g_reservedStandRequested),
-    gf_stateEntry("g_lastSortPosition", RunStateArea::Engine, g_lastSortPosition),
+    RUN_STATE(RunStateArea::Engine, g_parkAirports, g_reservedStand, g_destinationAirportSet, g_reservedStandRequested,
+              g_lastSortPosition),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_requestMutex, g_addRequests),
 };
 
 } // namespace

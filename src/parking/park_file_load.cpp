@@ -208,7 +208,7 @@ const RunStateRegistration lf_runState{
          const ParkFileHeader& h = g_parkFileHeader;
          return fmt::format("'{}' '{}' {} {}", h.airportName, h.publisher, h.altitude, h.altitudeFt);
      }},
-    gf_stateEntry("g_keepLearnedFile", RunStateArea::Engine, g_keepLearnedFile),
+    RUN_STATE(RunStateArea::Engine, g_keepLearnedFile),
 };
 
 } // namespace

@@ -17,7 +17,7 @@ std::mutex g_parkBackOffMutex;
 std::map<std::string, clk::SteadyTime> g_parkLoadFailures;
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_parkLoadFailures", RunStateArea::Engine, g_parkLoadFailures, g_parkBackOffMutex),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_parkBackOffMutex, g_parkLoadFailures),
 };
 
 } // namespace

@@ -51,7 +51,7 @@ ScanMessageCapture::~ScanMessageCapture()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_scanMessages", RunStateArea::Engine, g_scanMessages, g_scanMessageMutex),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_scanMessageMutex, g_scanMessages),
 };
 
 } // namespace

@@ -82,7 +82,7 @@ void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_stands", RunStateArea::Engine, g_stands),
+    RUN_STATE(RunStateArea::Engine, g_stands),
 };
 
 } // namespace

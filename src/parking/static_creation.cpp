@@ -252,7 +252,7 @@ void gf_removeGroundAircraft()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_lastStaticId", RunStateArea::Engine, g_lastStaticId),
+    RUN_STATE(RunStateArea::Engine, g_lastStaticId),
 };
 
 } // namespace

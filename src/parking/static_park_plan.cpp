@@ -386,9 +386,7 @@ void lf_calcParkPositions()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_staticParkEntries", RunStateArea::Engine, g_staticParkEntries),
-    gf_stateEntry("g_liveParkedList", RunStateArea::Engine, g_liveParkedList),
-    gf_stateEntry("g_plannedSeenCallsigns", RunStateArea::Engine, g_plannedSeenCallsigns),
+    RUN_STATE(RunStateArea::Engine, g_staticParkEntries, g_liveParkedList, g_plannedSeenCallsigns),
     {"g_parkFitPanel", RunStateArea::Engine, [] { g_parkFitPanel = {}; },
      [] {
          const ParkFitPanel& p = g_parkFitPanel;

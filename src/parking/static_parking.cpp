@@ -318,7 +318,7 @@ void lf_resetParkAirport()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_parkReloadPending", RunStateArea::Engine, g_parkReloadPending),
+    RUN_STATE(RunStateArea::Engine, g_parkReloadPending),
 };
 
 } // namespace

@@ -114,9 +114,8 @@ void gf_noteFailedLivery(const AircraftData& aircraft)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_flightPlanFolder", RunStateArea::Simulator, g_flightPlanFolder),
-    gf_stateEntry("g_liveryTitleCache", RunStateArea::Engine, g_liveryTitleCache),
-    gf_stateEntry("g_failedLiveryList", RunStateArea::Engine, g_failedLiveryList),
+    RUN_STATE(RunStateArea::Simulator, g_flightPlanFolder),
+    RUN_STATE(RunStateArea::Engine, g_liveryTitleCache, g_failedLiveryList),
 };
 
 } // namespace

@@ -502,12 +502,8 @@ void gf_closeSimConnect(HANDLE& handle)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_hSimConnect", RunStateArea::Simulator, g_hSimConnect),
-    gf_stateEntry("g_userObjectId", RunStateArea::Simulator, g_userObjectId),
-    gf_stateEntry("g_simRunning", RunStateArea::Simulator, g_simRunning),
-    gf_stateEntry("g_simLinkFailed", RunStateArea::Simulator, g_simLinkFailed),
-    gf_lockedStateEntry("g_addedObjectIds", RunStateArea::Simulator, g_addedObjectIds, g_simQueueMutex),
-    gf_stateEntry("lf_simGoneTold", RunStateArea::Simulator, lf_simGoneTold),
+    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_userObjectId, g_simRunning, g_simLinkFailed, lf_simGoneTold),
+    RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_addedObjectIds),
 };
 
 } // namespace

@@ -309,8 +309,7 @@ void lf_onSimObjectDataByType(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWOR
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("lf_sendSequence", RunStateArea::Simulator, lf_sendSequence),
-    gf_stateEntry("lf_generatedTrafficLogged", RunStateArea::Simulator, lf_generatedTrafficLogged),
+    RUN_STATE(RunStateArea::Simulator, lf_sendSequence, lf_generatedTrafficLogged),
 };
 
 } // namespace

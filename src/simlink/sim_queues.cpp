@@ -108,14 +108,9 @@ void gf_pushSimResult(const SimResult& result)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_createQueue", RunStateArea::Simulator, g_createQueue, g_simQueueMutex),
-    gf_lockedStateEntry("g_positionQueues", RunStateArea::Simulator, g_positionQueues, g_simQueueMutex),
-    gf_lockedStateEntry("g_positionFill", RunStateArea::Simulator, g_positionFill, g_simQueueMutex),
-    gf_lockedStateEntry("g_positionSend", RunStateArea::Simulator, g_positionSend, g_simQueueMutex),
-    gf_lockedStateEntry("g_eventQueue", RunStateArea::Simulator, g_eventQueue, g_simQueueMutex),
-    gf_lockedStateEntry("g_removeQueue", RunStateArea::Simulator, g_removeQueue, g_simQueueMutex),
-    gf_lockedStateEntry("g_sentCreates", RunStateArea::Simulator, g_sentCreates, g_simQueueMutex),
-    gf_lockedStateEntry("g_simResults", RunStateArea::Engine, g_simResults, g_simResultMutex),
+    RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_createQueue, g_positionQueues, g_positionFill,
+                     g_positionSend, g_eventQueue, g_removeQueue, g_sentCreates),
+    RUN_STATE_LOCKED(RunStateArea::Engine, g_simResultMutex, g_simResults),
 };
 
 } // namespace

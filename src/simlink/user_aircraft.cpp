@@ -148,13 +148,9 @@ void lf_onUserAcReply(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("g_simUserAcData", RunStateArea::Simulator, g_simUserAcData, g_userAcMutex),
-    gf_stateEntry("g_userAcData", RunStateArea::Simulator, g_userAcData),
-    gf_stateEntry("g_userOnGround", RunStateArea::Simulator, g_userOnGround),
-    gf_stateEntry("g_userDataReceived", RunStateArea::Simulator, g_userDataReceived),
-    gf_stateEntry("g_simEpochTime", RunStateArea::Simulator, g_simEpochTime),
-    gf_stateEntry("g_userHalfSpan", RunStateArea::Simulator, g_userHalfSpan),
-    gf_stateEntry("lf_previousPosition", RunStateArea::Simulator, lf_previousPosition),
+    RUN_STATE_LOCKED(RunStateArea::Simulator, g_userAcMutex, g_simUserAcData),
+    RUN_STATE(RunStateArea::Simulator, g_userAcData, g_userOnGround, g_userDataReceived, g_simEpochTime, g_userHalfSpan,
+              lf_previousPosition),
 };
 
 } // namespace

@@ -185,7 +185,7 @@ void lf_onUserAcModel(const std::string& model)
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("lf_lastUserTitle", RunStateArea::Simulator, lf_lastUserTitle),
+    RUN_STATE(RunStateArea::Simulator, lf_lastUserTitle),
 };
 
 } // namespace

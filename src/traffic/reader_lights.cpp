@@ -34,12 +34,8 @@ void gf_resetFeedState()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_currentQnh", RunStateArea::Engine, g_currentQnh),
-    gf_stateEntry("g_panelQnh", RunStateArea::Traffic, g_panelQnh),
-    gf_stateEntry("g_trafficQnh", RunStateArea::Traffic, g_trafficQnh),
-    gf_stateEntry("g_trafficLight", RunStateArea::Traffic, g_trafficLight),
-    gf_stateEntry("g_qnhLight", RunStateArea::Traffic, g_qnhLight),
-    gf_stateEntry("g_rtLinkReady", RunStateArea::Traffic, g_rtLinkReady),
+    RUN_STATE(RunStateArea::Engine, g_currentQnh),
+    RUN_STATE(RunStateArea::Traffic, g_panelQnh, g_trafficQnh, g_trafficLight, g_qnhLight, g_rtLinkReady),
 };
 
 } // namespace

@@ -230,11 +230,8 @@ void gf_closeRealTrafficSockets()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_rtClientConnected", RunStateArea::Traffic, g_rtClientConnected),
-    gf_stateEntry("g_waitingForRealTraffic", RunStateArea::Traffic, g_waitingForRealTraffic),
-    gf_stateEntry("lv_listenSocket", RunStateArea::Traffic, lv_listenSocket),
-    gf_stateEntry("lv_clientSocket", RunStateArea::Traffic, lv_clientSocket),
-    gf_stateEntry("lv_wsaStarted", RunStateArea::Traffic, lv_wsaStarted),
+    RUN_STATE(RunStateArea::Traffic, g_rtClientConnected, g_waitingForRealTraffic, lv_listenSocket, lv_clientSocket,
+              lv_wsaStarted),
 };
 
 } // namespace

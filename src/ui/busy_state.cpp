@@ -46,7 +46,7 @@ void gf_setIdle()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_busy", RunStateArea::Engine, g_busy),
+    RUN_STATE(RunStateArea::Engine, g_busy),
 };
 
 } // namespace

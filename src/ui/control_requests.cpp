@@ -12,13 +12,8 @@ std::atomic<std::uint32_t> g_callsignObjectId{0};
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_rereadRequested", RunStateArea::Status, g_rereadRequested),
-    gf_stateEntry("g_flushStaticRequested", RunStateArea::Status, g_flushStaticRequested),
-    gf_stateEntry("g_callsignLookupRequested", RunStateArea::Status, g_callsignLookupRequested),
-    gf_stateEntry("g_blockListRefreshRequested", RunStateArea::Status, g_blockListRefreshRequested),
-    gf_stateEntry("g_blockCallsignRequested", RunStateArea::Status, g_blockCallsignRequested),
-    gf_stateEntry("g_clearNoMatchRequested", RunStateArea::Status, g_clearNoMatchRequested),
-    gf_stateEntry("g_callsignObjectId", RunStateArea::Status, g_callsignObjectId),
+    RUN_STATE(RunStateArea::Status, g_rereadRequested, g_flushStaticRequested, g_callsignLookupRequested,
+              g_blockListRefreshRequested, g_blockCallsignRequested, g_clearNoMatchRequested, g_callsignObjectId),
 };
 
 } // namespace

@@ -79,9 +79,7 @@ void gf_applyParkedNavLights()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_parkedNavLightsChanged", RunStateArea::Status, g_parkedNavLightsChanged),
-    gf_stateEntry("g_rematchRequested", RunStateArea::Status, g_rematchRequested),
-    gf_stateEntry("g_liveLimitLowered", RunStateArea::Status, g_liveLimitLowered),
+    RUN_STATE(RunStateArea::Status, g_parkedNavLightsChanged, g_rematchRequested, g_liveLimitLowered),
 };
 
 } // namespace

@@ -237,19 +237,11 @@ const RunStateRegistration lf_runState{
          std::lock_guard lock(g_mainWindowState.parkTextMutex);
          return lf_parkingPanelText(g_mainWindowState.parking);
      }},
-    gf_lockedStateEntry("g_mainWindowState.callsignObjectIdText", RunStateArea::Status,
-                        g_mainWindowState.callsignObjectIdText, g_mainWindowState.parkTextMutex),
-    gf_lockedStateEntry("g_mainWindowState.rtText", RunStateArea::Status, g_mainWindowState.rtText,
-                        g_mainWindowState.rtTextMutex),
-    gf_stateEntry("g_mainWindowState.liveFlying", RunStateArea::Status, g_mainWindowState.liveFlying),
-    gf_stateEntry("g_mainWindowState.staticParked", RunStateArea::Status, g_mainWindowState.staticParked),
-    gf_stateEntry("g_mainWindowState.parkedLive", RunStateArea::Status, g_mainWindowState.parkedLive),
-    gf_stateEntry("g_mainWindowState.learnedUpdates", RunStateArea::Status, g_mainWindowState.learnedUpdates),
-    gf_stateEntry("g_mainWindowState.rtNotUsed", RunStateArea::Status, g_mainWindowState.rtNotUsed),
-    gf_stateEntry("g_mainWindowState.handmade", RunStateArea::Status, g_mainWindowState.handmade),
-    gf_stateEntry("g_mainWindowState.parkFileLoaded", RunStateArea::Status, g_mainWindowState.parkFileLoaded),
-    gf_stateEntry("g_mainWindowState.reservedStandValid", RunStateArea::Status,
-                  g_mainWindowState.reservedStandValid),
+    RUN_STATE_LOCKED(RunStateArea::Status, g_mainWindowState.parkTextMutex, g_mainWindowState.callsignObjectIdText),
+    RUN_STATE_LOCKED(RunStateArea::Status, g_mainWindowState.rtTextMutex, g_mainWindowState.rtText),
+    RUN_STATE(RunStateArea::Status, g_mainWindowState.liveFlying, g_mainWindowState.staticParked,
+              g_mainWindowState.parkedLive, g_mainWindowState.learnedUpdates, g_mainWindowState.rtNotUsed,
+              g_mainWindowState.handmade, g_mainWindowState.parkFileLoaded, g_mainWindowState.reservedStandValid),
 };
 
 } // namespace

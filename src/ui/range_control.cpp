@@ -103,8 +103,7 @@ void gf_applyRange()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("lv_manualRange", RunStateArea::Status, lv_manualRange),
-    gf_stateEntry("lv_manualRangeKept", RunStateArea::Status, lv_manualRangeKept),
+    RUN_STATE(RunStateArea::Status, lv_manualRange, lv_manualRangeKept),
 };
 
 } // namespace

@@ -40,12 +40,8 @@ std::string gf_panelUserStand() { return lf_load(lf_userStand); }
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_stateEntry("g_panelSimConnected", RunStateArea::Status, g_panelSimConnected),
-    gf_stateEntry("g_panelSimRunning", RunStateArea::Status, g_panelSimRunning),
-    gf_stateEntry("g_panelUserTypeKnown", RunStateArea::Status, g_panelUserTypeKnown),
-    gf_lockedStateEntry("lf_simText", RunStateArea::Status, lf_simText, lf_simTextMutex),
-    gf_lockedStateEntry("lf_userTitle", RunStateArea::Status, lf_userTitle, lf_simTextMutex),
-    gf_lockedStateEntry("lf_userStand", RunStateArea::Status, lf_userStand, lf_simTextMutex),
+    RUN_STATE(RunStateArea::Status, g_panelSimConnected, g_panelSimRunning, g_panelUserTypeKnown),
+    RUN_STATE_LOCKED(RunStateArea::Status, lf_simTextMutex, lf_simText, lf_userTitle, lf_userStand),
 };
 
 } // namespace

@@ -122,10 +122,7 @@ StatusLineText gf_statusLineText()
 namespace {
 
 const RunStateRegistration lf_runState{
-    gf_lockedStateEntry("s_message", RunStateArea::Status, s_message, g_statusMutex),
-    gf_lockedStateEntry("s_error", RunStateArea::Status, s_error, g_statusMutex),
-    gf_lockedStateEntry("g_statusClock", RunStateArea::Status, g_statusClock, g_statusMutex),
-    gf_lockedStateEntry("s_stamp", RunStateArea::Status, s_stamp, g_statusMutex),
+    RUN_STATE_LOCKED(RunStateArea::Status, g_statusMutex, s_message, s_error, g_statusClock, s_stamp),
 };
 
 } // namespace
