@@ -5,16 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
+// Numbered from 0 in this order; g_exitReason holds the number.
 enum class ExitReason : std::uint32_t {
-    NotYetSet = 0,
-    SimWasClosed = 1,
-    NewFlight = 2,
-    NewSettings = 3,
-    UserClosedSim = 4,
-    SimConnectError = 5,
-    ReaderError = 6,
-    SystemError = 7,
-    NewVersion = 8,
+    NotYetSet, SimWasClosed, NewFlight, NewSettings, UserClosedSim, SimConnectError, ReaderError, SystemError, NewVersion
 };
 
 // The reason of the current run; 0 "NOT YET SET" until a component ends it.

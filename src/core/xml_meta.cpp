@@ -6,7 +6,9 @@
 #include "core/time_text.h"
 
 #include <fmt/format.h>
+#include <set>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -22,22 +24,23 @@ bool lf_appendInfo(pugi::xml_node meta, const char* name, std::string_view value
     return info.append_attribute("name").set_value(name) && info.append_attribute("value").set_value(text.c_str());
 }
 
-// Which of the header's entries have been met; only the first of each name counts.
-struct SeenEntries {
-    bool copyright = false;
-    bool author = false;
-    bool date = false;
-    bool version = false;
-    bool sim = false;
-    bool p3d = false;
-    bool msfs = false;
+// The header's text entries and the fields they fill.
+constexpr std::pair<std::string_view, std::string XmlMeta::*> kTextEntries[] = {
+    {"author", &XmlMeta::author}, {"date", &XmlMeta::date}, {"version", &XmlMeta::version},
+    {"P3D", &XmlMeta::p3d},       {"MSFS", &XmlMeta::msfs},
 };
 
-void lf_takeText(bool& seen, std::string& field, pugi::xml_node info)
+// Fills the field an entry names; other names fill nothing.
+void lf_takeEntry(XmlMeta& meta, std::string_view name, pugi::xml_node info)
 {
-    if (!seen) {
-        seen = true;
-        field = info.attribute("value").as_string();
+    if (name == "sim") {
+        meta.sim = info.attribute("value").as_int();
+        return;
+    }
+    for (const auto& [entry, field] : kTextEntries) {
+        if (name == entry) {
+            meta.*field = info.attribute("value").as_string();
+        }
     }
 }
 
@@ -69,34 +72,23 @@ std::optional<XmlMeta> gf_readXmlMeta(pugi::xml_node node, bool simOptional)
         return std::nullopt;
     }
     XmlMeta meta;
-    SeenEntries seen;
+    // Only the first entry of each name counts.
+    std::set<std::string_view> seen;
     for (const pugi::xml_node info : metaNode.children("info")) {
         const std::string_view name = info.attribute("name").as_string();
-        if (name == "copyright" && !seen.copyright) {
-            seen.copyright = true;
-            if (std::string_view(info.attribute("value").as_string()).empty()) {
-                gf_logMarked("no copyright info in the file?");
-                return std::nullopt;
-            }
-        } else if (name == "author") {
-            lf_takeText(seen.author, meta.author, info);
-        } else if (name == "date") {
-            lf_takeText(seen.date, meta.date, info);
-        } else if (name == "version") {
-            lf_takeText(seen.version, meta.version, info);
-        } else if (name == "P3D") {
-            lf_takeText(seen.p3d, meta.p3d, info);
-        } else if (name == "MSFS") {
-            lf_takeText(seen.msfs, meta.msfs, info);
-        } else if (name == "sim" && !seen.sim) {
-            seen.sim = true;
-            meta.sim = info.attribute("value").as_int();
+        if (!seen.insert(name).second) {
+            continue;
         }
+        if (name == "copyright" && std::string_view(info.attribute("value").as_string()).empty()) {
+            gf_logMarked("no copyright info in the file?");
+            return std::nullopt;
+        }
+        lf_takeEntry(meta, name, info);
     }
-    if (!seen.copyright) {
+    if (!seen.contains("copyright")) {
         return std::nullopt;
     }
-    if (simOptional || seen.sim || seen.p3d || seen.msfs) {
+    if (simOptional || seen.contains("sim") || seen.contains("P3D") || seen.contains("MSFS")) {
         return meta;
     }
     return std::nullopt;

@@ -12,24 +12,9 @@
 #include <string>
 #include <string_view>
 
-enum class SimState : std::uint32_t {
-    buffer = 0,
-    adding2sim = 1,
-    active = 2,
-    liveryrespawn = 3,
-    removingfromsim = 4,
-};
+enum class SimState : std::uint32_t { buffer, adding2sim, active, liveryrespawn, removingfromsim };
 
-enum class FlightPhase : std::uint32_t {
-    pushing_back = 0,
-    pushed_back = 1,
-    taxi = 2,
-    take_off = 3,
-    flying = 4,
-    parking = 5,
-    parked = 6,
-    birth = 7,
-};
+enum class FlightPhase : std::uint32_t { pushing_back, pushed_back, taxi, take_off, flying, parking, parked, birth };
 
 // Live aircraft carry their transponder address (above this); static parked ones an id at or below it.
 inline constexpr std::uint32_t kMaxStaticHexid = 10000;

@@ -8,16 +8,7 @@
 
 namespace {
 
-enum PathIndex : std::size_t {
-    kOriginLat = 0,
-    kOriginLon = 1,
-    kT0 = 2,
-    kEndNorth = 3,
-    kEndEast = 4,
-    kT1 = 5,
-    kControlEast = 6,
-    kControlNorth = 7,
-};
+enum PathIndex : std::size_t { kOriginLat, kOriginLon, kT0, kEndNorth, kEndEast, kT1, kControlEast, kControlNorth };
 
 constexpr double kMetersPerNm = 1852.0;
 

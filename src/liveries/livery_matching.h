@@ -13,13 +13,7 @@
 struct Stand;
 
 enum class MatchStep : std::int32_t {
-    specialRegcode = 0,
-    regcode = 1,
-    airlineModel = 2,
-    similarAirlineModel = 3,
-    genericAirline = 4,
-    anyAirline = 5,
-    similarAnyAirline = 6,
+    specialRegcode, regcode, airlineModel, similarAirlineModel, genericAirline, anyAirline, similarAnyAirline
 };
 inline constexpr std::size_t kMatchSteps = 7;
 

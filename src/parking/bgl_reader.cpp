@@ -22,9 +22,7 @@ constexpr std::size_t kSectionTableWord = 14;
 constexpr std::size_t kSectionEntryWords = 5;
 constexpr std::uint32_t kAirportSection = 3;
 constexpr std::uint32_t kSectionSkipFlag = 0x10000;
-constexpr std::uint16_t kAirportRecord = 0x0056;
 constexpr std::size_t kAirportIdentWord = 10;
-constexpr std::size_t kMaxRecordCount = 8999;
 
 bool lf_headerUsable(const std::vector<std::uint32_t>& words)
 {
@@ -48,7 +46,7 @@ void lf_walkSection(std::size_t index, const std::vector<std::uint32_t>& words, 
                     const BglScanContext& context)
 {
     for (std::size_t count = 0; index < words.size(); ++count) {
-        if (count > kMaxRecordCount) {
+        if (count > kMaxWalkRecords) {
             gf_logMarked("Error: Maximum loop iterations reached (2) ");
             return;
         }

@@ -2,6 +2,7 @@
 // checked against the record and the file, so a truncated record ends its walk.
 #include "parking/bgl_records.h"
 
+#include "core/geo.h"
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/sim_choice.h"
@@ -15,13 +16,9 @@
 
 namespace {
 
-constexpr std::uint16_t kHelipadRecord = 0x0026;
-constexpr std::uint16_t kParkingRecord = 0x00E7;
 constexpr std::size_t kFirstChildWord = 17;
-constexpr std::size_t kMaxChildCount = 8999;
 constexpr std::size_t kHelipadWords = 8;
 constexpr std::size_t kParkingEntryWords = 14;
-constexpr double kDegToRadians = 0.017453292519943295;
 
 // Name prefixes of parking entries by name code; 12..37 are the letters 'A'..'Z'.
 constexpr std::array<const char*, 12> kNamePrefixes = {"", "r", "p", "np", "ep", "sep", "sp", "swp", "wp", "nwp", "g",
@@ -80,7 +77,7 @@ void lf_addParkingEntry(const std::vector<std::uint32_t>& words, std::size_t ent
     auto id = lf_uniqueStandId(candidate, ids, path, context);
     if (!id)
         return;
-    double heading = lf_float(words[entry + 2]) * kDegToRadians;
+    double heading = lf_float(words[entry + 2]) * kDegToRad;
     if (heading == 0.0)
         heading = 2.0 * std::numbers::pi;
     apf.stands.emplace_back(std::move(*id), std::vector<ParkOpt>{}, StandPlace{lat, lon, heading}, radius, type == 5,
@@ -162,7 +159,7 @@ void lf_readStands(std::size_t record, std::size_t recordEnd, const std::vector<
     std::set<std::string> ids;
     std::size_t index = record + kFirstChildWord;
     for (std::size_t count = 0; index < recordEnd; ++count) {
-        if (count > kMaxChildCount) {
+        if (count > kMaxWalkRecords) {
             gf_logMarked("Error: Maximum loop iterations reached (1) ");
             return;
         }

@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+// The most records one walk of a section or an airport's children takes, so a damaged file ends.
+inline constexpr std::size_t kMaxWalkRecords = 8999;
+
+// The ids of the records the walk reads.
+enum BglRecordId : std::uint16_t { kHelipadRecord = 0x0026, kAirportRecord = 0x0056, kParkingRecord = 0x00E7 };
+
 // Record id and size in bytes (header included) at a word index.
 struct BglRecordHeader {
     std::uint16_t id = 0;

@@ -40,8 +40,8 @@ std::int32_t lf_parkedPosition(std::uint64_t parkedSlot)
 
 void lf_keep(const StaticAc& ac)
 {
-    g_keptStatics.push_back({ac.callsign, ac.firstCallsign, ac.altIdent, ac.registration, ac.airline, ac.type,
-                             ac.parkedSlot, static_cast<std::uint32_t>(ac.standId), false});
+    const AcIdent& ident = ac;
+    g_keptStatics.push_back({ident, ac.parkedSlot, static_cast<std::uint32_t>(ac.standId), false});
 }
 
 void lf_remove(const StaticAc& ac)

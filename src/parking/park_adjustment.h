@@ -2,6 +2,7 @@
 // present, the live aircraft parked at stands and the wanted count.
 #pragma once
 
+#include "engine/aircraft_records.h"
 #include "parking/static_park_plan.h"
 
 #include <cstdint>
@@ -16,14 +17,8 @@ struct StaticRemoval {
     std::uint32_t stand = 0;
 };
 
-// A present static aircraft that stays.
-struct KeptStatic {
-    std::string callsign;
-    std::string firstCallsign;
-    std::string altIdent;
-    std::string registration;
-    std::string airline;
-    std::string type;
+// A present static aircraft that stays, with its identity.
+struct KeptStatic : AcIdent {
     std::uint64_t parkedSlot = 0;
     std::uint32_t stand = 0;
     bool switchCallsign = false;  // to be created again under its second callsign

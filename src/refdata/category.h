@@ -3,13 +3,6 @@
 
 #include <cstdint>
 
-enum class Category : std::uint32_t {
-    Light = 0,
-    Buzjet = 1,
-    Large = 2,
-    Heavy = 3,
-    HighPerf = 4,
-    Rotorcraft = 5,
-};
+enum class Category : std::uint32_t { Light, Buzjet, Large, Heavy, HighPerf, Rotorcraft };
 
 inline constexpr std::uint32_t kCategoryCount = 6;

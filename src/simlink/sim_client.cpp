@@ -24,7 +24,9 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <initializer_list>
 #include <fmt/format.h>
+#include <span>
 #include <thread>
 #include <utility>
 
@@ -95,67 +97,63 @@ void lf_addEventToGroup(SimEventId event)
     SimConnect_AddClientEventToNotificationGroup(g_hSimConnect, kGroupAiCommands, event, TRUE);
 }
 
-// One variable of a data definition, in the order its fields arrive.
-struct DataField {
-    SimDefinitionId definition;
-    const char* name;
-    const char* unit;
-    SIMCONNECT_DATATYPE type;
-};
-
-constexpr auto kF64 = SIMCONNECT_DATATYPE_FLOAT64;
 constexpr auto kI64 = SIMCONNECT_DATATYPE_INT64;
 
+// One variable of a data definition; most are 64-bit floats.
+struct DataField {
+    const char* name;
+    const char* unit;
+    SIMCONNECT_DATATYPE type = SIMCONNECT_DATATYPE_FLOAT64;
+};
+
 // The position fields that AI objects and the user aircraft share, in their layout order.
-constexpr std::pair<const char*, const char*> kPositionFields[] = {
+constexpr DataField kPositionFields[] = {
     {"Plane Latitude", "degree"},         {"Plane Longitude", "degree"},
     {"Plane Pitch degrees", "radians"},   {"Plane Bank degrees", "radians"},
     {"Plane Heading degrees true", "radians"}, {"Plane Altitude", "feet"},
 };
 
-// Every field in declaration order; a field without a name stands for the shared position.
-constexpr DataField kDataFields[] = {
-    {kDefinitionTitle, "TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV},
-    {kDefinitionAtcModel, "ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32},
-    {kDefinitionUserOnGround, "SIM ON GROUND", "Bool", kI64},
-    {kDefinitionAiPosition, nullptr, nullptr, kF64},
-    {kDefinitionAiPosition, "Vertical Speed", "feet per second", kF64},
-    {kDefinitionAiPosition, "Airspeed True", "knots", kF64},
-    {kDefinitionUserData, nullptr, nullptr, kF64},
-    {kDefinitionUserData, "Plane Alt Above Ground", "feet", kF64},
-    {kDefinitionUserData, "Ground Velocity", "knots", kF64},
-    {kDefinitionUserData, "ZULU TIME", "Seconds", kI64},
-    {kDefinitionUserData, "ZULU DAY OF YEAR", "Number", kI64},
-    {kDefinitionUserData, "ZULU YEAR", "Number", kI64},
-    {kDefinitionUserData, "LIGHT STATES", "Mask", kI64},
-    {kDefinitionStaticCg, "Static CG to Ground", "feet", kF64},
-    {kDefinitionStaticCg, "Static Pitch", "radians", kF64},
-    {kDefinitionLightStates, "Light On States", "Mask", kI64},
-    {kDefinitionInRange, "Plane Alt Above Ground", "feet", kF64},
-    {kDefinitionInRange, "Ground Altitude", "feet", kF64},
-    {kDefinitionInRange, "SIM ON GROUND", "Bool", kI64},
-    {kDefinitionInRange, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32},
-    {kDefinitionGroundControls, "SPOILERS HANDLE POSITION", "percent", kF64},
-    {kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:1", "percent", kF64},
-    {kDefinitionGroundControls, "GENERAL ENG THROTTLE LEVER POSITION:2", "percent", kF64},
+// A data definition's fields in the order they arrive, the shared position first where it has it.
+struct DataDefinition {
+    SimDefinitionId id;
+    bool startsWithPosition;
+    std::initializer_list<DataField> fields;
 };
 
-void lf_addData(const DataField& field)
+// Every definition in declaration order.
+const DataDefinition kDataDefinitions[] = {
+    {kDefinitionTitle, false, {{"TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV}}},
+    {kDefinitionAtcModel, false, {{"ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32}}},
+    {kDefinitionUserOnGround, false, {{"SIM ON GROUND", "Bool", kI64}}},
+    {kDefinitionAiPosition, true, {{"Vertical Speed", "feet per second"}, {"Airspeed True", "knots"}}},
+    {kDefinitionUserData, true,
+     {{"Plane Alt Above Ground", "feet"}, {"Ground Velocity", "knots"}, {"ZULU TIME", "Seconds", kI64},
+      {"ZULU DAY OF YEAR", "Number", kI64}, {"ZULU YEAR", "Number", kI64}, {"LIGHT STATES", "Mask", kI64}}},
+    {kDefinitionStaticCg, false, {{"Static CG to Ground", "feet"}, {"Static Pitch", "radians"}}},
+    {kDefinitionLightStates, false, {{"Light On States", "Mask", kI64}}},
+    {kDefinitionInRange, false,
+     {{"Plane Alt Above Ground", "feet"}, {"Ground Altitude", "feet"}, {"SIM ON GROUND", "Bool", kI64},
+      {"ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32}}},
+    {kDefinitionGroundControls, false,
+     {{"SPOILERS HANDLE POSITION", "percent"}, {"GENERAL ENG THROTTLE LEVER POSITION:1", "percent"},
+      {"GENERAL ENG THROTTLE LEVER POSITION:2", "percent"}}},
+};
+
+void lf_addData(SimDefinitionId definition, std::span<const DataField> fields)
 {
-    SimConnect_AddToDataDefinition(g_hSimConnect, field.definition, field.name, field.unit, field.type, 0,
-                                   SIMCONNECT_UNUSED);
+    for (const DataField& field : fields) {
+        SimConnect_AddToDataDefinition(g_hSimConnect, definition, field.name, field.unit, field.type, 0,
+                                       SIMCONNECT_UNUSED);
+    }
 }
 
 void lf_defineData()
 {
-    for (const DataField& field : kDataFields) {
-        if (field.name) {
-            lf_addData(field);
-            continue;
+    for (const DataDefinition& definition : kDataDefinitions) {
+        if (definition.startsWithPosition) {
+            lf_addData(definition.id, kPositionFields);
         }
-        for (const auto& [name, unit] : kPositionFields) {
-            lf_addData({field.definition, name, unit, kF64});
-        }
+        lf_addData(definition.id, definition.fields);
     }
 }
 

@@ -1,59 +1,36 @@
 // The program's own SimConnect ids: requests, data definitions, events and the
-// one notification group. The values are fixed and appear in logs.
+// one notification group. The values are fixed and appear in logs: each kind is
+// numbered on from its first id, so a new id goes at the end of its kind.
 #pragma once
 
 #include <cstdint>
 
 enum SimRequestId : std::uint32_t {
-    kRequestAcInRange = 101,     // AI objects within range: identification and on-ground data
-    kRequestStaticCg = 102,      // static CG of one AI object
-    kRequestReleaseControl = 103,
-    kRequestCreateAc = 104,
-    kRequestRemoveAc = 105,
-    kRequestUserTitle = 106,
-    kRequestUserModel = 107,
-    kRequestUserOnGround = 108,  // every simulator second
-    kRequestUserData = 109,
-    kRequestFlightPlan = 110,
+    kRequestAcInRange = 101, // AI objects within range: identification and on-ground data
+    kRequestStaticCg,        // static CG of one AI object
+    kRequestReleaseControl, kRequestCreateAc, kRequestRemoveAc,
+    kRequestUserTitle, kRequestUserModel,
+    kRequestUserOnGround, // every simulator second
+    kRequestUserData, kRequestFlightPlan,
 };
 
 enum SimDefinitionId : std::uint32_t {
     kDefinitionGroundControls = 401, // spoilers and both throttle levers, 24 bytes
-    kDefinitionAiPosition = 402,     // the 64-byte block of a PositionItem
-    kDefinitionUserData = 403,       // UserAcData, 96 bytes
-    kDefinitionInRange = 404,        // above ground, ground altitude, on ground, ATC ID
-    kDefinitionStaticCg = 405,
-    kDefinitionLightStates = 406,
-    kDefinitionTitle = 407,
-    kDefinitionAtcModel = 408,
-    kDefinitionUserOnGround = 409,
+    kDefinitionAiPosition,           // the 64-byte block of a PositionItem
+    kDefinitionUserData,             // UserAcData, 96 bytes
+    kDefinitionInRange,              // above ground, ground altitude, on ground, ATC ID
+    kDefinitionStaticCg, kDefinitionLightStates, kDefinitionTitle, kDefinitionAtcModel, kDefinitionUserOnGround,
 };
 
 enum SimEventId : std::uint32_t {
     // System events.
-    kEventSim = 201,
-    kEventObjectAdded = 202,
-    kEventObjectRemoved = 203,
-    kEventFrame = 204,
-    kEventFlightLoaded = 205,
+    kEventSim = 201, kEventObjectAdded, kEventObjectRemoved, kEventFrame, kEventFlightLoaded,
     // Client events, each mapped to the simulator event of the same name.
-    kEventBeaconLightsSet = 206,
-    kEventNavLightsSet = 207,
-    kEventTaxiLightsSet = 208,
-    kEventStrobesSet = 209,
-    kEventLandingLightsSet = 210,
-    kEventCabinLightsSet = 211,
-    kEventLogoLightsSet = 212,
-    kEventAllLightsToggle = 213,
-    kEventFreezeLatLonSet = 214,
-    kEventFreezeAltitudeSet = 215,
-    kEventFreezeAttitudeSet = 216,
-    kEventFlapsSet = 217,
-    kEventSpoilersSet = 218,
-    kEventGearSet = 219,
-    kEventEngineAutoStart = 220,
-    kEventEngineAutoShutdown = 221,
-    kEventThrottleSet = 222,
+    kEventBeaconLightsSet, kEventNavLightsSet, kEventTaxiLightsSet, kEventStrobesSet, kEventLandingLightsSet,
+    kEventCabinLightsSet, kEventLogoLightsSet, kEventAllLightsToggle,
+    kEventFreezeLatLonSet, kEventFreezeAltitudeSet, kEventFreezeAttitudeSet,
+    kEventFlapsSet, kEventSpoilersSet, kEventGearSet,
+    kEventEngineAutoStart, kEventEngineAutoShutdown, kEventThrottleSet,
 };
 
 enum SimGroupId : std::uint32_t {

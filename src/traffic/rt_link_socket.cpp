@@ -130,6 +130,17 @@ int lf_receiveInSteps(char* buffer, int size)
     }
 }
 
+// What getaddrinfo is asked for: a TCP address over IPv4 to listen on.
+addrinfo lf_listenHints()
+{
+    addrinfo hints{};
+    hints.ai_flags = AI_PASSIVE;
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    return hints;
+}
+
 } // namespace
 
 void gf_openServer(std::string_view port)
@@ -139,11 +150,7 @@ void gf_openServer(std::string_view port)
         throw std::runtime_error(fmt::format("WSAStartup failed with error {}", result));
     lv_wsaStarted = true;
 
-    addrinfo hints{};
-    hints.ai_flags = AI_PASSIVE;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
+    const addrinfo hints = lf_listenHints();
     addrinfo* addresses = nullptr;
     const std::string portText(port);
     if (const int result = getaddrinfo(nullptr, portText.c_str(), &hints, &addresses); result != 0)

@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <initializer_list>
 #include <thread>
 
 MainWindow g_mainWindowState;
@@ -31,6 +30,17 @@ MainWindow g_mainWindowState;
 namespace {
 
 std::thread g_startUpThread;
+
+// The tool made for a colour, or the black one's for a colour without a tool.
+template <typename Tool, std::size_t N>
+Tool lf_ofColour(const std::array<Tool, N>& tools, const std::array<COLORREF, N>& colours, COLORREF colour)
+{
+    auto at = std::ranges::find(colours, colour);
+    if (at == colours.end()) {
+        at = std::ranges::find(colours, panel::kBlack);
+    }
+    return tools[static_cast<std::size_t>(at - colours.begin())];
+}
 
 void lf_startStartUpThread()
 {
@@ -96,21 +106,25 @@ LRESULT lf_onCloseDown(HWND window)
 } // namespace
 
 MainWindow::MainWindow()
-    : redBrush(CreateSolidBrush(panel::kRed)), lightBlueBrush(CreateSolidBrush(panel::kLightBlue)),
-      blackBrush(CreateSolidBrush(panel::kBlack)), greenBrush(CreateSolidBrush(panel::kGreen)),
-      yellowBrush(CreateSolidBrush(panel::kYellow)), blackPen(CreatePen(PS_SOLID, 1, panel::kBlack)),
-      whitePen(CreatePen(PS_SOLID, 1, panel::kWhite))
 {
+    std::ranges::transform(panel::kBrushColours, m_brushes.begin(), [](COLORREF c) { return CreateSolidBrush(c); });
+    std::ranges::transform(panel::kPenColours, m_pens.begin(), [](COLORREF c) { return CreatePen(PS_SOLID, 1, c); });
     ready = true;
 }
 
 MainWindow::~MainWindow()
 {
-    for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{redBrush, lightBlueBrush, blackBrush, greenBrush, yellowBrush,
-                                                         blackPen, whitePen}) {
+    for (HGDIOBJ object : m_brushes) {
+        DeleteObject(object);
+    }
+    for (HGDIOBJ object : m_pens) {
         DeleteObject(object);
     }
 }
+
+HBRUSH MainWindow::brush(COLORREF colour) const { return lf_ofColour(m_brushes, panel::kBrushColours, colour); }
+
+HPEN MainWindow::pen(COLORREF colour) const { return lf_ofColour(m_pens, panel::kPenColours, colour); }
 
 bool initInstance(HINSTANCE instance, const wchar_t* className)
 {

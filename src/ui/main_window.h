@@ -6,6 +6,7 @@
 
 #include "platform/win32.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -28,6 +29,10 @@ inline constexpr COLORREF kGreen = RGB(50, 205, 50);
 inline constexpr COLORREF kYellow = RGB(255, 255, 0);
 inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 inline constexpr COLORREF kGrey = RGB(160, 160, 160);
+
+// The colours the window keeps a solid brush of, and those it keeps a one-pixel pen of.
+inline constexpr std::array<COLORREF, 5> kBrushColours{kRed, kLightBlue, kBlack, kGreen, kYellow};
+inline constexpr std::array<COLORREF, 2> kPenColours{kBlack, kWhite};
 } // namespace panel
 
 // The park airport's texts and figures in the parking band, written by static parking.
@@ -56,13 +61,9 @@ public:
     // Set as the last step of construction; initInstance waits for it.
     std::atomic<bool> ready{false};
 
-    HBRUSH redBrush = nullptr;
-    HBRUSH lightBlueBrush = nullptr;
-    HBRUSH blackBrush = nullptr;
-    HBRUSH greenBrush = nullptr;
-    HBRUSH yellowBrush = nullptr;
-    HPEN blackPen = nullptr;
-    HPEN whitePen = nullptr;
+    // The brush or pen of a panel colour; the black one for a colour it has none of.
+    HBRUSH brush(COLORREF colour) const;
+    HPEN pen(COLORREF colour) const;
 
     // The RealTraffic text.
     std::mutex rtTextMutex;
@@ -84,6 +85,10 @@ public:
     // The park airport's park file is loaded (the renewal countdown is shown then).
     std::atomic<bool> parkFileLoaded{false};
     std::atomic<bool> reservedStandValid{true};
+
+private:
+    std::array<HBRUSH, panel::kBrushColours.size()> m_brushes{};
+    std::array<HPEN, panel::kPenColours.size()> m_pens{};
 };
 
 extern MainWindow g_mainWindowState;

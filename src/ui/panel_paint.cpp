@@ -28,12 +28,12 @@ void lf_line(HDC dc, int x0, int y0, int x1, int y1)
 void lf_paintAreas(HDC dc)
 {
     MainWindow& w = g_mainWindowState;
-    lf_fill(dc, panel::kTitleBand, w.blackBrush);
-    lf_fill(dc, panel::kHeader, w.blackBrush);
-    lf_fill(dc, panel::kControlArea, w.lightBlueBrush);
-    lf_fill(dc, panel::kParkingBand, w.blackBrush);
-    lf_fill(dc, panel::kStatusLine, w.greenBrush);
-    const HGDIOBJ previous = SelectObject(dc, w.whitePen);
+    lf_fill(dc, panel::kTitleBand, w.brush(panel::kBlack));
+    lf_fill(dc, panel::kHeader, w.brush(panel::kBlack));
+    lf_fill(dc, panel::kControlArea, w.brush(panel::kLightBlue));
+    lf_fill(dc, panel::kParkingBand, w.brush(panel::kBlack));
+    lf_fill(dc, panel::kStatusLine, w.brush(panel::kGreen));
+    const HGDIOBJ previous = SelectObject(dc, w.pen(panel::kWhite));
     for (int y : {28, 113, 392, 449}) {
         lf_line(dc, 0, y, panel::kWidth, y);
     }
@@ -50,7 +50,7 @@ void lf_paintTitle(HDC dc)
 
 void lf_paintRowLines(HDC dc)
 {
-    const HGDIOBJ previous = SelectObject(dc, g_mainWindowState.blackPen);
+    const HGDIOBJ previous = SelectObject(dc, g_mainWindowState.pen(panel::kBlack));
     lf_line(dc, 0, 140, panel::kWidth, 140);
     lf_line(dc, 0, 308, panel::kWidth, 308);
     for (int y : {168, 196, 224, 252, 280}) {
@@ -74,22 +74,6 @@ void lf_paintFeedValues(HDC dc)
     if (lf_readerShown(g_trafficLight)) {
         lf_drawText(fmt::format("live: {:3}", g_mainWindowState.liveFlying.load()), dc, 642, 91, panel::kGreen);
     }
-}
-
-// A light's box with its colour, and the brush of that colour.
-HBRUSH lf_brushOf(COLORREF colour)
-{
-    MainWindow& w = g_mainWindowState;
-    if (colour == panel::kGreen) {
-        return w.greenBrush;
-    }
-    if (colour == panel::kYellow) {
-        return w.yellowBrush;
-    }
-    if (colour == panel::kRed) {
-        return w.redBrush;
-    }
-    return w.blackBrush;
 }
 
 COLORREF lf_simLightColour()
@@ -136,7 +120,7 @@ void lf_paintRealTraffic(HDC dc)
 {
     const COLORREF light = lf_rtLightColour();
     const RECT box{425, 30, 454, 113};
-    FillRect(dc, &box, lf_brushOf(light));
+    FillRect(dc, &box, g_mainWindowState.brush(light));
     lf_drawText("RT", dc, 430, 63, panel::kGreen);
     if (g_rtLinkReady) {
         std::string text;
@@ -153,7 +137,7 @@ void lf_paintRealTraffic(HDC dc)
             lf_drawText("Traffic", dc, 458, 91, readerColour(g_trafficLight));
         }
     }
-    const HGDIOBJ previous = SelectObject(dc, g_mainWindowState.blackPen);
+    const HGDIOBJ previous = SelectObject(dc, g_mainWindowState.pen(panel::kBlack));
     lf_line(dc, 425, 29, 425, 112);
     SelectObject(dc, previous);
 }
@@ -175,7 +159,7 @@ void lf_paintSimSection(HDC dc)
 {
     const COLORREF light = lf_simLightColour();
     const RECT box{397, 30, 426, 113};
-    FillRect(dc, &box, lf_brushOf(light));
+    FillRect(dc, &box, g_mainWindowState.brush(light));
     lf_drawText("Sim", dc, 398, 63, panel::kGreen);
     lf_paintSimTexts(dc, light);
     lf_paintCount(dc, "liveries", g_scannedLiveryCount, 5, panel::kRed);

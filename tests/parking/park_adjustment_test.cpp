@@ -186,8 +186,13 @@ TEST_F(ParkAdjustment, ExcessDropsPlanEntriesFirstThenTheEarliestParkedStatics)
 {
     g_liveParkedList.assign(4, LiveParkedEntry{"L", 1, 5});
     g_staticParkEntries.assign(5, StaticParkEntry{});
-    g_keptStatics = {{"K1*", "", "", "", "", "", 0, 11, false}, {"K2*", "", "", "", "", "", 0, 12, false},
-                     {"K3*", "", "", "", "", "", 0, 13, false}};
+    const auto kept = [](const char* callsign, std::uint32_t stand) {
+        KeptStatic entry;
+        entry.callsign = callsign;
+        entry.stand = stand;
+        return entry;
+    };
+    g_keptStatics = {kept("K1*", 11), kept("K2*", 12), kept("K3*", 13)};
     lf_trimToWanted(10);
     EXPECT_EQ(g_staticParkEntries.size(), 3u);
     EXPECT_EQ(g_keptStatics.size(), 3u);
