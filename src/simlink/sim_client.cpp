@@ -106,7 +106,7 @@ struct DataField {
     SIMCONNECT_DATATYPE type = SIMCONNECT_DATATYPE_FLOAT64;
 };
 
-// The position fields that AI objects and the user aircraft share, in their layout order.
+// The fields of a SimPlacement, which AI objects and the user aircraft share, in their layout order.
 constexpr DataField kPositionFields[] = {
     {"Plane Latitude", "degree"},         {"Plane Longitude", "degree"},
     {"Plane Pitch degrees", "radians"},   {"Plane Bank degrees", "radians"},

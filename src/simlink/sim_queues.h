@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/simconnect.h"
+#include "simlink/sim_placement.h"
 
 #include <array>
 #include <cstddef>
@@ -20,21 +21,15 @@ struct CreateRequest {
     std::uint32_t aircraftId = 0;                // hexid: live above 10000, static parked 10000 or less
 };
 
-// One position update of an AI object; the eight doubles are the 64-byte block of
-// the position definition.
-struct PositionItem {
-    double latitude = 0;      // degrees
-    double longitude = 0;     // degrees
-    double pitch = 0;         // radians
-    double bank = 0;          // radians
-    double heading = 0;       // radians, true
-    double altitude = 0;      // feet
+// One position update of an AI object; the placement and the two speeds are the 64-byte
+// block of the position definition.
+struct PositionItem : SimPlacement {
     double verticalSpeed = 0; // feet per second
     double trueAirspeed = 0;  // knots
     std::uint32_t objectId = 0;
 };
 constexpr std::size_t kPositionBlockBytes = 64;
-static_assert(offsetof(PositionItem, objectId) == kPositionBlockBytes);
+static_assert(sizeof(SimPlacement) + 2 * sizeof(double) == kPositionBlockBytes);
 
 struct EventItem {
     std::uint32_t objectId = 0;

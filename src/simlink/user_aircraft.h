@@ -2,18 +2,15 @@
 // once-per-simulator-second signal and the requests for its data.
 #pragma once
 
+#include "simlink/sim_placement.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
-// The reply block of the user data definition, 96 bytes as the simulator sends it.
-struct UserAcData {
-    double latitude = 0;            // degrees
-    double longitude = 0;           // degrees
-    double pitch = 0;               // radians
-    double bank = 0;                // radians
-    double heading = 0;             // radians, true
-    double altitude = 0;            // feet, never negative
+// The reply block of the user data definition, 96 bytes as the simulator sends it;
+// its altitude is never negative once received.
+struct UserAcData : SimPlacement {
     double altitudeAboveGround = 0; // feet
     double groundSpeed = 0;         // knots
     std::int64_t zuluTime = 0;      // seconds of the UTC day
