@@ -144,15 +144,9 @@ struct LiveAc : StaticAc {
     double headingError = 0.0;          // degrees between course and heading on the ground
     std::optional<double> flareRef;
     std::int32_t flareStage = 0;
-    std::uint8_t landingArmed = 0;
-    std::uint8_t landed = 0;
-    std::uint8_t towed = 0;
-    std::uint8_t goAroundDone = 0;
+    // Stage marks, each 0 or 1, by area: approach and landing, take-off, light sets, ground.
+    std::uint8_t landingArmed = 0, goAroundDone = 0, landed = 0, derotating = 0, landingRoll = 0;
     std::uint8_t takeOffStarted = 0;
-    std::uint8_t lightsDone = 0;
-    std::uint8_t allLightsDone = 0;
-    std::uint8_t derotating = 0;
-    std::uint8_t landingRoll = 0;
-    std::uint8_t leaveStand = 0;
-    std::uint8_t steerToCourse = 0;
+    std::uint8_t lightsDone = 0, allLightsDone = 0;
+    std::uint8_t towed = 0, leaveStand = 0, steerToCourse = 0;
 };
