@@ -7,9 +7,13 @@
 #include "core/text_convert.h"
 #include "core/text_lines.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <fmt/format.h>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -54,6 +58,24 @@ bool lf_validContinuation(unsigned char lead, std::size_t position, unsigned cha
     return (byte & 0xC0) == 0x80;
 }
 
+// Where the run of ASCII bytes from `at` ends (at most at `end`), taken eight bytes at a time.
+std::size_t lf_asciiRunEnd(const std::string& bytes, std::size_t at, std::size_t end)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (at + 8 <= end) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + at, 8);
+        if ((word & kHighBits) != 0) {
+            break;
+        }
+        at += 8;
+    }
+    while (at < end && static_cast<unsigned char>(bytes[at]) < 0x80) {
+        ++at;
+    }
+    return at;
+}
+
 // Checks the sequences that start in the first kCheckedBytes bytes. The bytes
 // may run up to three past the window, so a character cut only by the window
 // is checked whole; one cut by the end of the file is invalid.
@@ -62,6 +84,10 @@ bool lf_isUtf8(const std::string& bytes)
     const std::size_t window = std::min(bytes.size(), kCheckedBytes);
     for (std::size_t i = 0; i < window;) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            i = lf_asciiRunEnd(bytes, i, window);
+            continue;
+        }
         const std::size_t length = lf_sequenceLength(lead);
         if (length == 0 || i + length > bytes.size()) {
             return false;
@@ -108,22 +134,90 @@ std::u16string lf_utf16Units(const std::string& bytes, std::size_t offset, bool 
     return units;
 }
 
+Charset lf_detectCharset(const std::string& head)
+{
+    const Charset byMarks = lf_charsetByMarks(head.substr(0, 4));
+    if (byMarks != Charset::none_found) {
+        return byMarks;
+    }
+    return lf_isUtf8(head) ? Charset::UTF8_without_BOM : Charset::ANSI;
+}
+
+void lf_utf16Lines(const std::string& bytes, std::vector<std::string>& lines, Charset byteOrder)
+{
+    if (bytes.size() % 2 != 0) {
+        throw std::runtime_error(fmt::format("UTF-16 text of odd length ({} bytes)", bytes.size()));
+    }
+    bool bigEndian = byteOrder == Charset::Unicode_big_endian;
+    std::size_t offset = 0;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        bigEndian = bytes[0] == '\xFE';
+        offset = 2;
+    }
+    gf_splitLines(utf16_to_utf8(lf_utf16Units(bytes, offset, bigEndian)), lines);
+}
+
+// The lines of the file's bytes in the charset.
+void lf_textLines(const std::string& bytes, std::vector<std::string>& lines, Charset charset)
+{
+    if (charset == Charset::Unicode || charset == Charset::Unicode_big_endian) {
+        lf_utf16Lines(bytes, lines, charset);
+        return;
+    }
+    gf_splitLines(bytes, lines);
+    if (charset == Charset::ANSI) {
+        for (std::string& line : lines) {
+            line = gf_ansiToUtf8(line);
+        }
+    }
+}
+
 void lf_readLines(const std::filesystem::path& path, std::vector<std::string>& lines, Charset charset)
 {
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file) {
         throw std::runtime_error(fmt::format("cannot open {}", path_to_utf8(path)));
     }
-    if (charset == Charset::Unicode || charset == Charset::Unicode_big_endian) {
-        gf_readUtf16Lines(file, lines, charset);
-        return;
+    std::ostringstream content;
+    content << file.rdbuf();
+    lf_textLines(content.str(), lines, charset);
+}
+
+// The whole file in one read when its size is known; none when it cannot be opened. The size
+// is a hint only: what the read gives counts.
+std::optional<std::string> lf_fileBytes(const std::filesystem::path& path)
+{
+    constexpr std::size_t kChunk = 64 * 1024;
+    constexpr std::streamoff kLargestHint = 64 * 1024 * 1024;
+    std::ifstream file;
+    // Unbuffered: the bytes are read straight into the string.
+    file.rdbuf()->pubsetbuf(nullptr, 0);
+    file.open(path, std::ios::in | std::ios::binary);
+    if (!file) {
+        return std::nullopt;
     }
-    gf_readStreamLines(file, lines);
-    if (charset == Charset::ANSI) {
-        for (std::string& line : lines) {
-            line = gf_ansiToUtf8(line);
+    std::filebuf& buffer = *file.rdbuf();
+    const std::streamoff end = buffer.pubseekoff(0, std::ios::end, std::ios::in);
+    buffer.pubseekpos(0, std::ios::in);
+    std::size_t wanted = end > 0 && end <= kLargestHint ? static_cast<std::size_t>(end) : kChunk;
+    std::string bytes;
+    while (true) {
+        const std::size_t had = bytes.size();
+        bytes.resize(had + wanted);
+        const std::streamsize got =
+            std::max<std::streamsize>(buffer.sgetn(bytes.data() + had, static_cast<std::streamsize>(wanted)), 0);
+        bytes.resize(had + static_cast<std::size_t>(got));
+        if (static_cast<std::size_t>(got) < wanted ||
+            std::char_traits<char>::eq_int_type(buffer.sgetc(), std::char_traits<char>::eof())) {
+            return bytes;
         }
+        wanted = kChunk;
     }
+}
+
+void lf_logReadFailure(const std::filesystem::path& path, const std::exception& e)
+{
+    gf_logMarked(fmt::format("Read failed for '{}': {}", path_to_utf8(path), e.what()));
 }
 
 } // namespace
@@ -146,28 +240,14 @@ Charset gf_detectCharset(const std::filesystem::path& path)
     std::string bytes(kCheckedBytes + 3, '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(file.gcount()));
-    const Charset byMarks = lf_charsetByMarks(bytes.substr(0, 4));
-    if (byMarks != Charset::none_found) {
-        return byMarks;
-    }
-    return lf_isUtf8(bytes) ? Charset::UTF8_without_BOM : Charset::ANSI;
+    return lf_detectCharset(bytes);
 }
 
 void gf_readUtf16Lines(std::istream& stream, std::vector<std::string>& lines, Charset byteOrder)
 {
     std::ostringstream content;
     content << stream.rdbuf();
-    const std::string bytes = content.str();
-    if (bytes.size() % 2 != 0) {
-        throw std::runtime_error(fmt::format("UTF-16 text of odd length ({} bytes)", bytes.size()));
-    }
-    bool bigEndian = byteOrder == Charset::Unicode_big_endian;
-    std::size_t offset = 0;
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        bigEndian = bytes[0] == '\xFE';
-        offset = 2;
-    }
-    gf_splitLines(utf16_to_utf8(lf_utf16Units(bytes, offset, bigEndian)), lines);
+    lf_utf16Lines(content.str(), lines, byteOrder);
 }
 
 bool gf_readTextFileLines(Charset charset, const std::filesystem::path& path, std::vector<std::string>& lines)
@@ -187,7 +267,25 @@ bool gf_readTextFileLines(Charset charset, const std::filesystem::path& path, st
                 fmt::format("file {} has unknown charset: {}", path_to_utf8(path), gf_charsetName(charset)));
         }
     } catch (const std::exception& e) {
-        gf_logMarked(fmt::format("Read failed for '{}': {}", path_to_utf8(path), e.what()));
+        lf_logReadFailure(path, e);
         return false;
+    }
+}
+
+DetectedTextLines gf_readDetectedTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines)
+{
+    lines.clear();
+    const std::optional<std::string> bytes = lf_fileBytes(path);
+    if (!bytes) {
+        return {};
+    }
+    // The detection sees the bytes gf_detectCharset reads: the first ones of the file.
+    const Charset charset = lf_detectCharset(bytes->substr(0, kCheckedBytes + 3));
+    try {
+        lf_textLines(*bytes, lines, charset);
+        return {charset, true};
+    } catch (const std::exception& e) {
+        lf_logReadFailure(path, e);
+        return {charset, false};
     }
 }

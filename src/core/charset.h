@@ -22,6 +22,13 @@ Charset gf_detectCharset(const std::filesystem::path& path);
 // Replaces the lines with the file's lines in UTF-8, read in the given charset.
 // A failure is logged as "Read failed for '{}': {}" and gives false.
 bool gf_readTextFileLines(Charset charset, const std::filesystem::path& path, std::vector<std::string>& lines);
+// gf_detectCharset and gf_readTextFileLines with one read of the file: the charset found and
+// whether the lines were read. none_found (and no lines) when the file cannot be opened.
+struct DetectedTextLines {
+    Charset charset = Charset::none_found;
+    bool read = false;
+};
+DetectedTextLines gf_readDetectedTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines);
 // Appends the lines of a UTF-16 stream. A byte-order mark decides the byte order;
 // without one, the order the detector found (byteOrder Unicode or
 // Unicode_big_endian). Throws std::runtime_error for an odd number of bytes.

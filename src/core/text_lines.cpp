@@ -5,11 +5,26 @@
 #include <iterator>
 #include <sstream>
 
+namespace {
+
+// At least the number of lines gf_splitLines makes of the text.
+std::size_t lf_lineCount(std::string_view text)
+{
+    std::size_t count = 1;
+    for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', end + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
 void gf_splitLines(std::string_view text, std::vector<std::string>& lines)
 {
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
+    lines.reserve(lines.size() + lf_lineCount(text));
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);

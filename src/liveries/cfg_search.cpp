@@ -20,20 +20,25 @@ CfgFile lf_cfgFile(std::int32_t folderIndex, std::filesystem::path path, CfgFind
     file.dontUseTitles = &dontUseTitles;
     file.pathText = path_to_utf8(path);
     file.folderText = path_to_utf8(path.parent_path());
+    findings.folderText = file.folderText;
     file.path = std::move(path);
     file.folderIndex = folderIndex;
     return file;
 }
 
-bool lf_readCfgLines(const CfgFile& file, std::vector<std::string>& lines)
+// Reads the file once, its charset found from its first bytes. A file that is gone since the
+// walk gives nothing, without a word, when `missingIsSilent`.
+bool lf_readCfgLines(const CfgFile& file, std::vector<std::string>& lines, bool missingIsSilent)
 {
-    const Charset charset = gf_detectCharset(file.path);
-    if (charset == Charset::none_found) {
-        gf_log(fmt::format("! No text encoding detected for {}", file.pathText));
+    const DetectedTextLines read = gf_readDetectedTextFileLines(file.path, lines);
+    if (read.charset == Charset::none_found) {
+        std::error_code error;
+        if (!missingIsSilent || std::filesystem::exists(file.path, error)) {
+            gf_log(fmt::format("! No text encoding detected for {}", file.pathText));
+        }
         return false;
     }
-    lines.reserve(4096);
-    if (!gf_readTextFileLines(charset, file.path, lines)) {
+    if (!read.read) {
         gf_log(fmt::format("! Failed reading {}", file.pathText));
         return false;
     }
@@ -69,12 +74,8 @@ bool lf_checkSectionHeaders(const std::vector<std::string>& lines, const CfgFile
 
 void lf_searchOrdinaryFile(CfgFile& file)
 {
-    std::error_code error;
-    if (!std::filesystem::exists(file.path, error)) {
-        return;
-    }
     std::vector<std::string> lines;
-    if (!lf_readCfgLines(file, lines) || !lf_checkSectionHeaders(lines, file)) {
+    if (!lf_readCfgLines(file, lines, true) || !lf_checkSectionHeaders(lines, file)) {
         return;
     }
     file.type = lf_fixModel(lines, file);
@@ -90,7 +91,7 @@ void lf_searchIvaoFile(CfgFile& file)
         return;
     }
     std::vector<std::string> lines;
-    if (lf_readCfgLines(file, lines) && lf_checkSectionHeaders(lines, file)) {
+    if (lf_readCfgLines(file, lines, false) && lf_checkSectionHeaders(lines, file)) {
         lf_processIvaoFltsims(lines, file);
     }
 }
