@@ -60,14 +60,17 @@ void gf_compactCommaList(std::string& text)
     if (text.find_first_of(kBlanks) == std::string::npos) {
         return;
     }
-    const std::vector<std::string> pieces = gf_splitComma(text);
     std::string joined;
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        if (i > 0) {
+    joined.reserve(text.size());
+    bool first = true;
+    gf_forEachPiece(text, ',', [&](std::string_view piece) {
+        if (!first) {
             joined += ',';
         }
-        joined += pieces[i];
-    }
+        first = false;
+        joined += piece;
+        return true;
+    });
     text = std::move(joined);
 }
 

@@ -19,10 +19,14 @@ bool lf_isIvaoPath(std::string_view pathText);
 struct CfgFindings {
     struct Livery {
         LiveryData data;
-        std::string duplicateLine; // reported when the title is already taken
+        // The line reported when the title is already taken, made only then: its format
+        // (a literal taking folder, first line and title) and the section's first line.
+        std::string_view duplicateFormat;
+        std::string firstLine;
     };
     std::vector<Livery> liveries;
     std::vector<std::pair<ReportLines*, std::string>> reports;
+    std::string folderText; // the folder holding the file, as UTF-8
 };
 
 // The task bodies. Each returns the file's findings; a fault is logged and passes on to the

@@ -103,7 +103,8 @@ struct NewLivery {
     std::string registration;
     bool cargo = false;
 };
-// Adds the livery to the file's findings, with the report line (folder, section's first line,
-// title) it gets when its title is already taken once the findings are merged.
+// Adds the livery to the file's findings, with the format of the report line (folder, section's
+// first line, title; a literal) it gets when its title is already taken once the findings are
+// merged.
 void lf_makeLiveryIfNewTitle(NewLivery livery, const CfgFile& file, std::string_view firstLine,
                              std::string_view duplicateFormat);

@@ -102,7 +102,7 @@ void SectionReader::lf_incomplete(std::string_view format) const
 
 CfgSection lf_withoutTrailingComments(CfgSection section)
 {
-    while (!section.empty() && (gf_trim(section.back()).empty() || section.back().starts_with("//"))) {
+    while (!section.empty() && (gf_trimView(section.back()).empty() || section.back().starts_with("//"))) {
         section = section.first(section.size() - 1);
     }
     return section;
@@ -116,10 +116,10 @@ bool lf_isDontUseTitle(const CfgFile& file, std::string_view title)
 void lf_makeLiveryIfNewTitle(NewLivery livery, const CfgFile& file, std::string_view firstLine,
                              std::string_view duplicateFormat)
 {
-    std::string duplicateLine = fmt::format(fmt::runtime(duplicateFormat), file.folderText, firstLine, livery.title);
     file.findings->liveries.push_back({{std::move(livery.airline), file.type, std::move(livery.title),
                                         std::move(livery.registration), file.folderIndex, livery.cargo},
-                                       std::move(duplicateLine)});
+                                       duplicateFormat,
+                                       std::string(firstLine)});
 }
 
 std::vector<LiveryData> lf_mergeCfgFindings(CfgFindings findings)
@@ -134,7 +134,8 @@ std::vector<LiveryData> lf_mergeCfgFindings(CfgFindings findings)
         if (g_scanTitles.insert(livery.data.title).second) {
             liveries.push_back(std::move(livery.data));
         } else {
-            g_incompleteSections.append(std::move(livery.duplicateLine));
+            g_incompleteSections.append(fmt::format(fmt::runtime(livery.duplicateFormat), findings.folderText,
+                                                    livery.firstLine, livery.data.title));
         }
     }
     return liveries;
