@@ -77,6 +77,8 @@ double gf_wingspan(std::string_view type);
 // The spellings of a registration to look up, most specific first (DABCD: DA-BCD, D-ABCD, DABCD).
 std::vector<std::string> lf_registrationVariants(const std::string& registration);
 std::optional<RegistrationData> gf_findRegistration(const std::string& registration);
+// The table's entry for the registration (any of its spellings) without copying it; null when unknown.
+const RegistrationData* gf_registrationEntry(const std::string& registration);
 std::string gf_registrationAirline(const std::string& registration);
 std::string gf_registrationOperator(const std::string& registration);
 // The first short registration (in ascending order) that occurs in the text.

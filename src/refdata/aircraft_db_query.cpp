@@ -69,27 +69,57 @@ double gf_wingspan(std::string_view type)
     return g_averageHalfWingspan[static_cast<std::size_t>(gf_aircraftSizeClass(type))];
 }
 
+namespace {
+
+// Hands each spelling of a registration to take, most specific first, built one after the other
+// in one string; stops when take returns true.
+template <typename Take>
+void lf_forEachRegistrationVariant(const std::string& registration, Take&& take)
+{
+    if (registration.size() >= 5 && registration[0] != 'N' && registration.find('-') == std::string::npos) {
+        std::string spelling;
+        for (const std::size_t dash : {std::size_t{2}, std::size_t{1}}) {
+            spelling.assign(registration, 0, dash);
+            spelling += '-';
+            spelling.append(registration, dash);
+            if (take(spelling)) {
+                return;
+            }
+        }
+    }
+    take(registration);
+}
+
+} // namespace
+
 std::vector<std::string> lf_registrationVariants(const std::string& registration)
 {
     std::vector<std::string> variants;
-    if (registration.size() >= 5 && registration[0] != 'N' && registration.find('-') == std::string::npos) {
-        variants.push_back(registration.substr(0, 2) + "-" + registration.substr(2));
-        variants.push_back(registration.substr(0, 1) + "-" + registration.substr(1));
-    }
-    variants.push_back(registration);
+    lf_forEachRegistrationVariant(registration, [&](const std::string& spelling) {
+        variants.push_back(spelling);
+        return false;
+    });
     return variants;
+}
+
+const RegistrationData* gf_registrationEntry(const std::string& registration)
+{
+    const RegistrationData* entry = nullptr;
+    if (registration.empty() || g_registrations.empty()) {
+        return entry;
+    }
+    lf_forEachRegistrationVariant(registration, [&](const std::string& spelling) {
+        const auto it = g_registrations.find(spelling);
+        entry = it == g_registrations.end() ? nullptr : &it->second;
+        return entry != nullptr;
+    });
+    return entry;
 }
 
 std::optional<RegistrationData> gf_findRegistration(const std::string& registration)
 {
-    if (registration.empty()) {
-        return std::nullopt;
-    }
-    for (const auto& spelling : lf_registrationVariants(registration)) {
-        const auto it = g_registrations.find(spelling);
-        if (it != g_registrations.end()) {
-            return it->second;
-        }
+    if (const RegistrationData* entry = gf_registrationEntry(registration)) {
+        return *entry;
     }
     return std::nullopt;
 }
