@@ -95,6 +95,38 @@ HalfHourBitset lf_readList(std::string_view text)
     return bits;
 }
 
+// One or two digits at pos, which moves past them; -1 when there are none or more than two.
+int lf_plainNumber(std::string_view text, std::size_t& pos)
+{
+    const std::size_t start = pos;
+    int value = 0;
+    while (pos < text.size() && pos - start < 3 && text[pos] >= '0' && text[pos] <= '9') {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+    }
+    const std::size_t digits = pos - start;
+    return digits == 0 || digits > 2 ? -1 : value;
+}
+
+// The form nearly every file holds, "a:b" or "a" in one or two digits without blanks, read
+// without splitting; anything else is left to the piecewise reading, which reports its faults.
+std::optional<HalfHourBitset> lf_readPlainRange(std::string_view text)
+{
+    std::size_t pos = 0;
+    const int first = lf_plainNumber(text, pos);
+    int last = first;
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        last = lf_plainNumber(text, pos);
+    }
+    if (pos != text.size() || first < 0 || last < first || last >= kSlots) {
+        return std::nullopt;
+    }
+    const std::uint64_t throughLast = (std::uint64_t{2} << last) - 1;
+    const std::uint64_t belowFirst = (std::uint64_t{1} << first) - 1;
+    return HalfHourBitset(throughLast & ~belowFirst);
+}
+
 } // namespace
 
 std::int32_t gf_weekdayOf(std::time_t t)
@@ -132,6 +164,9 @@ HalfHourBitset gf_hours2bitset(std::string_view text)
 {
     if (text.empty()) {
         return {};
+    }
+    if (const std::optional<HalfHourBitset> plain = lf_readPlainRange(text)) {
+        return *plain;
     }
     return text.find(':') != std::string_view::npos ? lf_readRange(text) : lf_readList(text);
 }

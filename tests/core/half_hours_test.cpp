@@ -111,6 +111,10 @@ TEST(HalfHours, ReadsRangesListsAndSingleSlots)
                           {"1,5,7", HalfHourBitset{(1u << 1) | (1u << 5) | (1u << 7)}},
                           {" 2 : 4 ", HalfHourBitset{(1u << 2) | (1u << 3) | (1u << 4)}},
                           {"6:6", HalfHourBitset{1u << 6}},
+                          {"0", HalfHourBitset{1u}},
+                          {"07:09", HalfHourBitset{(1u << 7) | (1u << 8) | (1u << 9)}},
+                          {"005:6", HalfHourBitset{(1u << 5) | (1u << 6)}},
+                          {"46:47", HalfHourBitset{3ull << 46}},
                           {"", HalfHourBitset{}}};
     for (const Case& c : cases) {
         EXPECT_EQ(gf_hours2bitset(c.text), c.bits) << c.text;
@@ -130,6 +134,9 @@ TEST(HalfHours, LogsBadTextAndSetsNothingOrTheValidSlots)
         {"1,48,3", HalfHourBitset{(1u << 1) | (1u << 3)}, "==> operator () invalid hour '48' in 1,48,3\n"},
         {"48:50", {}, "==> operator () invalid hour '48' in 48:50\n==> operator () invalid hour '50' in 48:50\n"},
         {"x:3", {}, "==> operator () invalid hour 'x' in x:3\n"},
+        {"47:48", {}, "==> operator () invalid hour '48' in 47:48\n"},
+        {"5:", {}, "==> operator () invalid hour '' in 5:\n"},
+        {"4:5x", HalfHourBitset{(1u << 4) | (1u << 5)}, ""},
     };
     for (const Case& c : cases) {
         TempFolder folder(true);
