@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <unordered_set>
 
 bool g_apfHandmade = false;
@@ -64,79 +63,98 @@ struct OptAttributes {
     bool cpl = false;
 };
 
+// The name equals expected; compared in line, attribute names being a few letters long.
+bool lf_sameName(const char* name, std::string_view expected)
+{
+    for (const char c : expected) {
+        if (*name++ != c) {
+            return false;
+        }
+    }
+    return *name == '\0';
+}
+
+// Sets field to the attribute's text when the attribute has the expected name.
+void lf_takeText(const pugi::xml_attribute& attribute, const char* name, std::string_view expected,
+                 std::string_view& field)
+{
+    if (lf_sameName(name, expected)) {
+        field = attribute.value();
+    }
+}
+
 OptAttributes lf_optAttributes(const pugi::xml_node& opt)
 {
     OptAttributes a;
-    for (const pugi::xml_attribute attribute : opt.attributes()) {
-        const std::string_view name = attribute.name();
-        if (name == "reg") {
-            a.reg = attribute.value();
-        } else if (name == "airl") {
-            a.airl = attribute.value();
-        } else if (name == "type") {
-            a.type = attribute.value();
-        } else if (name == "cs") {
-            a.cs = attribute.value();
-        } else if (name == "hh") {
-            a.hh = attribute.value();
-        } else if (name == "day") {
-            a.day = attribute.as_int(0);
-        } else if (name == "soft") {
-            a.soft = attribute.as_bool(false);
-        } else if (name == "cpl") {
-            a.cpl = attribute.as_bool(false);
+    for (pugi::xml_attribute attribute = opt.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        const char* name = attribute.name();
+        // The first letter picks the name to compare with.
+        switch (name[0]) {
+        case 'r': lf_takeText(attribute, name, "reg", a.reg); break;
+        case 'a': lf_takeText(attribute, name, "airl", a.airl); break;
+        case 't': lf_takeText(attribute, name, "type", a.type); break;
+        case 'h': lf_takeText(attribute, name, "hh", a.hh); break;
+        case 'c':
+            lf_takeText(attribute, name, "cs", a.cs);
+            a.cpl = lf_sameName(name, "cpl") ? attribute.as_bool(false) : a.cpl;
+            break;
+        case 'd': a.day = lf_sameName(name, "day") ? attribute.as_int(0) : a.day; break;
+        case 's': a.soft = lf_sameName(name, "soft") ? attribute.as_bool(false) : a.soft; break;
+        default: break;
         }
     }
     return a;
 }
 
-OptIdentity lf_identity(const OptAttributes& a)
+// Callsign and second callsign from "cs"; airline and type from the aircraft database when it
+// knows the option's registration, else from the element.
+void lf_setIdentity(const OptAttributes& a, ParkOpt& option)
 {
-    OptIdentity identity;
     const auto colon = a.cs.find(':');
-    identity.cs = std::string(a.cs.substr(0, colon));
+    option.cs.assign(a.cs.substr(0, colon));
     if (colon != std::string_view::npos) {
-        identity.cs2 = std::string(a.cs.substr(colon + 1));
+        option.cs2.assign(a.cs.substr(colon + 1));
     }
-    if (!a.reg.empty()) {
-        if (const auto known = gf_findRegistration(std::string(a.reg))) {
-            identity.airl = known->operatorCode.empty() ? known->airline : known->operatorCode;
-            identity.type = known->type;
-            return identity;
-        }
+    if (const RegistrationData* known = gf_registrationEntry(option.reg)) {
+        option.airl = known->operatorCode.empty() ? known->airline : known->operatorCode;
+        option.type = known->type;
+        return;
     }
-    identity.airl = std::string(a.airl);
-    identity.type = std::string(a.type);
-    return identity;
+    option.airl.assign(a.airl);
+    option.type.assign(a.type);
 }
 
-// One "opt" element as an option, or nothing when it has no weekday or no half hour: such an
-// option could never be planned and would only be carried from file to file.
-std::optional<ParkOpt> lf_readOpt(const pugi::xml_node& opt, std::uint32_t archived, bool reportEmptySet)
+// Fills option from one "opt" element; false when the element has no weekday or no half hour:
+// such an option could never be planned and would only be carried from file to file.
+bool lf_readOpt(const pugi::xml_node& opt, std::uint32_t archived, bool reportEmptySet, ParkOpt& option)
 {
     const OptAttributes a = lf_optAttributes(opt);
     if (a.day < 1 || a.day > 7) {
-        return std::nullopt;
+        return false;
     }
-    ParkOpt option;
     option.hh = gf_hours2bitset(a.hh);
     if (option.hh.none()) {
         if (reportEmptySet) {
             gf_logMarked("empty bit set");
         }
-        return std::nullopt;
+        return false;
     }
-    OptIdentity identity = lf_identity(a);
-    option.airl = std::move(identity.airl);
-    option.type = std::move(identity.type);
-    option.cs = std::move(identity.cs);
-    option.cs2 = std::move(identity.cs2);
-    option.reg = std::string(a.reg);
+    option.reg.assign(a.reg);
+    lf_setIdentity(a, option);
     option.day = static_cast<std::uint32_t>(a.day);
     option.archived = archived;
     option.real = a.soft ? 0 : 1;
     option.cpl = a.cpl;
-    return option;
+    return true;
+}
+
+std::size_t lf_childCount(const pugi::xml_node& node)
+{
+    std::size_t count = 0;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        ++count;
+    }
+    return count;
 }
 
 std::uint32_t lf_lastSeq(const Stand& stand)
@@ -148,7 +166,11 @@ std::uint32_t lf_lastSeq(const Stand& stand)
 
 OptIdentity lf_readAirlTypeLists(const pugi::xml_node& opt)
 {
-    return lf_identity(lf_optAttributes(opt));
+    const OptAttributes a = lf_optAttributes(opt);
+    ParkOpt option;
+    option.reg.assign(a.reg);
+    lf_setIdentity(a, option);
+    return {std::move(option.cs), std::move(option.cs2), std::move(option.airl), std::move(option.type)};
 }
 
 void lf_readParkpos(const pugi::xml_node& parkpos, std::string id, std::uint32_t archived)
@@ -166,13 +188,19 @@ void lf_readParkpos(const pugi::xml_node& parkpos, std::string id, std::uint32_t
     const double radius = lf_sanitized(parkpos.attribute("radius").as_double(0.0), id, "radius");
     const double heading = lf_sanitized(parkpos.attribute("heading").as_double(0.0), id, "heading");
 
+    // The list is sized once for all children (nearly all are "opt" elements); each option is read
+    // into its place at its end and taken back when refused.
     std::vector<ParkOpt> options;
-    const auto optElements = parkpos.children("opt");
-    options.reserve(static_cast<std::size_t>(std::distance(optElements.begin(), optElements.end())));
-    for (const pugi::xml_node opt : optElements) {
-        if (auto option = lf_readOpt(opt, archived, false)) {
-            option->seq = static_cast<std::uint32_t>(options.size() + 1);
-            options.push_back(std::move(*option));
+    options.reserve(lf_childCount(parkpos));
+    for (pugi::xml_node opt = parkpos.first_child(); opt; opt = opt.next_sibling()) {
+        if (!lf_sameName(opt.name(), "opt")) {
+            continue;
+        }
+        ParkOpt& option = options.emplace_back();
+        if (lf_readOpt(opt, archived, false, option)) {
+            option.seq = static_cast<std::uint32_t>(options.size());
+        } else {
+            options.pop_back();
         }
     }
     g_stands.emplace_back(std::move(id), std::move(options), StandPlace{latitude, longitude, heading * kDegToRad},
@@ -187,7 +215,10 @@ void lf_readParkpositions(const pugi::xml_node& document)
     if (!parkpositions) {
         return;
     }
+    const std::size_t children = lf_childCount(parkpositions);
+    g_stands.reserve(g_stands.size() + children);
     std::unordered_set<std::string> seen;
+    seen.reserve(children);
     int count = 0;
     for (const pugi::xml_node parkpos : parkpositions.children("parkpos")) {
         ++count;
@@ -223,15 +254,15 @@ void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ign
         return;
     }
     for (const pugi::xml_node opt : parkpos.children("opt")) {
-        auto option = lf_readOpt(opt, 0, true);
-        if (!option) {
+        ParkOpt option;
+        if (!lf_readOpt(opt, 0, true, option)) {
             continue;
         }
         const bool known = std::any_of(stand.options.begin(), stand.options.end(),
-                                       [&](const ParkOpt& existing) { return gf_sameUse(existing, *option); });
+                                       [&](const ParkOpt& existing) { return gf_sameUse(existing, option); });
         if (!known) {
-            option->seq = lf_lastSeq(stand) + 1;
-            stand.options.push_back(std::move(*option));
+            option.seq = lf_lastSeq(stand) + 1;
+            stand.options.push_back(std::move(option));
         }
     }
 }
