@@ -148,7 +148,8 @@ bool lf_giveUp(PoolState& pool, std::size_t i)
 class PoolRun {
 public:
     explicit PoolRun(ScanPoolJob& job)
-        : m_pool(std::make_shared<PoolState>(job.count, std::move(job.runTask))), m_onGiveUp(std::move(job.onGiveUp))
+        : m_pool(std::make_shared<PoolState>(job.count, std::move(job.runTask))), m_onGiveUp(std::move(job.onGiveUp)),
+          m_timeLimited(job.timeLimited)
     {
     }
 
@@ -185,9 +186,11 @@ private:
             if (gf_scanStopRequested()) {
                 return false;
             }
-            lock.unlock();
-            lf_giveUpOverdueTasks();
-            lock.lock();
+            if (m_timeLimited) {
+                lock.unlock();
+                lf_giveUpOverdueTasks();
+                lock.lock();
+            }
             m_pool->changed.wait_for(lock, kWaitStep,
                                      [this] { return m_pool->settled.load() >= m_pool->count || gf_scanStopRequested(); });
         }
@@ -237,6 +240,7 @@ private:
 
     std::shared_ptr<PoolState> m_pool;
     std::function<void(std::size_t)> m_onGiveUp;
+    bool m_timeLimited;
     std::vector<Worker> m_workers;
 };
 

@@ -31,6 +31,8 @@ struct ScanPoolJob {
     std::function<void(std::size_t)> runTask;
     // Reports task i as given up; called on the calling thread.
     std::function<void(std::size_t)> onGiveUp;
+    // False: no task is given up for its time; a stop still ends the wait at once.
+    bool timeLimited = true;
 };
 
 struct ScanPoolReport {

@@ -29,6 +29,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <thread>
 
 using testsupport::aircraftCfg;
@@ -272,6 +273,47 @@ TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)
     lf_scanLiveryFolder(1, root);
     EXPECT_EQ(g_scannedLiveries.size(), 38u * 3u);
     EXPECT_EQ(g_runningTasks.load(), 0);
+}
+
+TEST_F(LiveryScan, FilesAreTakenInWalkOrderWhicheverWorkerListsTheirFolder)
+{
+    // Packages of different sizes, with files beside folders at two levels: listed straight by
+    // the workers, or level by level first when there are few folders for many workers.
+    const auto root = m_folder / "packages";
+    std::map<std::filesystem::path, std::string> titles;
+    const auto write = [&titles](const std::filesystem::path& path, const std::string& title) {
+        testsupport::writeFile(path, aircraftCfg("A320", {{title, "DLH"}}));
+        titles[path] = title;
+    };
+    for (int package = 0; package < 40; ++package) {
+        const auto folder = root / fmt::format("p{:02}", package);
+        for (int model = 0; model <= package % 5; ++model) {
+            write(folder / "SimObjects" / "Airplanes" / fmt::format("m{}", model) / "aircraft.cfg",
+                  fmt::format("P{} M{}", package, model));
+        }
+        if (package % 3 == 0) {
+            write(folder / "aircraft.cfg", fmt::format("P{} top", package));
+        }
+    }
+    write(root / "aircraft.cfg", "Root");
+    std::vector<std::string> walkOrder;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (titles.contains(entry.path())) {
+            walkOrder.push_back(titles[entry.path()]);
+        }
+    }
+
+    for (const int workers : {1, 3, 16}) {
+        g_workerCount = workers;
+        g_scannedLiveries.clear();
+        lf_resetScanResults();
+        lf_scanLiveryFolder(1, root);
+        std::vector<std::string> scannedTitles;
+        for (const LiveryData& livery : g_scannedLiveries) {
+            scannedTitles.push_back(livery.title);
+        }
+        EXPECT_EQ(scannedTitles, walkOrder) << workers << " workers";
+    }
 }
 
 TEST_F(LiveryScan, FirstFileListedKeepsATitleThatSeveralFilesUse)
