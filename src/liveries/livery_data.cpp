@@ -14,7 +14,7 @@ ReportLines g_fixLines;
 ReportLines g_dbaseCorrectionLines;
 
 std::mutex g_scanTitlesMutex;
-std::set<std::string> g_scanTitles;
+std::unordered_set<std::string> g_scanTitles;
 
 bool lf_sameLivery(const LiveryData& a, const LiveryData& b)
 {

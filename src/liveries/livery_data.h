@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <mutex>
-#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct LiveryData {
@@ -45,6 +45,7 @@ extern ReportLines g_invalidModelLines;
 extern ReportLines g_fixLines;
 extern ReportLines g_dbaseCorrectionLines;
 
-// Titles accepted in this scan, kept unique by the aircraft.cfg parser.
+// Titles accepted in this scan, kept unique by the aircraft.cfg parser. Hashed: a scan claims
+// tens of thousands of titles one by one, and their order is never read.
 extern std::mutex g_scanTitlesMutex;
-extern std::set<std::string> g_scanTitles;
+extern std::unordered_set<std::string> g_scanTitles;
