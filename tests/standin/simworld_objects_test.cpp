@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <thread>
+#include <utility>
 
 using simworldtest::Received;
 using simworldtest::TestClient;
@@ -16,48 +18,38 @@ using standin::SimWorld;
 
 namespace {
 
-// The program's definitions, as it declares them.
+// The program's definitions, as it declares them: each call adds fields of one type to a
+// definition, in the order the program adds them.
 void defineProgramData(HANDLE h)
 {
-    const auto add = [h](DWORD id, const char* name, const char* unit, SIMCONNECT_DATATYPE type) {
-        SimConnect_AddToDataDefinition(h, id, name, unit, type, 0, SIMCONNECT_UNUSED);
+    using Fields = std::initializer_list<std::pair<const char*, const char*>>;
+    const auto add = [h](DWORD id, SIMCONNECT_DATATYPE type, Fields fields) {
+        for (const auto& [name, unit] : fields) {
+            SimConnect_AddToDataDefinition(h, id, name, unit, type, 0, SIMCONNECT_UNUSED);
+        }
     };
-    add(407, "TITLE", nullptr, SIMCONNECT_DATATYPE_STRINGV);
-    add(408, "ATC MODEL", nullptr, SIMCONNECT_DATATYPE_STRING32);
-    add(409, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64);
-    for (const char* name : {"Plane Latitude", "Plane Longitude"}) {
-        add(402, name, "degree", SIMCONNECT_DATATYPE_FLOAT64);
-    }
-    for (const char* name : {"Plane Pitch degrees", "Plane Bank degrees", "Plane Heading degrees true"}) {
-        add(402, name, "radians", SIMCONNECT_DATATYPE_FLOAT64);
-    }
-    add(402, "Plane Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(402, "Vertical Speed", "feet per second", SIMCONNECT_DATATYPE_FLOAT64);
-    add(402, "Airspeed True", "knots", SIMCONNECT_DATATYPE_FLOAT64);
-    for (const char* name : {"Plane Latitude", "Plane Longitude"}) {
-        add(403, name, "degree", SIMCONNECT_DATATYPE_FLOAT64);
-    }
-    for (const char* name : {"Plane Pitch degrees", "Plane Bank degrees", "Plane Heading degrees true"}) {
-        add(403, name, "radians", SIMCONNECT_DATATYPE_FLOAT64);
-    }
-    add(403, "Plane Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(403, "Plane Alt Above Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(403, "Ground Velocity", "knots", SIMCONNECT_DATATYPE_FLOAT64);
-    add(403, "ZULU TIME", "Seconds", SIMCONNECT_DATATYPE_INT64);
-    add(403, "ZULU DAY OF YEAR", "Number", SIMCONNECT_DATATYPE_INT64);
-    add(403, "ZULU YEAR", "Number", SIMCONNECT_DATATYPE_INT64);
-    add(403, "LIGHT STATES", "Mask", SIMCONNECT_DATATYPE_INT64);
-    add(405, "Static CG to Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(405, "Static Pitch", "radians", SIMCONNECT_DATATYPE_FLOAT64);
-    add(406, "Light On States", "Mask", SIMCONNECT_DATATYPE_INT64);
-    add(404, "Plane Alt Above Ground", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(404, "Ground Altitude", "feet", SIMCONNECT_DATATYPE_FLOAT64);
-    add(404, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64);
-    add(404, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32);
-    for (const char* name : {"SPOILERS HANDLE POSITION", "GENERAL ENG THROTTLE LEVER POSITION:1",
-                             "GENERAL ENG THROTTLE LEVER POSITION:2"}) {
-        add(401, name, "percent", SIMCONNECT_DATATYPE_FLOAT64);
-    }
+    constexpr auto f64 = SIMCONNECT_DATATYPE_FLOAT64;
+    constexpr auto i64 = SIMCONNECT_DATATYPE_INT64;
+    // The position both the AI objects' and the user aircraft's blocks begin with.
+    const Fields position = {{"Plane Latitude", "degree"}, {"Plane Longitude", "degree"},
+                             {"Plane Pitch degrees", "radians"}, {"Plane Bank degrees", "radians"},
+                             {"Plane Heading degrees true", "radians"}, {"Plane Altitude", "feet"}};
+    add(407, SIMCONNECT_DATATYPE_STRINGV, {{"TITLE", nullptr}});
+    add(408, SIMCONNECT_DATATYPE_STRING32, {{"ATC MODEL", nullptr}});
+    add(409, i64, {{"SIM ON GROUND", "Bool"}});
+    add(402, f64, position);
+    add(402, f64, {{"Vertical Speed", "feet per second"}, {"Airspeed True", "knots"}});
+    add(403, f64, position);
+    add(403, f64, {{"Plane Alt Above Ground", "feet"}, {"Ground Velocity", "knots"}});
+    add(403, i64, {{"ZULU TIME", "Seconds"}, {"ZULU DAY OF YEAR", "Number"}, {"ZULU YEAR", "Number"},
+                   {"LIGHT STATES", "Mask"}});
+    add(405, f64, {{"Static CG to Ground", "feet"}, {"Static Pitch", "radians"}});
+    add(406, i64, {{"Light On States", "Mask"}});
+    add(404, f64, {{"Plane Alt Above Ground", "feet"}, {"Ground Altitude", "feet"}});
+    add(404, i64, {{"SIM ON GROUND", "Bool"}});
+    add(404, SIMCONNECT_DATATYPE_STRING32, {{"ATC ID", nullptr}});
+    add(401, f64, {{"SPOILERS HANDLE POSITION", "percent"}, {"GENERAL ENG THROTTLE LEVER POSITION:1", "percent"},
+                   {"GENERAL ENG THROTTLE LEVER POSITION:2", "percent"}});
 }
 
 class SimWorldObjects : public testing::Test {
