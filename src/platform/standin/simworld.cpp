@@ -18,6 +18,14 @@ constexpr double kFrameSeconds = 1.0 / kFramesPerSecond;
 constexpr double kOnGroundToleranceFt = 0.5;
 constexpr int kMostFramesPerCatchUp = 5;
 
+// A copy of the map's entry for the key; none when it has no such entry.
+template <typename Map>
+std::optional<typename Map::mapped_type> lf_entry(const Map& map, const typename Map::key_type& key)
+{
+    const auto found = map.find(key);
+    return found != map.end() ? std::optional(found->second) : std::nullopt;
+}
+
 double lf_rad(double degrees) { return degrees * std::numbers::pi / 180.0; }
 double lf_deg(double radians) { return radians * 180.0 / std::numbers::pi; }
 
@@ -155,6 +163,13 @@ void lf_answerRequests(SimWorld::State& state)
 
 } // namespace
 
+template <typename Read>
+auto SimWorld::read(Read read) const
+{
+    std::lock_guard lock(m_mutex);
+    return read(*m_state);
+}
+
 SimWorldConfig SimWorldConfig::forSimulator(int year)
 {
     SimWorldConfig config;
@@ -286,8 +301,7 @@ void SimWorld::configure(const SimWorldConfig& config)
 
 SimWorldConfig SimWorld::config() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->config;
+    return read([](const State& state) { return state.config; });
 }
 
 void SimWorld::stepFrames(int count)
@@ -431,33 +445,29 @@ DWORD SimWorld::addForeignAircraft(const std::string& title, const std::string& 
 
 bool SimWorld::connected() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->open && m_state->quitState != QuitState::Delivered;
+    return read([](const State& state) { return state.open && state.quitState != QuitState::Delivered; });
 }
 
 std::uint64_t SimWorld::frame() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->frame;
+    return read([](const State& state) { return state.frame; });
 }
 
 std::vector<std::pair<DWORD, std::string>> SimWorld::subscriptions() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->subscriptions;
+    return read([](const State& state) { return state.subscriptions; });
 }
 
 std::vector<DWORD> SimWorld::definitionIds() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->definitionOrder;
+    return read([](const State& state) { return state.definitionOrder; });
 }
 
 std::vector<DatumSpec> SimWorld::definition(DWORD defineId) const
 {
-    std::lock_guard lock(m_mutex);
-    const auto found = m_state->definitions.find(defineId);
-    return found != m_state->definitions.end() ? found->second : std::vector<DatumSpec>{};
+    return read([&](const State& state) {
+        return lf_entry(state.definitions, defineId).value_or(std::vector<DatumSpec>{});
+    });
 }
 
 DWORD SimWorld::blockSize(DWORD defineId) const
@@ -467,41 +477,34 @@ DWORD SimWorld::blockSize(DWORD defineId) const
 
 std::vector<std::pair<DWORD, std::string>> SimWorld::mappedEvents() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->mappedEvents;
+    return read([](const State& state) { return state.mappedEvents; });
 }
 
 std::vector<std::pair<DWORD, bool>> SimWorld::groupEvents(DWORD groupId) const
 {
-    std::lock_guard lock(m_mutex);
-    const auto found = m_state->groups.find(groupId);
-    return found != m_state->groups.end() ? found->second : std::vector<std::pair<DWORD, bool>>{};
+    return read([&](const State& state) {
+        return lf_entry(state.groups, groupId).value_or(std::vector<std::pair<DWORD, bool>>{});
+    });
 }
 
 std::optional<DWORD> SimWorld::groupPriority(DWORD groupId) const
 {
-    std::lock_guard lock(m_mutex);
-    const auto found = m_state->groupPriorities.find(groupId);
-    return found != m_state->groupPriorities.end() ? std::optional<DWORD>(found->second) : std::nullopt;
+    return read([&](const State& state) { return lf_entry(state.groupPriorities, groupId); });
 }
 
 std::vector<RequestRecord> SimWorld::requests() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->requestLog;
+    return read([](const State& state) { return state.requestLog; });
 }
 
 std::vector<SentException> SimWorld::exceptionsSent() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_state->exceptions;
+    return read([](const State& state) { return state.exceptions; });
 }
 
 std::optional<SimObjectRecord> SimWorld::object(DWORD objectId) const
 {
-    std::lock_guard lock(m_mutex);
-    const auto found = m_state->objects.find(objectId);
-    return found != m_state->objects.end() ? std::optional<SimObjectRecord>(found->second) : std::nullopt;
+    return read([&](const State& state) { return lf_entry(state.objects, objectId); });
 }
 
 std::optional<SimObjectRecord> SimWorld::objectByTail(const std::string& tailNumber) const

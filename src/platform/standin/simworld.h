@@ -226,6 +226,10 @@ public:
     struct State;
 
 private:
+    // What the reader takes from the state, taken under the world's lock.
+    template <typename Read>
+    auto read(Read read) const;
+
     mutable std::mutex m_mutex;
     std::condition_variable m_delivered;
     std::unique_ptr<State> m_state;
