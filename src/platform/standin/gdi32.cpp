@@ -144,6 +144,16 @@ RECT lf_shift(const RECT& rect, const POINT& origin)
     return RECT{rect.left + origin.x, rect.top + origin.y, rect.right + origin.x, rect.bottom + origin.y};
 }
 
+// Sets one of the device context's colours; returns the one it had, CLR_INVALID without a
+// device context.
+COLORREF lf_setDcColour(HDC handle, COLORREF DeviceContext::*colourOf, COLORREF colour)
+{
+    Gdi& gdi = lf_gdi();
+    std::lock_guard lock(gdi.mutex);
+    DeviceContext* dc = lf_dcLocked(gdi, handle);
+    return dc == nullptr ? CLR_INVALID : std::exchange(dc->*colourOf, colour);
+}
+
 } // namespace
 
 HDC createSurfaceDc(std::shared_ptr<Surface> surface, RECT clip, POINT origin)
@@ -292,24 +302,12 @@ HPEN CreatePen(int style, int width, COLORREF colour)
 
 COLORREF SetDCBrushColor(HDC handle, COLORREF colour)
 {
-    Gdi& gdi = lf_gdi();
-    std::lock_guard lock(gdi.mutex);
-    DeviceContext* dc = lf_dcLocked(gdi, handle);
-    if (dc == nullptr) {
-        return CLR_INVALID;
-    }
-    return std::exchange(dc->dcBrushColour, colour);
+    return lf_setDcColour(handle, &DeviceContext::dcBrushColour, colour);
 }
 
 COLORREF SetDCPenColor(HDC handle, COLORREF colour)
 {
-    Gdi& gdi = lf_gdi();
-    std::lock_guard lock(gdi.mutex);
-    DeviceContext* dc = lf_dcLocked(gdi, handle);
-    if (dc == nullptr) {
-        return CLR_INVALID;
-    }
-    return std::exchange(dc->dcPenColour, colour);
+    return lf_setDcColour(handle, &DeviceContext::dcPenColour, colour);
 }
 
 BOOL MoveToEx(HDC handle, int x, int y, LPPOINT previous)
@@ -384,10 +382,7 @@ int FillRect(HDC handle, const RECT* rect, HBRUSH brush)
 
 COLORREF SetTextColor(HDC handle, COLORREF colour)
 {
-    Gdi& gdi = lf_gdi();
-    std::lock_guard lock(gdi.mutex);
-    DeviceContext* dc = lf_dcLocked(gdi, handle);
-    return dc == nullptr ? CLR_INVALID : std::exchange(dc->textColour, colour);
+    return lf_setDcColour(handle, &DeviceContext::textColour, colour);
 }
 
 COLORREF GetTextColor(HDC handle) { return textColourOf(handle); }
@@ -405,10 +400,7 @@ int SetBkMode(HDC handle, int mode)
 
 COLORREF SetBkColor(HDC handle, COLORREF colour)
 {
-    Gdi& gdi = lf_gdi();
-    std::lock_guard lock(gdi.mutex);
-    DeviceContext* dc = lf_dcLocked(gdi, handle);
-    return dc == nullptr ? CLR_INVALID : std::exchange(dc->bkColour, colour);
+    return lf_setDcColour(handle, &DeviceContext::bkColour, colour);
 }
 
 BOOL TextOutW(HDC handle, int x, int y, LPCWSTR text, int length)
