@@ -45,28 +45,28 @@ using LRESULT = LONG_PTR;
 using ATOM = WORD;
 using COLORREF = DWORD;
 
+// A handle of its own kind: a pointer to an incomplete type named after it, so handles of
+// different kinds do not convert into each other.
+#define STANDIN_HANDLE_TYPE(name) \
+    struct name##__;              \
+    using name = name##__*
+
 using HANDLE = void*;
-struct HWND__;
-using HWND = HWND__*;
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
+STANDIN_HANDLE_TYPE(HWND);
+STANDIN_HANDLE_TYPE(HINSTANCE);
 using HMODULE = HINSTANCE;
-struct HMENU__;
-using HMENU = HMENU__*;
-struct HDC__;
-using HDC = HDC__*;
-struct HGDIOBJ__;
-using HGDIOBJ = HGDIOBJ__*;
+STANDIN_HANDLE_TYPE(HMENU);
+STANDIN_HANDLE_TYPE(HDC);
+STANDIN_HANDLE_TYPE(HGDIOBJ);
 using HBRUSH = HGDIOBJ;
 using HPEN = HGDIOBJ;
 using HFONT = HGDIOBJ;
 using HBITMAP = HGDIOBJ;
 using HRGN = HGDIOBJ;
-struct HICON__;
-using HICON = HICON__*;
+STANDIN_HANDLE_TYPE(HICON);
 using HCURSOR = HICON;
-struct HMONITOR__;
-using HMONITOR = HMONITOR__*;
+STANDIN_HANDLE_TYPE(HMONITOR);
+#undef STANDIN_HANDLE_TYPE
 using HLOCAL = HANDLE;
 using PHANDLE = HANDLE*;
 
