@@ -30,8 +30,7 @@ void lf_runTask(Task task, const std::filesystem::path& path)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzzsupport::initProgram();
-    fuzzsupport::loadReferenceData();
+    fuzzsupport::initProgramWithReferenceData();
     return 0;
 }
 

@@ -12,8 +12,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzzsupport::initProgram();
-    fuzzsupport::loadReferenceData();
+    fuzzsupport::initProgramWithReferenceData();
     return 0;
 }
 

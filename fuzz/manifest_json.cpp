@@ -10,8 +10,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzzsupport::initProgram();
-    fuzzsupport::loadReferenceData();
+    fuzzsupport::initProgramWithReferenceData();
     return 0;
 }
 

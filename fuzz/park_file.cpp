@@ -32,8 +32,7 @@ void lf_freshAirport()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzzsupport::initProgram();
-    fuzzsupport::loadReferenceData();
+    fuzzsupport::initProgramWithReferenceData();
     return 0;
 }
 

@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzzsupport::initProgram();
-    fuzzsupport::loadReferenceData();
+    fuzzsupport::initProgramWithReferenceData();
     return 0;
 }
 

@@ -70,8 +70,9 @@ void initProgram()
     gf_initSodium();
 }
 
-void loadReferenceData()
+void initProgramWithReferenceData()
 {
+    initProgram();
     testsupport::writeSmallReferenceData(ramFolder());
     if (!gf_readDbase() || !gf_readAirports())
         throw std::runtime_error("the reference fixtures did not load");

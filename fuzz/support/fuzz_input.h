@@ -30,8 +30,8 @@ void clearRamFolder();
 // Once per process: RAM folder, sodium, the log closed (its writers stay silent).
 void initProgram();
 
-// Once per process, after initProgram: the aircraft and airport databases from the small
-// reference fixtures, as the readers that look codes up need them.
-void loadReferenceData();
+// Once per process, for the readers that look codes up: initProgram, then the aircraft and
+// airport databases from the small reference fixtures.
+void initProgramWithReferenceData();
 
 } // namespace fuzzsupport
