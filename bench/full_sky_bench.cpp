@@ -30,6 +30,7 @@
 #include "support/engine_fixture.h"
 #include "support/temp_folder.h"
 #include "support/log_capture.h"
+#include "support/parking_fixture.h"
 #include "ui/main_window.h"
 
 #include <benchmark/benchmark.h>
@@ -97,10 +98,7 @@ PosSample lf_groundSample(const LatLon& p, double speedKt, double trackDeg, std:
 void lf_parkOnStand(LiveAc& ac, const Stand& stand)
 {
     ac.flightPhase = FlightPhase::parked;
-    ac.standLat = stand.latitude;
-    ac.standLon = stand.longitude;
-    ac.standHeading = stand.heading;
-    ac.standId = stand.number;
+    testsupport::assignStand(ac, stand);
 }
 
 // The next sample of a feed: airborne ones fly on (turning their climb or descent round at
@@ -172,10 +170,7 @@ StaticAc lf_staticAc(std::uint32_t index, DWORD objectId, const Stand& stand)
     ac.hexid = 1 + index;
     ac.objectId = objectId;
     ac.simState = SimState::active;
-    ac.standId = stand.number;
-    ac.standLat = stand.latitude;
-    ac.standLon = stand.longitude;
-    ac.standHeading = stand.heading;
+    testsupport::assignStand(ac, stand);
     return ac;
 }
 

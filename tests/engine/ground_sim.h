@@ -7,6 +7,7 @@
 #include "core/geo.h"
 #include "engine/stand_search.h"
 #include "parking/stand.h"
+#include "support/parking_fixture.h"
 #include "ui/main_window.h"
 
 #include <string>
@@ -82,10 +83,7 @@ protected:
     {
         LiveAc ac = groundAc({groundSample({stand.latitude, stand.longitude}, 0.0, 0)}, stand.heading / kDeg);
         ac.flightPhase = FlightPhase::parked;
-        ac.standLat = stand.latitude;
-        ac.standLon = stand.longitude;
-        ac.standHeading = stand.heading;
-        ac.standId = stand.number;
+        testsupport::assignStand(ac, stand);
         return ac;
     }
 

@@ -49,10 +49,7 @@ protected:
 
     static void takeStand(LiveAc& ac, const Stand& stand)
     {
-        ac.standId = stand.number;
-        ac.standLat = stand.latitude;
-        ac.standLon = stand.longitude;
-        ac.standHeading = stand.heading;
+        testsupport::assignStand(ac, stand);
         ac.flightPhase = FlightPhase::parking;
     }
 };

@@ -98,4 +98,12 @@ LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parke
     return g_liveAcs.back();
 }
 
+void assignStand(StaticAc& ac, const Stand& stand)
+{
+    ac.standId = stand.number;
+    ac.standLat = stand.latitude;
+    ac.standLon = stand.longitude;
+    ac.standHeading = stand.heading;
+}
+
 } // namespace testsupport

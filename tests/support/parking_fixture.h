@@ -36,6 +36,9 @@ void freezeWeekTime(int weekday, int halfHour);
 // time (100 ns units); object 300 + stand, hexid 0x400000 + stand.
 LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince);
 
+// The aircraft's stand: its number, position and heading.
+void assignStand(StaticAc& ac, const Stand& stand);
+
 // Taken out of the simulator: its object's removal is queued.
 inline bool gone(const StaticAc& ac)
 {
