@@ -19,14 +19,7 @@ namespace {
 
 LiveryData livery(const char* airl, const char* type, const char* title, const char* atcid = "", bool cargo = false)
 {
-    LiveryData l;
-    l.airl = airl;
-    l.type = type;
-    l.title = title;
-    l.atcid = atcid;
-    l.cargo = cargo;
-    l.folderIndex = 3;
-    return l;
+    return LiveryData{.airl = airl, .type = type, .title = title, .atcid = atcid, .folderIndex = 3, .cargo = cargo};
 }
 
 // The error text of reading the file, empty when it was read.
