@@ -49,6 +49,15 @@ protected:
                              sizeof milliseconds), 0);
     }
 
+    // A datagram socket bound to a free loopback port (returned through address) whose
+    // receives time out after the milliseconds.
+    static SOCKET timedDatagramSocket(sockaddr_in& address, DWORD milliseconds)
+    {
+        const SOCKET s = boundSocket(SOCK_DGRAM, address);
+        setReceiveTimeout(s, milliseconds);
+        return s;
+    }
+
     static void sendDatagram(const sockaddr_in& to, const std::string& text)
     {
         const SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
@@ -110,8 +119,7 @@ TEST(WinsockStartup, RefusesVersionBelowOneOne)
 TEST_F(WinsockTest, ReceiveTimeoutInMillisecondsReportsTimedOut)
 {
     sockaddr_in address{};
-    const SOCKET s = boundSocket(SOCK_DGRAM, address);
-    setReceiveTimeout(s, 150);
+    const SOCKET s = timedDatagramSocket(address, 150);
     char buffer[64];
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(recvfrom(s, buffer, sizeof buffer, 0, nullptr, nullptr), SOCKET_ERROR);
@@ -125,8 +133,7 @@ TEST_F(WinsockTest, ReceiveTimeoutInMillisecondsReportsTimedOut)
 TEST_F(WinsockTest, OversizedDatagramReportsMessageSizeAndNextOneArrives)
 {
     sockaddr_in address{};
-    const SOCKET s = boundSocket(SOCK_DGRAM, address);
-    setReceiveTimeout(s, 2000);
+    const SOCKET s = timedDatagramSocket(address, 2000);
     sendDatagram(address, std::string(100, 'x'));
     sendDatagram(address, "short");
 
@@ -142,8 +149,7 @@ TEST_F(WinsockTest, OversizedDatagramReportsMessageSizeAndNextOneArrives)
 TEST_F(WinsockTest, DatagramFillingTheBufferExactlyIsReceivedWhole)
 {
     sockaddr_in address{};
-    const SOCKET s = boundSocket(SOCK_DGRAM, address);
-    setReceiveTimeout(s, 2000);
+    const SOCKET s = timedDatagramSocket(address, 2000);
     sendDatagram(address, std::string(32, 'y'));
     char buffer[32];
     EXPECT_EQ(recvfrom(s, buffer, sizeof buffer, 0, nullptr, nullptr), 32);
