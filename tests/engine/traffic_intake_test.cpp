@@ -225,13 +225,24 @@ protected:
         rec.sample.longitude += 0.02; // 10 s east at 280 kt
         return rec;
     }
+    struct Route {
+        const char* origin;
+        const char* destination;
+    };
+    // An active aircraft flying one route, then its next record with another, with GUID
+    // changes on or off.
+    LiveAc& routeSent(bool guidChanges, const Route& flown, const Route& sent)
+    {
+        GUID_CHANGES.value = guidChanges;
+        LiveAc& ac = activeAircraft(flown.origin, flown.destination);
+        handle(next(sent.origin, sent.destination));
+        return ac;
+    }
 };
 
 TEST_F(ActiveAircraftTest, FilledDestinationIsAChangeThatRespawnsWithGuidChanges)
 {
-    GUID_CHANGES.value = true;
-    LiveAc& ac = activeAircraft("EHAM", "");
-    handle(next("EHAM", "EGLL"));
+    LiveAc& ac = routeSent(true, {"EHAM", ""}, {"EHAM", "EGLL"});
     EXPECT_EQ(ac.destination, "EGLL");
     EXPECT_EQ(ac.simState, SimState::liveryrespawn);
     EXPECT_EQ(ac.stream.size(), 2u); // the respawn's copy of the front sample, due next tick
@@ -240,18 +251,14 @@ TEST_F(ActiveAircraftTest, FilledDestinationIsAChangeThatRespawnsWithGuidChanges
 
 TEST_F(ActiveAircraftTest, ChangeWithoutGuidChangesIsAccepted)
 {
-    GUID_CHANGES.value = false;
-    LiveAc& ac = activeAircraft("EHAM", "");
-    handle(next("EHAM", "EGLL"));
+    LiveAc& ac = routeSent(false, {"EHAM", ""}, {"EHAM", "EGLL"});
     EXPECT_EQ(ac.simState, SimState::active);
     EXPECT_EQ(ac.stream.size(), 2u);
 }
 
 TEST_F(ActiveAircraftTest, DifferentDestinationAloneKeepsTheRoute)
 {
-    GUID_CHANGES.value = true;
-    LiveAc& ac = activeAircraft("EHAM", "EGLL");
-    handle(next("EHAM", "LFPG"));
+    LiveAc& ac = routeSent(true, {"EHAM", "EGLL"}, {"EHAM", "LFPG"});
     EXPECT_EQ(ac.destination, "EGLL");
     EXPECT_EQ(ac.simState, SimState::active);
     EXPECT_EQ(ac.stream.size(), 2u);
@@ -273,10 +280,8 @@ TEST_F(ActiveAircraftTest, NewRouteOnTheGroundStartsTaxi)
 
 TEST_F(ActiveAircraftTest, ReturnToTheParkAirportIsNotANewRoute)
 {
-    GUID_CHANGES.value = true;
     setParkAirport(-11);
-    LiveAc& ac = activeAircraft("AMS", "LHR");
-    handle(next("CDG", "AMS"));
+    LiveAc& ac = routeSent(true, {"AMS", "LHR"}, {"CDG", "AMS"});
     EXPECT_EQ(ac.origin, "AMS");
     EXPECT_EQ(ac.simState, SimState::active);
 }
