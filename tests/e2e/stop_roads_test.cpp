@@ -156,6 +156,21 @@ protected:
         return run.waitForExit(2s);
     }
 
+    // Starts the program with its first scan task held; true once the task is held.
+    bool startWithTheScanHeld()
+    {
+        held.emplace();
+        heldRun.emplace();
+        return held->waitUntilHeld();
+    }
+
+    // Closes the window of that run: the program ends at once, for the user's close.
+    void closeEndsAtOnce()
+    {
+        EXPECT_EQ(closeAndWait(*heldRun), 0);
+        EXPECT_EQ(logged("Exiting: USER CLOSED SIM"), 1u);
+    }
+
     static constexpr const char* kScanStarts = "liveries scan automatic starts";
     static constexpr const char* kScanEnds = "liveries scan ends";
 
@@ -164,6 +179,9 @@ protected:
     testsupport::LogCapture log;
     testsupport::HttpServer server;
     std::string previousLiveries;
+    // Declared last, so the run ends before its held task is let go.
+    std::optional<HeldTask> held;
+    std::optional<testsupport::ApplicationRun> heldRun;
 };
 
 } // namespace
@@ -171,12 +189,9 @@ protected:
 TEST_F(StopRoads, CloseDuringTheLiveryScanEndsAtOnceAndKeepsThePreviousResult)
 {
     writeParameters(true, false);
-    HeldTask held;
-    testsupport::ApplicationRun run;
-    ASSERT_TRUE(held.waitUntilHeld());
+    ASSERT_TRUE(startWithTheScanHeld());
 
-    EXPECT_EQ(closeAndWait(run), 0);
-    EXPECT_EQ(logged("Exiting: USER CLOSED SIM"), 1u);
+    closeEndsAtOnce();
     EXPECT_EQ(logged("51: File"), 0u);
     EXPECT_EQ(logged(kScanEnds), 0u);
     EXPECT_EQ(readFile(folders::liveriesScannedXml()), previousLiveries);
@@ -206,11 +221,9 @@ TEST_F(StopRoads, SimulatorSwitchDuringTheScanRestartsAndTheRestartedRunScans)
     const fs::path packages2024 = root.path() / "AppData" / "Roaming" / "Microsoft Flight Simulator 2024" / "Packages";
     fs::create_directories(packages2024 / "Official2024");
     testsupport::writeAiPackage(packages2024 / "Community", "aig-aitraffic-oci", "A320", "DLH", 2);
-    HeldTask held;
-    testsupport::ApplicationRun run;
-    ASSERT_TRUE(held.waitUntilHeld());
+    ASSERT_TRUE(startWithTheScanHeld());
 
-    ASSERT_TRUE(run.desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
+    ASSERT_TRUE(heldRun->desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
     ASSERT_TRUE(waitForLog("Restart countdown finished", 1, 10s)) << logText();
     EXPECT_EQ(logged("Exiting: NEW SETTINGS"), 1u);
     EXPECT_EQ(logged("Restarting after 3 seconds"), 1u);
@@ -219,15 +232,13 @@ TEST_F(StopRoads, SimulatorSwitchDuringTheScanRestartsAndTheRestartedRunScans)
     EXPECT_EQ(stored("MSFS_2024_INSTALL_PATH"), packages2024.string());
     EXPECT_NE(readFile(folders::liveriesScannedXml()).find("aig-aitraffic-oci A320 DLH 2"), std::string::npos);
 
-    EXPECT_EQ(closeAndWait(run), 0);
+    EXPECT_EQ(closeAndWait(*heldRun), 0);
 }
 
 TEST_F(StopRoads, HungScanTaskIsGivenUpAfterTenSecondsAndACloseStillEndsAtOnce)
 {
     writeParameters(true, false);
-    HeldTask held;
-    testsupport::ApplicationRun run;
-    ASSERT_TRUE(held.waitUntilHeld());
+    ASSERT_TRUE(startWithTheScanHeld());
     const auto heldAt = std::chrono::steady_clock::now();
 
     ASSERT_TRUE(waitForLog("==> liveries inner search aborted: Future wait timed out after 10 seconds", 1, 30s));
@@ -235,8 +246,7 @@ TEST_F(StopRoads, HungScanTaskIsGivenUpAfterTenSecondsAndACloseStillEndsAtOnce)
     ASSERT_TRUE(waitForLog(kScanEnds)) << logText();
 
     // The task still hangs; the close does not wait for it.
-    EXPECT_EQ(closeAndWait(run), 0);
-    EXPECT_EQ(logged("Exiting: USER CLOSED SIM"), 1u);
+    closeEndsAtOnce();
 }
 
 TEST_F(StopRoads, CloseDuringTheAddonScanKeepsTheScanOn)
@@ -246,12 +256,9 @@ TEST_F(StopRoads, CloseDuringTheAddonScanKeepsTheScanOn)
     airport.ident = "EDDF";
     airport.parkings.push_back(testsupport::BglParking{12, 8, 1, 20.0f, 90.0f, 50.03, 8.57});
     testsupport::writeBgl(community() / "somedev-eddf" / "scenery" / "eddf.bgl", {airport});
-    HeldTask held;
-    testsupport::ApplicationRun run;
-    ASSERT_TRUE(held.waitUntilHeld());
+    ASSERT_TRUE(startWithTheScanHeld());
 
-    EXPECT_EQ(closeAndWait(run), 0);
-    EXPECT_EQ(logged("Exiting: USER CLOSED SIM"), 1u);
+    closeEndsAtOnce();
     EXPECT_EQ(logged("Warning: Scan has not found any add-on airports"), 0u);
     EXPECT_EQ(stored("SCAN_AIRPORTS"), "true");
 }
@@ -259,13 +266,11 @@ TEST_F(StopRoads, CloseDuringTheAddonScanKeepsTheScanOn)
 TEST_F(StopRoads, CloseDuringTheRestartCountdownEndsTheProgram)
 {
     writeParameters(true, false);
-    HeldTask held;
-    testsupport::ApplicationRun run;
-    ASSERT_TRUE(held.waitUntilHeld());
-    ASSERT_TRUE(run.desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
+    ASSERT_TRUE(startWithTheScanHeld());
+    ASSERT_TRUE(heldRun->desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
     ASSERT_TRUE(waitForLog("Restarting after 3 seconds", 1, 10s)) << logText();
 
-    EXPECT_EQ(closeAndWait(run), 0);
+    EXPECT_EQ(closeAndWait(*heldRun), 0);
     EXPECT_EQ(logged("Restart countdown finished"), 0u);
     EXPECT_EQ(logged("Exiting:"), 1u);
 }
