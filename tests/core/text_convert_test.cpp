@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 TEST(TextConvert, RoundTripsUtf8ThroughWide)
 {
@@ -40,11 +41,16 @@ TEST(TextConvert, InvalidWideThrowsWithItsText)
 
 TEST(TextConvert, AnsiIsWindows1252)
 {
-    EXPECT_EQ(gf_ansiToUtf8("caf\xE9"), "caf\xC3\xA9");
-    EXPECT_EQ(gf_ansiToUtf8("\x80 \x9F"), "\xE2\x82\xAC \xC5\xB8");
-    // Bytes the code page leaves undefined come out as the C1 controls of the same value.
-    EXPECT_EQ(gf_ansiToUtf8("\x81\x8D\x8F\x90\x9D"), "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
-    EXPECT_EQ(gf_ansiToUtf8(""), "");
+    const std::pair<const char*, const char*> ansiAndUtf8[] = {
+        {"caf\xE9", "caf\xC3\xA9"},
+        {"\x80 \x9F", "\xE2\x82\xAC \xC5\xB8"},
+        // Bytes the code page leaves undefined come out as the C1 controls of the same value.
+        {"\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
+        {"", ""},
+    };
+    for (const auto& [ansi, utf8] : ansiAndUtf8) {
+        EXPECT_EQ(gf_ansiToUtf8(ansi), utf8) << ansi;
+    }
 }
 
 TEST(PathText, NonAsciiPathsRoundTrip)
