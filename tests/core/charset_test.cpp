@@ -7,7 +7,6 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace fs = std::filesystem;
 using testsupport::LogCapture;
 using testsupport::TempFolder;
 using testsupport::writeFile;
