@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 
 std::vector<Stand> g_stands;
@@ -38,10 +39,22 @@ constexpr double kNmPerDegreeLatitude = 60.0;
 constexpr double kOverlapFactor = 1.1;
 constexpr double kSafety = 1.0 + 1e-9;
 
-bool lf_overlap(const Stand& a, const Stand& b)
+// Nor is it below (2/pi) min(cos lat) times the longitude difference at 60 nm per degree: the
+// haversine gives sin(d/2) >= sqrt(cos lat1 cos lat2) sin(dlon/2), and sin x >= 2x/pi up to pi/2.
+// This floor is far enough below the distance that rounding never makes a pair it rules out overlap.
+double lf_longitudeFloorNm(const Stand& a, const Stand& b, double cosLatA, double cosLatB)
 {
-    return a.radius + b.radius >
-           kOverlapFactor * gf_distanceNm({a.latitude, a.longitude}, {b.latitude, b.longitude});
+    const double dlon = std::abs(b.longitude - a.longitude);
+    return 2.0 / std::numbers::pi * std::min(cosLatA, cosLatB) * std::min(dlon, 360.0 - dlon) * kNmPerDegreeLatitude;
+}
+
+bool lf_overlap(const Stand& a, const Stand& b, double cosLatA, double cosLatB)
+{
+    const double radii = a.radius + b.radius;
+    if (kOverlapFactor * lf_longitudeFloorNm(a, b, cosLatA, cosLatB) > radii * kSafety) {
+        return false;
+    }
+    return radii > kOverlapFactor * gf_distanceNm({a.latitude, a.longitude}, {b.latitude, b.longitude});
 }
 
 } // namespace
@@ -49,10 +62,12 @@ bool lf_overlap(const Stand& a, const Stand& b)
 void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands)
 {
     double largestRadius = 0.0;
+    std::vector<double> cosLatitude(stands.size());
     for (std::size_t i = 0; i < stands.size(); ++i) {
         stands[i].number = static_cast<std::int32_t>(i + 1);
         stands[i].neighbours.clear();
         largestRadius = std::max(largestRadius, stands[i].radius);
+        cosLatitude[i] = std::cos(stands[i].latitude * kDegToRad);
     }
     std::vector<std::size_t> byLatitude(stands.size());
     std::iota(byLatitude.begin(), byLatitude.end(), 0);
@@ -60,14 +75,16 @@ void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands)
               [&](std::size_t x, std::size_t y) { return stands[x].latitude < stands[y].latitude; });
 
     for (std::size_t i = 0; i < byLatitude.size(); ++i) {
-        Stand& a = stands[byLatitude[i]];
+        const std::size_t ia = byLatitude[i];
+        Stand& a = stands[ia];
         const double reach = (a.radius + largestRadius) * kSafety;
         for (std::size_t j = i + 1; j < byLatitude.size(); ++j) {
-            Stand& b = stands[byLatitude[j]];
+            const std::size_t ib = byLatitude[j];
+            Stand& b = stands[ib];
             if ((b.latitude - a.latitude) * kNmPerDegreeLatitude * kOverlapFactor > reach) {
                 break;
             }
-            if (lf_overlap(a, b)) {
+            if (lf_overlap(a, b, cosLatitude[ia], cosLatitude[ib])) {
                 a.neighbours.push_back(static_cast<std::uint32_t>(b.number));
                 b.neighbours.push_back(static_cast<std::uint32_t>(a.number));
             }

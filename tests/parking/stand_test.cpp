@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr double kDegreesPerMeterLatitude = 1.0 / 1852.0 / 60.0;
@@ -51,6 +53,33 @@ TEST(Stands, NeighboursFoundAcrossALargeApron)
     EXPECT_EQ(stands[1].neighbours, (std::vector<std::uint32_t>{4}));          // 0 m: next is 25 m (#4)
     EXPECT_EQ(stands[3].neighbours, (std::vector<std::uint32_t>{2, 6}));       // 25 m: 0 m and 50 m
     EXPECT_EQ(stands[0].neighbours, (std::vector<std::uint32_t>{5}));          // 125 m: 100 m
+}
+
+TEST(Stands, NeighboursSideBySideAtAnyLatitudeAndAcrossTheDateLine)
+{
+    // Two stands with radii of 20 m overlap up to 40 / 1.1 = 36.4 m apart.
+    struct Case {
+        double latitude;
+        double longitude;
+        double eastMeters;
+        bool neighbours;
+    };
+    const Case cases[] = {
+        {0.0, 8.0, 36.0, true},          {0.0, 8.0, 37.0, false},          {60.0, 8.0, 36.0, true},
+        {60.0, 8.0, 37.0, false},        {-75.0, 8.0, 36.0, true},         {-75.0, 8.0, 37.0, false},
+        {0.0, 179.9999, 22.0, true},     {50.0, -179.9999, -30.0, true},   {89.9999, 0.0, 36.0, true},
+    };
+    for (const Case& c : cases) {
+        const double degreesEast = c.eastMeters / 1852.0 / 60.0 / std::cos(c.latitude * kDegToRad);
+        const double east = std::remainder(c.longitude + degreesEast, 360.0);
+        std::vector<Stand> stands;
+        stands.emplace_back("W", std::vector<ParkOpt>{}, StandPlace{c.latitude, c.longitude, 0.0}, 20.0, false, false,
+                            false);
+        stands.emplace_back("E", std::vector<ParkOpt>{}, StandPlace{c.latitude, east, 0.0}, 20.0, false, false, false);
+        gf_numberStandsAndFindNeighbours(stands);
+        EXPECT_EQ(stands[0].neighbours, c.neighbours ? std::vector<std::uint32_t>{2} : std::vector<std::uint32_t>{})
+            << c.latitude << " " << c.longitude << " " << c.eastMeters;
+    }
 }
 
 TEST(Stands, SameUseNeedsSharedHalfHour)
