@@ -6,6 +6,7 @@
 #include "core/traffic_time.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <fmt/format.h>
@@ -173,18 +174,14 @@ HalfHourBitset gf_hours2bitset(std::string_view text)
 
 std::optional<std::string> gf_bitset2hours(const HalfHourBitset& bits)
 {
-    if (bits.none()) {
+    const std::uint64_t set = bits.to_ullong();
+    if (set == 0) {
         return std::nullopt;
     }
-    int lo = 0;
-    while (!bits.test(static_cast<std::size_t>(lo))) {
-        ++lo;
-    }
-    int hi = kSlots - 1;
-    while (!bits.test(static_cast<std::size_t>(hi))) {
-        --hi;
-    }
-    if (bits.count() != static_cast<std::size_t>(hi - lo + 1)) {
+    const int lo = std::countr_zero(set);
+    const int hi = 63 - std::countl_zero(set);
+    // One run when the bits from lo to hi are all set.
+    if ((set >> lo) != (std::uint64_t{2} << (hi - lo)) - 1) {
         return std::nullopt;
     }
     return lo == hi ? fmt::format("{}", lo) : fmt::format("{}:{}", lo, hi);

@@ -86,7 +86,7 @@ void lf_writeOption(pugi::xml_node parkpos, const ParkOpt& option)
     }
     pugi::xml_node opt = parkpos.append_child("opt");
     lf_addAttribute(opt, "reg", option.reg);
-    if (!gf_findRegistration(option.reg)) {
+    if (gf_registrationEntry(option.reg) == nullptr) {
         lf_addAttribute(opt, "airl", option.airl);
         lf_addAttribute(opt, "type", option.type);
     }
