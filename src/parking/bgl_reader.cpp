@@ -121,12 +121,15 @@ bool lf_bglHasAirportSection(const std::filesystem::path& path)
 
 std::vector<std::uint32_t> lf_readBglFile(std::istream& in)
 {
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::string padded = bytes;
-    padded.resize((bytes.size() + 3) / 4 * 4, '\0');
-    std::vector<std::uint32_t> words(padded.size() / 4);
+    // Read in blocks rather than byte by byte; padded in place.
+    std::string bytes;
+    std::array<char, 16 * 1024> block{};
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+        bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
+    bytes.resize((bytes.size() + 3) / 4 * 4, '\0');
+    std::vector<std::uint32_t> words(bytes.size() / 4);
     for (std::size_t i = 0; i < words.size(); ++i)
-        words[i] = lf_u32At(padded, 4 * i);
+        words[i] = lf_u32At(bytes, 4 * i);
     return words;
 }
 
