@@ -13,10 +13,12 @@
 #include <unordered_map>
 #include <vector>
 
-// 64-bit FNV-1a over the bytes of a text.
+// 64-bit FNV-1a over the bytes of a text. Deliberately not noexcept: a hash that may throw
+// makes the standard library keep each key's hash in its node, so a lookup compares stored
+// hashes instead of hashing every key of the bucket again.
 struct Fnv1aHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept
+    std::size_t operator()(std::string_view text) const
     {
         std::uint64_t hash = 14695981039346656037ull;
         for (const char c : text) {
