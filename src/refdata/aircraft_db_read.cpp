@@ -7,12 +7,14 @@
 #include "core/text_strings.h"
 #include "core/user_error.h"
 #include "core/xml_file.h"
+#include "core/xml_row.h"
 #include "refdata/data_crypt.h"
 
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <stdexcept>
 #include <string_view>
@@ -166,29 +168,8 @@ void lf_readThirdParties(const pugi::xml_node& root, const char* section, const 
     }
 }
 
-// The attributes of one "db" row, taken in one walk over them instead of a search per
-// name (the database has hundreds of thousands of rows); the first of a repeated name counts.
-struct RegistrationRow {
-    pugi::xml_attribute reg, airl, type, opr, cargo;
-};
-
-RegistrationRow lf_registrationRow(const pugi::xml_node& item)
-{
-    RegistrationRow row;
-    for (const pugi::xml_attribute attribute : item.attributes()) {
-        const std::string_view name = attribute.name();
-        pugi::xml_attribute* slot = name == "reg"    ? &row.reg
-                                    : name == "airl" ? &row.airl
-                                    : name == "type" ? &row.type
-                                    : name == "opr"  ? &row.opr
-                                    : name == "cargo" ? &row.cargo
-                                                      : nullptr;
-        if (slot != nullptr && !*slot) {
-            *slot = attribute;
-        }
-    }
-    return row;
-}
+// The attributes of one "db" row: reg, airl, type, opr, cargo.
+constexpr std::array<std::string_view, 5> kRegistrationAttributes{"reg", "airl", "type", "opr", "cargo"};
 
 void lf_readRegistrations(const pugi::xml_node& root)
 {
@@ -196,20 +177,18 @@ void lf_readRegistrations(const pugi::xml_node& root)
     const auto rows = root.child("dbase").children("db");
     g_registrations.reserve(static_cast<std::size_t>(std::distance(rows.begin(), rows.end())));
     for (const auto& item : rows) {
-        const RegistrationRow row = lf_registrationRow(item);
-        RegistrationData data{row.airl.as_string(), row.type.as_string(), row.opr.as_string(),
-                              row.cargo.as_bool(false)};
-        if (!g_registrations.emplace(row.reg.as_string(), std::move(data)).second) {
-            gf_logMarked(fmt::format("regcode {} already exists", row.reg.as_string()));
+        const auto [reg, airl, type, opr, cargo] = gf_rowAttributes(item, kRegistrationAttributes);
+        RegistrationData data{airl.as_string(), type.as_string(), opr.as_string(), cargo.as_bool(false)};
+        const auto [entry, inserted] = g_registrations.emplace(reg.as_string(), std::move(data));
+        if (!inserted) {
+            gf_logMarked(fmt::format("regcode {} already exists", reg.as_string()));
+        } else if (const std::string& key = entry->first; !key.empty() && key.size() < 6) {
+            // Short enough to turn up inside a livery title; taken here, as the row is read,
+            // rather than by a second walk over the whole table.
+            g_shortRegistrations.push_back(key);
         }
     }
-    // The registrations short enough to turn up inside a livery title, empty ones excluded,
-    // in a fixed order so that a search does not depend on hash order.
-    for (const auto& [reg, data] : g_registrations) {
-        if (!reg.empty() && reg.size() < 6) {
-            g_shortRegistrations.push_back(reg);
-        }
-    }
+    // A fixed order, so that a search does not depend on hash or file order.
     std::sort(g_shortRegistrations.begin(), g_shortRegistrations.end());
 }
 
