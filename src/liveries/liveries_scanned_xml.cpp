@@ -9,11 +9,14 @@
 #include "core/user_error.h"
 #include "core/xml_file.h"
 #include "core/xml_meta.h"
+#include "core/xml_row.h"
 #include "liveries/livery_data.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -23,14 +26,39 @@ constexpr int kNoLiveriesSection = 52;
 constexpr int kNoLiveries = 533;
 constexpr int kMissingAttribute = 999;
 
-std::string lf_requiredAttribute(const pugi::xml_node& element, const char* name)
+// The attributes of one "liv" row: airl, type, title, atcid, cargo.
+constexpr std::array<std::string_view, 5> kLiveryAttributes{"airl", "type", "title", "atcid", "cargo"};
+
+std::string lf_requiredAttribute(const pugi::xml_node& element, const pugi::xml_attribute& attribute,
+                                 std::string_view name)
 {
-    std::string value = element.attribute(name).as_string();
+    std::string value = attribute.as_string();
     if (value.empty()) {
         throw vtx::UserErrorException(kMissingAttribute, fmt::format("Missing required attribute '{}' in <{}>", name,
                                                                      element.name()));
     }
     return value;
+}
+
+LiveryData lf_readLivery(const pugi::xml_node& liv)
+{
+    const auto [airl, type, title, atcid, cargo] = gf_rowAttributes(liv, kLiveryAttributes);
+    LiveryData livery;
+    livery.airl = lf_requiredAttribute(liv, airl, kLiveryAttributes[0]);
+    livery.type = lf_requiredAttribute(liv, type, kLiveryAttributes[1]);
+    livery.title = lf_requiredAttribute(liv, title, kLiveryAttributes[2]);
+    livery.atcid = atcid.as_string();
+    livery.cargo = cargo.as_bool(false);
+    return livery;
+}
+
+std::size_t lf_elementCount(const pugi::xml_node& parent)
+{
+    std::size_t count = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        count += child.type() == pugi::node_element ? 1 : 0;
+    }
+    return count;
 }
 
 bool lf_buildDocument(pugi::xml_document& document)
@@ -94,17 +122,11 @@ void lf_readLiveriesScannedXml()
         throw vtx::UserErrorException(kNoLiveriesSection,
                                       fmt::format("{} does not contain a <liveries> section", pathText));
     }
+    g_scannedLiveries.reserve(lf_elementCount(liveries));
     for (const pugi::xml_node liv : liveries.children()) {
-        if (liv.type() != pugi::node_element) {
-            continue;
+        if (liv.type() == pugi::node_element) {
+            g_scannedLiveries.push_back(lf_readLivery(liv));
         }
-        LiveryData livery;
-        livery.airl = lf_requiredAttribute(liv, "airl");
-        livery.type = lf_requiredAttribute(liv, "type");
-        livery.title = lf_requiredAttribute(liv, "title");
-        livery.atcid = liv.attribute("atcid").as_string();
-        livery.cargo = liv.attribute("cargo").as_bool(false);
-        g_scannedLiveries.push_back(std::move(livery));
     }
     if (g_scannedLiveries.empty()) {
         throw vtx::UserErrorException(kNoLiveries, pathText + " does not contain liveries");

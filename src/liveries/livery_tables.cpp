@@ -6,7 +6,8 @@
 #include "liveries/regcodes.h"
 
 #include <algorithm>
-#include <tuple>
+#include <iterator>
+#include <map>
 
 LiveryTable g_liveryTable;
 AirlineModelTitles g_airlineModelTitles;
@@ -24,7 +25,6 @@ namespace {
 std::unordered_map<std::string_view, std::string_view, Fnv1aHash> g_titleIndex;
 
 constexpr std::size_t kWorkingEntries = 4048;
-constexpr std::size_t kWorkingViews = 15000;
 
 void lf_indexTitles()
 {
@@ -56,6 +56,8 @@ void lf_reserveAtLeast(std::vector<T>& list, std::size_t capacity)
 
 void lf_buildLiveryTable()
 {
+    // One working vector for all models: each model's liveries are moved out of it into a
+    // vector of their exact size, so no model holds the working capacity.
     std::vector<LiveryEntry> entries;
     entries.reserve(kWorkingEntries);
     TextMap<std::vector<LiveryEntry>> models;
@@ -66,20 +68,15 @@ void lf_buildLiveryTable()
         const bool lastOfAirline = i + 1 == count || g_scannedLiveries[i + 1].airl != livery.airl;
         const bool lastOfModel = lastOfAirline || g_scannedLiveries[i + 1].type != livery.type;
         if (lastOfModel) {
-            models.try_emplace(livery.type, std::move(entries));
-            entries = {};
-            entries.reserve(kWorkingEntries);
+            models.try_emplace(livery.type, std::make_move_iterator(entries.begin()),
+                               std::make_move_iterator(entries.end()));
+            entries.clear();
         }
         if (lastOfAirline) {
             if (!models.empty()) {
                 g_liveryTable.try_emplace(livery.airl, std::move(models));
             }
             models = {};
-        }
-    }
-    for (auto& [airline, byModel] : g_liveryTable) {
-        for (auto& [model, list] : byModel) {
-            list.shrink_to_fit();
         }
     }
     lf_indexTitles();
@@ -90,13 +87,16 @@ void lf_buildAirlineModelTables()
     for (const auto& [airline, models] : g_liveryTable) {
         std::array<TextMap<TitleViews>, 2> byKind;
         for (const auto& [model, entries] : models) {
+            const auto cargo = static_cast<std::size_t>(
+                std::count_if(entries.begin(), entries.end(), [](const LiveryEntry& entry) { return entry.cargo; }));
             std::array<TitleViews, 2> titles;
+            titles[kPax].reserve(entries.size() - cargo);
+            titles[kCargo].reserve(cargo);
             for (const LiveryEntry& entry : entries) {
                 titles[entry.cargo ? kCargo : kPax].push_back(entry.title);
             }
             for (std::size_t kind : {kPax, kCargo}) {
                 if (!titles[kind].empty()) {
-                    titles[kind].shrink_to_fit();
                     byKind[kind].try_emplace(model, std::move(titles[kind]));
                 }
             }
@@ -111,30 +111,23 @@ void lf_buildAirlineModelTables()
 
 void lf_buildModelTables()
 {
-    std::vector<std::tuple<std::string_view, std::string_view, bool>> triples;
-    triples.reserve(kWorkingViews);
+    // The titles of each model in the table's own order, the models in ascending order, as a
+    // sort of the flattened table by model that keeps equal models in order would give.
+    std::map<std::string_view, std::array<TitleViews, 2>> byModel;
     for (const auto& [airline, models] : g_liveryTable) {
         for (const auto& [model, entries] : models) {
+            std::array<TitleViews, 2>& titles = byModel[model];
             for (const LiveryEntry& entry : entries) {
-                triples.emplace_back(model, entry.title, entry.cargo);
+                titles[entry.cargo ? kCargo : kPax].push_back(entry.title);
             }
         }
     }
-    std::stable_sort(triples.begin(), triples.end(),
-                     [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
-    for (std::size_t first = 0; first < triples.size();) {
-        const std::string_view model = std::get<0>(triples[first]);
-        std::array<TitleViews, 2> titles;
-        std::size_t i = first;
-        for (; i < triples.size() && std::get<0>(triples[i]) == model; ++i) {
-            titles[std::get<2>(triples[i]) ? kCargo : kPax].push_back(std::get<1>(triples[i]));
-        }
+    for (auto& [model, titles] : byModel) {
         for (std::size_t kind : {kPax, kCargo}) {
             if (!titles[kind].empty()) {
                 g_modelTitles[kind].try_emplace(std::string(model), std::move(titles[kind]));
             }
         }
-        first = i;
     }
 }
 

@@ -8,16 +8,22 @@
 #include "core/text_strings.h"
 #include "core/xml_file.h"
 #include "core/xml_meta.h"
+#include "core/xml_row.h"
 #include "refdata/data_crypt.h"
 
 #include <fmt/format.h>
 
+#include <array>
 #include <exception>
+#include <string_view>
 
 namespace {
 
 constexpr std::size_t kShortestRegistration = 3;
 constexpr std::size_t kLongestRegistration = 12;
+
+// The attributes of one "livery" row of the AIG file: title, reg, special.
+constexpr std::array<std::string_view, 3> kAigLiveryAttributes{"title", "reg", "special"};
 
 bool lf_validLength(const std::string& registration)
 {
@@ -141,17 +147,23 @@ bool gf_readAigRegcodesXml(std::list<RegcodeRecord>& records)
     }
     bool ok = true;
     std::size_t count = 0;
-    std::string previousTitle;
+    const std::string* previousTitle = nullptr;
     for (const pugi::xml_node livery : aig.children("livery")) {
-        std::string title = gf_xmlAttrString(livery, "title");
-        if (count > 0 && title == previousTitle) {
-            gf_logMarked(fmt::format("Duplicate title '{}' (same as previous)", title));
+        const auto [title, reg, special] = gf_rowAttributes(livery, kAigLiveryAttributes);
+        const std::string_view titleText = title.as_string();
+        if (previousTitle != nullptr && titleText == *previousTitle) {
+            gf_logMarked(fmt::format("Duplicate title '{}' (same as previous)", titleText));
             ok = false;
             continue;
         }
-        const std::vector<std::string> regs = gf_split(gf_xmlAttrString(livery, "reg"), ',');
-        records.push_back({title, {regs.begin(), regs.end()}, livery.attribute("special").as_bool(false)});
-        previousTitle = std::move(title);
+        RegcodeRecord& record = records.emplace_back();
+        record.title = titleText;
+        gf_forEachPiece(reg.as_string(), ',', [&record](std::string_view piece) {
+            record.regs.emplace_back(piece);
+            return true;
+        });
+        record.special = special.as_bool(false);
+        previousTitle = &record.title;
         ++count;
     }
     gf_log(fmt::format("{} {} read from {}", count, lf_liveryWord(count), path_to_utf8(path)));
