@@ -3,6 +3,7 @@
 #pragma once
 
 #include "refdata/category.h"
+#include "refdata/registration_table.h"
 
 #include <array>
 #include <filesystem>
@@ -14,13 +15,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-struct RegistrationData {
-    std::string airline;       // ICAO airline code
-    std::string type;          // ICAO type code
-    std::string operatorCode;  // operator airline code
-    bool cargo = false;
-};
 
 // One entry per publisher: element 0 is its name, every element (the name too) a search alias.
 using PublisherTable = std::vector<std::vector<std::string>>;
@@ -53,7 +47,7 @@ extern std::unordered_map<std::string, std::string> g_typeFixes;
 extern CodeSet g_simAddonAirports;
 extern std::vector<ThirdPartyList> g_thirdParties20;
 extern std::vector<ThirdPartyList> g_thirdParties24;
-extern std::unordered_map<std::string, RegistrationData> g_registrations;
+extern RegistrationTable g_registrations;
 // The registrations shorter than 6 characters, in ascending order.
 extern std::vector<std::string> g_shortRegistrations;
 

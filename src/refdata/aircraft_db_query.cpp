@@ -27,7 +27,7 @@ std::unordered_map<std::string, std::string> g_typeFixes;
 CodeSet g_simAddonAirports;
 std::vector<ThirdPartyList> g_thirdParties20;
 std::vector<ThirdPartyList> g_thirdParties24;
-std::unordered_map<std::string, RegistrationData> g_registrations;
+RegistrationTable g_registrations;
 std::vector<std::string> g_shortRegistrations;
 
 Category gf_aircraftSizeClass(std::string_view type)
@@ -109,8 +109,7 @@ const RegistrationData* gf_registrationEntry(const std::string& registration)
         return entry;
     }
     lf_forEachRegistrationVariant(registration, [&](const std::string& spelling) {
-        const auto it = g_registrations.find(spelling);
-        entry = it == g_registrations.end() ? nullptr : &it->second;
+        entry = g_registrations.find(spelling);
         return entry != nullptr;
     });
     return entry;

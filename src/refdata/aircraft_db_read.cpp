@@ -174,18 +174,18 @@ constexpr std::array<std::string_view, 5> kRegistrationAttributes{"reg", "airl",
 void lf_readRegistrations(const pugi::xml_node& root)
 {
     g_registrations.clear();
-    const auto rows = root.child("dbase").children("db");
-    g_registrations.reserve(static_cast<std::size_t>(std::distance(rows.begin(), rows.end())));
-    for (const auto& item : rows) {
+    const pugi::xml_node section = root.child("dbase");
+    // Every child counted, rows or not: a bound found without comparing names.
+    g_registrations.reserve(static_cast<std::size_t>(std::distance(section.begin(), section.end())));
+    for (const auto& item : section.children("db")) {
         const auto [reg, airl, type, opr, cargo] = gf_rowAttributes(item, kRegistrationAttributes);
-        RegistrationData data{airl.as_string(), type.as_string(), opr.as_string(), cargo.as_bool(false)};
-        const auto [entry, inserted] = g_registrations.emplace(reg.as_string(), std::move(data));
-        if (!inserted) {
-            gf_logMarked(fmt::format("regcode {} already exists", reg.as_string()));
-        } else if (const std::string& key = entry->first; !key.empty() && key.size() < 6) {
+        const std::string_view key = reg.as_string();
+        if (!g_registrations.insert(key, {airl.as_string(), type.as_string(), opr.as_string(), cargo.as_bool(false)})) {
+            gf_logMarked(fmt::format("regcode {} already exists", key));
+        } else if (!key.empty() && key.size() < 6) {
             // Short enough to turn up inside a livery title; taken here, as the row is read,
             // rather than by a second walk over the whole table.
-            g_shortRegistrations.push_back(key);
+            g_shortRegistrations.emplace_back(key);
         }
     }
     // A fixed order, so that a search does not depend on hash or file order.

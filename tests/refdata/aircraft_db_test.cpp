@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
+#include <array>
 #include <cmath>
 
 using namespace testsupport;
@@ -146,6 +149,31 @@ TEST(ReadDbase, RepeatedRegistrationKeepsTheFirstRecord)
     EXPECT_TRUE(setup.log.contains("==> regcode D-AIMA already exists"));
     EXPECT_TRUE(setup.log.contains("7 dbase records read"));
     EXPECT_EQ(gf_findRegistration("D-AIMA")->type, "A388");
+}
+
+TEST(Registrations, EveryRowOfALargeTableIsFoundAndTheTableGrowsAfterLoading)
+{
+    constexpr int kRows = 5000;
+    DbaseFolder setup(largeDbase(kRows));
+    ASSERT_TRUE(gf_readDbase());
+    for (int i = 0; i < kRows; i += 7) {
+        const auto found = gf_findRegistration(fmt::format("X-{:06}", i));
+        ASSERT_TRUE(found) << i;
+        EXPECT_EQ(found->type, (std::array<std::string, 8>{"A320", "A20N", "B738", "B744", "B77W", "A388", "CRJ9",
+                                                           "E190"}[i % 8]));
+        EXPECT_TRUE(found->cargo);
+    }
+    EXPECT_FALSE(gf_findRegistration("X-005000"));
+    // Added after the load, far beyond the room the load reserved.
+    const std::size_t loaded = g_registrations.size();
+    for (int i = 0; i < kRows * 3; ++i) {
+        g_registrations[fmt::format("Y-{:06}", i)].airline = fmt::format("{:03}", i % 1000);
+    }
+    EXPECT_EQ(g_registrations.size(), loaded + kRows * 3);
+    EXPECT_EQ(gf_registrationAirline("Y-014999"), "999");
+    EXPECT_EQ(gf_registrationAirline("X-000007"), "EZY");
+    gf_clearAircraftTables();
+    EXPECT_FALSE(gf_findRegistration("X-000007"));
 }
 
 TEST(Registrations, SpellingsAndOperatorCodes)
