@@ -15,11 +15,19 @@ template <std::size_t N>
 std::array<pugi::xml_attribute, N> gf_rowAttributes(const pugi::xml_node& row,
                                                     const std::array<std::string_view, N>& names)
 {
+    // The name compared in place, without measuring it first.
+    const auto same = [](const char* name, std::string_view wanted) {
+        std::size_t i = 0;
+        while (i < wanted.size() && name[i] == wanted[i]) {
+            ++i;
+        }
+        return i == wanted.size() && name[i] == '\0';
+    };
     std::array<pugi::xml_attribute, N> found;
     for (pugi::xml_attribute attribute = row.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-        const std::string_view name = attribute.name();
+        const char* name = attribute.name();
         for (std::size_t i = 0; i < N; ++i) {
-            if (name == names[i]) {
+            if (same(name, names[i])) {
                 if (!found[i]) {
                     found[i] = attribute;
                 }
