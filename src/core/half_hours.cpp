@@ -184,5 +184,11 @@ std::optional<std::string> gf_bitset2hours(const HalfHourBitset& bits)
     if ((set >> lo) != (std::uint64_t{2} << (hi - lo)) - 1) {
         return std::nullopt;
     }
-    return lo == hi ? fmt::format("{}", lo) : fmt::format("{}:{}", lo, hi);
+    std::array<char, 8> text{};
+    char* end = std::to_chars(text.data(), text.data() + text.size(), lo).ptr;
+    if (hi != lo) {
+        *end++ = ':';
+        end = std::to_chars(end, text.data() + text.size(), hi).ptr;
+    }
+    return std::string(text.data(), end);
 }

@@ -93,7 +93,7 @@ void lf_writeOption(pugi::xml_node parkpos, const ParkOpt& option)
     if (option.real == 0) {
         lf_addAttribute(opt, "soft", "true");
     }
-    lf_addAttribute(opt, "day", fmt::format("{}", option.day));
+    opt.append_attribute("day").set_value(option.day);
     lf_addAttribute(opt, "hh", *hours);
     if (!option.cs.empty()) {
         lf_addAttribute(opt, "cs", option.cs2.empty() ? option.cs : option.cs + ":" + option.cs2);
