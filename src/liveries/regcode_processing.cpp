@@ -13,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 #include <unordered_set>
@@ -123,6 +124,10 @@ void lf_readDontUseTitlesFolder()
 void lf_processInlineRegcodes()
 {
     std::vector<std::string> clashes;
+    // Room for every registration at once, so the map does not grow step by step.
+    g_regcodeMap.reserve(g_regcodeMap.size() +
+                         static_cast<std::size_t>(std::count_if(g_scannedLiveries.begin(), g_scannedLiveries.end(),
+                                                                [](const LiveryData& l) { return !l.atcid.empty(); })));
     for (const LiveryData& livery : g_scannedLiveries) {
         if (livery.atcid.empty()) {
             continue;
@@ -167,6 +172,11 @@ void lf_mergeRegcodes(const std::list<RegcodeRecord>& records)
     std::size_t added = 0;
     std::size_t replaced = 0;
     std::size_t special = 0;
+    std::size_t registrations = 0;
+    for (const RegcodeRecord& record : records) {
+        registrations += record.regs.size();
+    }
+    g_regcodeMap.reserve(g_regcodeMap.size() + registrations);
     for (const RegcodeRecord& record : records) {
         const std::string_view title = lf_findTitle(record.title);
         if (title.empty()) {
