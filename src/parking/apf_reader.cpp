@@ -6,6 +6,7 @@
 #include "refdata/aircraft_db.h"
 #include "core/text_strings.h"
 #include "core/user_error.h"
+#include "core/xml_row.h"
 
 #include <fmt/format.h>
 
@@ -63,22 +64,11 @@ struct OptAttributes {
     bool cpl = false;
 };
 
-// The name equals expected; compared in line, attribute names being a few letters long.
-bool lf_sameName(const char* name, std::string_view expected)
-{
-    for (const char c : expected) {
-        if (*name++ != c) {
-            return false;
-        }
-    }
-    return *name == '\0';
-}
-
 // Sets field to the attribute's text when the attribute has the expected name.
 void lf_takeText(const pugi::xml_attribute& attribute, const char* name, std::string_view expected,
                  std::string_view& field)
 {
-    if (lf_sameName(name, expected)) {
+    if (gf_sameXmlName(name, expected)) {
         field = attribute.value();
     }
 }
@@ -96,10 +86,10 @@ OptAttributes lf_optAttributes(const pugi::xml_node& opt)
         case 'h': lf_takeText(attribute, name, "hh", a.hh); break;
         case 'c':
             lf_takeText(attribute, name, "cs", a.cs);
-            a.cpl = lf_sameName(name, "cpl") ? attribute.as_bool(false) : a.cpl;
+            a.cpl = gf_sameXmlName(name, "cpl") ? attribute.as_bool(false) : a.cpl;
             break;
-        case 'd': a.day = lf_sameName(name, "day") ? attribute.as_int(0) : a.day; break;
-        case 's': a.soft = lf_sameName(name, "soft") ? attribute.as_bool(false) : a.soft; break;
+        case 'd': a.day = gf_sameXmlName(name, "day") ? attribute.as_int(0) : a.day; break;
+        case 's': a.soft = gf_sameXmlName(name, "soft") ? attribute.as_bool(false) : a.soft; break;
         default: break;
         }
     }
@@ -193,7 +183,7 @@ void lf_readParkpos(const pugi::xml_node& parkpos, std::string id, std::uint32_t
     std::vector<ParkOpt> options;
     options.reserve(lf_childCount(parkpos));
     for (pugi::xml_node opt = parkpos.first_child(); opt; opt = opt.next_sibling()) {
-        if (!lf_sameName(opt.name(), "opt")) {
+        if (!gf_sameXmlName(opt.name(), "opt")) {
             continue;
         }
         ParkOpt& option = options.emplace_back();
