@@ -31,6 +31,7 @@
 #include "support/temp_folder.h"
 #include "support/log_capture.h"
 #include "support/parking_fixture.h"
+#include "support/stepped_sim.h"
 #include "ui/main_window.h"
 
 #include <benchmark/benchmark.h>
@@ -71,19 +72,8 @@ LatLon lf_at(double northM, double eastM)
 // Stands in rows of 40, 60 m apart, heading north: room for every static and parked aircraft.
 void lf_makeStands(int count)
 {
-    gf_clearParkPositions();
-    for (int i = 0; i < count; ++i) {
-        const LatLon p = lf_at(200.0 * (i / 40), 60.0 * (i % 40));
-        g_stands.emplace_back(fmt::format("S{}", i + 1), std::vector<ParkOpt>{}, StandPlace{p.lat, p.lon, 0.0},
-                              25.0, false, false, false);
-    }
-    gf_numberStandsAndFindNeighbours(g_stands);
-    g_parkAirport = "LSZH";
-    g_parkAirportLat = kAirport.lat;
-    g_parkAirportLon = kAirport.lon;
-    g_parkAirportElevation = kElevationFt;
-    g_parkAirportSet = true;
-    g_mainWindowState.parkFileLoaded = true;
+    testsupport::fillStandRows(kAirport, count);
+    testsupport::setParkAirport("LSZH", kAirport, kElevationFt);
 }
 
 PosSample lf_groundSample(const LatLon& p, double speedKt, double trackDeg, std::int32_t dueTick)
@@ -193,19 +183,9 @@ void lf_create(StaticAc& ac, double lat, double lon, double altitudeFt, double h
 
 class FullSky {
 public:
-    explicit FullSky(std::size_t liveCount) : m_sampleTicks(lf_sampleTicks(liveCount))
+    explicit FullSky(std::size_t liveCount)
+        : m_sampleTicks(lf_sampleTicks(liveCount)), m_link(lf_prepare(liveCount))
     {
-        testsupport::fillSmallAircraftTables();
-        lf_configureWorld();
-        lf_settings(liveCount);
-        lf_makeStands(kStaticCount + static_cast<int>(liveCount / 10) + static_cast<int>(liveCount / 10) + 40);
-        lf_fill(liveCount);
-        m_client = std::jthread([](std::stop_token token) { gf_simClientThread(token); });
-        while (!g_simRunning.load()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            frame();
-        }
-        lf_requestUserData();
         // Every object is created and identified; ten simulated seconds settle the link.
         for (int i = 0; i < 1000 || !lf_pendingCreates.empty(); ++i) {
             between();
@@ -218,8 +198,7 @@ public:
     }
     ~FullSky()
     {
-        m_client.request_stop();
-        m_client.join();
+        m_link.close();
         gf_resetRunState();
     }
     FullSky(const FullSky&) = delete;
@@ -244,51 +223,18 @@ public:
                 g_trafficQueue.push_back(lf_record(ac, fed));
             }
         }
-        if (tick * 3 / 10 != (tick - 1) * 3 / 10)
-            frame();
-    }
-
-    static void frame()
-    {
-        auto& world = standin::SimWorld::instance();
-        world.stepFrames(1);
-        world.waitUntilDelivered();
+        testsupport::SteppedSimLink::frameAtTick(tick);
     }
 
 private:
-    static void lf_configureWorld()
+    // The aircraft, stands and settings, then the simulator link.
+    static testsupport::SteppedSimSetup lf_prepare(std::size_t liveCount)
     {
-        auto config = standin::SimWorldConfig::forSimulator(2020);
-        config.clock = standin::SimClock::Stepped;
-        config.installedTitles = {kTitle};
-        config.terrainElevationFt = kElevationFt;
-        config.staticCgFt = 7.0;
-        const LatLon user = lf_at(-3000.0, -3000.0);
-        config.user.latitude = user.lat;
-        config.user.longitude = user.lon;
-        auto& world = standin::SimWorld::instance();
-        world.configure(config);
-        world.setRecording(false);
-        g_msfs2020.store(true);
-        gf_resetSimQueues();
-    }
-
-    // What the worker start asks of the simulator: the user aircraft's ground state every
-    // simulator second (which paces the per-second jobs) and its data.
-    static void lf_requestUserData()
-    {
-        {
-            std::lock_guard lock(g_simQueueMutex);
-            SimConnect_RequestDataOnSimObject(g_hSimConnect, kRequestUserOnGround, kDefinitionUserOnGround,
-                                              SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0, 0);
-        }
-        while (!g_userDataReceived.load()) {
-            g_userAcData = gf_requestUserAcData();
-            frame();
-        }
-        g_userAcData = gf_requestUserAcData();
-        frame();
-        g_userAcData = gf_requestUserAcData();
+        testsupport::fillSmallAircraftTables();
+        lf_settings(liveCount);
+        lf_makeStands(kStaticCount + static_cast<int>(liveCount / 10) + static_cast<int>(liveCount / 10) + 40);
+        lf_fill(liveCount);
+        return {.user = lf_at(-3000.0, -3000.0), .terrainElevationFt = kElevationFt, .installedTitles = {kTitle}};
     }
 
     static void lf_settings(std::size_t liveCount)
@@ -359,7 +305,7 @@ private:
 
     std::int32_t m_sampleTicks;
     std::unordered_map<std::uint32_t, PosSample> m_fed;
-    std::jthread m_client;
+    testsupport::SteppedSimLink m_link;
 };
 
 double lf_threadCpuMicros()

@@ -3,11 +3,14 @@
 #include "core/clock.h"
 #include "engine/ac_containers.h"
 #include "engine/stand_lookup.h"
+#include "parking/park_airport.h"
+#include "ui/main_window.h"
 #include "refdata/airport_db.h"
 #include "simlink/user_aircraft.h"
 
 #include <algorithm>
 #include <chrono>
+#include <numbers>
 
 namespace testsupport {
 
@@ -46,6 +49,30 @@ Stand& addStand(const std::string& id, double eastMeters, double radiusMeters)
 void numberStands()
 {
     gf_numberStandsAndFindNeighbours(g_stands);
+}
+
+void fillStandRows(const LatLon& origin, int count, const std::vector<ParkOpt>& uses)
+{
+    constexpr double kFeetPerMetre = 1.0 / 0.3048;
+    gf_clearParkPositions();
+    for (int i = 0; i < count; ++i) {
+        const LatLon north = gf_destinationPoint(origin, 0.0, 200.0 * (i / 40) * kFeetPerMetre);
+        const LatLon p = gf_destinationPoint(north, std::numbers::pi / 2.0, 60.0 * (i % 40) * kFeetPerMetre);
+        g_stands.emplace_back("S" + std::to_string(i + 1), std::vector<ParkOpt>(uses), StandPlace{p.lat, p.lon, 0.0}, 25.0, false, false,
+                              false);
+    }
+    gf_standsChanged();
+    numberStands();
+}
+
+void setParkAirport(const std::string& code, const LatLon& position, double elevationFt)
+{
+    g_parkAirport = code;
+    g_parkAirportLat = position.lat;
+    g_parkAirportLon = position.lon;
+    g_parkAirportElevation = elevationFt;
+    g_parkAirportSet = true;
+    g_mainWindowState.parkFileLoaded = true;
 }
 
 ParkOpt use(std::uint32_t day, int first, int last, const std::string& reg, const std::string& cs,

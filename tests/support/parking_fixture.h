@@ -2,6 +2,7 @@
 // the user aircraft at a position, a frozen UTC clock at a weekday and half hour.
 #pragma once
 
+#include "core/geo.h"
 #include "engine/aircraft_records.h"
 #include "parking/stand.h"
 
@@ -20,6 +21,12 @@ double eastOf8(double eastMeters);
 // found by numberStands().
 Stand& addStand(const std::string& id, double eastMeters, double radiusMeters = 20.0);
 void numberStands();
+
+// Replaces the stands by `count` stands heading north in rows of 40, 60 m apart, the rows
+// 200 m apart, north and east of `origin`, named "S1" upwards, each with the uses; numbered.
+void fillStandRows(const LatLon& origin, int count, const std::vector<ParkOpt>& uses = {});
+// The park airport at the position and elevation, with its park file loaded.
+void setParkAirport(const std::string& code, const LatLon& position, double elevationFt);
 
 // A real (or soft) use of a stand on a weekday in the half hours first..last, numbered 1.
 ParkOpt use(std::uint32_t day, int first, int last, const std::string& reg, const std::string& cs = {},

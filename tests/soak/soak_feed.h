@@ -1,0 +1,73 @@
+// The soak's traffic feed: a fixed number of flights around the park airport, each sending a
+// RealTraffic line every 10 s or slower; a flight that ends is replaced by a new one with a new
+// transponder address, so the feed keeps its size for the whole run. Seeded: the same seed
+// gives the same lines.
+#pragma once
+
+#include "core/geo.h"
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace soak {
+
+enum class FlightKind { Cruise, Arrival, Departure, Parked };
+
+// A straight leg flown at a steady speed, the altitude changing evenly; altitude 0 is on the
+// ground.
+struct FeedLeg {
+    LatLon from, to;
+    double seconds = 0, speedKt = 0, fromAltitudeFt = 0, toAltitudeFt = 0;
+};
+
+struct FeedFlight {
+    std::uint32_t hexid = 0;
+    std::string callsign, type;
+    FlightKind kind = FlightKind::Cruise;
+    int start = 0;          // simulated second the flight began
+    int end = 0;            // simulated second of its last line
+    int periodSeconds = 10; // between two lines
+    std::int64_t nextLineTick = 0;
+    std::vector<FeedLeg> legs; // after the last one the aircraft stands at its end
+};
+
+// One position of a flight: what its line says.
+struct FeedPosition {
+    LatLon place;
+    double altitudeFt = 0, verticalSpeedFpm = 0, trackDeg = 0, speedKt = 0;
+};
+
+class SoakFeed {
+public:
+    // stands: where arrivals park and departures and parked aircraft start.
+    SoakFeed(std::uint32_t seed, std::size_t flights, const LatLon& airport, double elevationFt,
+             std::vector<LatLon> stands);
+
+    // The lines due at this engine tick (100 ticks a simulated second), each handed to send.
+    void linesAt(std::int64_t tick, const std::function<void(const std::string&)>& send);
+
+    FeedPosition positionAt(const FeedFlight& flight, double second) const;
+    std::size_t flightsStarted() const { return m_started; }
+    const std::vector<FeedFlight>& flights() const { return m_flights; }
+
+private:
+    FeedFlight newFlight(int second);
+    std::vector<FeedLeg> cruise();
+    std::vector<FeedLeg> arrival();
+    std::vector<FeedLeg> departure(const LatLon& stand);
+    std::string line(const FeedFlight& flight, int second) const;
+    double uniform(double low, double high);
+    LatLon around(double minNm, double maxNm);
+
+    std::mt19937 m_random;
+    LatLon m_airport;
+    double m_elevationFt;
+    std::vector<LatLon> m_stands;
+    std::vector<FeedFlight> m_flights;
+    std::size_t m_started = 0;
+};
+
+} // namespace soak

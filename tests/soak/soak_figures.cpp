@@ -1,0 +1,232 @@
+#include "soak/soak_figures.h"
+
+#include "app/tick_state.h"
+#include "core/settings.h"
+#include "engine/ac_containers.h"
+#include "engine/life_cycle.h"
+#include "platform/standin/simworld.h"
+#include "simlink/flight_plans.h"
+#include "simlink/sim_queues.h"
+#include "support/process_memory.h"
+#include "traffic/traffic_mutex.h"
+#include "traffic/traffic_record.h"
+
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+
+namespace soak {
+
+namespace {
+
+// The engine hands one creation to the simulator link every 50 ticks, live ones first, and
+// one removal every 10 ticks.
+constexpr std::int32_t kCreateEveryTicks = 50;
+constexpr std::int32_t kRemoveEveryTicks = 10;
+// A waiting aircraft holds in place with a stationary sample every 3 s; the holding time is
+// checked when that sample is flown.
+constexpr std::int32_t kHoldRepeatTicks = 300;
+constexpr std::int32_t kTicksPerMinute = 6000;
+// The scan's own step, and the frames between the simulator link and the engine.
+constexpr std::int32_t kScanSlackTicks = 100;
+
+enum Passing : std::size_t { LiveAdding, StaticAdding, Removing, Holding };
+const char* const kPassingNames[] = {"adding2sim (live)", "adding2sim (static)", "removingfromsim", "holding"};
+
+std::uint64_t lf_key(std::uint32_t hexid, bool live)
+{
+    return (live ? 0ull : 1ull << 32) | hexid;
+}
+
+double lf_mb(std::size_t bytes)
+{
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+struct Figure {
+    const char* name;
+    std::function<double()> value;
+};
+
+std::size_t lf_longestStream()
+{
+    std::size_t longest = 0;
+    for (const LiveAc& ac : g_liveAcs)
+        longest = std::max(longest, ac.stream.size());
+    return longest;
+}
+
+template <class Mutex, class Container>
+double lf_lockedSize(Mutex& mutex, const Container& container)
+{
+    const std::lock_guard lock(mutex);
+    return static_cast<double>(container.size());
+}
+
+const std::vector<Figure>& lf_figures()
+{
+    static const std::vector<Figure> figures{
+        {"live records", [] { return static_cast<double>(g_liveAcs.size()); }},
+        {"static records", [] { return static_cast<double>(g_staticAcs.size()); }},
+        {"traffic queue", [] { return lf_lockedSize(g_trafficMutex, g_trafficQueue); }},
+        {"spawn list", [] { return static_cast<double>(g_spawnList.size()); }},
+        {"adding stack live", [] { return static_cast<double>(g_addingStack.live.size()); }},
+        {"adding stack static", [] { return static_cast<double>(g_addingStack.statics.size()); }},
+        {"removal queue", [] { return static_cast<double>(g_removalQueue.size()); }},
+        {"kept results", [] { return static_cast<double>(g_keptResults.size()); }},
+        {"stand arrivals", [] { return static_cast<double>(g_standArrivals.size()); }},
+        {"sent creates", [] { return lf_lockedSize(g_simQueueMutex, g_sentCreates); }},
+        {"sim results", [] { return lf_lockedSize(g_simResultMutex, g_simResults); }},
+        {"event queue", [] { return lf_lockedSize(g_simQueueMutex, g_eventQueue); }},
+        {"longest stream", [] { return static_cast<double>(lf_longestStream()); }},
+        {"ghost list", [] { return static_cast<double>(g_ghostList.size()); }},
+        {"no-livery set", [] { return static_cast<double>(g_noLiverySet.size()); }},
+        {"livery title cache", [] { return static_cast<double>(g_liveryTitleCache.size()); }},
+        {"sim objects", [] { return static_cast<double>(standin::SimWorld::instance().aliveAiObjects().size()); }},
+        {"heap MB", [] { return lf_mb(testsupport::heapInUseBytes()); }},
+        {"peak RSS MB", [] { return static_cast<double>(testsupport::peakRssKb()) / 1024.0; }},
+    };
+    return figures;
+}
+
+std::size_t lf_figureIndex(const std::string& name)
+{
+    const auto& figures = lf_figures();
+    const auto found = std::find_if(figures.begin(), figures.end(), [&](const Figure& f) { return name == f.name; });
+    return static_cast<std::size_t>(found - figures.begin());
+}
+
+} // namespace
+
+void StateWatch::note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, std::uint64_t key,
+                      std::int32_t tick)
+{
+    const auto found = watch.since.find(key);
+    const std::int32_t since = found == watch.since.end() ? tick : found->second;
+    now.emplace(key, since);
+    watch.longest = std::max(watch.longest, tick - since);
+}
+
+void StateWatch::scan(std::int32_t tick)
+{
+    std::array<std::unordered_map<std::uint64_t, std::int32_t>, kWatches> now;
+    std::size_t active = 0;
+    for (const LiveAc& ac : g_liveAcs) {
+        const std::uint64_t key = lf_key(ac.hexid, true);
+        active += ac.simState == SimState::active ? 1 : 0;
+        if (ac.simState == SimState::adding2sim)
+            note(m_watches[LiveAdding], now[LiveAdding], key, tick);
+        if (ac.simState == SimState::removingfromsim)
+            note(m_watches[Removing], now[Removing], key, tick);
+        if (ac.simState == SimState::active && ac.holding)
+            note(m_watches[Holding], now[Holding], key, tick);
+    }
+    std::size_t staticActive = 0;
+    for (const StaticAc& ac : g_staticAcs) {
+        const std::uint64_t key = lf_key(ac.hexid, false);
+        staticActive += ac.simState == SimState::active ? 1 : 0;
+        if (ac.simState == SimState::adding2sim)
+            note(m_watches[StaticAdding], now[StaticAdding], key, tick);
+        if (ac.simState == SimState::removingfromsim)
+            note(m_watches[Removing], now[Removing], key, tick);
+    }
+    for (std::size_t i = 0; i < kWatches; ++i)
+        m_watches[i].since = std::move(now[i]);
+    const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
+    m_maxCreatesWaiting = std::max(m_maxCreatesWaiting, waiting);
+    m_maxRemovalsWaiting = std::max(m_maxRemovalsWaiting, g_removalQueue.size());
+    m_maxLiveCounted = std::max(m_maxLiveCounted, active + waiting);
+    m_maxStaticActive = std::max(m_maxStaticActive, staticActive);
+}
+
+std::string StateWatch::table() const
+{
+    std::string text = "longest time in a passing state (s):\n";
+    for (std::size_t i = 0; i < kWatches; ++i)
+        text += fmt::format("  {:22} {:8.1f}\n", kPassingNames[i], m_watches[i].longest / 100.0);
+    text += fmt::format("most live counted {}, most static active {}, most creations waiting {}, most removals "
+                        "waiting {}\n",
+                        m_maxLiveCounted, m_maxStaticActive, m_maxCreatesWaiting, m_maxRemovalsWaiting);
+    return text;
+}
+
+void StateWatch::expectWithinBounds() const
+{
+    // At most 500 live: MAX_LIVE_SEL counts the active, the spawning and the waiting ones.
+    EXPECT_LE(m_maxLiveCounted, static_cast<std::size_t>(MAX_LIVE_SEL.value.load()));
+    // At most 500 static: MAX_PARK_SEL.
+    EXPECT_LE(m_maxStaticActive, static_cast<std::size_t>(MAX_PARK_SEL.value.load()));
+    // A live creation waits its turn behind the others (one every 50 ticks), then the
+    // simulator's identification and the activation wait of kActivationWaitTicks.
+    const auto createTurns = static_cast<std::int32_t>(m_maxCreatesWaiting + 1);
+    EXPECT_LE(m_watches[LiveAdding].longest,
+              createTurns * kCreateEveryTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kScanSlackTicks);
+    // A removal waits its turn in the removal queue (one every 10 ticks), then the
+    // simulator's "ObjectRemoved".
+    const auto removeTurns = static_cast<std::int32_t>(m_maxRemovalsWaiting + 1);
+    EXPECT_LE(m_watches[Removing].longest, removeTurns * kRemoveEveryTicks + kScanSlackTicks);
+    // Holding in place ends after MAX_HOLDING_MINUTES whole minutes, checked at each
+    // stationary sample of the hold.
+    EXPECT_LE(m_watches[Holding].longest,
+              (MAX_HOLDING_MINUTES.value.load() + 1) * kTicksPerMinute + kHoldRepeatTicks + kScanSlackTicks);
+}
+
+void Figures::sample(int minute, std::size_t /*flightsStarted*/)
+{
+    std::vector<double> row;
+    for (const Figure& figure : lf_figures())
+        row.push_back(figure.value());
+    m_minutes.push_back(minute);
+    m_rows.push_back(std::move(row));
+}
+
+std::string Figures::table() const
+{
+    std::string text = "minute";
+    for (const Figure& figure : lf_figures())
+        text += fmt::format(" | {}", figure.name);
+    text += "\n";
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        text += fmt::format("{:6}", m_minutes[r]);
+        for (const double value : m_rows[r])
+            text += fmt::format(" | {:.0f}", value);
+        text += "\n";
+    }
+    return text;
+}
+
+void Figures::expectWithinBounds(int warmUpMinutes, std::size_t feedSize, std::size_t flightsStarted) const
+{
+    ASSERT_FALSE(m_rows.empty());
+    const auto at = [&](std::size_t row, const char* name) { return m_rows[row][lf_figureIndex(name)]; };
+    const std::size_t first = std::min(static_cast<std::size_t>(warmUpMinutes), m_rows.size() - 1);
+    const double maxLive = MAX_LIVE_SEL.value.load();
+    const double maxStatic = MAX_PARK_SEL.value.load();
+    double heapAtWarmUp = at(first, "heap MB");
+    for (std::size_t r = first; r < m_rows.size(); ++r) {
+        const int minute = m_minutes[r];
+        // One record per transponder of the feed, plus the live aircraft whose lines ended.
+        EXPECT_LE(at(r, "live records"), static_cast<double>(feedSize) + maxLive) << minute;
+        // The static aircraft in the simulator and as many on their way in or out.
+        EXPECT_LE(at(r, "static records"), 2 * maxStatic) << minute;
+        // The engine takes 200 lines a second; the feed sends at most one per aircraft every 10 s.
+        EXPECT_LE(at(r, "traffic queue"), static_cast<double>(feedSize) / 10.0) << minute;
+        // Every object in the simulator is a live or static aircraft of the program.
+        EXPECT_LE(at(r, "sim objects"), maxLive + 2 * maxStatic) << minute;
+        // A sample stands 30 s ahead and lines come every 10 s or slower; extrapolation adds at most 10.
+        EXPECT_LE(at(r, "longest stream"), 20.0) << minute;
+        // Kept once per transponder until the daily reset.
+        EXPECT_LE(at(r, "livery title cache"), static_cast<double>(flightsStarted)) << minute;
+        // Flat: a quarter above the heap of the full sky, and a few MB of allocator slack.
+        EXPECT_LE(at(r, "heap MB"), heapAtWarmUp * 1.25 + 8.0) << minute;
+        heapAtWarmUp = std::max(heapAtWarmUp, r < first + 5 ? at(r, "heap MB") : 0.0);
+    }
+    // Peak resident memory of the whole run under 200 MB.
+    EXPECT_LT(at(m_rows.size() - 1, "peak RSS MB"), 200.0);
+}
+
+} // namespace soak

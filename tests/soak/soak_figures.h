@@ -1,0 +1,49 @@
+// What the soak watches: how long each record stays in a passing state, the limits on live
+// and static aircraft, and the sizes of the engine's containers and queues with the
+// process's memory, sampled every simulated minute.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace soak {
+
+class StateWatch {
+public:
+    // Looks at every record at this engine tick.
+    void scan(std::int32_t tick);
+    std::string table() const;
+    void expectWithinBounds() const;
+
+private:
+    struct Watch {
+        std::unordered_map<std::uint64_t, std::int32_t> since;
+        std::int32_t longest = 0;
+    };
+    void note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, std::uint64_t key,
+              std::int32_t tick);
+
+    static constexpr std::size_t kWatches = 4;
+    std::array<Watch, kWatches> m_watches;
+    std::size_t m_maxCreatesWaiting = 0;
+    std::size_t m_maxRemovalsWaiting = 0;
+    std::size_t m_maxLiveCounted = 0;
+    std::size_t m_maxStaticActive = 0;
+};
+
+class Figures {
+public:
+    void sample(int minute, std::size_t flightsStarted);
+    std::string table() const;
+    void expectWithinBounds(int warmUpMinutes, std::size_t feedSize, std::size_t flightsStarted) const;
+
+private:
+    std::vector<int> m_minutes;
+    std::vector<std::vector<double>> m_rows;
+};
+
+} // namespace soak
