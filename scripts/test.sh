@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs all tests (by CTest, one test per process, then each test program
-# as one process in a shuffled order), including the Windows build (MinGW-w64), the whole
-# suite under ThreadSanitizer and under AddressSanitizer with UndefinedBehaviorSanitizer, the
-# fuzz targets over their seed corpora (in the ASan build the suite ran in) and the Windows
-# program under Wine on the demo's road.
+# as one process in a shuffled order, then the soak over ten simulated minutes), including
+# the Windows build (MinGW-w64), the whole suite under ThreadSanitizer and under
+# AddressSanitizer with UndefinedBehaviorSanitizer, the fuzz targets over their seed corpora
+# (in the ASan build the suite ran in) and the Windows program under Wine on the demo's road.
 # Each stage prints its time; the first failing stage ends the run with its exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,11 +21,17 @@ run_ctest() (
     ctest --output-on-failure --parallel "$(nproc)" --timeout 300
 )
 
+# Ten simulated minutes of the full feed (scripts/soak.sh runs the hour).
+run_short_soak() {
+    SKYWEAVER_SOAK_MINUTES=10 timeout 600 build/tests/soak_test --gtest_color=no
+}
+
 total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
 stage "tests (ctest)" run_ctest
 stage "tests as shuffled processes" bash scripts/shuffled-tests.sh
+stage "soak, 10 simulated minutes" run_short_soak
 stage "tests under ThreadSanitizer" bash scripts/sanitize.sh tsan
 stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer" bash scripts/sanitize.sh asan
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci

@@ -235,22 +235,25 @@ void lf_runJob(PeriodicJob job)
     }
 }
 
-void lf_takeStandArrival()
+// The aircraft just created, armed for an approach, touched down or arrived at a stand look
+// for their learned stand once and take the place of a static twin. All that came in the last
+// second are taken: creations alone bring up to two a second, so taking one a second would let
+// the list grow for as long as the traffic flows and the work come ever later.
+void lf_takeStandArrivals()
 {
-    if (g_standArrivals.empty()) {
-        return;
+    while (!g_standArrivals.empty()) {
+        const std::uint32_t id = g_standArrivals.front();
+        g_standArrivals.pop_front();
+        LiveAc* ac = lf_findLiveAc(id);
+        if (ac == nullptr) {
+            continue;
+        }
+        if (ac->flag == 0) {
+            gf_findLearnedStand(g_weekTime.load(), *ac);
+            ac->flag = 1;
+        }
+        gf_removeStaticSameAc(*ac, true);
     }
-    const std::uint32_t id = g_standArrivals.front();
-    g_standArrivals.pop_front();
-    LiveAc* ac = lf_findLiveAc(id);
-    if (ac == nullptr) {
-        return;
-    }
-    if (ac->flag == 0) {
-        gf_findLearnedStand(g_weekTime.load(), *ac);
-        ac->flag = 1;
-    }
-    gf_removeStaticSameAc(*ac, true);
 }
 
 void lf_answerCallsignLookup()
@@ -314,7 +317,7 @@ void lf_onFlightSecond()
     gf_refreshCounters();
     lf_updateWeekTime();
     g_secondsCounter.fetch_add(1);
-    lf_takeStandArrival();
+    lf_takeStandArrivals();
     lf_answerCallsignLookup();
     lf_serveUserRequests();
     lf_applyProximityRules();

@@ -6,7 +6,9 @@
 #include "core/sim_choice.h"
 #include "core/stop_flags.h"
 #include "engine/ac_containers.h"
+#include "engine/engine_tick.h"
 #include "parking/park_airports.h"
+#include "simlink/flight_plans.h"
 #include "simlink/sim_client.h"
 #include "support/air_traffic.h"
 #include "support/log_capture.h"
@@ -127,6 +129,45 @@ TEST_F(TickLoop, UserRequestsAreServedInTheNextFlightSecond)
     EXPECT_TRUE(g_rereadRequested.load());
     flightSecond();
     EXPECT_FALSE(g_rereadRequested.load());
+}
+
+TEST_F(TickLoop, AircraftCreatedInTheSameSecondAllTakeThePlaceOfTheirStaticTwins)
+{
+    // Three aircraft of the feed come out of the buffer on the same tick; each has a static
+    // twin, parked under its callsign.
+    const std::int32_t due = g_engineTick.load() + 50;
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        LiveAc ac = testsupport::makeActiveAc(
+            Category::Large, 0, testsupport::makeTrack({.start = {52.3, 4.76}, .count = 4, .firstDueTick = due}));
+        ac.simState = SimState::buffer;
+        ac.flightPhase = FlightPhase::birth;
+        ac.hexid = 0x4B1000 + i;
+        ac.callsign = "SWR" + std::to_string(100 + i);
+        g_liveryTitleCache[ac.hexid] = "Airbus A320 Skyweaver Air";
+        StaticAc twin;
+        twin.callsign = ac.callsign + "*";
+        twin.firstCallsign = ac.callsign;
+        twin.hexid = 1 + i;
+        twin.objectId = 900 + i;
+        twin.simState = SimState::active;
+        g_liveAcs.push_back(ac);
+        g_staticAcs.push_back(twin);
+    }
+    const auto spawned = [] {
+        return std::all_of(g_liveAcs.begin(), g_liveAcs.end(),
+                           [](const LiveAc& ac) { return ac.simState == SimState::adding2sim; });
+    };
+    for (int tick = 0; tick < 100 && !spawned(); ++tick) {
+        ASSERT_TRUE(lf_tick());
+    }
+    ASSERT_TRUE(spawned());
+
+    flightSecond();
+
+    for (const StaticAc& twin : g_staticAcs) {
+        EXPECT_EQ(twin.simState, SimState::removingfromsim) << twin.callsign;
+    }
+    EXPECT_TRUE(g_standArrivals.empty());
 }
 
 TEST_F(TickLoop, StaticParkingRenewalIsAnnouncedWhenItsCountdownEndsAndRunsInTwoSteps)
