@@ -215,6 +215,8 @@ void Figures::expectWithinBounds(int warmUpMinutes, std::size_t feedSize, std::s
         EXPECT_LE(at(r, "static records"), 2 * maxStatic) << minute;
         // The engine takes 200 lines a second; the feed sends at most one per aircraft every 10 s.
         EXPECT_LE(at(r, "traffic queue"), static_cast<double>(feedSize) / 10.0) << minute;
+        // Taken every second: what one second brings, a few creations, approaches and arrivals.
+        EXPECT_LE(at(r, "stand arrivals"), 20.0) << minute;
         // Every object in the simulator is a live or static aircraft of the program.
         EXPECT_LE(at(r, "sim objects"), maxLive + 2 * maxStatic) << minute;
         // A sample stands 30 s ahead and lines come every 10 s or slower; extrapolation adds at most 10.

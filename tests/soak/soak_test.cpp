@@ -31,8 +31,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <random>
 
 using namespace testsupport;
 
@@ -110,6 +112,22 @@ protected:
     double m_elevationFt = 0.0;
 };
 
+// Now and then the simulator takes one of the program's objects away on its own, as the real
+// one does: every 20 s, by turns one of them chosen at random and the newest one, which may
+// still wait for its activation.
+void lf_simulatorRemovesAnObject(std::int64_t tick, std::mt19937& random)
+{
+    if (tick % 2000 != 1000)
+        return;
+    auto& world = standin::SimWorld::instance();
+    const std::vector<DWORD> objects = world.aliveAiObjects();
+    if (objects.empty())
+        return;
+    const bool newest = tick % 4000 == 1000;
+    world.removeObjectOnItsOwn(newest ? *std::max_element(objects.begin(), objects.end())
+                                      : objects[random() % objects.size()]);
+}
+
 } // namespace
 
 TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
@@ -125,10 +143,12 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     g_secondsCounter.store(0);
     gf_setLoopRunning(true);
 
+    std::mt19937 random(kSeed);
     soak::StateWatch watch;
     soak::Figures figures;
     for (std::int64_t tick = 0; tick < minutes * kTicksPerMinute; ++tick) {
         feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
+        lf_simulatorRemovesAnObject(tick, random);
         SteppedSimLink::frameAtTick(g_engineTick.load());
         ASSERT_TRUE(lf_tick());
         if (tick % 50 == 0)
