@@ -218,6 +218,10 @@ void lf_arriveAtStand(LiveAc& ac)
         ac.stream.front().stationary = 1;
     }
     ac.parkedSince = gf_steadyTicks100ns();
+    // On its stand it no longer holds in place: its next line moving away is a departure,
+    // not traffic that moved away from a waiting aircraft.
+    ac.holding = 0;
+    ac.holdStart = 0;
     // The creep watch starts anew on the stand.
     ac.creepFarthestNm = 0.0;
     ac.creepCount = 0;

@@ -7,6 +7,7 @@
 #include "engine/engine_tick.h"
 #include "engine/ground_path.h"
 #include "engine/learned_updates.h"
+#include "engine/traffic_intake.h"
 #include "parking/park_airports.h"
 #include "simlink/sim_ids.h"
 #include "simlink/user_aircraft.h"
@@ -75,6 +76,31 @@ TEST_F(StandParking, TaxiingAircraftThatStopsNearAFreeStandDrivesOntoItAndParks)
     EXPECT_TRUE(hasEvent(list, "LOGO_LIGHTS_SET", 1));
     EXPECT_TRUE(hasEvent(list, "CABIN_LIGHTS_SET", 1));
     EXPECT_NE(std::find(g_standArrivals.begin(), g_standArrivals.end(), ac.hexid), g_standArrivals.end());
+}
+
+TEST_F(StandParking, AircraftThatParksWhileHoldingInPlaceNoLongerHoldsOnItsStand)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    // Its lines stop 10 m short of the stand: it holds in place there, then parks at once.
+    const LatLon s0 = at(-300, kStandsEastM), s1 = at(-10, kStandsEastM);
+    const std::int32_t t1 = ticksFor(s0, s1, 10.0);
+    LiveAc ac = groundAc({groundSample(s0, 10, 0), groundSample(s1, 10, t1)}, 0.0);
+    bool held = false;
+    fly(ac, t1 + 12000, [&held](const LiveAc& a) {
+        held |= a.holding != 0;
+        return a.flightPhase == FlightPhase::parked;
+    });
+    ASSERT_TRUE(held);
+    ASSERT_EQ(ac.flightPhase, FlightPhase::parked);
+    EXPECT_EQ(ac.holding, 0);
+
+    // Its next line, after a while, comes from the taxiway 180 m away, beyond the holding
+    // threshold: it leaves the stand.
+    HOLDING_THRESHOLD_METERS.value = 100;
+    decodeExisting(ac, groundSample(at(-180, kStandsEastM), 10, g_engineTick.load() + 3000));
+    EXPECT_EQ(ac.simState, SimState::active);
+    EXPECT_TRUE(ac.leaveStand);
 }
 
 TEST_F(StandParking, ParksOnlyWithin2mOfItsStandAndLeavesWhenItWasTakenMeanwhile)
