@@ -102,13 +102,34 @@ std::size_t lf_figureIndex(const std::string& name)
 
 } // namespace
 
-void StateWatch::note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, std::uint64_t key,
+std::string lf_describe(const StaticAc& ac)
+{
+    return fmt::format("{} hexid {} object {} state {} remove {} withdrawn {} removeOnArrival {}", ac.callsign,
+                       ac.hexid, ac.objectId, static_cast<int>(ac.simState), ac.remove, ac.withdrawn,
+                       ac.removeOnArrival);
+}
+
+std::string lf_describe(const LiveAc& ac)
+{
+    return fmt::format("{} phase {} holdCount {} stream {} onGround {} objectAlive {}",
+                       lf_describe(static_cast<const StaticAc&>(ac)), static_cast<int>(ac.flightPhase), ac.holdCount,
+                       ac.stream.size(), ac.onGround,
+                       standin::SimWorld::instance().object(ac.objectId).has_value() &&
+                           standin::SimWorld::instance().object(ac.objectId)->alive);
+}
+
+template <class Ac>
+void StateWatch::note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac, bool live,
                       std::int32_t tick)
 {
+    const std::uint64_t key = lf_key(ac.hexid, live);
     const auto found = watch.since.find(key);
     const std::int32_t since = found == watch.since.end() ? tick : found->second;
     now.emplace(key, since);
-    watch.longest = std::max(watch.longest, tick - since);
+    if (tick - since > watch.longest) {
+        watch.longest = tick - since;
+        watch.who = lf_describe(ac);
+    }
 }
 
 void StateWatch::scan(std::int32_t tick)
@@ -116,23 +137,21 @@ void StateWatch::scan(std::int32_t tick)
     std::array<std::unordered_map<std::uint64_t, std::int32_t>, kWatches> now;
     std::size_t active = 0;
     for (const LiveAc& ac : g_liveAcs) {
-        const std::uint64_t key = lf_key(ac.hexid, true);
         active += ac.simState == SimState::active ? 1 : 0;
         if (ac.simState == SimState::adding2sim)
-            note(m_watches[LiveAdding], now[LiveAdding], key, tick);
+            note(m_watches[LiveAdding], now[LiveAdding], ac, true, tick);
         if (ac.simState == SimState::removingfromsim)
-            note(m_watches[Removing], now[Removing], key, tick);
+            note(m_watches[Removing], now[Removing], ac, true, tick);
         if (ac.simState == SimState::active && ac.holding)
-            note(m_watches[Holding], now[Holding], key, tick);
+            note(m_watches[Holding], now[Holding], ac, true, tick);
     }
     std::size_t staticActive = 0;
     for (const StaticAc& ac : g_staticAcs) {
-        const std::uint64_t key = lf_key(ac.hexid, false);
         staticActive += ac.simState == SimState::active ? 1 : 0;
         if (ac.simState == SimState::adding2sim)
-            note(m_watches[StaticAdding], now[StaticAdding], key, tick);
+            note(m_watches[StaticAdding], now[StaticAdding], ac, false, tick);
         if (ac.simState == SimState::removingfromsim)
-            note(m_watches[Removing], now[Removing], key, tick);
+            note(m_watches[Removing], now[Removing], ac, false, tick);
     }
     for (std::size_t i = 0; i < kWatches; ++i)
         m_watches[i].since = std::move(now[i]);
@@ -147,7 +166,7 @@ std::string StateWatch::table() const
 {
     std::string text = "longest time in a passing state (s):\n";
     for (std::size_t i = 0; i < kWatches; ++i)
-        text += fmt::format("  {:22} {:8.1f}\n", kPassingNames[i], m_watches[i].longest / 100.0);
+        text += fmt::format("  {:22} {:8.1f}  {}\n", kPassingNames[i], m_watches[i].longest / 100.0, m_watches[i].who);
     text += fmt::format("most live counted {}, most static active {}, most creations waiting {}, most removals "
                         "waiting {}\n",
                         m_maxLiveCounted, m_maxStaticActive, m_maxCreatesWaiting, m_maxRemovalsWaiting);

@@ -23,8 +23,10 @@ private:
     struct Watch {
         std::unordered_map<std::uint64_t, std::int32_t> since;
         std::int32_t longest = 0;
+        std::string who; // the record that stayed longest, as it was then
     };
-    void note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, std::uint64_t key,
+    template <class Ac>
+    void note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac, bool live,
               std::int32_t tick);
 
     static constexpr std::size_t kWatches = 4;
