@@ -173,17 +173,35 @@ void lf_onStaticCg(const SimResult& result, ObjectIndex& index)
     ac->staticPitch = plausiblePitch ? result.value2 : kDefaultStaticPitch;
 }
 
+// Erases the record of the hexid, freeing its stand; a refused creation also notes its livery.
 template <class Ac>
-void lf_eraseRefused(std::vector<Ac>& acs, std::uint32_t hexid)
+void lf_eraseRecord(std::vector<Ac>& acs, std::uint32_t hexid, bool refused)
 {
     const auto found = std::find_if(acs.begin(), acs.end(), [hexid](const Ac& ac) { return ac.hexid == hexid; });
     if (found == acs.end())
         return;
-    gf_noteFailedLivery(*found);
+    if (refused)
+        gf_noteFailedLivery(*found);
     lf_releaseStand(*found);
     if (found != acs.end() - 1)
         *found = std::move(acs.back());
     acs.pop_back();
+}
+
+// An object that the simulator removed while it waited for its activation: the wait ends, so
+// nothing is activated or removed that is gone. A static aircraft learns its object only at
+// the activation, so its record goes here, or it would stand active with no object and, once
+// taken out, wait for an "ObjectRemoved" that never comes.
+void lf_forgetWaitingObject(std::uint32_t objectId)
+{
+    for (SimResult& item : g_keptResults) {
+        if (item.objectId != objectId || item.waitCount == kKeptDone)
+            continue;
+        item.waitCount = kKeptDone;
+        if (item.kind == SimResultKind::StaticIdentified)
+            lf_eraseRecord(g_staticAcs, item.aircraftId, false);
+    }
+    std::erase_if(g_keptResults, [](const SimResult& item) { return item.waitCount == kKeptDone; });
 }
 
 void lf_handleSimResult(const SimResult& result, ObjectIndex& index)
@@ -198,6 +216,7 @@ void lf_handleSimResult(const SimResult& result, ObjectIndex& index)
         break;
     case SimResultKind::ObjectRemoved:
         gf_removeFlightPlan(result.objectId);
+        lf_forgetWaitingObject(result.objectId);
         index.invalidate();
         break;
     case SimResultKind::OnGroundData:
@@ -208,9 +227,9 @@ void lf_handleSimResult(const SimResult& result, ObjectIndex& index)
         break;
     case SimResultKind::CreateFailed:
         if (gf_isLiveHexid(result.aircraftId))
-            lf_eraseRefused(g_liveAcs, result.aircraftId);
+            lf_eraseRecord(g_liveAcs, result.aircraftId, true);
         else
-            lf_eraseRefused(g_staticAcs, result.aircraftId);
+            lf_eraseRecord(g_staticAcs, result.aircraftId, true);
         index.invalidate();
         break;
     default:

@@ -182,6 +182,30 @@ TEST_F(LifeCycleTest, RespawningAircraftThatMustGoIsNotCreatedAgain)
     EXPECT_TRUE(g_liveAcs.empty());
 }
 
+TEST_F(LifeCycleTest, ObjectRemovedBySimulatorWhileItWaitsForActivationEndsItsRecord)
+{
+    // A live and a static aircraft are identified; the simulator takes both objects away on
+    // its own before their activation.
+    LiveAc& live = buffered(0);
+    live.simState = SimState::adding2sim;
+    StaticAc fixed;
+    fixed.hexid = 67;
+    fixed.callsign = "DLH67*";
+    fixed.simState = SimState::adding2sim;
+    g_staticAcs.push_back(fixed);
+    drain({kObject, live.hexid, 0, SimResultKind::LiveIdentified});
+    drain({kObject + 1, 67, 0, SimResultKind::StaticIdentified});
+    drain({kObject, 0, 0, SimResultKind::ObjectRemoved});
+    drain({kObject + 1, 0, 0, SimResultKind::ObjectRemoved});
+    for (std::uint32_t tick = 0; tick <= kActivationWaitTicks; ++tick) {
+        gf_handleSimResults();
+    }
+    EXPECT_TRUE(g_liveAcs.empty());
+    EXPECT_TRUE(g_staticAcs.empty());  // not active with an object that is gone
+    EXPECT_TRUE(g_keptResults.empty());
+    EXPECT_TRUE(g_removalQueue.empty());  // nothing left to remove
+}
+
 TEST_F(LifeCycleTest, ActiveAircraftWithoutObjectIdIsErasedAtOnce)
 {
     LiveAc& ac = active(0);
