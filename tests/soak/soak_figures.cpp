@@ -34,8 +34,9 @@ constexpr std::int32_t kTicksPerMinute = 6000;
 // The scan's own step, and the frames between the simulator link and the engine.
 constexpr std::int32_t kScanSlackTicks = 100;
 
-enum Passing : std::size_t { LiveAdding, StaticAdding, Removing, Holding };
-const char* const kPassingNames[] = {"adding2sim (live)", "adding2sim (static)", "removingfromsim", "holding"};
+enum Passing : std::size_t { LiveAdding, StaticAdding, StaticUnexcused, Removing, Holding };
+const char* const kPassingNames[] = {"adding2sim (live)", "adding2sim (static)", "  no live one waiting",
+                                     "removingfromsim", "holding"};
 
 std::uint64_t lf_key(std::uint32_t hexid, bool live)
 {
@@ -132,9 +133,28 @@ void StateWatch::note(Watch& watch, std::unordered_map<std::uint64_t, std::int32
     }
 }
 
+// The time a static creation waits while no live creation waits before it: only that time
+// counts against it, as live creations go first.
+template <class Ac>
+void StateWatch::noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac,
+                               std::int32_t waited)
+{
+    const std::uint64_t key = lf_key(ac.hexid, false);
+    const auto found = watch.since.find(key);
+    const std::int32_t total = (found == watch.since.end() ? 0 : found->second) + waited;
+    now.emplace(key, total);
+    if (total > watch.longest) {
+        watch.longest = total;
+        watch.who = lf_describe(ac);
+    }
+}
+
 void StateWatch::scan(std::int32_t tick)
 {
     std::array<std::unordered_map<std::uint64_t, std::int32_t>, kWatches> now;
+    const bool liveWaiting = !g_spawnList.empty() || !g_addingStack.live.empty();
+    const std::int32_t step = m_lastScan < 0 ? 0 : tick - m_lastScan;
+    m_lastScan = tick;
     std::size_t active = 0;
     for (const LiveAc& ac : g_liveAcs) {
         active += ac.simState == SimState::active ? 1 : 0;
@@ -148,8 +168,10 @@ void StateWatch::scan(std::int32_t tick)
     std::size_t staticActive = 0;
     for (const StaticAc& ac : g_staticAcs) {
         staticActive += ac.simState == SimState::active ? 1 : 0;
-        if (ac.simState == SimState::adding2sim)
+        if (ac.simState == SimState::adding2sim) {
             note(m_watches[StaticAdding], now[StaticAdding], ac, false, tick);
+            noteUnexcused(m_watches[StaticUnexcused], now[StaticUnexcused], ac, liveWaiting ? 0 : step);
+        }
         if (ac.simState == SimState::removingfromsim)
             note(m_watches[Removing], now[Removing], ac, false, tick);
     }
@@ -184,6 +206,10 @@ void StateWatch::expectWithinBounds() const
     const auto createTurns = static_cast<std::int32_t>(m_maxCreatesWaiting + 1);
     EXPECT_LE(m_watches[LiveAdding].longest,
               createTurns * kCreateEveryTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kScanSlackTicks);
+    // A static creation goes only while no live creation waits; then it waits at most for
+    // the turn in progress and its own, and the activation wait.
+    EXPECT_LE(m_watches[StaticUnexcused].longest,
+              2 * kCreateEveryTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kScanSlackTicks);
     // A removal waits its turn in the removal queue (one every 10 ticks), then the
     // simulator's "ObjectRemoved".
     const auto removeTurns = static_cast<std::int32_t>(m_maxRemovalsWaiting + 1);

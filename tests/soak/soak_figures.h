@@ -29,7 +29,12 @@ private:
     void note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac, bool live,
               std::int32_t tick);
 
-    static constexpr std::size_t kWatches = 4;
+    template <class Ac>
+    void noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac,
+                       std::int32_t waited);
+
+    static constexpr std::size_t kWatches = 5;
+    std::int32_t m_lastScan = -1;
     std::array<Watch, kWatches> m_watches;
     std::size_t m_maxCreatesWaiting = 0;
     std::size_t m_maxRemovalsWaiting = 0;
