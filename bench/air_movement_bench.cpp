@@ -18,7 +18,7 @@ const LatLon kCentre{47.4581, 8.5555};
 void lf_queuePosition(const LiveAc& ac)
 {
     const auto& p = ac.simPosition;
-    g_positionFill->push_back({p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], ac.objectId});
+    g_positionFill->push_back({{p[0], p[1], p[2], p[3], p[4], p[5]}, p[6], p[7], ac.objectId});
 }
 
 // What the frame drain does with the events between ticks: sends and empties them.

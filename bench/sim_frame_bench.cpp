@@ -39,7 +39,7 @@ DWORD lf_connectWithOneObject()
 void lf_fillQueues(DWORD objectId)
 {
     for (int i = 0; i < kPositions; ++i) {
-        g_positionSend->push_back({47.0 + i * 1e-5, 8.0, 0, 0, 0, 1000.0, 0, 150.0, objectId});
+        g_positionSend->push_back({{47.0 + i * 1e-5, 8.0, 0, 0, 0, 1000.0}, 0, 150.0, objectId});
     }
     for (int i = 0; i < kEvents; ++i) {
         g_eventQueue.push_back({objectId, kEventNavLightsSet, static_cast<std::uint32_t>(i & 1)});

@@ -85,7 +85,7 @@ void lf_updateActiveAc(LiveAc& ac)
         return;
     }
     const auto& p = ac.simPosition;
-    g_positionFill->push_back(PositionItem{p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], ac.objectId});
+    g_positionFill->push_back(PositionItem{{p[0], p[1], p[2], p[3], p[4], p[5]}, p[6], p[7], ac.objectId});
 }
 
 // A respawning aircraft whose object is gone waits in the buffer to be created again.

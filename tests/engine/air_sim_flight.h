@@ -146,7 +146,7 @@ protected:
             lf_flyCurve(ac);
         }
         const auto& p = ac.simPosition;
-        const PositionItem item{p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], ac.objectId};
+        const PositionItem item{{p[0], p[1], p[2], p[3], p[4], p[5]}, p[6], p[7], ac.objectId};
         g_positionFill->push_back(item);
     }
 

@@ -123,9 +123,9 @@ TEST_F(SimQueuesTest, PositionsAndEventsReachTheObject)
     frames(1);
     {
         std::lock_guard lock(g_simQueueMutex);
-        g_positionFill->push_back({47.01, 8.02, 0.05, 0.0, 1.5, 2500.0, -10.0, 180.0, result.objectId});
-        g_positionFill->push_back({47.5, 8.5, 0, 0, 0, 999.0, 0, 0, 0});          // never the user object
-        g_positionFill->push_back({47.5, 8.5, 0, 0, 0, 999.0, 0, 0, g_userObjectId.load()});
+        g_positionFill->push_back({{47.01, 8.02, 0.05, 0.0, 1.5, 2500.0}, -10.0, 180.0, result.objectId});
+        g_positionFill->push_back({{47.5, 8.5, 0, 0, 0, 999.0}, 0, 0, 0});          // never the user object
+        g_positionFill->push_back({{47.5, 8.5, 0, 0, 0, 999.0}, 0, 0, g_userObjectId.load()});
     }
     ASSERT_TRUE(gf_swapPositionQueues());
     gf_queueLights(result.objectId, {1, 1, 0, 1, 0, 1, 1});
@@ -173,7 +173,7 @@ TEST_F(SimQueuesTest, FrameIsSkippedWhileTheEngineHoldsTheQueues)
 
 TEST_F(SimQueuesTest, SwapDropsThePositionsWhenTheQueuesAreBusy)
 {
-    g_positionFill->push_back({47.0, 8.0, 0, 0, 0, 100.0, 0, 0, 5});
+    g_positionFill->push_back({{47.0, 8.0, 0, 0, 0, 100.0}, 0, 0, 5});
     std::vector<PositionItem>* fill = g_positionFill;
     {
         std::lock_guard frame(g_simQueueMutex);
