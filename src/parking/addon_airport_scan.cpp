@@ -244,7 +244,7 @@ void lf_scanFolderForBGLs(const fs::path& folder)
         std::move(files), lf_processFile, [&timedOut](const fs::path& file) { timedOut.insert(file); });
     lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
-        lf_writeScanOutputs(results.slots);
+        lf_writeScanOutputs(std::move(results.slots));
 }
 
 bool lf_isSkippedFolder(const fs::path& path, const fs::path& fullPath)

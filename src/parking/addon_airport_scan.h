@@ -47,7 +47,8 @@ struct ScanFileResult {
 };
 
 // Writes the collected files of one scan folder; `files` holds each task's result in walk order.
-void lf_writeScanOutputs(const std::vector<std::optional<ScanFileResult>>& files);
+// Each file is written by a task of the scan pool; their scan log lines follow in walk order.
+void lf_writeScanOutputs(std::vector<std::optional<ScanFileResult>> files);
 
 // The link or generate decision per airport; the link file goes to `outputs`.
 bool lf_linkArchivedApf(Apf& apf, std::int32_t& archivedCount, const std::filesystem::path& bglPath,

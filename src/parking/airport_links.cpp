@@ -2,6 +2,8 @@
 // add-on's publisher, or a park file generated from the scenery's own stands.
 #include "parking/addon_airport_scan.h"
 
+#include "app/scan_pool.h"
+
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/sim_choice.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -43,11 +46,17 @@ void lf_addLinkFile(const Apf& apf, const std::string& reference, ScanOutputs& o
     outputs.push_back(std::move(link));
 }
 
+std::string lf_failedWriteLine(const ScanOutput& output)
+{
+    return fmt::format("{}{} {} did not succeed", "===> ", output.generated ? "Generating" : "Writing",
+                       path_to_utf8(output.path));
+}
+
 void lf_writeLinkFile(const ScanOutput& link)
 {
     lf_createFolder(link.path.parent_path());
     if (!gf_writeTextFile(link.path, link.reference, true))
-        lf_addScanMessage(fmt::format("{}Writing {} did not succeed", "===> ", path_to_utf8(link.path)));
+        lf_addScanMessage(lf_failedWriteLine(link));
 }
 
 void lf_writeGenerated(const ScanOutput& output)
@@ -55,7 +64,7 @@ void lf_writeGenerated(const ScanOutput& output)
     lf_createFolder(output.path.parent_path());
     const Apf& apf = *output.generated;
     if (!gf_writeApf(apf, output.path, kApfGenerated, g_msfs2020.load() ? 1 : 2)) {
-        lf_addScanMessage(fmt::format("{}Generating {} did not succeed", "===> ", path_to_utf8(output.path)));
+        lf_addScanMessage(lf_failedWriteLine(output));
         return;
     }
     const std::string helipads = output.helipads > 0
@@ -63,6 +72,39 @@ void lf_writeGenerated(const ScanOutput& output)
                                      : "";
     lf_addScanMessage(fmt::format("Generated {}: {} position{}{}", gf_apfFileName(apf.icao), apf.stands.size(),
                                   gf_plural(apf.stands.size()), helipads));
+}
+
+void lf_writeOutput(const ScanOutput& output)
+{
+    if (output.generated)
+        lf_writeGenerated(output);
+    else
+        lf_writeLinkFile(output);
+}
+
+// The outputs to write, in walk order: of several with one file name, the last one in walk
+// order, in its place.
+std::vector<ScanOutput> lf_lastOutputs(std::vector<std::optional<ScanFileResult>> files)
+{
+    std::map<fs::path, ScanOutput*> last;
+    std::vector<ScanOutput*> order;
+    for (auto& file : files) {
+        if (!file)
+            continue;
+        for (ScanOutput& output : file->outputs) {
+            auto [it, added] = last.try_emplace(output.path, &output);
+            if (!added) {
+                std::erase(order, it->second);
+                it->second = &output;
+            }
+            order.push_back(&output);
+        }
+    }
+    std::vector<ScanOutput> outputs;
+    outputs.reserve(order.size());
+    for (ScanOutput* output : order)
+        outputs.push_back(std::move(*output));
+    return outputs;
 }
 
 std::string lf_escapeBlanks(const std::string& publisher)
@@ -145,27 +187,28 @@ void lf_generateApf(Apf& apf, std::int32_t helipadCount, ScanOutputs& outputs)
     outputs.push_back(std::move(output));
 }
 
-void lf_writeScanOutputs(const std::vector<std::optional<ScanFileResult>>& files)
+void lf_writeScanOutputs(std::vector<std::optional<ScanFileResult>> files)
 {
-    // The last output of each file name in walk order wins; they are written in that order.
-    std::map<fs::path, const ScanOutput*> last;
-    std::vector<const ScanOutput*> order;
-    for (const auto& file : files) {
-        if (!file)
-            continue;
-        for (const ScanOutput& output : file->outputs) {
-            auto [it, added] = last.try_emplace(output.path, &output);
-            if (!added) {
-                std::erase(order, it->second);
-                it->second = &output;
-            }
-            order.push_back(&output);
-        }
-    }
-    for (const ScanOutput* output : order) {
-        if (output->generated)
-            lf_writeGenerated(*output);
-        else
-            lf_writeLinkFile(*output);
+    // Shared with the writing tasks: a task given up may outlive this call.
+    struct Writes {
+        std::vector<ScanOutput> outputs;
+        std::vector<std::vector<std::string>> messages;
+    };
+    auto writes = std::make_shared<Writes>();
+    writes->outputs = lf_lastOutputs(std::move(files));
+    writes->messages.resize(writes->outputs.size());
+    ScanPoolJob job;
+    job.count = writes->outputs.size();
+    job.runTask = [writes](std::size_t i) {
+        const ScanMessageCapture capture(writes->messages[i]);
+        lf_writeOutput(writes->outputs[i]);
+    };
+    job.onGiveUp = [](std::size_t) {};
+    const ScanPoolReport report = gf_runScanPool(std::move(job));
+    for (std::size_t i = 0; i < report.ends.size(); ++i) {
+        if (report.ends[i] == ScanTaskEnd::Done)
+            gf_appendScanMessages(std::move(writes->messages[i]));
+        else if (report.ends[i] == ScanTaskEnd::GivenUp)
+            lf_addScanMessage(lf_failedWriteLine(writes->outputs[i]));
     }
 }

@@ -317,6 +317,35 @@ TEST_F(AddonAirportScanTest, ScanLogIsInListingOrderWhateverTheTiming)
     g_scanTaskHook = nullptr;
 }
 
+TEST_F(AddonAirportScanTest, WrittenFilesAreLoggedInWalkOrderWhateverTheWorkers)
+{
+    // Many airports, each file written by a task of its own.
+    for (int i = 0; i < 24; ++i) {
+        const std::string icao = fmt::format("K{}{}X", static_cast<char>('A' + i / 26), static_cast<char>('A' + i % 26));
+        g_airportCodes.insert(icao);
+        testsupport::writeBgl(community(fmt::format("dev{:02}-{}/scenery/{}.bgl", i, icao, icao)),
+                              {lf_airport(icao, 1 + i % 4)});
+    }
+    std::vector<std::string> walkOrder;
+    for (const auto& entry : fs::recursive_directory_iterator(community("")))
+        if (entry.path().extension() == ".bgl")
+            walkOrder.push_back(entry.path().stem().string());
+    const auto generated = [](const std::vector<std::string>& log) {
+        std::vector<std::string> airports;
+        for (const std::string& line : log)
+            if (line.starts_with("Generated "))
+                airports.push_back(line.substr(10, 4));
+        return airports;
+    };
+
+    for (const int workers : {1, 8, 8, 8}) {
+        g_workerCount = workers;
+        SCAN_AIRPORTS.value = true;
+        gf_scanAddonAirports();
+        EXPECT_EQ(generated(scanLog()), walkOrder) << workers << " workers";
+    }
+}
+
 TEST_F(AddonAirportScanTest, TaskGivenUpLeavesNoLineAfterTheScan)
 {
     for (const char* package : {"dev1-eham", "held-lszh", "dev3-eddf"})
