@@ -12,6 +12,8 @@
 #include <chrono>
 #include <numbers>
 
+#include <fmt/format.h>
+
 namespace testsupport {
 
 namespace {
@@ -58,7 +60,7 @@ void fillStandRows(const LatLon& origin, int count, const std::vector<ParkOpt>& 
     for (int i = 0; i < count; ++i) {
         const LatLon north = gf_destinationPoint(origin, 0.0, 200.0 * (i / 40) * kFeetPerMetre);
         const LatLon p = gf_destinationPoint(north, std::numbers::pi / 2.0, 60.0 * (i % 40) * kFeetPerMetre);
-        g_stands.emplace_back("S" + std::to_string(i + 1), std::vector<ParkOpt>(uses), StandPlace{p.lat, p.lon, 0.0}, 25.0, false, false,
+        g_stands.emplace_back(fmt::format("S{}", i + 1), std::vector<ParkOpt>(uses), StandPlace{p.lat, p.lon, 0.0}, 25.0, false, false,
                               false);
     }
     gf_standsChanged();

@@ -21,7 +21,8 @@ void resetStandIns()
     clearShellExecuteCalls();
     setElevated(std::nullopt);
     setTokenQueryFails(false);
-    SimWorld::instance().configure(SimWorldConfig{});
+    const SimWorldConfig freshWorld;
+    SimWorld::instance().configure(freshWorld);
 }
 
 } // namespace standin
