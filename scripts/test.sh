@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests (by CTest, one test per process, then each test program
+# Sets up, builds and runs all tests (after the Release build of the benchmarks, warnings
+# being errors there; by CTest, one test per process, then each test program
 # as one process in a shuffled order, then the soak over ten simulated minutes), including
 # the Windows build (MinGW-w64), the whole suite under ThreadSanitizer and under
 # AddressSanitizer with UndefinedBehaviorSanitizer, the fuzz targets over their seed corpora
@@ -29,6 +30,7 @@ run_short_soak() {
 total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
+stage "Release build of the benchmarks" env BENCH_JOBS="$(nproc)" bash scripts/bench.sh --build-only
 stage "tests (ctest)" run_ctest
 stage "tests as shuffled processes" bash scripts/shuffled-tests.sh
 stage "soak, 10 simulated minutes" run_short_soak
