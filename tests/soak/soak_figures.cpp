@@ -23,16 +23,20 @@ namespace soak {
 
 namespace {
 
-// The engine hands one creation to the simulator link every 50 ticks, live ones first, and
-// one removal every 10 ticks.
-constexpr std::int32_t kCreateEveryTicks = 50;
-constexpr std::int32_t kRemoveEveryTicks = 10;
-// A waiting aircraft holds in place with a stationary sample every 3 s; the holding time is
-// checked when that sample is flown.
-constexpr std::int32_t kHoldRepeatTicks = 300;
-constexpr std::int32_t kTicksPerMinute = 6000;
-// The scan's own step, and the frames between the simulator link and the engine.
-constexpr std::int32_t kScanSlackTicks = 100;
+// The engine's paces that the time bounds come from, in ticks of 10 ms.
+struct EnginePaces {
+    // One creation is handed to the simulator link every 50 ticks, live ones first, and one
+    // removal every 10 ticks.
+    std::int32_t createEvery = 50;
+    std::int32_t removeEvery = 10;
+    // A waiting aircraft holds in place with a stationary sample every 3 s; the holding time
+    // is checked when that sample is flown.
+    std::int32_t holdRepeat = 300;
+    std::int32_t minute = 6000;
+    // The scan's own step, and the frames between the simulator link and the engine.
+    std::int32_t scanSlack = 100;
+};
+constexpr EnginePaces kPace;
 
 enum Passing : std::size_t { LiveAdding, StaticAdding, StaticUnexcused, Removing, Holding };
 const char* const kPassingNames[] = {"adding2sim (live)", "adding2sim (static)", "  no live one waiting",
@@ -205,19 +209,19 @@ void StateWatch::expectWithinBounds() const
     // simulator's identification and the activation wait of kActivationWaitTicks.
     const auto createTurns = static_cast<std::int32_t>(m_maxCreatesWaiting + 1);
     EXPECT_LE(m_watches[LiveAdding].longest,
-              createTurns * kCreateEveryTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kScanSlackTicks);
+              createTurns * kPace.createEvery + static_cast<std::int32_t>(kActivationWaitTicks) + kPace.scanSlack);
     // A static creation goes only while no live creation waits; then it waits at most for
     // the turn in progress and its own, and the activation wait.
     EXPECT_LE(m_watches[StaticUnexcused].longest,
-              2 * kCreateEveryTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kScanSlackTicks);
+              2 * kPace.createEvery + static_cast<std::int32_t>(kActivationWaitTicks) + kPace.scanSlack);
     // A removal waits its turn in the removal queue (one every 10 ticks), then the
     // simulator's "ObjectRemoved".
     const auto removeTurns = static_cast<std::int32_t>(m_maxRemovalsWaiting + 1);
-    EXPECT_LE(m_watches[Removing].longest, removeTurns * kRemoveEveryTicks + kScanSlackTicks);
+    EXPECT_LE(m_watches[Removing].longest, removeTurns * kPace.removeEvery + kPace.scanSlack);
     // Holding in place ends after MAX_HOLDING_MINUTES whole minutes, checked at each
     // stationary sample of the hold.
     EXPECT_LE(m_watches[Holding].longest,
-              (MAX_HOLDING_MINUTES.value.load() + 1) * kTicksPerMinute + kHoldRepeatTicks + kScanSlackTicks);
+              (MAX_HOLDING_MINUTES.value.load() + 1) * kPace.minute + kPace.holdRepeat + kPace.scanSlack);
 }
 
 void Figures::sample(int minute, std::size_t /*flightsStarted*/)
