@@ -28,6 +28,7 @@
 #include "traffic/traffic_record.h"
 #include "support/air_traffic.h"
 #include "support/engine_fixture.h"
+#include "support/tick_timing.h"
 #include "support/temp_folder.h"
 #include "support/log_capture.h"
 #include "support/parking_fixture.h"
@@ -40,7 +41,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <numbers>
 #include <string>
 #include <thread>
@@ -308,20 +308,6 @@ private:
     testsupport::SteppedSimLink m_link;
 };
 
-double lf_threadCpuMicros()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
-}
-
-double lf_percentile(std::vector<double> values, double fraction)
-{
-    const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
-    return values[at];
-}
-
 std::size_t lf_count(auto predicate)
 {
     return static_cast<std::size_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), predicate));
@@ -340,18 +326,16 @@ void BM_FullSkyTick(benchmark::State& state)
         state.PauseTiming();
         sky.between();
         state.ResumeTiming();
-        const double start = lf_threadCpuMicros();
+        const double start = testsupport::threadCpuMicros();
         lf_tick();
-        micros.push_back(lf_threadCpuMicros() - start);
+        micros.push_back(testsupport::threadCpuMicros() - start);
         state.PauseTiming();
         pushingBack = std::max(pushingBack, lf_count([](const LiveAc& ac) { return ac.flightPhase == FlightPhase::pushing_back; }));
         state.ResumeTiming();
     }
     state.counters["seconds"] = static_cast<double>(g_secondsCounter.load() - firstSecond);
     state.counters["pushing_back_max"] = static_cast<double>(pushingBack);
-    state.counters["median_us"] = lf_percentile(micros, 0.5);
-    state.counters["p99_us"] = lf_percentile(micros, 0.99);
-    state.counters["max_us"] = *std::max_element(micros.begin(), micros.end());
+    testsupport::reportTickTimes(state, micros);
     state.counters["active"] = static_cast<double>(lf_count([](const LiveAc& ac) { return ac.simState == SimState::active; }));
     state.counters["ground"] = static_cast<double>(
         lf_count([](const LiveAc& ac) { return ac.simState == SimState::active && ac.onGround != 0; }));
