@@ -24,8 +24,10 @@ bool lf_ghostHasOriginal(std::string_view ghostCallsign)
 void lf_removeGhosts(std::string_view callsign)
 {
     const std::string ghost = std::string(callsign) + '_';
+    // Every spawn walks all live aircraft: the trailing '_' is looked at before the whole text.
     const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [&ghost](const LiveAc& ac) {
-        return ac.callsign == ghost && ac.simState != SimState::removingfromsim;
+        return ac.callsign.size() == ghost.size() && ac.callsign.back() == '_' && ac.callsign == ghost &&
+               ac.simState != SimState::removingfromsim;
     });
     if (it == g_liveAcs.end())
         return;

@@ -56,15 +56,27 @@ bool lf_isBlocked(const LiveAc& ac)
 
 // Room for one more live aircraft: MAX_LIVE_SEL counts the spawning, the active and the
 // waiting ones; the farthest active aircraft may make room for a nearer newcomer.
+// Whether fewer than `limit` live aircraft are active; the count stops at the limit.
+bool lf_fewerActiveThan(std::size_t limit)
+{
+    std::size_t active = 0;
+    for (const LiveAc& live : g_liveAcs) {
+        if (live.simState == SimState::active && ++active >= limit)
+            return false;
+    }
+    return true;
+}
+
 bool lf_hasRoom(const LiveAc& ac)
 {
     const std::int32_t maxLive = MAX_LIVE_SEL.value.load();
     if (maxLive == 0)
         return false;
-    const auto active = std::count_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                      [](const LiveAc& live) { return live.simState == SimState::active; });
-    const auto counted = g_spawnList.size() + static_cast<std::size_t>(active) + g_addingStack.live.size();
-    if (static_cast<std::size_t>(maxLive) > counted)
+    // The waiting ones first: once they fill the limit, the active ones need no count, which
+    // matters when a whole buffer comes due on one tick.
+    const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
+    const auto limit = static_cast<std::size_t>(maxLive);
+    if (waiting < limit && lf_fewerActiveThan(limit - waiting))
         return true;
     const PosSample& front = ac.stream.front();
     const double distance =
