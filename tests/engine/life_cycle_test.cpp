@@ -10,6 +10,7 @@
 #include "simlink/flight_plans.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
+#include "simlink/user_aircraft.h"
 #include "support/air_traffic.h"
 #include "support/engine_fixture.h"
 #include "support/log_capture.h"
@@ -110,6 +111,47 @@ TEST_F(LifeCycleTest, BufferedAircraftThatCannotSpawnIsRemoved)
         EXPECT_TRUE(updateLiveAc(ac)) << c.name;
         EXPECT_EQ(ac.simState, SimState::buffer) << c.name;
         EXPECT_TRUE(g_spawnList.empty()) << c.name;
+    }
+}
+
+TEST_F(LifeCycleTest, LiveLimitCountsWaitingAndActiveAircraftAndTakesOutOnlyAFartherOne)
+{
+    struct Case {
+        const char* name;
+        std::int32_t maxLive;
+        std::size_t listed;   // on the spawn list
+        std::size_t requests; // create requests waiting
+        std::size_t nearby;   // active beside the user
+        std::size_t faraway;  // active about 50 nm from the user
+        bool spawns;
+    };
+    const Case cases[] = {
+        {"room left", 4, 1, 1, 1, 0, true},
+        {"one below the limit", 3, 0, 0, 2, 0, true},
+        {"waiting ones fill the limit", 2, 1, 1, 0, 0, false},
+        {"active ones fill the limit", 2, 0, 0, 2, 0, false},
+        {"waiting and active fill the limit", 4, 1, 1, 2, 0, false},
+        {"a farther active one makes room", 4, 1, 1, 1, 1, true},
+    };
+    g_userAcData.latitude = kZurich.lat;
+    g_userAcData.longitude = kZurich.lon;
+    for (const Case& c : cases) {
+        g_liveAcs.clear();
+        g_removalQueue.clear();
+        g_liveryTitleCache[0x4B1234] = kTitle;
+        MAX_LIVE_SEL.value = c.maxLive;
+        g_spawnList.assign(c.listed, 0x500001);
+        g_addingStack.live.assign(c.requests, CreateRequest{{}, "KLM1", kTitle, 0x500002});
+        for (std::size_t i = 0; i < c.nearby + c.faraway; ++i) {
+            LiveAc& other = active(kObject + static_cast<std::uint32_t>(i));
+            other.simPosition[0] += i < c.nearby ? 0.0 : 0.8;
+        }
+        LiveAc& ac = buffered(0);
+        EXPECT_EQ(updateLiveAc(ac), !c.spawns) << c.name;
+        EXPECT_EQ(g_spawnList.size(), c.listed + (c.spawns ? 1 : 0)) << c.name;
+        const auto takenOut = c.faraway ? std::deque<std::uint32_t>{kObject + static_cast<std::uint32_t>(c.nearby)}
+                                        : std::deque<std::uint32_t>{};
+        EXPECT_EQ(g_removalQueue, takenOut) << c.name;
     }
 }
 
