@@ -30,12 +30,10 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <numbers>
 #include <vector>
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
 const LatLon kCentre{52.3, 4.76};
 // The feed's lines become due 30 s after they arrive; an aircraft sends one every 4 s, so
 // its first sample comes due with eight in its stream.
