@@ -7,12 +7,17 @@
 #include "core/path_text.h"
 #include "core/program_version.h"
 #include "core/settings.h"
+#include "core/text_lines.h"
 #include "core/xml_meta.h"
 #include "refdata/aircraft_db.h"
 
 #include <fmt/format.h>
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <system_error>
 
 namespace {
 
@@ -24,6 +29,20 @@ const char* lf_boolText(bool value)
 bool lf_addAttribute(pugi::xml_node node, const char* name, const std::string& value)
 {
     return node.append_attribute(name).set_value(value.c_str());
+}
+
+// A number with a fixed count of decimals, formatted in place without a temporary string: a
+// generated file holds four of them per stand. The text is the same as "{:.Nf}" gives.
+bool lf_addFixed(pugi::xml_node node, const char* name, double value, int decimals)
+{
+    // Room for the largest double written out in full with its decimals.
+    std::array<char, 400> text;
+    const auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, decimals);
+    if (error != std::errc{}) {
+        return lf_addAttribute(node, name, fmt::format("{:.{}f}", value, decimals));
+    }
+    return node.append_attribute(name).set_value(text.data(), static_cast<std::size_t>(end - text.data()));
 }
 
 bool lf_addParameter(pugi::xml_node parameters, const char* name, const std::string& value)
@@ -48,10 +67,10 @@ bool lf_writeAirportSettings(pugi::xml_node parameters)
 
 void lf_writePosition(pugi::xml_node parkpos, const Stand& stand)
 {
-    lf_addAttribute(parkpos, "latitude", fmt::format("{:.6f}", stand.latitude));
-    lf_addAttribute(parkpos, "longitude", fmt::format("{:.6f}", stand.longitude));
-    lf_addAttribute(parkpos, "heading", fmt::format("{:.1f}", stand.heading * kRadToDeg));
-    lf_addAttribute(parkpos, "radius", fmt::format("{:.1f}", stand.radius * kMetersPerNm));
+    lf_addFixed(parkpos, "latitude", stand.latitude, 6);
+    lf_addFixed(parkpos, "longitude", stand.longitude, 6);
+    lf_addFixed(parkpos, "heading", stand.heading * kRadToDeg, 1);
+    lf_addFixed(parkpos, "radius", stand.radius * kMetersPerNm, 1);
     if (stand.heli) {
         lf_addAttribute(parkpos, "heli", "true");
     } else {
@@ -68,7 +87,7 @@ void lf_writeChanges(pugi::xml_node parkpos, const Stand& stand)
 {
     if (stand.radius_change) {
         lf_addAttribute(parkpos, "radius_change", "true");
-        lf_addAttribute(parkpos, "radius", fmt::format("{:.1f}", stand.radius * kMetersPerNm));
+        lf_addFixed(parkpos, "radius", stand.radius * kMetersPerNm, 1);
     }
     if (stand.cargo_change) {
         lf_addAttribute(parkpos, "cargo_change", "true");
@@ -119,10 +138,20 @@ void lf_writeLearnedStand(pugi::xml_node parkpos, const Stand& stand)
     }
 }
 
+// Collects the saved document in memory, so the file is written with one call.
+class StringWriter : public pugi::xml_writer {
+public:
+    void write(const void* data, std::size_t size) override { text.append(static_cast<const char*>(data), size); }
+
+    std::string text;
+};
+
 bool lf_saveDocument(const pugi::xml_document& document, const std::filesystem::path& path)
 {
+    StringWriter writer;
+    document.save(writer, "  ");
     return gf_replaceFile(path, [&](const std::filesystem::path& temporary) {
-        return document.save_file(temporary.c_str(), "  ");
+        return gf_writeTextFile(temporary, writer.text, false);
     });
 }
 

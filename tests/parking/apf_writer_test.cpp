@@ -5,7 +5,11 @@
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 using testsupport::LogCapture;
 using testsupport::readFile;
@@ -81,6 +85,38 @@ TEST(ApfWriter, GeneratedFileHoldsHeaderAndPositions)
               "radius=\"30.0\" heli=\"true\" ramp=\"true\" />\n"
               "  </parkpositions>\n"
               "</root>\n");
+}
+
+// Stored positions keep their texts at the edges: rounding, negative zero, values far out of
+// range and values that are not numbers.
+TEST(ApfWriter, PositionTextsAtTheirEdges)
+{
+    struct Case {
+        StandPlace place;
+        double radiusMeters;
+        const char* attributes;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {{0.0000005, -0.0000004, -0.0001}, 0.05,
+         R"(latitude="0.000000" longitude="-0.000000" heading="-0.0" radius="0.1")"},
+        {{89.9999995, -179.9999994, 6.2831853}, 1852.04,
+         R"(latitude="90.000000" longitude="-179.999999" heading="360.0" radius="1852.0")"},
+        {{1e21, -1e-300, 1e-320}, 123456789.25,
+         R"(latitude="1000000000000000000000.000000" longitude="-0.000000" heading="0.0" radius="123456789.3")"},
+        {{std::nan(""), inf, -inf}, -std::nan(""),
+         R"(latitude="nan" longitude="inf" heading="-inf" radius="-nan")"},
+    };
+    TempFolder folder(true);
+    for (const Case& c : cases) {
+        Apf apf;
+        apf.icao = "EDDF";
+        apf.stands.emplace_back("A1", std::vector<ParkOpt>{}, c.place, c.radiusMeters, false, false, false);
+        ASSERT_TRUE(gf_writeApf(apf, "EDDF.xml", kApfGenerated, 1));
+        EXPECT_NE(readFile("EDDF.xml").find(fmt::format("<parkpos id=\"A1\" {} cargo=", c.attributes)),
+                  std::string::npos)
+            << c.attributes;
+    }
 }
 
 TEST(ApfWriter, PublisherReplacesSceneryDetails)
