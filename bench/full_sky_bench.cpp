@@ -7,8 +7,7 @@
 // in the program). Figures: thread CPU time per lf_tick in microseconds, median, p99 and
 // maximum (goal: median under 200 us, maximum under 2 ms). 2,000 live aircraft, with the
 // live limit lifted here only, show the headroom. The counters tell the population at the
-// end, as the engine kept it: it takes most of the aircraft that start at a stand and move
-// backwards off in the warm-up, so pushbacks are not yet part of the figures.
+// end, as the engine kept it, and pushing_back_max the most aircraft pushing back at once.
 #include "app/app_steps.h"
 #include "app/tick_state.h"
 #include "core/run_state.h"
@@ -56,6 +55,12 @@ constexpr double kElevationFt = 1416.0;
 constexpr const char* kTitle = "Airbus A320 Skyweaver Air";
 constexpr int kStaticCount = 500;
 constexpr int kBufferCount = 1500;
+// A pushback as the feed reports it: 45 m straight back at 3 kt, the nose swinging 5 deg a
+// sample, then taxiing off at 15 kt.
+constexpr double kPushbackM = 45.0;
+constexpr double kPushbackKt = 3.0;
+constexpr double kPushbackSwingDeg = 5.0;
+constexpr double kTaxiKt = 15.0;
 // The engine takes two lines per tick (200 a second): 500 aircraft send a line every 4 s,
 // 2,000 one every 12 s.
 std::int32_t lf_sampleTicks(std::size_t liveCount)
@@ -91,6 +96,14 @@ void lf_parkOnStand(LiveAc& ac, const Stand& stand)
     testsupport::assignStand(ac, stand);
 }
 
+// The feed of an aircraft parked on a stand that leaves it backwards.
+struct PushbackFeed {
+    LatLon stand;
+    double standHeadingDeg = 0.0;
+    int fed = 0;
+};
+std::unordered_map<std::uint32_t, PushbackFeed> lf_pushbacks;
+
 // The next sample of a feed: airborne ones fly on (turning their climb or descent round at
 // 2,000 and 39,000 ft), ground ones taxi round a circle of a minute, standing ones stay.
 PosSample lf_nextSample(PosSample last, std::int32_t ticks)
@@ -115,6 +128,33 @@ PosSample lf_nextSample(PosSample last, std::int32_t ticks)
     return next;
 }
 
+// The next sample of an aircraft leaving its stand: two standing samples, then pushed
+// straight back with its nose swinging to one side, then taxiing off as the other feeds do.
+PosSample lf_nextPushbackSample(PushbackFeed& feed, const PosSample& last, std::int32_t ticks)
+{
+    const int n = ++feed.fed;
+    const std::int32_t due = last.dueTick + ticks;
+    if (n <= 2)
+        return lf_groundSample(feed.stand, 0.0, 0.0, due);
+    const double stepM = kPushbackKt * 1852.0 * ticks / 100.0 / 3600.0;
+    if ((n - 3) * stepM < kPushbackM) {
+        const double backM = std::min((n - 2) * stepM, kPushbackM);
+        const double back = std::fmod(feed.standHeadingDeg + 180.0, 360.0);
+        const LatLon at = gf_destinationPoint(feed.stand, back * kDeg, backM * kFeetPerMetre);
+        PosSample s = lf_groundSample(at, kPushbackKt, back, due);
+        s.trueHeading = (feed.standHeadingDeg + kPushbackSwingDeg * (n - 2)) * kDeg;
+        s.trueHeadingValid = 1;
+        return s;
+    }
+    PosSample taxi = last;
+    if (taxi.trueHeadingValid) {
+        taxi.groundSpeed = kTaxiKt;
+        taxi.track = std::fmod(feed.standHeadingDeg + 90.0, 360.0);
+        taxi.trueHeadingValid = 0;
+    }
+    return lf_nextSample(taxi, ticks);
+}
+
 // A Large aircraft on the ground, active as the simulator's object.
 LiveAc lf_groundAc(std::uint32_t index, DWORD objectId, const std::vector<PosSample>& samples)
 {
@@ -126,28 +166,25 @@ LiveAc lf_groundAc(std::uint32_t index, DWORD objectId, const std::vector<PosSam
     return ac;
 }
 
-// Taxiing aircraft on lanes south of the stands; every third one starts standing at a stand
-// of the last rows and then moves backwards from it, so it is pushed back.
-LiveAc lf_taxiOrPushback(std::uint32_t index, DWORD objectId, std::int32_t tick, const Stand& pushStand)
-{
-    if (index % 3 == 0) {
-        const LatLon stand{pushStand.latitude, pushStand.longitude};
-        const LatLon back = gf_destinationPoint(stand, 180.0 * kDeg, 30.0 * kFeetPerMetre);
-        LiveAc ac = lf_groundAc(index, objectId,
-                                {lf_groundSample(stand, 0.0, 0.0, tick), lf_groundSample(stand, 0.0, 0.0, tick + 400),
-                                 lf_groundSample(back, 3.0, 180.0, tick + 800)});
-        lf_parkOnStand(ac, pushStand);
-        return ac;
-    }
-    const LatLon lane = lf_at(-300.0 - 40.0 * (index % 20), 100.0 * (index / 20 % 20));
-    return lf_groundAc(index, objectId, {lf_groundSample(lane, 15.0, 90.0, tick + static_cast<std::int32_t>(index % 400))});
-}
-
 LiveAc lf_parkedAc(std::uint32_t index, DWORD objectId, const Stand& stand, std::int32_t tick)
 {
     LiveAc ac = lf_groundAc(index, objectId, {lf_groundSample({stand.latitude, stand.longitude}, 0.0, 0.0, tick)});
     lf_parkOnStand(ac, stand);
     return ac;
+}
+
+// Taxiing aircraft on lanes south of the stands, 60 m apart so that none stands in
+// another's way; every third one stands parked at a stand of the last rows, as its birth
+// leaves it, and its feed then pushes it back.
+LiveAc lf_taxiOrPushback(std::uint32_t index, DWORD objectId, std::int32_t tick, const Stand& pushStand)
+{
+    if (index % 3 == 0) {
+        LiveAc ac = lf_parkedAc(index, objectId, pushStand, tick);
+        lf_pushbacks[ac.hexid] = {{pushStand.latitude, pushStand.longitude}, pushStand.heading / kDeg};
+        return ac;
+    }
+    const LatLon lane = lf_at(-300.0 - 60.0 * (index % 20), 100.0 * (index / 20));
+    return lf_groundAc(index, objectId, {lf_groundSample(lane, 15.0, 90.0, tick + static_cast<std::int32_t>(index % 400))});
 }
 
 StaticAc lf_staticAc(std::uint32_t index, DWORD objectId, const Stand& stand)
@@ -215,11 +252,17 @@ public:
                 if (ac.simState != SimState::active)
                     continue;
                 PosSample& fed = m_fed[ac.hexid];
-                if (fed.dueTick == 0)
+                const auto pushback = lf_pushbacks.find(ac.hexid);
+                if (fed.dueTick == 0) {
                     fed = ac.stream.back();
+                    // A parked aircraft's stream ends in a long wait; its feed starts now.
+                    if (pushback != lf_pushbacks.end())
+                        fed.dueTick = tick;
+                }
                 if (fed.dueTick > tick + 2 * m_sampleTicks)
                     continue;
-                fed = lf_nextSample(fed, m_sampleTicks);
+                fed = pushback == lf_pushbacks.end() ? lf_nextSample(fed, m_sampleTicks)
+                                                     : lf_nextPushbackSample(pushback->second, fed, m_sampleTicks);
                 g_trafficQueue.push_back(lf_record(ac, fed));
             }
         }
@@ -231,6 +274,7 @@ private:
     static testsupport::SteppedSimSetup lf_prepare(std::size_t liveCount)
     {
         testsupport::fillSmallAircraftTables();
+        lf_pushbacks.clear();
         lf_settings(liveCount);
         lf_makeStands(kStaticCount + static_cast<int>(liveCount / 10) + static_cast<int>(liveCount / 10) + 40);
         lf_fill(liveCount);
