@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -53,6 +55,59 @@ bool lf_carriesIdentity(const StaticAc& st, const AircraftData& ac, bool compare
     return compareRegistration && (lf_same(st.firstCallsign, ac.registration) || lf_same(st.altIdent, ac.registration));
 }
 
+// The active live aircraft on the ground by name (registration, or callsign), each name
+// with the position of the first aircraft in the live list that carries it.
+struct GroundNames {
+    std::unordered_map<std::string_view, std::size_t> registrations;
+    std::unordered_map<std::string_view, std::size_t> callsigns;
+
+    GroundNames()
+    {
+        for (std::size_t i = 0; i < g_liveAcs.size(); ++i) {
+            const LiveAc& ac = g_liveAcs[i];
+            if (!lf_isActive(ac) || !ac.onGround)
+                continue;
+            if (!ac.registration.empty())
+                registrations.try_emplace(ac.registration, i);
+            callsigns.try_emplace(ac.callsign, i);
+        }
+    }
+
+    // The first live aircraft the static one copies: the same registration, or its callsign
+    // with a "*" added; npos when none.
+    std::size_t firstCopied(const StaticAc& st) const
+    {
+        std::size_t first = std::string::npos;
+        if (const auto it = registrations.find(st.registration); it != registrations.end())
+            first = it->second;
+        if (st.callsign.ends_with('*')) {
+            const std::string_view base = std::string_view(st.callsign).substr(0, st.callsign.size() - 1);
+            if (const auto it = callsigns.find(base); it != callsigns.end())
+                first = std::min(first, it->second);
+        }
+        return first;
+    }
+};
+
+// The static aircraft to remove as a copy: of the first live aircraft on the ground that has
+// an active static copy, its first copy in the static list. One lookup per aircraft instead of
+// comparing every live aircraft with every static one.
+StaticAc* lf_firstStaticDuplicate()
+{
+    const GroundNames names;
+    std::size_t bestLive = std::string::npos;
+    StaticAc* found = nullptr;
+    for (StaticAc& st : g_staticAcs) {
+        if (!lf_isActive(st))
+            continue;
+        if (const std::size_t live = names.firstCopied(st); live < bestLive) {
+            bestLive = live;
+            found = &st;
+        }
+    }
+    return found;
+}
+
 std::int32_t lf_weekSlot(std::uint64_t packed)
 {
     return gf_packedWeekday(packed) * 48 + gf_packedHalfHour(packed);
@@ -93,16 +148,8 @@ void gf_removeStaticDuplicates()
 {
     if (g_staticAcs.empty())
         return;
-    for (const LiveAc& ac : g_liveAcs) {
-        if (!lf_isActive(ac) || !ac.onGround)
-            continue;
-        for (StaticAc& st : g_staticAcs) {
-            if (lf_isActive(st) && (lf_same(st.registration, ac.registration) || st.callsign == ac.callsign + "*")) {
-                removeAircraftFromSim(st);
-                return;
-            }
-        }
-    }
+    if (StaticAc* st = lf_firstStaticDuplicate())
+        removeAircraftFromSim(*st);
 }
 
 void gf_removeStaticSameAc(const AircraftData& ac, bool compareRegistration)

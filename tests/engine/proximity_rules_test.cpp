@@ -175,17 +175,23 @@ TEST_F(ProximityTest, GhostOfASpawningCallsignIsRemovedListedAndLogged)
     EXPECT_FALSE(lf_ghostHasOriginal("EZY12_"));
 }
 
+// One copy leaves per call: the copies of the first live aircraft in the list go first, in
+// the static list's order; an airborne aircraft's copy stays, and an empty registration
+// matches nothing.
 TEST_F(ProximityTest, StaticCopiesOfALiveAircraftOnTheGroundLeaveOneByOne)
 {
-    live(31, east(2.0), 0.0, kEast, "KLM11");
-    g_liveAcs.back().registration = "PH-BXA";
+    live(31, east(2.0), 0.0, kEast, "KLM11").registration = "PH-BXA";
+    live(32, east(2.1), 0.0, kEast, "DLH5").registration = "";
+    live(33, east(2.2), 9000.0, kEast, "EZY7");
+    parkedStatic(4, east(1.0), "DLH5*");
     parkedStatic(5, east(1.0), "AFR2*", "F-GKXA");
     parkedStatic(6, east(1.1), "KLM11*");
-    parkedStatic(7, east(1.2), "KLM88*", "PH-BXA");
-    gf_removeStaticDuplicates();
-    gf_removeStaticDuplicates();
-    gf_removeStaticDuplicates();
-    EXPECT_EQ(g_removalQueue, (std::deque<std::uint32_t>{6, 7}));
+    parkedStatic(9, east(1.1), "EZY7*");
+    parkedStatic(8, east(1.1), "DLH5");
+    parkedStatic(7, east(1.2), "DLH5*", "PH-BXA");
+    for (int call = 0; call < 4; ++call)
+        gf_removeStaticDuplicates();
+    EXPECT_EQ(g_removalQueue, (std::deque<std::uint32_t>{6, 7, 4}));
 }
 
 // A live aircraft taxiing past static aircraft pushes one out of its way each time it has
