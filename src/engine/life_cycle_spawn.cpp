@@ -54,8 +54,6 @@ bool lf_isBlocked(const LiveAc& ac)
     return !BLOCK_CALLSIGN.value.empty() && ac.callsign == BLOCK_CALLSIGN.value;
 }
 
-// Room for one more live aircraft: MAX_LIVE_SEL counts the spawning, the active and the
-// waiting ones; the farthest active aircraft may make room for a nearer newcomer.
 // Whether fewer than `limit` live aircraft are active; the count stops at the limit.
 bool lf_fewerActiveThan(std::size_t limit)
 {
@@ -67,6 +65,8 @@ bool lf_fewerActiveThan(std::size_t limit)
     return true;
 }
 
+// Room for one more live aircraft: MAX_LIVE_SEL counts the spawning, the active and the
+// waiting ones; the farthest active aircraft may make room for a nearer newcomer.
 bool lf_hasRoom(const LiveAc& ac)
 {
     const std::int32_t maxLive = MAX_LIVE_SEL.value.load();
