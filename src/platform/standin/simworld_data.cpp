@@ -129,15 +129,10 @@ bool lf_isText(SIMCONNECT_DATATYPE type)
     return type >= SIMCONNECT_DATATYPE_STRING8 && type <= SIMCONNECT_DATATYPE_STRINGV;
 }
 
-// The datum's variable, resolved when it joined its definition or looked up by name.
+// The datum's variable; every datum of a definition was resolved when it joined it.
 const Variable* lf_datumVariable(const DatumSpec& datum)
 {
-    return datum.variable >= 0 ? &kVariables[datum.variable] : lf_variable(datum.name);
-}
-
-double lf_datumFactor(const DatumSpec& datum, const Variable& variable)
-{
-    return datum.variable >= 0 ? datum.unitFactor : lf_unitFactor(variable.natural, datum.unit);
+    return datum.variable >= 0 ? &kVariables[datum.variable] : nullptr;
 }
 
 DatumValue lf_value(const State& state, const Obj& object, const DatumSpec& datum)
@@ -149,7 +144,7 @@ DatumValue lf_value(const State& state, const Obj& object, const DatumSpec& datu
     if (variable->text != nullptr) {
         return variable->text(state, object);
     }
-    return variable->number(state, object) * lf_datumFactor(datum, *variable);
+    return variable->number(state, object) * datum.unitFactor;
 }
 
 template <typename T>
@@ -315,7 +310,7 @@ bool applyBlock(State& state, Obj& object, DWORD defineId, const std::uint8_t* d
         if (!number || variable == nullptr || variable->set == nullptr) {
             continue;
         }
-        variable->set(object, *number / lf_datumFactor(datum, *variable));
+        variable->set(object, *number / datum.unitFactor);
         position = position || variable == &kVariables[0]; // "PLANE LATITUDE"
         if (state.recording) {
             values.push_back(*number);
