@@ -51,8 +51,12 @@ std::vector<std::string> gf_splitComma(std::string_view text)
 
 std::list<std::string> gf_splitCommaList(std::string_view text)
 {
-    std::vector<std::string> pieces = gf_splitComma(text);
-    return {std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end())};
+    std::list<std::string> pieces;
+    gf_forEachPiece(text, ',', [&pieces](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    });
+    return pieces;
 }
 
 void gf_compactCommaList(std::string& text)

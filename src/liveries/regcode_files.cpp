@@ -158,10 +158,7 @@ bool gf_readAigRegcodesXml(std::list<RegcodeRecord>& records)
         }
         RegcodeRecord& record = records.emplace_back();
         record.title = titleText;
-        gf_forEachPiece(reg.as_string(), ',', [&record](std::string_view piece) {
-            record.regs.emplace_back(piece);
-            return true;
-        });
+        record.regs = gf_splitCommaList(reg.as_string());
         record.special = special.as_bool(false);
         previousTitle = &record.title;
         ++count;
