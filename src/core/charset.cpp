@@ -172,17 +172,6 @@ void lf_textLines(const std::string& bytes, std::vector<std::string>& lines, Cha
     }
 }
 
-void lf_readLines(const std::filesystem::path& path, std::vector<std::string>& lines, Charset charset)
-{
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file) {
-        throw std::runtime_error(fmt::format("cannot open {}", path_to_utf8(path)));
-    }
-    std::ostringstream content;
-    content << file.rdbuf();
-    lf_textLines(content.str(), lines, charset);
-}
-
 // The whole file in one read when its size is known; none when it cannot be opened. The size
 // is a hint only: what the read gives counts.
 std::optional<std::string> lf_fileBytes(const std::filesystem::path& path)
@@ -213,6 +202,15 @@ std::optional<std::string> lf_fileBytes(const std::filesystem::path& path)
         }
         wanted = kChunk;
     }
+}
+
+void lf_readLines(const std::filesystem::path& path, std::vector<std::string>& lines, Charset charset)
+{
+    const std::optional<std::string> bytes = lf_fileBytes(path);
+    if (!bytes) {
+        throw std::runtime_error(fmt::format("cannot open {}", path_to_utf8(path)));
+    }
+    lf_textLines(*bytes, lines, charset);
 }
 
 void lf_logReadFailure(const std::filesystem::path& path, const std::exception& e)
