@@ -1,6 +1,8 @@
 // The registry of run state and the reset that runs through it.
 #include "core/run_state.h"
 
+#include "core/text_strings.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -76,14 +78,7 @@ namespace run_state_detail {
 
 std::vector<std::string> variableNames(std::string_view text, std::size_t count)
 {
-    std::vector<std::string> names;
-    for (std::size_t start = 0; start <= text.size();) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        std::string name(text.substr(start, comma - start));
-        std::erase_if(name, [](char c) { return c == ' '; });
-        names.push_back(std::move(name));
-        start = comma + 1;
-    }
+    std::vector<std::string> names = gf_split(text, ',');
     if (names.size() != count) {
         throw std::logic_error(fmt::format("run-state names \"{}\" are not {} variables", text, count));
     }
