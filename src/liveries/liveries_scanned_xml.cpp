@@ -132,8 +132,9 @@ void lf_readLiveriesScannedXml()
         throw vtx::UserErrorException(kNoLiveries, pathText + " does not contain liveries");
     }
     // The file is written in this order; only a file edited by hand needs sorting.
-    if (!std::is_sorted(g_scannedLiveries.begin(), g_scannedLiveries.end()))
+    if (!std::is_sorted(g_scannedLiveries.begin(), g_scannedLiveries.end())) {
         std::sort(g_scannedLiveries.begin(), g_scannedLiveries.end());
+    }
     gf_log(fmt::format("{} liveries read from {}", g_scannedLiveries.size(), pathText));
 }
 
