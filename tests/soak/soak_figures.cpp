@@ -224,7 +224,7 @@ void StateWatch::expectWithinBounds() const
               (MAX_HOLDING_MINUTES.value.load() + 1) * kPace.minute + kPace.holdRepeat + kPace.scanSlack);
 }
 
-void Figures::sample(int minute, std::size_t /*flightsStarted*/)
+void Figures::sample(int minute)
 {
     std::vector<double> row;
     for (const Figure& figure : lf_figures())

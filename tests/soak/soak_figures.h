@@ -44,7 +44,7 @@ private:
 
 class Figures {
 public:
-    void sample(int minute, std::size_t flightsStarted);
+    void sample(int minute);
     std::string table() const;
     void expectWithinBounds(int warmUpMinutes, std::size_t feedSize, std::size_t flightsStarted) const;
 

@@ -154,7 +154,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         if (tick % 50 == 0)
             watch.scan(g_engineTick.load());
         if ((tick + 1) % kTicksPerMinute == 0)
-            figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute), feed.flightsStarted());
+            figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
     }
     std::cout << figures.table() << watch.table();
     figures.expectWithinBounds(warmUp, kFeedSize, feed.flightsStarted());
