@@ -105,8 +105,6 @@ std::size_t lf_figureIndex(const std::string& name)
     return static_cast<std::size_t>(found - figures.begin());
 }
 
-} // namespace
-
 std::string lf_describe(const StaticAc& ac)
 {
     return fmt::format("{} hexid {} object {} state {} remove {} withdrawn {} removeOnArrival {}", ac.callsign,
@@ -122,6 +120,8 @@ std::string lf_describe(const LiveAc& ac)
                        standin::SimWorld::instance().object(ac.objectId).has_value() &&
                            standin::SimWorld::instance().object(ac.objectId)->alive);
 }
+
+} // namespace
 
 template <class Ac>
 void StateWatch::note(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac, bool live,
