@@ -28,16 +28,20 @@ namespace testsupport {
 
 namespace {
 
-// A setting back to its default; one with a control also forgets the control, which
-// belonged to the window of an earlier test.
+// A control belonged to the window of an earlier test.
+void lf_forgetControl(GuiControl& control)
+{
+    control.hwnd = nullptr;
+    control.previousProc = nullptr;
+}
+
+// A setting back to its default; one with a control also forgets the control.
 template <class P>
 void lf_toDefault(P& parameter)
 {
     parameter.value = parameter.defaultValue;
-    if constexpr (std::is_base_of_v<GuiControl, P>) {
-        parameter.hwnd = nullptr;
-        parameter.previousProc = nullptr;
-    }
+    if constexpr (std::is_base_of_v<GuiControl, P>)
+        lf_forgetControl(parameter);
 }
 
 template <class P>
@@ -65,10 +69,8 @@ void lf_settingsToDefaults()
     gf_applySimChoice(SIM_CHOICE.value.load());
     *CALLSIGN_2_OBJECTID.sharedEntries = {std::string()};
     for (GuiButton* button : {&BUTTON_TBLO, &BUTTON_UNBLOCK, &BUTTON_CALLSIGN_2_OBJECTID, &BUTTON_BLOCK,
-                              &BUTTON_REREAD, &BUTTON_NOW, &BUTTON_FLUSH_STATIC}) {
-        button->hwnd = nullptr;
-        button->previousProc = nullptr;
-    }
+                              &BUTTON_REREAD, &BUTTON_NOW, &BUTTON_FLUSH_STATIC})
+        lf_forgetControl(*button);
 }
 
 void lf_clearDatabases()
