@@ -12,17 +12,12 @@
 #include "app/tick_state.h"
 #include "core/run_state.h"
 #include "core/settings.h"
-#include "core/sim_choice.h"
 #include "engine/ac_containers.h"
 #include "engine/engine_tick.h"
 #include "engine/traffic_intake.h"
-#include "parking/park_airport.h"
 #include "parking/stand.h"
 #include "platform/standin/simworld.h"
-#include "simlink/sim_client.h"
-#include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
-#include "simlink/user_aircraft.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_record.h"
 #include "support/air_traffic.h"
@@ -32,17 +27,14 @@
 #include "support/log_capture.h"
 #include "support/parking_fixture.h"
 #include "support/stepped_sim.h"
-#include "ui/main_window.h"
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
