@@ -68,7 +68,10 @@ struct AircraftData : AcIdent {
     double standSpeed = 0.0;      // knots of the manoeuvres at a stand (live aircraft)
     std::uint32_t hexid = 0;
     Category category = Category::Large;
-    std::string_view livery;      // title in the livery tables; empty while none is chosen
+    // Title in the livery tables; empty while none is chosen. Only views into the livery
+    // tables go here (never into a cache or a temporary): the tables are rebuilt only with
+    // the engine stopped and every record gone, so they outlive the record.
+    std::string_view livery;
     std::uint32_t ticksA = 0;
     std::uint32_t ticksB = 0;
     std::uint32_t ticksC = 0;

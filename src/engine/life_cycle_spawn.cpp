@@ -113,7 +113,7 @@ bool lf_chooseLivery(LiveAc& ac)
     gf_matchLivery(ac);
     if (ac.livery.empty())
         return false;
-    g_liveryTitleCache[ac.hexid] = std::string(ac.livery);
+    g_liveryTitleCache[ac.hexid] = ac.livery;
     return true;
 }
 

@@ -13,7 +13,7 @@
 #include <system_error>
 
 std::filesystem::path g_flightPlanFolder;
-std::unordered_map<std::uint32_t, std::string> g_liveryTitleCache;
+std::unordered_map<std::uint32_t, std::string_view> g_liveryTitleCache;
 StringSet g_failedLiveries;
 StringSet g_failedLiveryList;
 
@@ -94,7 +94,7 @@ std::optional<std::string_view> gf_cachedLiveryTitle(std::uint32_t aircraftId)
         g_liveryTitleCache.erase(cached);
         return std::nullopt;
     }
-    return std::string_view(cached->second);
+    return cached->second;
 }
 
 void gf_noteFailedLivery(const AircraftData& aircraft)

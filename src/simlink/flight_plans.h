@@ -18,8 +18,11 @@ using StringSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 
 // The folder "orig_dest" under the program's app-data folder.
 extern std::filesystem::path g_flightPlanFolder;
-// The livery title last chosen per aircraft id (main loop thread).
-extern std::unordered_map<std::uint32_t, std::string> g_liveryTitleCache;
+// The livery title last chosen per aircraft id (main loop thread). The titles are views into
+// the livery tables, like every livery title an aircraft record or a create request holds:
+// the tables outlive them all (they are rebuilt only with the engine stopped and its
+// records and queues emptied), so emptying this cache leaves no record pointing nowhere.
+extern std::unordered_map<std::uint32_t, std::string_view> g_liveryTitleCache;
 // Livery titles whose creation the simulator refused; matching never chooses them again.
 extern StringSet g_failedLiveries;
 // "{type} {airline}" of each refused creation, for the matching summary.

@@ -17,7 +17,9 @@
 struct CreateRequest {
     SIMCONNECT_DATA_INITPOSITION initPosition{}; // passed unchanged to the create call
     std::string callsign;                        // sent as tail number, reported back as "ATC ID"
-    std::string_view title;                      // livery title, owned by the livery tables
+    // Livery title, a view into the livery tables (copied from the aircraft's livery): the
+    // tables are rebuilt only after the SimClient thread stopped and the queues were emptied.
+    std::string_view title;
     std::uint32_t aircraftId = 0;                // hexid: live above 10000, static parked 10000 or less
 };
 

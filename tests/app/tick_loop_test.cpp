@@ -7,11 +7,18 @@
 #include "core/stop_flags.h"
 #include "engine/ac_containers.h"
 #include "engine/engine_tick.h"
+#include "liveries/livery_processing.h"
+#include "liveries/livery_tables.h"
+#include "refdata/aircraft_db.h"
 #include "parking/park_airports.h"
 #include "simlink/flight_plans.h"
 #include "simlink/sim_client.h"
+#include "simlink/sim_queues.h"
 #include "support/air_traffic.h"
+#include "support/livery_fixtures.h"
 #include "support/log_capture.h"
+#include "support/program_state.h"
+#include "support/reference_xml.h"
 #include "support/temp_folder.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_reader.h"
@@ -168,6 +175,44 @@ TEST_F(TickLoop, AircraftCreatedInTheSameSecondAllTakeThePlaceOfTheirStaticTwins
         EXPECT_EQ(twin.simState, SimState::removingfromsim) << twin.callsign;
     }
     EXPECT_TRUE(g_standArrivals.empty());
+}
+
+TEST_F(TickLoop, AnAircraftKeepsItsRememberedLiveryThroughTheDayReset)
+{
+    testsupport::useAppDataRoot(work.path());
+    testsupport::writeSmallReferenceData(work.path());
+    ASSERT_TRUE(gf_readDbase());
+    testsupport::writeLiveriesScanned(work.path(), testsupport::fixtureLiveries());
+    gf_processScannedLiveries();
+    // The aircraft flew before under its hexid: the title chosen then is remembered.
+    const std::string_view title = g_airlineModelTitles[kPax].at("DLH").at("A320").front();
+    LiveAc ac = testsupport::makeActiveAc(
+        Category::Large, 0,
+        testsupport::makeTrack({.start = {50.0, 8.5}, .count = 4, .firstDueTick = g_engineTick.load() + 50}));
+    ac.simState = SimState::buffer;
+    ac.flightPhase = FlightPhase::birth;
+    ac.hexid = 0x3C6441;
+    ac.callsign = "DLH4AB";
+    ac.airline = "DLH";
+    ac.type = "A320";
+    g_liveryTitleCache[ac.hexid] = title;
+    g_liveAcs.push_back(ac);
+    for (int tick = 0; tick < 100 && g_liveAcs.front().simState != SimState::adding2sim; ++tick) {
+        ASSERT_TRUE(lf_tick());
+    }
+    ASSERT_EQ(g_liveAcs.front().simState, SimState::adding2sim);
+
+    // The day ends while the aircraft waits for its creation.
+    g_secondsCounter = 86399;
+    flightSecond();
+    ASSERT_TRUE(g_liveryTitleCache.empty());
+    for (int tick = 0; tick < 100 && g_createQueue.empty(); ++tick) {
+        ASSERT_TRUE(lf_tick());
+    }
+
+    EXPECT_EQ(g_liveAcs.front().livery, title);
+    ASSERT_EQ(g_createQueue.size(), 1u);
+    EXPECT_EQ(g_createQueue.front().title, title);
 }
 
 TEST_F(TickLoop, StaticParkingRenewalIsAnnouncedWhenItsCountdownEndsAndRunsInTwoSteps)
