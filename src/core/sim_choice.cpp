@@ -4,5 +4,5 @@ std::atomic<bool> g_msfs2020{true};
 
 void gf_applySimChoice(std::string_view choice)
 {
-    g_msfs2020.store(choice != "MSFS 2024");
+    g_msfs2020.store(choice == "MSFS 2020");
 }

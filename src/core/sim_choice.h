@@ -7,5 +7,5 @@
 // Set while MSFS 2020 is selected; clear for MSFS 2024. The setting's default is "MSFS 2020".
 extern std::atomic<bool> g_msfs2020;
 
-// Sets g_msfs2020 from the SIM_CHOICE text: only "MSFS 2024" selects the newer simulator.
+// Sets g_msfs2020 from the SIM_CHOICE text: only "MSFS 2020" selects the older simulator.
 void gf_applySimChoice(std::string_view choice);

@@ -394,7 +394,8 @@ TEST_F(ParametersFile, StoredSimulatorChoiceSelectsTheSimulator)
         const char* stored;
         bool msfs2020;
     };
-    for (const Case& c : {Case{"MSFS 2024", false}, Case{"MSFS 2020", true}, Case{"", true}}) {
+    // Only "MSFS 2020" selects MSFS 2020; anything else is MSFS 2024.
+    for (const Case& c : {Case{"MSFS 2024", false}, Case{"MSFS 2020", true}, Case{"", false}, Case{"MSFS 2022", false}}) {
         g_msfs2020 = !c.msfs2020;
         store(fileWith(element("SIM_CHOICE", c.stored)));
 
