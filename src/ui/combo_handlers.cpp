@@ -1,5 +1,6 @@
 // The drop-down lists: a pick stores and saves its setting; the simulator list switches
 // the simulator and restarts the run.
+#include "app/exit_reason.h"
 #include "core/airport_settings.h"
 #include "core/checked_round.h"
 #include "core/parameters_xml.h"
@@ -50,7 +51,9 @@ void lf_switchSimulator()
     ALL_INSTALL_PATH.value.clear();
     gf_setControlText(ALL_INSTALL_PATH);
     gf_setStringParameter(g_msfs2020.load() ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH, "");
-    lf_restartForNewSettings(3);
+    // A wrong simulator choice is what leaves no packages folder to find: the switch mends
+    // the error that stopped the start-up, so it also ends the wait after it.
+    gf_requestRestartOverSystemError(ExitReason::NewSettings, 3);
 }
 
 void lf_onSimChoice(const ComboSelection& pick)

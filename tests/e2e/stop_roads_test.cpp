@@ -1,6 +1,7 @@
 // The whole program in this process, driven through its window: a close at any moment of the
 // start-up ends it at once and loses nothing, a restart asked for during a scan or after the
-// missing Community path happens, and a close during the restart countdown ends the program.
+// missing Community path (typed, or the other simulator picked) happens, and a close during
+// the restart countdown ends the program.
 #include "app/scan_pool.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
@@ -273,6 +274,30 @@ TEST_F(StopRoads, CloseDuringTheRestartCountdownEndsTheProgram)
     EXPECT_EQ(closeAndWait(*heldRun), 0);
     EXPECT_EQ(logged("Restart countdown finished"), 0u);
     EXPECT_EQ(logged("Exiting:"), 1u);
+}
+
+TEST_F(StopRoads, SimulatorSwitchMendsTheMissingInstallPathAndRestarts)
+{
+    writeParameters(false, false, false);
+    // Only the newer simulator is installed, where its Steam edition keeps its packages.
+    const fs::path packages2024 = root.path() / "AppData" / "Roaming" / "Microsoft Flight Simulator 2024" / "Packages";
+    fs::create_directories(packages2024 / "Official2024");
+    testsupport::writeAiPackage(packages2024 / "Community", "aig-aitraffic-oci", "A320", "DLH", 2);
+    testsupport::ApplicationRun run;
+    ASSERT_TRUE(waitForLog("No install path detected")) << logText();
+    ASSERT_TRUE(waitForLog("Exiting: SYSTEM ERROR"));
+    std::this_thread::sleep_for(1500ms);
+
+    ASSERT_TRUE(run.desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
+    ASSERT_TRUE(waitForLog("Restart countdown finished", 1, 10s)) << logText();
+    EXPECT_EQ(logged("Restarting after 3 seconds"), 1u);
+    // The second start finds the newer simulator's packages and scans them.
+    ASSERT_TRUE(waitForLog(kScanEnds)) << logText();
+    EXPECT_EQ(logged("No install path detected"), 1u);
+    EXPECT_EQ(stored("MSFS_2024_INSTALL_PATH"), packages2024.string());
+    EXPECT_NE(readFile(folders::liveriesScannedXml()).find("aig-aitraffic-oci A320 DLH 2"), std::string::npos);
+
+    EXPECT_EQ(closeAndWait(run), 0);
 }
 
 TEST_F(StopRoads, TypedCommunityPathMendsTheMissingInstallPathAndRestarts)
