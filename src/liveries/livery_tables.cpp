@@ -4,6 +4,7 @@
 #include "core/random_choice.h"
 #include "liveries/livery_data.h"
 #include "liveries/regcodes.h"
+#include "refdata/similar_models.h"
 
 #include <algorithm>
 #include <iterator>
@@ -155,6 +156,7 @@ void gf_clearLiveryTables()
     }
     g_titleIndex.clear();
     g_liveryTable.clear();
+    gf_clearSimilarModels();
 }
 
 std::string_view lf_findTitle(std::string_view title)

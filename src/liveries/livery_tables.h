@@ -67,6 +67,7 @@ void lf_buildAirlineModelTables();
 void lf_buildModelTables();
 
 void gf_reserveLiveryLists();
+// Empties every livery table, the regcode tables and the similar-model tables built from them.
 void gf_clearLiveryTables();
 
 // The stored title equal to the text, or an empty view.

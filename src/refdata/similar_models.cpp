@@ -95,6 +95,13 @@ void gf_buildSimilarModels()
     gf_log(fmt::format("{} similar model definitions", g_installedSimilarModels.size()));
 }
 
+void gf_clearSimilarModels()
+{
+    g_installedSimilarModels.clear();
+    g_airlineSimilarModels.clear();
+    g_fallbackModel.clear();
+}
+
 const std::vector<std::string>& gf_similarModels(std::string_view type)
 {
     if (const auto found = g_installedSimilarModels.find(type); found != g_installedSimilarModels.end()) {

@@ -2,6 +2,7 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "liveries/livery_data.h"
+#include "liveries/livery_matching.h"
 #include "platform/win32.h"
 #include "liveries/livery_processing.h"
 #include "liveries/livery_tables.h"
@@ -215,4 +216,26 @@ TEST_F(ProcessedLiveries, SimilarModelsHoldOnlyInstalledTypes)
     EXPECT_TRUE(gf_similarAirlineModels("DLH", "A320").empty());  // the airline has the type itself
     EXPECT_TRUE(gf_similarAirlineModels("DLH", "B737").empty());  // and no similar one of it
     EXPECT_TRUE(gf_similarAirlineModels("QQQ", "A320").empty());
+}
+
+TEST_F(ProcessedLiveries, RebuiltTablesAnswerAsInAFreshProcess)
+{
+    process(testsupport::fixtureLiveries());
+    // The window asks for new tables (another simulator, a new scan); the closing-down drops
+    // them, and the next start-up builds them from a set where DLH flies only the A20N.
+    g_liveryRebuildRequested = true;
+    gf_dropLiveryTablesIfAsked();
+    process({{"DLH", "A20N", "DLH A20N livery 01", "", 0, false}, {"EZY", "B738", "EZY B738 livery 01", "", 0, false}});
+
+    EXPECT_EQ(gf_similarModels("A320"), (std::vector<std::string>{"A20N"}));
+    EXPECT_EQ(gf_similarModels("A321"), (std::vector<std::string>{"A20N"}));
+    EXPECT_EQ(gf_similarAirlineModels("DLH", "A320"), (std::vector<std::string>{"A20N"}));
+    EXPECT_TRUE(gf_similarAirlineModels("EZY", "A321").empty());
+    MATCHING_DEPTH.value = 4;
+    AircraftData ac;
+    ac.airline = "DLH";
+    ac.type = "A320";
+    ac.callsign = "DLH4AB";
+    gf_matchLivery(ac);
+    EXPECT_EQ(std::string(ac.livery), "DLH A20N livery 01");
 }

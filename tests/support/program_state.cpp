@@ -113,13 +113,13 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         // Reference data: read once (or at every start-up, unchanged) from the data files.
         {"refdata/aircraft_db_query.cpp", "*", "aircraft database"},
         {"refdata/airport_db_read.cpp", "*", "airport database"},
-        {"refdata/similar_models.cpp", "*", "similar models of the installed liveries"},
         {"refdata/download.cpp", "*", "the download host"},
         {"app/start_up_state.cpp", "g_dataFilesRead", "the aircraft database is read once per process"},
         // Liveries: the scanned liveries and the tables built from them, rebuilt only by a
         // scan or a simulator switch; the titles the simulator refused go with them.
         {"liveries/livery_data.cpp", "*", "scanned liveries and scan reports"},
         {"liveries/livery_tables.cpp", "*", "livery tables"},
+        {"refdata/similar_models.cpp", "*", "similar models, built and cleared with the livery tables"},
         {"liveries/regcode_processing.cpp", "*", "regcode tables"},
         {"simlink/flight_plans.cpp", "g_failedLiveries", "refused titles, kept with the livery tables"},
         {"ui/status_panel_counts.h", "g_scannedLiveryCount", "count of the livery tables"},
