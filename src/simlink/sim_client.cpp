@@ -500,7 +500,7 @@ void gf_closeSimConnect(HANDLE& handle)
 namespace {
 
 const RunStateRegistration lf_runState{
-    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_userObjectId, g_simRunning, g_simLinkFailed, lf_simGoneTold),
+    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_simRunning, g_simLinkFailed, lf_simGoneTold),
     RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_addedObjectIds),
 };
 

@@ -14,7 +14,7 @@
 // skips when the handle is null.
 extern HANDLE g_hSimConnect;
 // Object id of the user aircraft: 2 until the first user-data reply. Object ids at
-// or below it are never taken for AI objects.
+// or below it are never taken for AI objects. Kept across in-process restarts.
 extern std::atomic<std::uint32_t> g_userObjectId;
 // The simulator reports a running flight.
 extern std::atomic<bool> g_simRunning;

@@ -2,6 +2,7 @@
 // the simulator's UTC time, and the type, span and title the user flies.
 #include "sim_link_fixture.h"
 
+#include "app/app_steps.h"
 #include "app/tick_state.h"
 #include "core/traffic_time.h"
 #include "refdata/aircraft_db.h"
@@ -41,6 +42,19 @@ protected:
         g_userAcData = gf_requestUserAcData();
     }
 };
+
+TEST_F(UserAircraftTest, UserObjectIdIsKeptAcrossAnInProcessRestart)
+{
+    connect();
+    requestUserData();
+    frames(1);
+    ASSERT_EQ(g_userObjectId.load(), standin::kUserObjectId);
+    // The restart ends the link's thread first, then resets the run.
+    m_client.request_stop();
+    m_client.join();
+    lf_resetForRestart();
+    EXPECT_EQ(g_userObjectId.load(), standin::kUserObjectId);
+}
 
 TEST_F(UserAircraftTest, UserBlockArrivesAndEverySimulatedSecondIsSignalled)
 {

@@ -18,6 +18,7 @@
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
 #include "simlink/flight_plans.h"
+#include "simlink/sim_client.h"
 #include "traffic/reader_threads.h"
 #include "ui/status_panel_counts.h"
 
@@ -125,6 +126,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"ui/status_panel_counts.h", "g_scannedLiveryCount", "count of the livery tables"},
         // The process and its window.
         {"app/exit_reason.cpp", "g_isRestart", "tells the next start-up that it is a restart"},
+        {"simlink/sim_client.cpp", "g_userObjectId", "the user aircraft's object id, kept across runs"},
         {"app/exit_reason.cpp", "gf_exitReasonText::unknownMutex", "texts of unknown reasons, made once"},
         {"app/exit_reason.cpp", "gf_exitReasonText::unknown", "texts of unknown reasons, made once"},
         {"app/start_up_state.cpp", "g_productionMode", "from the command line"},
@@ -169,6 +171,7 @@ void resetProgramState()
     lf_clearDatabases();
     lf_clearLiveries();
     g_isRestart = false;
+    g_userObjectId = 2;
     g_productionMode = false;
     clk::unfreeze();
     gf_forgetMainLoopThread();

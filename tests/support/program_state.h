@@ -5,8 +5,9 @@
 // that live as long as the process and that a restart keeps on purpose: the settings (back
 // to their defaults, their controls forgotten), the aircraft and airport databases, the
 // livery, regcode and similar-model tables with the refused titles and scan reports,
-// g_dataFilesRead, g_isRestart and the production flag; the app-data paths are worked out
-// again, the clock runs free, and readers left by an earlier program run end first.
+// g_dataFilesRead, g_isRestart, the user aircraft's object id and the production flag;
+// the app-data paths are worked out again, the clock runs free, and readers left by an
+// earlier program run end first.
 //
 // The test programs' main runs resetBeforeEachTest() before every test, so that no test
 // depends on another's leftovers when a test program runs as one process (in any order,
