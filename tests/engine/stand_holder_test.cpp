@@ -48,17 +48,6 @@ protected:
         return ac;
     }
 
-    // The program's engine tick with a simulator frame every third tick.
-    void runTicks(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            lf_handleAddingStack();
-            if (i % 3 == 0) {
-                frames(1);
-            }
-        }
-    }
-
     // An aircraft first seen at the samples, waiting in the buffer with its livery chosen.
     static LiveAc newcomer(std::uint32_t hexid, const std::string& callsign, const std::vector<PosSample>& samples)
     {
