@@ -75,6 +75,23 @@ protected:
         ASSERT_EQ(live(0x4B0001)->flightPhase, FlightPhase::parked);
     }
 
+    // EDW2002 taxis from the north to stand B12, where SWR2001 went silent: SWR2001 makes
+    // way and EDW2002 is the only aircraft on the stand.
+    void taxiToTheSilentStand()
+    {
+        const LatLon north = at(200, kStandsEastM);
+        const std::int32_t start = g_engineTick;
+        const std::int32_t t1 = start + ticksFor(north, at(10, kStandsEastM), 7.0);
+        g_liveAcs.push_back(taxiingAc(0x3C0002, "EDW2002",
+                                      {groundSample(north, 7, start), groundSample(at(10, kStandsEastM), 0, t1)}));
+        runTicks(t1 - start + 3000);
+
+        EXPECT_TRUE(m_log.contains("B12     : SWR2001  removed, EDW2002 wants to park there"));
+        EXPECT_TRUE(m_log.contains("B12     : EDW2002  arrived at stand"));
+        EXPECT_EQ(live(0x4B0001), nullptr);
+        EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+    }
+
     // Simulator objects standing within 10 m of the stand.
     std::size_t objectsOnStand(const Stand& stand) const
     {
@@ -225,17 +242,28 @@ TEST_F(StandHolder, NewcomerTaxiingToTheStandOfASilentParkedAircraftReplacesIt)
     addStand("B12", at(0, kStandsEastM), 0.0);
     numberStands();
     parkAndFallSilent();
-    const LatLon north = at(200, kStandsEastM);
-    const std::int32_t start = g_engineTick;
-    const std::int32_t t1 = start + ticksFor(north, at(10, kStandsEastM), 7.0);
-    g_liveAcs.push_back(taxiingAc(0x3C0002, "EDW2002",
-                                  {groundSample(north, 7, start), groundSample(at(10, kStandsEastM), 0, t1)}));
-    runTicks(t1 - start + 3000);
+    taxiToTheSilentStand();
+}
 
-    EXPECT_TRUE(m_log.contains("B12     : SWR2001  removed, EDW2002 wants to park there"));
-    EXPECT_TRUE(m_log.contains("B12     : EDW2002  arrived at stand"));
-    EXPECT_EQ(live(0x4B0001), nullptr);
-    EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+TEST_F(StandHolder, AircraftThatPulledOutOfAStandDoesNotHideItsNextOccupant)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    // SWR909 parks on B12, then its next line lies north-west: it pulls out and taxis there.
+    g_liveAcs.push_back(taxiingAc(0x4B0009, "SWR909", {groundSample(at(-8, kStandsEastM), 0, 0)}));
+    try2Park(g_liveAcs.back(), false);
+    runTicks(1500);
+    ASSERT_TRUE(m_log.contains("B12     : SWR909   arrived at stand"));
+    LiveAc& first = g_liveAcs.back();
+    PosSample away = groundSample(at(130, kStandsEastM - 130), 7, g_engineTick + 500);
+    ASSERT_TRUE(checkExtendingSituations(first, away));
+    first.stream.push_back(away);
+    runTicks(3000);
+    ASSERT_TRUE(m_log.contains("B12     : SWR909   pulling out"));
+    ASSERT_EQ(live(0x4B0009)->standId, g_stands[0].number);
+
+    parkAndFallSilent();
+    taxiToTheSilentStand();
 }
 
 TEST_F(StandHolder, NewcomerFirstSeenStandingOnTheStandOfASilentParkedAircraftIsBornThere)
@@ -248,4 +276,41 @@ TEST_F(StandHolder, SameFlightRollingSlowlyOffTheStandOfItsSilentSelfReplacesIt)
 {
     bornOnSilentStand("SWR2001", 15.0, 3.0);
     EXPECT_TRUE(m_log.contains("B12     : SWR2001  ac with same callsign SWR2001 wants it, remove existing ... "));
+}
+
+TEST_F(StandHolder, SilentParkedAircraftWhoseFeedReturnsHoldsItsStandAgain)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    ASSERT_EQ(g_stands[0].holder, 0u);
+    LiveAc& parked = *live(0x4B0001);
+    PosSample back = groundSample(at(0, kStandsEastM), 0, g_engineTick + 100);
+    checkExtendingSituations(parked, back);
+
+    EXPECT_EQ(g_stands[0].holder, 0x4B0001u);
+    LiveAc next = testsupport::makeActiveAc(Category::Large, 0, {groundSample(at(8, kStandsEastM), 0, 0)});
+    next.hexid = 0x3C0002;
+    EXPECT_EQ(lf_findFreeStand({next.stream[0].latitude, next.stream[0].longitude}, next, kNearStandNm, false),
+              nullptr);
+}
+
+TEST_F(StandHolder, AircraftDrivingToItsStandKeepsNoClaimOnTheNextParkAirportsStands)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    g_liveAcs.push_back(taxiingAc(0x4B0001, "SWR101", {groundSample(at(-8, kStandsEastM), 0, 0)}));
+    try2Park(g_liveAcs[0], false);
+    // The user leaves for another park airport, whose stand number 1 lies 5 km away.
+    gf_removeGroundAircraft();
+    g_stands.clear();
+    addStand("E05", at(5000, kStandsEastM), 0.0);
+    numberStands();
+    runTicks(1500);
+
+    ASSERT_EQ(g_liveAcs.size(), 1u);
+    EXPECT_FALSE(m_log.contains("E05     : SWR101   arrived at stand"));
+    EXPECT_EQ(g_stands[0].holder, 0u);
+    EXPECT_EQ(g_liveAcs[0].standId, 0);
+    EXPECT_EQ(g_liveAcs[0].flightPhase, FlightPhase::taxi);
 }
