@@ -173,19 +173,19 @@ TEST_F(StandHolder, EveryWayOutOfAStandFreesItForTheNextAircraft)
         removeAircraftFromSim(ac);
         gf_removeFlightPlan(objectId);
     };
-    const auto pullOut = [](LiveAc& ac) {
-        PosSample s = groundSample(at(100, kStandsEastM), 5, 3000);
-        checkExtendingSituations(ac, s);
+    // A new line of the aircraft, northM north of the stand, while in that phase.
+    const auto lineIn = [](FlightPhase phase, double northM) {
+        return [phase, northM](LiveAc& ac) {
+            ac.flightPhase = phase;
+            PosSample s = groundSample(at(northM, kStandsEastM), 5, 3000);
+            checkExtendingSituations(ac, s);
+        };
     };
+    const auto pullOut = lineIn(FlightPhase::parked, 100);
     const auto otherStand = [](LiveAc& ac) {
         ac.flightPhase = FlightPhase::taxi;
         ac.stream.assign(1, groundSample(at(0, kStandsEastM + 200), 0, 0));
         try2Park(ac, false);
-    };
-    const auto turnBackToTaxi = [](LiveAc& ac) {
-        ac.flightPhase = FlightPhase::parking;
-        PosSample s = groundSample(at(-100, kStandsEastM), 5, 3000);
-        checkExtendingSituations(ac, s);
     };
     const auto stopShort = [](LiveAc& ac) {
         ac.flightPhase = FlightPhase::parking;
@@ -194,11 +194,6 @@ TEST_F(StandHolder, EveryWayOutOfAStandFreesItForTheNextAircraft)
     const auto leaveAfterRespawn = [&pullOut](LiveAc& ac) {
         ac.previousPhase = FlightPhase::parked;
         pullOut(ac);
-    };
-    const auto pushbackEnds = [](LiveAc& ac) {
-        ac.flightPhase = FlightPhase::pushed_back;
-        PosSample s = groundSample(at(-150, kStandsEastM), 5, 3000);
-        checkExtendingSituations(ac, s);
     };
     const auto creationRefused = [](LiveAc& ac) {
         ac.simState = SimState::adding2sim;
@@ -211,10 +206,10 @@ TEST_F(StandHolder, EveryWayOutOfAStandFreesItForTheNextAircraft)
                           {"pull-out after a livery respawn", leaveAfterRespawn},
                           {"another stand", otherStand},
                           {"ground aircraft removed", [](LiveAc&) { gf_removeGroundAircraft(); }},
-                          {"turned back to taxi far from the stand", turnBackToTaxi},
+                          {"turned back to taxi far from the stand", lineIn(FlightPhase::parking, -100)},
                           {"stopped short of the stand", stopShort},
                           {"take-off roll", [](LiveAc& ac) { lf_armTakeOff(ac); }},
-                          {"end of the pushback", pushbackEnds},
+                          {"end of the pushback", lineIn(FlightPhase::pushed_back, -150)},
                           {"creation refused", creationRefused}};
     for (const Case& c : cases) {
         g_stands.clear();
