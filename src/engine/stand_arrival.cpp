@@ -199,13 +199,13 @@ void drive2Stand(LiveAc& ac)
 
 void lf_arriveAtStand(LiveAc& ac)
 {
-    if (ac.standId > 0 && gf_ownStand(ac) == nullptr) {
+    Stand* stand = gf_ownStand(ac);
+    if (stand == nullptr && ac.standId > 0) {
         // The stands of another park airport were loaded while it drove: it has no stand there.
         gf_forgetStand(ac);
         gf_setFlightPhase(ac, FlightPhase::taxi);
         return;
     }
-    Stand* stand = gf_ownStand(ac);
     if (stand != nullptr && lf_heldByOther(*stand, ac)) {
         // The stand was taken while the aircraft drove there; the holder keeps it.
         ac.holdCount = 1;
