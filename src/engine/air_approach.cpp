@@ -160,7 +160,8 @@ void lf_startTakeOff(LiveAc& ac)
     ac.turnRate = 0.0;
     ac.groundPath.fill(std::numeric_limits<double>::quiet_NaN());
     if (ac.landingRoll) {
-        // Touch-and-go: power up and clean the wing for the climb.
+        // Touch-and-go: power up and clean the wing for the climb. The spoilers are retracted,
+        // not deployed: nothing else would retract them once the aircraft is airborne.
         ac.landingRoll = 0;
         ac.landingArmed = 0;
         ac.landed = 0;
@@ -180,6 +181,8 @@ void lf_armTakeOff(LiveAc& ac)
 
 void gf_beginTakeOffRoll(LiveAc& ac, std::int32_t throttleStep, bool spoilers)
 {
+    // A departing aircraft holds no stand.
+    lf_releaseStand(ac);
     ac.takeOffStarted = 1;
     gf_setThrottle(ac, throttleStep);
     gf_setSpoilers(ac, spoilers);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,14 @@ inline bool gf_isLiveHexid(std::uint32_t hexid) { return hexid > kMaxStaticHexid
 
 inline constexpr const char* kNoCallsign = "@@@@@@@@";
 inline constexpr std::size_t kMaxStreamSamples = 200;
+
+// A ground path of NaN control points: none is set.
+inline constexpr std::array<double, 8> gf_noGroundPath()
+{
+    std::array<double, 8> path{};
+    path.fill(std::numeric_limits<double>::quiet_NaN());
+    return path;
+}
 
 // The identity strings of an aircraft; heads every aircraft record.
 struct AcIdent {
@@ -123,7 +132,8 @@ struct LiveAc : StaticAc {
     double altRate = 0.0;               // feet per tick
     double verticalSpeed = 0.0;         // feet per minute of the current segment
     double trueAirspeed = 0.0;          // knots of the current segment; negative while pushing back
-    std::array<double, 8> groundPath{}; // Bezier path on the ground; a NaN control point is none
+    // Bezier path on the ground; a NaN control point is none, and a new record has none.
+    std::array<double, 8> groundPath = gf_noGroundPath();
     double curveT = 0.0;
     double curveStep = 0.0;
     std::array<double, 2> lastParkCheck{};

@@ -41,26 +41,6 @@ void lf_takeOut(StaticAc& ac, std::string_view caller)
     ac.remove = 1;
 }
 
-// Withdraws a create request that has not reached the simulator link yet.
-bool lf_withdrawCreateRequest(const StaticAc& ac)
-{
-    const auto sameCallsign = [&ac](const CreateRequest& request) { return request.callsign == ac.callsign; };
-    for (auto* deque : {&g_addingStack.live, &g_addingStack.statics}) {
-        const auto found = std::find_if(deque->begin(), deque->end(), sameCallsign);
-        if (found != deque->end()) {
-            deque->erase(found);
-            return true;
-        }
-    }
-    // Still on the spawn list: its create request is not even built.
-    const auto listed = std::find(g_spawnList.begin(), g_spawnList.end(), ac.hexid);
-    if (gf_isLiveHexid(ac.hexid) && listed != g_spawnList.end()) {
-        g_spawnList.erase(listed);
-        return true;
-    }
-    return false;
-}
-
 void lf_updateActiveAc(LiveAc& ac)
 {
     if (ac.stream.empty()) {
@@ -118,6 +98,27 @@ void lf_eraseSwapLast(std::vector<Ac>& acs, typename std::vector<Ac>::iterator i
 
 } // namespace
 
+// Withdraws a create request that has not reached the simulator link yet. It is matched by
+// the hexid it carries: two waiting aircraft may share a callsign.
+bool gf_withdrawCreateRequest(const StaticAc& ac)
+{
+    const auto sameAircraft = [&ac](const CreateRequest& request) { return request.aircraftId == ac.hexid; };
+    for (auto* deque : {&g_addingStack.live, &g_addingStack.statics}) {
+        const auto found = std::find_if(deque->begin(), deque->end(), sameAircraft);
+        if (found != deque->end()) {
+            deque->erase(found);
+            return true;
+        }
+    }
+    // Still on the spawn list: its create request is not even built.
+    const auto listed = std::find(g_spawnList.begin(), g_spawnList.end(), ac.hexid);
+    if (gf_isLiveHexid(ac.hexid) && listed != g_spawnList.end()) {
+        g_spawnList.erase(listed);
+        return true;
+    }
+    return false;
+}
+
 bool updateLiveAc(LiveAc& ac)
 {
     try {
@@ -160,7 +161,7 @@ void removeAircraftFromSim(StaticAc& ac)
     case SimState::adding2sim:
         if (ac.removeOnArrival)
             return;
-        if (lf_withdrawCreateRequest(ac))
+        if (gf_withdrawCreateRequest(ac))
             ac.withdrawn = 1;
         else
             ac.removeOnArrival = 1;

@@ -34,6 +34,9 @@ void spawnLiveAc(LiveAc& ac);
 // The first simulator position of a spawning aircraft, from its first sample.
 void lf_setInitialPosition(LiveAc& ac);
 
+// Withdraws the aircraft's create request while it still waits in the adding stack or the
+// spawn list; false when it was already handed to the simulator link.
+bool gf_withdrawCreateRequest(const StaticAc& ac);
 // Takes a live or static aircraft out of the simulator, by its SimState.
 void removeAircraftFromSim(StaticAc& ac);
 // The removal of an aircraft whose object was identified after it was to go.

@@ -100,6 +100,11 @@ bool lf_checkAtStand(LiveAc& ac, PosSample& s)
     if (ac.simState == SimState::buffer || ac.simState == SimState::adding2sim)
         return false;
     ac.protectedStand = 1;
+    // Its feed is back: a stand given up meanwhile is held again, unless another took it.
+    if (!lf_reclaimStand(ac)) {
+        removeAircraftFromSim(ac);
+        return false;
+    }
     const double d = gf_distanceNm(lf_place(s), {ac.standLat, ac.standLon});
     const double limit = ac.previousPhase == FlightPhase::parking ? 2.0 * kOnStandNm : kOnStandNm;
     if (d <= limit) {
@@ -112,6 +117,8 @@ bool lf_checkAtStand(LiveAc& ac, PosSample& s)
         return false;
     }
     if (ac.flightPhase == FlightPhase::parking) {
+        // It drives elsewhere: the stand it was going to is free for others.
+        lf_releaseStand(ac);
         ac.previousPhase = FlightPhase::parking;
         ac.flightPhase = FlightPhase::taxi;
         s.stationary = 0;
@@ -248,8 +255,11 @@ void lf_parkedSample(LiveAc& ac, PosSample& s)
 {
     s.stationary = 0;
     ac.leaveStand = 1;
-    if (ac.previousPhase == FlightPhase::parked)
+    if (ac.previousPhase == FlightPhase::parked) {
+        // Leaving again after a respawn: nothing more happens, but the stand is not held.
+        lf_releaseStand(ac);
         return;
+    }
     if (ac.holdCount > 0) {
         if (ac.flightPhase == FlightPhase::parked && ac.landed) {
             const std::int32_t parkedTicks = g_engineTick.load() - ac.stream.front().dueTick + kWeekTicks;

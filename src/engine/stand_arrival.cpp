@@ -42,14 +42,14 @@ bool lf_at(const PosSample& s, double latitude, double longitude)
     return std::abs(s.latitude - latitude) <= kSamePositionDeg && std::abs(s.longitude - longitude) <= kSamePositionDeg;
 }
 
-// A parked live aircraft on the stand leaves for the one that wants to park there.
+// A parked live aircraft on the stand leaves for the one that wants to park there. Aircraft
+// that left the stand but still carry its number are passed over.
 void lf_removeLiveOnStand(const LiveAc& ac, const Stand& stand)
 {
     const auto onStand = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& other) {
-        return &other != &ac && other.standId == stand.number;
+        return &other != &ac && other.standId == stand.number && other.flightPhase == FlightPhase::parked;
     });
-    if (onStand == g_liveAcs.end() || onStand->flightPhase != FlightPhase::parked ||
-        onStand->simState != SimState::active) {
+    if (onStand == g_liveAcs.end() || onStand->simState != SimState::active) {
         return;
     }
     gf_log(fmt::format("{:8}: {:8} removed, {} wants to park there", stand.id, onStand->callsign, ac.callsign));
@@ -199,7 +199,13 @@ void drive2Stand(LiveAc& ac)
 
 void lf_arriveAtStand(LiveAc& ac)
 {
-    Stand* stand = gf_standByNumber(ac.standId);
+    Stand* stand = gf_ownStand(ac);
+    if (stand == nullptr && ac.standId > 0) {
+        // The stands of another park airport were loaded while it drove: it has no stand there.
+        gf_forgetStand(ac);
+        gf_setFlightPhase(ac, FlightPhase::taxi);
+        return;
+    }
     if (stand != nullptr && lf_heldByOther(*stand, ac)) {
         // The stand was taken while the aircraft drove there; the holder keeps it.
         ac.holdCount = 1;
@@ -207,6 +213,8 @@ void lf_arriveAtStand(LiveAc& ac)
         return;
     }
     if (gf_distanceNm({ac.simPosition[0], ac.simPosition[1]}, {ac.standLat, ac.standLon}) > kAtStandNm) {
+        // Stopped short of the stand: it taxis on and the stand is free for others.
+        lf_releaseStand(ac);
         gf_setFlightPhase(ac, FlightPhase::taxi);
         return;
     }

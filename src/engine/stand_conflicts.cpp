@@ -21,10 +21,17 @@ bool lf_holdsStand(const LiveAc& ac)
     return ac.flightPhase == FlightPhase::parked || ac.flightPhase == FlightPhase::pushing_back;
 }
 
-LiveAc* lf_firstOnStand(std::int32_t standId)
+bool lf_onStandPhase(const LiveAc& ac)
+{
+    return lf_holdsStand(ac) || ac.flightPhase == FlightPhase::pushed_back;
+}
+
+// The first live aircraft standing on the stand; one that left it but still carries its
+// number does not hide it.
+LiveAc* lf_firstOnStand(std::int32_t standId, bool (*standing)(const LiveAc&))
 {
     const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                 [standId](const LiveAc& ac) { return ac.standId == standId; });
+                                 [&](const LiveAc& ac) { return ac.standId == standId && standing(ac); });
     return it == g_liveAcs.end() ? nullptr : &*it;
 }
 
@@ -49,10 +56,8 @@ void lf_logAndRemove(LiveAc& occupant, const std::string& line)
 
 bool lf_freeStandFor(std::int32_t standId, const std::string& callsign)
 {
-    LiveAc* occupant = lf_firstOnStand(standId);
-    if (occupant == nullptr || occupant->simState != SimState::active ||
-        (occupant->flightPhase != FlightPhase::pushing_back && occupant->flightPhase != FlightPhase::pushed_back &&
-         occupant->flightPhase != FlightPhase::parked))
+    LiveAc* occupant = lf_firstOnStand(standId, lf_onStandPhase);
+    if (occupant == nullptr || occupant->simState != SimState::active)
         return true;
     const std::string name = gf_standName(standId);
     const std::string& held = occupant->callsign;
@@ -93,8 +98,8 @@ void lf_removeAdjacentColliding(std::int32_t standId, const LiveAc& newcomer, co
 
 bool lf_adjacentStandClear(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand)
 {
-    const LiveAc* occupant = lf_firstOnStand(standId);
-    if (occupant == nullptr || !lf_holdsStand(*occupant) || occupant->simState != SimState::active ||
+    const LiveAc* occupant = lf_firstOnStand(standId, lf_holdsStand);
+    if (occupant == nullptr || occupant->simState != SimState::active ||
         occupant->callsign == newcomer.callsign)
         return true;
     const Stand* stand = gf_standByNumber(standId);

@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "engine/learned_updates.h"
 #include "engine/stand_lookup.h"
+#include "engine/stand_search.h"
 #include "parking/stand.h"
 #include "refdata/aircraft_db.h"
 
@@ -102,7 +103,7 @@ void lf_learn(LiveAc& ac, std::int32_t kind, WeekSlot now, const std::string& re
         return;
     ac.airline = known->airline;
     ac.type = known->type;
-    Stand* stand = gf_standByNumber(ac.standId);
+    Stand* stand = gf_ownStand(ac);
     if (stand == nullptr)
         return;
     std::vector<ParkOpt>& options = stand->options;

@@ -192,6 +192,29 @@ bool lf_heldByOther(const Stand& stand, const StaticAc& ac)
     return stand.holder != 0 && stand.holder != ac.hexid;
 }
 
+Stand* gf_ownStand(const StaticAc& ac)
+{
+    Stand* stand = gf_standByNumber(ac.standId);
+    if (stand == nullptr ||
+        gf_distanceNm({stand->latitude, stand->longitude}, {ac.standLat, ac.standLon}) > kLearnedStandNm) {
+        return nullptr;
+    }
+    return stand;
+}
+
+bool lf_reclaimStand(StaticAc& ac)
+{
+    Stand* stand = gf_ownStand(ac);
+    if (stand == nullptr) {
+        return true;
+    }
+    if (lf_heldByOther(*stand, ac)) {
+        return false;
+    }
+    stand->holder = ac.hexid;
+    return true;
+}
+
 void lf_setStandCargo(LiveAc& ac)
 {
     Stand* stand = gf_standByNumber(ac.standId);

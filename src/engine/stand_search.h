@@ -37,6 +37,13 @@ void lf_releaseStand(const StaticAc& ac);
 void gf_forgetStand(StaticAc& ac);
 // The stand is held by an aircraft other than this one.
 bool lf_heldByOther(const Stand& stand, const StaticAc& ac);
+// The stand of the aircraft's stand number when it lies where the aircraft was going to park
+// (within 85 m); null otherwise, also when the stands of another park airport were loaded
+// since the aircraft chose its stand.
+Stand* gf_ownStand(const StaticAc& ac);
+// A parked aircraft that gave its stand up while its feed was silent holds it again; false
+// when another aircraft took it meanwhile.
+bool lf_reclaimStand(StaticAc& ac);
 // A passenger aircraft on a stand marked cargo shows that the stand is not cargo only.
 void lf_setStandCargo(LiveAc& ac);
 // Throttle, flaps, engines and lights of an aircraft parked on its stand.

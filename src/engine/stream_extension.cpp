@@ -215,9 +215,11 @@ void lf_extrapolate(LiveAc& ac, std::int32_t n)
     lf_extrapolatedAltitude(ac, s, seconds);
     s.dueTick = front.dueTick + static_cast<std::int32_t>(seconds) * kTicksPerSecond;
     if (ac.flightPhase == FlightPhase::parked) {
-        // It stays on its stand, which it keeps holding until it leaves.
+        // Its feed has stopped: it stays on its stand but gives the stand up, so that a
+        // newcomer arriving or born there replaces it.
         s.dueTick = front.dueTick + kWeekTicks;
         ac.protectedStand = 0;
+        lf_releaseStand(ac);
     }
     ac.stream.push_back(s);
 }

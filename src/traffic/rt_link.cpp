@@ -64,20 +64,6 @@ bool lf_userPositionKnown()
     return std::abs(g_userAcData.latitude) >= 0.0001 || std::abs(g_userAcData.longitude) >= 0.0001;
 }
 
-// A create request not handed to the simulator link yet is withdrawn by callsign.
-bool lf_withdrawFromAddingStack(const std::string& callsign)
-{
-    for (auto* waiting : {&g_addingStack.live, &g_addingStack.statics}) {
-        const auto found = std::find_if(waiting->begin(), waiting->end(),
-                                        [&](const CreateRequest& request) { return request.callsign == callsign; });
-        if (found != waiting->end()) {
-            waiting->erase(found);
-            return true;
-        }
-    }
-    return false;
-}
-
 // RealTraffic is gone: its live traffic leaves the simulator; aircraft whose creation is
 // still waiting are dropped with their request.
 void lf_removeLiveTraffic()
@@ -85,7 +71,7 @@ void lf_removeLiveTraffic()
     for (LiveAc& ac : g_liveAcs) {
         if (ac.simState == SimState::active)
             removeAircraftFromSim(ac);
-        else if (ac.simState == SimState::adding2sim && lf_withdrawFromAddingStack(ac.callsign)) {
+        else if (ac.simState == SimState::adding2sim && gf_withdrawCreateRequest(ac)) {
             ac.withdrawn = 1;
             lf_releaseStand(ac);
         }

@@ -4,6 +4,7 @@
 #include "engine/ac_containers.h"
 #include "engine/adding_stack.h"
 #include "engine/engine_tick.h"
+#include "engine/life_cycle.h"
 #include "support/engine_fixture.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
@@ -143,6 +144,30 @@ TEST_F(AddingStackTest, SpawnListBuildsCreateRequestFromTheSimulatorPosition)
     EXPECT_NEAR(created.initPosition.Heading, 85.943669269623484, 1e-12);
     EXPECT_EQ(created.initPosition.OnGround, 0u);
     EXPECT_EQ(created.initPosition.Airspeed, 0u);
+}
+
+TEST_F(AddingStackTest, RemovedWaitingAircraftWithdrawsItsOwnRequestNotThatOfItsNamesake)
+{
+    {
+        const std::lock_guard lock(g_trafficMutex);
+        g_trafficQueue.push_back(trafficRecord(5000001, kStart, "KLM100", "B738"));
+        g_trafficQueue.push_back(trafficRecord(5000002, kStart, "KLM100", "A320"));
+    }
+    lf_handleAddingStack();
+    ASSERT_EQ(g_liveAcs.size(), 2u);
+    for (LiveAc& ac : g_liveAcs) {
+        ac.livery = "Boeing 737-800 KLM";
+        ac.simState = SimState::adding2sim;
+    }
+    g_spawnList = {5000002, 5000001};
+    lf_handleAddingStack();
+    lf_handleAddingStack();
+    ASSERT_EQ(g_addingStack.live.size(), 2u);
+    removeAircraftFromSim(g_liveAcs[1]);
+    EXPECT_TRUE(g_liveAcs[1].withdrawn);
+    const auto sent = runTicks(120);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent.front().second, 5000001u);
 }
 
 TEST_F(AddingStackTest, AircraftWithoutCallsignIsLoggedNotCreated)

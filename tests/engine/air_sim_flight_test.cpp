@@ -38,6 +38,28 @@ double lf_heightAt(const standin::SimObjectRecord& object, std::uint64_t frame)
     return height;
 }
 
+// A take-off roll: ground samples that speed up, then airborne ones climbing at 2000 ft/min.
+constexpr double kTakeOffSpeeds[] = {60, 90, 120, 150, 160, 165, 170, 175, 180, 180, 180, 180, 180, 180};
+
+std::vector<PosSample> lf_takeOffSamples()
+{
+    std::vector<PosSample> samples;
+    double feet = 0.0;
+    for (std::size_t i = 0; i < std::size(kTakeOffSpeeds); ++i) {
+        testsupport::SampleSpec shape;
+        shape.position = gf_destinationPoint(kAirport, 0.0, feet);
+        shape.groundSpeedKt = kTakeOffSpeeds[i];
+        shape.trackDeg = 0.0;
+        shape.airborne = i >= 5;
+        shape.altitudeFt = kAirportElevationFt + (i >= 5 ? 130.0 * static_cast<double>(i - 4) : 0.0);
+        shape.verticalSpeedFpm = i >= 5 ? 2000.0 : 0.0;
+        shape.dueTick = static_cast<std::int32_t>(i) * 400;
+        samples.push_back(testsupport::makeSample(shape));
+        feet += kTakeOffSpeeds[i] * kFeetPerNm * 4.0 / 3600.0;
+    }
+    return samples;
+}
+
 } // namespace
 
 TEST_F(AirSimFlight, CruisingAircraftPassesItsSamplesInOrder)
@@ -157,28 +179,12 @@ TEST_F(AirSimFlight, ClimbNearTheFieldGoesAround)
 
 TEST_F(AirSimFlight, AirborneSampleAfterGroundSamplesLiftsOffAndClimbsWithGearUp)
 {
-    // A take-off roll: ground samples that speed up, then airborne ones climbing at 2000 ft/min.
-    std::vector<PosSample> samples;
-    const double speeds[] = {60, 90, 120, 150, 160, 165, 170, 175, 180, 180, 180, 180, 180, 180};
-    double feet = 0.0;
-    for (std::size_t i = 0; i < std::size(speeds); ++i) {
-        testsupport::SampleSpec shape;
-        shape.position = gf_destinationPoint(kAirport, 0.0, feet);
-        shape.groundSpeedKt = speeds[i];
-        shape.trackDeg = 0.0;
-        shape.airborne = i >= 5;
-        shape.altitudeFt = kAirportElevationFt + (i >= 5 ? 130.0 * static_cast<double>(i - 4) : 0.0);
-        shape.verticalSpeedFpm = i >= 5 ? 2000.0 : 0.0;
-        shape.dueTick = static_cast<std::int32_t>(i) * 400;
-        samples.push_back(testsupport::makeSample(shape));
-        feet += speeds[i] * kFeetPerNm * 4.0 / 3600.0;
-    }
-    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, samples));
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, lf_takeOffSamples()));
     ac.simPosition[5] = kAirportElevationFt + kStaticCgFt;
     ac.simPosition[2] = kStaticPitchRad;
     createInSimulator(ac);
     lf_armTakeOff(ac);
-    fly(ac, static_cast<int>(std::size(speeds)) * 400);
+    fly(ac, static_cast<int>(std::size(kTakeOffSpeeds)) * 400);
 
     expectSanePositions(ac.objectId);
     const auto list = events(ac.objectId);
@@ -192,5 +198,30 @@ TEST_F(AirSimFlight, AirborneSampleAfterGroundSamplesLiftsOffAndClimbsWithGearUp
     const auto& last = object->positions.back();
     EXPECT_GT(last.altitudeFt - kAirportElevationFt, 300.0);
     EXPECT_LT(last.pitchRad, -5.0 * kDeg); // nose up
+    EXPECT_FALSE(ac.onGround);
+}
+
+TEST_F(AirSimFlight, TouchAndGoRetractsTheSpoilersAsItLiftsOff)
+{
+    LiveAc& ac = adopt(makeActiveAc(Category::Large, 0, lf_takeOffSamples()));
+    ac.simPosition[5] = kAirportElevationFt + kStaticCgFt;
+    ac.simPosition[2] = kStaticPitchRad;
+    createInSimulator(ac);
+    // Rolling out after a touch-down when the samples speed up and climb again.
+    ac.landed = 1;
+    ac.landingRoll = 1;
+    gf_beginTakeOffRoll(ac, 3, true);
+    fly(ac, static_cast<int>(std::size(kTakeOffSpeeds)) * 400);
+
+    const auto list = events(ac.objectId);
+    std::vector<DWORD> spoilers;
+    for (const auto& [name, value] : list) {
+        if (name == "SPOILERS_SET") {
+            spoilers.push_back(value);
+        }
+    }
+    EXPECT_EQ(spoilers, (std::vector<DWORD>{16383, 0}));
+    EXPECT_TRUE(hasEvent(list, "THROTTLE_SET", 16383));
+    EXPECT_FALSE(ac.landingRoll);
     EXPECT_FALSE(ac.onGround);
 }

@@ -7,6 +7,10 @@
 #include "engine/ground_path.h"
 #include "engine/ground_plan.h"
 #include "simlink/sim_ids.h"
+#include "simlink/user_aircraft.h"
+#include "support/engine_fixture.h"
+#include "traffic/traffic_mutex.h"
+#include "traffic/traffic_record.h"
 
 #include <cmath>
 #include <limits>
@@ -22,6 +26,34 @@ double lf_offDeg(double a, double b)
 }
 
 } // namespace
+
+TEST_F(GroundSim, RollingAircraftActiveBeforeItsFirstSampleIsDueFollowsNoPath)
+{
+    testsupport::fillSmallAircraftTables();
+    connect();
+    g_userOnGround = true;
+    g_rangeMeters = 40 * 1852;
+    const std::uint32_t hexid = 0x4B0301;
+    {
+        const std::lock_guard lock(g_trafficMutex);
+        for (int i = 0; i < 6; ++i) {
+            TrafficRecord rec = testsupport::trafficRecord(hexid, 1765100000.0 + 5 * i, "SWR301", "A320");
+            const PosSample s = groundSample(at(-600 + 40 * i, 400), 15, 700 + 500 * i);
+            rec.sample = s;
+            rec.sample.track = 0.0;
+            g_trafficQueue.push_back(rec);
+        }
+    }
+    g_engineTick = 0;
+    runTicks(3);
+    ASSERT_EQ(g_liveAcs.size(), 1u);
+    g_liveAcs[0].livery = simlinktest::kInstalledTitle;
+    runTicks(900);
+
+    ASSERT_EQ(g_liveAcs.size(), 1u);
+    EXPECT_EQ(g_liveAcs[0].simState, SimState::active);
+    EXPECT_EQ(m_log.text().find("error in curve"), std::string::npos);
+}
 
 TEST_F(GroundSim, TaxiCornerIsRoundedByACurve)
 {

@@ -5,6 +5,7 @@
 #include "air_sim_flight.h"
 
 #include "core/geo.h"
+#include "engine/adding_stack.h"
 #include "engine/stand_search.h"
 #include "parking/stand.h"
 #include "support/parking_fixture.h"
@@ -85,6 +86,17 @@ protected:
         ac.flightPhase = FlightPhase::parked;
         testsupport::assignStand(ac, stand);
         return ac;
+    }
+
+    // The program's engine tick with a simulator frame every third tick.
+    void runTicks(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            lf_handleAddingStack();
+            if (i % 3 == 0) {
+                frames(1);
+            }
+        }
     }
 
     LatLon simAt(const LiveAc& ac) const

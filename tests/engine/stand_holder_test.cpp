@@ -32,6 +32,7 @@ protected:
         g_rangeMeters = 40 * 1852;
         g_userAcData.latitude = kAirport.lat;
         g_userAcData.longitude = kAirport.lon;
+        g_userOnGround = true;
     }
 
     // A taxiing aircraft of its own identity, created in the simulator.
@@ -47,15 +48,80 @@ protected:
         return ac;
     }
 
-    // The program's engine tick with a simulator frame every third tick.
-    void runTicks(int count)
+    // An aircraft first seen at the samples, waiting in the buffer with its livery chosen.
+    static LiveAc newcomer(std::uint32_t hexid, const std::string& callsign, const std::vector<PosSample>& samples)
     {
-        for (int i = 0; i < count; ++i) {
-            lf_handleAddingStack();
-            if (i % 3 == 0) {
-                frames(1);
-            }
-        }
+        LiveAc ac = testsupport::makeActiveAc(Category::Large, 0, samples);
+        ac.hexid = hexid;
+        ac.callsign = callsign;
+        ac.firstCallsign = callsign;
+        ac.registration.clear();
+        ac.simState = SimState::buffer;
+        ac.flightPhase = FlightPhase::birth;
+        ac.livery = simlinktest::kInstalledTitle;
+        return ac;
+    }
+
+    // SWR2001 taxis onto stand B12 and parks; then its feed stops.
+    void parkAndFallSilent()
+    {
+        const LatLon south = at(-200, kStandsEastM);
+        const std::int32_t t1 = ticksFor(south, at(-10, kStandsEastM), 7.0);
+        g_liveAcs.push_back(taxiingAc(0x4B0001, "SWR2001",
+                                      {groundSample(south, 7, 0), groundSample(at(-10, kStandsEastM), 0, t1)}));
+        g_engineTick = 0;
+        runTicks(t1 + 3000);
+        ASSERT_TRUE(m_log.contains("B12     : SWR2001  arrived at stand"));
+        ASSERT_EQ(live(0x4B0001)->flightPhase, FlightPhase::parked);
+    }
+
+    // EDW2002 taxis from the north to stand B12, where SWR2001 went silent: SWR2001 makes
+    // way and EDW2002 is the only aircraft on the stand.
+    void taxiToTheSilentStand()
+    {
+        const LatLon north = at(200, kStandsEastM);
+        const std::int32_t start = g_engineTick;
+        const std::int32_t t1 = start + ticksFor(north, at(10, kStandsEastM), 7.0);
+        g_liveAcs.push_back(taxiingAc(0x3C0002, "EDW2002",
+                                      {groundSample(north, 7, start), groundSample(at(10, kStandsEastM), 0, t1)}));
+        runTicks(t1 - start + 3000);
+
+        EXPECT_TRUE(m_log.contains("B12     : SWR2001  removed, EDW2002 wants to park there"));
+        EXPECT_TRUE(m_log.contains("B12     : EDW2002  arrived at stand"));
+        EXPECT_EQ(live(0x4B0001), nullptr);
+        EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+    }
+
+    // Simulator objects standing within 10 m of the stand.
+    std::size_t objectsOnStand(const Stand& stand) const
+    {
+        const auto alive = world().aliveAiObjects();
+        return static_cast<std::size_t>(std::count_if(alive.begin(), alive.end(), [&](DWORD id) {
+            const auto object = world().object(id);
+            return metres({object->latitude, object->longitude}, {stand.latitude, stand.longitude}) < 10.0;
+        }));
+    }
+
+    // A newcomer first seen eastM east of stand B12, where SWR2001 went silent, moving at
+    // speedKt: it is born on B12 and SWR2001 is gone; B14 lies 52 m further east.
+    void bornOnSilentStand(const std::string& callsign, double eastM, double speedKt)
+    {
+        addStand("B12", at(0, kStandsEastM), 0.0);
+        addStand("B14", at(0, kStandsEastM + 52), 0.0);
+        numberStands();
+        parkAndFallSilent();
+        const std::int32_t due = g_engineTick + 200;
+        const LatLon first = at(0, kStandsEastM + eastM);
+        const LatLon next = speedKt > 0.0 ? at(0, kStandsEastM + eastM + 5) : first;
+        g_liveAcs.push_back(
+            newcomer(0x3C0003, callsign, {groundSample(first, speedKt, due), groundSample(next, speedKt, due + 500)}));
+        runTicks(600);
+
+        EXPECT_TRUE(m_log.contains(fmt::format("B12     : {:8} parks", callsign)));
+        ASSERT_NE(live(0x3C0003), nullptr);
+        EXPECT_EQ(live(0x3C0003)->standId, g_stands[0].number);
+        EXPECT_EQ(live(0x4B0001), nullptr);
+        EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
     }
 
     LiveAc* live(std::uint32_t hexid)
@@ -89,7 +155,6 @@ TEST_F(StandHolder, TwoTaxiingAircraftStoppingAtOneFreeStandNeverBothParkOnIt)
     EXPECT_FALSE(m_log.contains("wants to park there"));
     const LiveAc& holder = g_liveAcs[0].flightPhase == FlightPhase::parked ? g_liveAcs[0] : g_liveAcs[1];
     const LiveAc& other = &holder == &g_liveAcs[0] ? g_liveAcs[1] : g_liveAcs[0];
-    EXPECT_EQ(g_stands[0].holder, holder.hexid);
     EXPECT_EQ(other.standId, 0);
     EXPECT_NE(other.flightPhase, FlightPhase::parked);
     EXPECT_TRUE(m_log.contains(fmt::format("B12     : {:8} arrived at stand", holder.callsign)));
@@ -108,20 +173,44 @@ TEST_F(StandHolder, EveryWayOutOfAStandFreesItForTheNextAircraft)
         removeAircraftFromSim(ac);
         gf_removeFlightPlan(objectId);
     };
-    const auto pullOut = [](LiveAc& ac) {
-        PosSample s = groundSample(at(100, kStandsEastM), 5, 3000);
-        checkExtendingSituations(ac, s);
+    // A new line of the aircraft, northM north of the stand, while in that phase.
+    const auto lineIn = [](FlightPhase phase, double northM) {
+        return [phase, northM](LiveAc& ac) {
+            ac.flightPhase = phase;
+            PosSample s = groundSample(at(northM, kStandsEastM), 5, 3000);
+            checkExtendingSituations(ac, s);
+        };
     };
+    const auto pullOut = lineIn(FlightPhase::parked, 100);
     const auto otherStand = [](LiveAc& ac) {
         ac.flightPhase = FlightPhase::taxi;
         ac.stream.assign(1, groundSample(at(0, kStandsEastM + 200), 0, 0));
         try2Park(ac, false);
     };
+    const auto stopShort = [](LiveAc& ac) {
+        ac.flightPhase = FlightPhase::parking;
+        lf_arriveAtStand(ac);
+    };
+    const auto leaveAfterRespawn = [&pullOut](LiveAc& ac) {
+        ac.previousPhase = FlightPhase::parked;
+        pullOut(ac);
+    };
+    const auto creationRefused = [](LiveAc& ac) {
+        ac.simState = SimState::adding2sim;
+        gf_pushSimResult({0, ac.hexid, 0, SimResultKind::CreateFailed});
+        gf_handleSimResults();
+    };
     const Case cases[] = {{"removal", [](LiveAc& ac) { removeAircraftFromSim(ac); }},
                           {"removal after a livery respawn", respawnAndGo},
                           {"pull-out", pullOut},
+                          {"pull-out after a livery respawn", leaveAfterRespawn},
                           {"another stand", otherStand},
-                          {"ground aircraft removed", [](LiveAc&) { gf_removeGroundAircraft(); }}};
+                          {"ground aircraft removed", [](LiveAc&) { gf_removeGroundAircraft(); }},
+                          {"turned back to taxi far from the stand", lineIn(FlightPhase::parking, -100)},
+                          {"stopped short of the stand", stopShort},
+                          {"take-off roll", [](LiveAc& ac) { lf_armTakeOff(ac); }},
+                          {"end of the pushback", lineIn(FlightPhase::pushed_back, -150)},
+                          {"creation refused", creationRefused}};
     for (const Case& c : cases) {
         g_stands.clear();
         g_liveAcs.clear();
@@ -141,4 +230,82 @@ TEST_F(StandHolder, EveryWayOutOfAStandFreesItForTheNextAircraft)
                   &g_stands[0])
             << c.way;
     }
+}
+
+TEST_F(StandHolder, NewcomerTaxiingToTheStandOfASilentParkedAircraftReplacesIt)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    taxiToTheSilentStand();
+}
+
+TEST_F(StandHolder, AircraftThatPulledOutOfAStandDoesNotHideItsNextOccupant)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    // SWR909 parks on B12, then its next line lies north-west: it pulls out and taxis there.
+    g_liveAcs.push_back(taxiingAc(0x4B0009, "SWR909", {groundSample(at(-8, kStandsEastM), 0, 0)}));
+    try2Park(g_liveAcs.back(), false);
+    runTicks(1500);
+    ASSERT_TRUE(m_log.contains("B12     : SWR909   arrived at stand"));
+    LiveAc& first = g_liveAcs.back();
+    PosSample away = groundSample(at(130, kStandsEastM - 130), 7, g_engineTick + 500);
+    ASSERT_TRUE(checkExtendingSituations(first, away));
+    first.stream.push_back(away);
+    runTicks(3000);
+    ASSERT_TRUE(m_log.contains("B12     : SWR909   pulling out"));
+    ASSERT_EQ(live(0x4B0009)->standId, g_stands[0].number);
+
+    parkAndFallSilent();
+    taxiToTheSilentStand();
+}
+
+TEST_F(StandHolder, NewcomerFirstSeenStandingOnTheStandOfASilentParkedAircraftIsBornThere)
+{
+    bornOnSilentStand("EDW2003", 0.0, 0.0);
+    EXPECT_TRUE(m_log.contains("B12     : SWR2001  removed because another live EDW2003 wants the stand ..."));
+}
+
+TEST_F(StandHolder, SameFlightRollingSlowlyOffTheStandOfItsSilentSelfReplacesIt)
+{
+    bornOnSilentStand("SWR2001", 15.0, 3.0);
+    EXPECT_TRUE(m_log.contains("B12     : SWR2001  ac with same callsign SWR2001 wants it, remove existing ... "));
+}
+
+TEST_F(StandHolder, SilentParkedAircraftWhoseFeedReturnsHoldsItsStandAgain)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    ASSERT_EQ(g_stands[0].holder, 0u);
+    LiveAc& parked = *live(0x4B0001);
+    PosSample back = groundSample(at(0, kStandsEastM), 0, g_engineTick + 100);
+    checkExtendingSituations(parked, back);
+
+    EXPECT_EQ(g_stands[0].holder, 0x4B0001u);
+    LiveAc next = testsupport::makeActiveAc(Category::Large, 0, {groundSample(at(8, kStandsEastM), 0, 0)});
+    next.hexid = 0x3C0002;
+    EXPECT_EQ(lf_findFreeStand({next.stream[0].latitude, next.stream[0].longitude}, next, kNearStandNm, false),
+              nullptr);
+}
+
+TEST_F(StandHolder, AircraftDrivingToItsStandKeepsNoClaimOnTheNextParkAirportsStands)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    g_liveAcs.push_back(taxiingAc(0x4B0001, "SWR101", {groundSample(at(-8, kStandsEastM), 0, 0)}));
+    try2Park(g_liveAcs[0], false);
+    // The user leaves for another park airport, whose stand number 1 lies 5 km away.
+    gf_removeGroundAircraft();
+    g_stands.clear();
+    addStand("E05", at(5000, kStandsEastM), 0.0);
+    numberStands();
+    runTicks(1500);
+
+    ASSERT_EQ(g_liveAcs.size(), 1u);
+    EXPECT_FALSE(m_log.contains("E05     : SWR101   arrived at stand"));
+    EXPECT_EQ(g_stands[0].holder, 0u);
+    EXPECT_EQ(g_liveAcs[0].standId, 0);
+    EXPECT_EQ(g_liveAcs[0].flightPhase, FlightPhase::taxi);
 }

@@ -59,7 +59,7 @@ protected:
         ac.airline = "XXX";
         ac.type = "ZZZZ";
         ac.category = category;
-        ac.standId = 1;
+        assignStand(ac, g_stands[0]);
         return ac;
     }
 

@@ -213,6 +213,7 @@ TEST_F(StandParking, StaticAircraftOnTheStandMakesWayAndAQueuedOneIsWithdrawn)
         g_staticAcs.push_back(fixed);
         CreateRequest request;
         request.callsign = fixed.callsign;
+        request.aircraftId = fixed.hexid;
         g_addingStack.statics.push_back(request);
         LiveAc ac = standingAc(at(-5, kStandsEastM));
         try2Park(ac, false);

@@ -157,6 +157,7 @@ TEST_F(RtLinkTest, LostClientTakesLiveTrafficOutAndReconnects)
     g_liveAcs[0].callsign = "KLM1";
     g_liveAcs[0].simState = SimState::active;
     g_liveAcs[1].callsign = "KLM2";
+    g_liveAcs[1].hexid = 4000001;
     g_liveAcs[1].simState = SimState::adding2sim;
     g_liveAcs[2].callsign = "KLM3";
     g_liveAcs[2].simState = SimState::buffer;
