@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "core/text_lines.h"
 #include "core/xml_meta.h"
+#include "parking/learned_kept_aside.h"
 #include "refdata/aircraft_db.h"
 
 #include <fmt/format.h>
@@ -217,6 +218,9 @@ bool gf_writeApf(const Apf& apf, const std::filesystem::path& path, int mode, in
         } else {
             lf_writeLearnedStand(parkpos, stand);
         }
+    }
+    if (mode == kApfLearned) {
+        gf_writeKeptAside(parkpositions, apf.keptAside);
     }
     return lf_saveDocument(document, path);
 }
