@@ -188,6 +188,26 @@ TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
     EXPECT_TRUE(gf_waitForScanWorkersToEnd(5s));
 }
 
+TEST_F(AddonAirportScanTest, EntryThatCannotBeListedCostsOnlyItself)
+{
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
+    fs::create_directories(community("looped-lszh/scenery"));
+    fs::create_directory_symlink("loop", community("looped-lszh/scenery/loop"));
+
+    gf_scanAddonAirports();
+
+    EXPECT_TRUE(fs::exists(folders::myThirdparty() / "EHAM.txt"));
+    EXPECT_TRUE(fs::exists(folders::myThirdparty() / "EDDF.xml"));
+    const std::string loop = community("looped-lszh/scenery/loop").string();
+    const auto lines = scanLog();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&loop](const std::string& line) {
+        return line.starts_with("addon  airports search in folder ") &&
+               line.find(" skipped " + loop + ", cause: ") != std::string::npos;
+    })) << readFile(gf_airportsScanLogPath());
+    EXPECT_FALSE(SCAN_AIRPORTS.value);
+}
+
 TEST_F(AddonAirportScanTest, FailedZipKeepsTheFilesForOffLineLearning)
 {
     testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
