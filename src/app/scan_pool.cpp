@@ -25,6 +25,28 @@ bool gf_scanStopRequested()
 
 namespace {
 
+// The given-up flag of the scan task running on this thread; null outside a task.
+thread_local const std::atomic<bool>* lv_taskGivenUp = nullptr;
+
+} // namespace
+
+bool gf_scanTaskGivenUp()
+{
+    return lv_taskGivenUp != nullptr && lv_taskGivenUp->load();
+}
+
+ScanTaskScope::ScanTaskScope(const std::atomic<bool>& givenUp) : m_previous(lv_taskGivenUp)
+{
+    lv_taskGivenUp = &givenUp;
+}
+
+ScanTaskScope::~ScanTaskScope()
+{
+    lv_taskGivenUp = m_previous;
+}
+
+namespace {
+
 using namespace std::chrono_literals;
 
 // How often the waiting thread looks at the stop flags and the task times.

@@ -137,6 +137,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"app/scan_pool.cpp", "g_scanTaskHook", "a hook that tests set"},
         {"core/random_choice.cpp", "g_rng", "random generator per thread"},
         {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
+        {"app/scan_pool.cpp", "lv_taskGivenUp", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
         {"core/main_loop_thread.cpp", "lv_mainLoopThread", "the thread of the running main loop"},
