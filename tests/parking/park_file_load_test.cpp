@@ -282,6 +282,20 @@ TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
     }
 }
 
+TEST_F(ParkFileLoad, HandmadeUseWithGapsIsSavedAsTheListOfItsHalfHours)
+{
+    writeFile(kLearned, parkFileXml({stand("H1", 50.0, 20.0, {{"D-AIAC", "DLH", "A320", "DLH2", 2, "10,12,14"}})},
+                                    param("airport_name", "Frankfurt") + param("handmade", "true")));
+    for (const char* cycle : {"first save", "second save"}) {
+        g_parkAirport = "EDDF";
+        ASSERT_EQ(lf_readParkedFile(), "") << cycle;
+        lf_resetParkAirport();
+        EXPECT_NE(readFile(kLearned).find(R"(hh="10,12,14")"), std::string::npos) << cycle << "\n"
+                                                                                  << readFile(kLearned);
+    }
+    EXPECT_FALSE(log.contains("bit set problem"));
+}
+
 TEST_F(ParkFileLoad, HandmadeFileKeepsEveryStandWhole)
 {
     writeFile(kLearned, parkFileXml({stand("H1", 50.0, 10.0), stand("H2", 50.1, 20.0, {}, R"(cargo="true")"),
