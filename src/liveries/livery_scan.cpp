@@ -112,7 +112,8 @@ FolderScan lf_scanLiveryFolders(const LiveryFolders& folders)
         lf_resetScanResults();
         return FolderScan::Stopped;
     }
-    lf_removeLiveriesScannedXml();
+    // A result found replaces the previous one only once it is saved whole.
+    lf_removeLiveriesScannedXml(g_scannedLiveries.empty());
     if (g_scannedLiveries.empty()) {
         lf_resetScanResults();
         g_scannedLiveryCount = 0;
