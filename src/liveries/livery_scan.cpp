@@ -2,7 +2,7 @@
 // prioritised, sorted and de-duplicated result in "LiveriesScanned.xml" with the reports.
 #include "liveries/livery_scan.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
 #include "core/path_text.h"

@@ -4,7 +4,7 @@
 #include "parking/addon_airport_scan.h"
 #include "core/run_state.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/folders.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"

@@ -2,7 +2,7 @@
 // link-or-generate decision for each accepted airport.
 #include "parking/bgl_reader.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/sim_choice.h"

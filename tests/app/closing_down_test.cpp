@@ -1,6 +1,5 @@
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
-#include "app/start_up_state.h"
 #include "app/tick_state.h"
 #include "core/parameters_xml.h"
 #include "core/program_folders.h"

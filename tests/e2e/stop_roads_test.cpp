@@ -1,7 +1,7 @@
 // The whole program in this process, driven through its window: a close at any moment of the
 // start-up ends it at once and loses nothing, a restart asked for during a scan or after the
 // missing Community path happens, and a close during the restart countdown ends the program.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "platform/standin/simworld.h"

@@ -1,5 +1,4 @@
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/clock.h"
 #include "core/parameters_document.h"
 #include "core/parameters_xml.h"

@@ -16,6 +16,11 @@
 #include <utility>
 #include <vector>
 
+// Upper bound of concurrently running scan tasks (the livery scan and the add-on airport scan
+// share it), and the number of tasks under way.
+extern std::atomic<std::int32_t> g_workerCount;
+extern std::atomic<std::int32_t> g_runningTasks;
+
 // A stop that ends the scans: either stop flag, except in production mode, whose own stop is
 // raised before the scans it runs for.
 bool gf_scanStopRequested();

@@ -1,7 +1,6 @@
 // The scan pool: results in listing order whatever the finishing order, at most g_workerCount
 // tasks at once, a task given up after 10 s, and a stop that ends the wait at once.
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/clock.h"
 #include "core/stop_flags.h"
 

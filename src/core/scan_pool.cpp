@@ -1,10 +1,10 @@
 // The scan pool: workers that take tasks by an atomic index, and the calling thread that
 // waits for them, gives up overdue tasks and ends the wait on a stop.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 
-#include "app/start_up_state.h"
 #include "core/clock.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/stop_flags.h"
 
 #include <fmt/format.h>
@@ -17,6 +17,8 @@
 #include <thread>
 
 std::function<void(const std::filesystem::path&)> g_scanTaskHook;
+std::atomic<std::int32_t> g_workerCount{2};
+std::atomic<std::int32_t> g_runningTasks{0};
 
 bool gf_scanStopRequested()
 {
@@ -288,3 +290,11 @@ ScanPoolReport gf_runScanPool(ScanPoolJob job)
     PoolRun run(job);
     return run.run();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    RUN_STATE(RunStateArea::RunFlags, g_runningTasks),
+};
+
+} // namespace
