@@ -3,7 +3,7 @@
 // stands) and 29 other scenery files: 3,000 ".bgl" files. On an idle machine it is held against
 // the walk plus reading the same files on all cores; with a busy-loop thread on every core
 // beside it, against the same scan with one worker.
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/program_folders.h"
 #include "core/sim_choice.h"
 #include "parking/addon_airport_scan.h"

@@ -1,7 +1,7 @@
 // The livery scan over 3,000 aircraft.cfg files of eight liveries each. On an idle machine it is
 // held against the walk plus reading the same files on all cores; with a busy-loop thread on
 // every core beside it, against the same scan parsing every file on one thread.
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "liveries/aircraft_cfg.h"
 #include "liveries/livery_data.h"
 #include "liveries/livery_scan.h"

@@ -113,7 +113,8 @@ Seeds lf_bgls()
     others.ident = "LFPG";
     others.otherChildren = 2;
     others.parkings = {BglParking{12, 3, 4, 15.0f, 180.0f, 49.0, 2.5, 1}};
-    return {bglFile({BglAirport{}}), bglFile({helipads, others})};
+    // A damaged file whose section entries all point at the same airports.
+    return {bglFile({BglAirport{}}), bglFile({helipads, others}), bglFileRepeatingSection({helipads, others}, 300)};
 }
 
 std::string lf_parameter(const std::string& name, const std::string& value)

@@ -177,8 +177,9 @@ void lf_closeDownSteps()
     const ExitReason reason = gf_exitReason();
     // A new flight or the simulator's disconnect asked for the user's stand to be noted.
     gf_handleReservedStandRequest();
+    // What was learned at the park airport is saved as when the airport is left.
     if (g_parkAirportSet.load()) {
-        gf_removeGroundAircraft();
+        gf_leaveParkAirport();
     }
     // The summary lists the failed creations, so it is written before their record is cleared.
     gf_writeLiveryMatchingSummary();

@@ -3,7 +3,7 @@
 #include "app/run_application.h"
 
 #include "app/command_line.h"
-#include "app/start_up_state.h"
+#include "core/stop_flags.h"
 
 #include "core/log.h"
 #include "core/program_folders.h"

@@ -4,7 +4,7 @@
 
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "app/start_up_state.h"
 
 #include "core/log.h"

@@ -1,17 +1,13 @@
 #include "app/start_up_state.h"
 #include "core/run_state.h"
 
-std::atomic<bool> g_productionMode{false};
 std::atomic<bool> g_dataFilesRead{false};
-std::atomic<std::int32_t> g_workerCount{2};
-std::atomic<std::int32_t> g_runningTasks{0};
 std::atomic<bool> g_realTrafficOnThisPC{false};
 AddonFolderCounts g_addonFolderCounts;
 
 namespace {
 
 const RunStateRegistration lf_runState{
-    RUN_STATE(RunStateArea::RunFlags, g_runningTasks),
     RUN_STATE(RunStateArea::Traffic, g_realTrafficOnThisPC),
     RUN_STATE(RunStateArea::Status, g_addonFolderCounts.simAddon, g_addonFolderCounts.thirdParty),
 };

@@ -4,13 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
-// Production mode from the command line: initialise, scan, then close down.
-extern std::atomic<bool> g_productionMode;
 // The aircraft database has been loaded in this process; a restart does not load it again.
 extern std::atomic<bool> g_dataFilesRead;
-// Upper bound of concurrently running scan tasks, and the number of tasks under way.
-extern std::atomic<std::int32_t> g_workerCount;
-extern std::atomic<std::int32_t> g_runningTasks;
 // "RealTraffic.jar" is installed on this PC.
 extern std::atomic<bool> g_realTrafficOnThisPC;
 

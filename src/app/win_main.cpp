@@ -2,7 +2,7 @@
 #include "app/win_main.h"
 
 #include "app/run_application.h"
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 
 #include "core/log.h"
 #include "traffic/reader_threads.h"

@@ -157,19 +157,31 @@ bool lf_readParametersLocked()
     return true;
 }
 
+// The file was deleted or damaged while the program runs: it is written whole from the
+// settings in memory, so that no other setting is lost; a damaged one is kept as its
+// generation copy first.
+void lf_rewriteUnreadableLocked(const pugi::xml_parse_result& loaded)
+{
+    std::error_code error;
+    if (std::filesystem::exists(g_parametersPath.get(), error)) {
+        gf_save1GenerationOf(g_parametersPath);
+        gf_logMarked(fmt::format("{} failed to load ({}). Saved as 0.xml and written again.",
+                                 path_to_utf8(g_parametersPath), loaded.description()));
+    }
+    lf_writeParametersLocked(false);
+}
+
 // One value into the file: every element of that name is set, or a new one appended.
-// Returns true when the whole file was rewritten from memory (it had no "root").
+// Returns true when the whole file was rewritten from memory (it could not be read, or had
+// no "root").
 template <class P>
 bool lf_saveParameterLocked(const P& setting)
 {
     const std::string text = gf_parameterText(lf_current(setting));
     pugi::xml_document document;
-    if (!gf_loadXmlFile(document, g_parametersPath)) {
-        pugi::xml_document fresh;
-        gf_appendParameterNode(fresh.append_child("root").append_child("parameters"), setting.name, text);
-        lf_logSetting(setting);
-        lf_saveDocument(fresh);
-        return false;
+    if (const pugi::xml_parse_result loaded = gf_loadXmlFile(document, g_parametersPath); !loaded) {
+        lf_rewriteUnreadableLocked(loaded);
+        return true;
     }
     const pugi::xml_node root = document.child("root");
     pugi::xml_node parent = root ? root : static_cast<pugi::xml_node>(document);

@@ -3,6 +3,7 @@
 
 std::atomic<bool> g_stopRequested{false};
 std::atomic<bool> g_exitRequested{false};
+std::atomic<bool> g_productionMode{false};
 
 namespace {
 

@@ -7,3 +7,5 @@
 extern std::atomic<bool> g_stopRequested;
 // Raised by the window's close button: the user wants the program to end.
 extern std::atomic<bool> g_exitRequested;
+// Production mode from the command line: initialise, scan, then close down.
+extern std::atomic<bool> g_productionMode;

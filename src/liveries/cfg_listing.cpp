@@ -4,8 +4,7 @@
 // files come in depth-first order whoever listed them.
 #include "liveries/cfg_listing.h"
 
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/text_strings.h"

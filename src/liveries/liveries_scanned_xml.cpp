@@ -138,7 +138,7 @@ void lf_readLiveriesScannedXml()
     gf_log(fmt::format("{} liveries read from {}", g_scannedLiveries.size(), pathText));
 }
 
-void lf_removeLiveriesScannedXml()
+void lf_removeLiveriesScannedXml(bool withResult)
 {
     const std::filesystem::path files[] = {
         folders::outputInfo() / "AircraftCfgWithNoFltsimSection.txt",
@@ -152,6 +152,9 @@ void lf_removeLiveriesScannedXml()
     };
     std::error_code ec;
     for (const auto& file : files) {
+        if (!withResult && file == folders::liveriesScannedXml()) {
+            continue;
+        }
         std::filesystem::remove(file, ec);
         if (ec) {
             gf_log(fmt::format("problems with removing previous files: {}", ec.message()));

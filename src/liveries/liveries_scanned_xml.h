@@ -7,5 +7,6 @@ bool lf_writeLiveriesScannedXml();
 // Empties g_scannedLiveries and refills it, sorted, from the file. Throws
 // vtx::UserErrorException 51, 52, 533 or 999 on a missing or faulty file.
 void lf_readLiveriesScannedXml();
-// Removes the previous scan's result and error reports before a new scan.
-void lf_removeLiveriesScannedXml();
+// Removes the previous scan's result and error reports before a new scan. The result itself
+// stays when a new one is to replace it (a failed save then leaves it in place).
+void lf_removeLiveriesScannedXml(bool withResult = true);

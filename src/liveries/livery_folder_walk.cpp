@@ -5,7 +5,7 @@
 #include "liveries/cfg_listing.h"
 #include "liveries/livery_scan.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/log.h"
 #include "core/path_text.h"
 #include "core/text_strings.h"

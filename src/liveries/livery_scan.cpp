@@ -2,7 +2,7 @@
 // prioritised, sorted and de-duplicated result in "LiveriesScanned.xml" with the reports.
 #include "liveries/livery_scan.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
 #include "core/path_text.h"
@@ -112,7 +112,8 @@ FolderScan lf_scanLiveryFolders(const LiveryFolders& folders)
         lf_resetScanResults();
         return FolderScan::Stopped;
     }
-    lf_removeLiveriesScannedXml();
+    // A result found replaces the previous one only once it is saved whole.
+    lf_removeLiveriesScannedXml(g_scannedLiveries.empty());
     if (g_scannedLiveries.empty()) {
         lf_resetScanResults();
         g_scannedLiveryCount = 0;

@@ -4,7 +4,7 @@
 #include "parking/addon_airport_scan.h"
 #include "core/run_state.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/folders.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
@@ -88,24 +88,72 @@ bool lf_skippedName(const fs::path& path)
     return false;
 }
 
-// The ".bgl" files of the folder in walk order, skipped folders and names left out; ends
-// early on a stop. Reading a file is left to its task, so a blocked read holds no walk.
+// The ".bgl" files of a folder in walk order. An entry that cannot be looked at is skipped
+// with a line in the scan log, so one bad entry (a symbolic link loop, a package folder that
+// cannot be read) does not cost the other packages their airports.
+struct BglListing {
+    std::vector<fs::path> files;
+    std::vector<fs::directory_iterator> open;  // the folders being listed, innermost last
+};
+
+constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
+
+void lf_skipEntry(const fs::path& folder, const fs::path& entry, const std::error_code& error)
+{
+    lf_addScanMessage(fmt::format("{} airports search in folder {} skipped {}, cause: {}", kKind,
+                                  path_to_utf8(folder), path_to_utf8(entry), error.message()));
+}
+
+bool lf_isBglFile(const fs::directory_entry& entry, std::error_code& error)
+{
+    return entry.is_regular_file(error) && gf_equalsNoCase(path_to_utf8(entry.path().extension()), ".bgl") &&
+           !lf_skippedName(entry.path());
+}
+
+// A folder is descended into (unless skipped; a link to a folder is not followed), a ".bgl"
+// file is listed.
+void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglListing& listing)
+{
+    std::error_code error;
+    const bool directory = entry.is_directory(error);
+    if (!error && directory) {
+        if (entry.is_symlink(error) || error ||
+            lf_isSkippedFolder(entry.path().lexically_relative(folder), entry.path()))
+            return;
+        fs::directory_iterator inner(entry.path(), kWalkOptions, error);
+        if (!error)
+            listing.open.push_back(std::move(inner));
+    } else if (!error && lf_isBglFile(entry, error)) {
+        listing.files.push_back(entry.path());
+    }
+    if (error)
+        lf_skipEntry(folder, entry.path(), error);
+}
+
+// Depth first, in the order a recursive walk gives; ends early on a stop. Reading a file is
+// left to its task, so a blocked read holds no walk. Throws when the folder itself cannot be
+// listed.
 std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
 {
-    std::vector<fs::path> files;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied);
-    for (; it != fs::recursive_directory_iterator() && !gf_scanStopRequested(); ++it) {
-        const fs::directory_entry& entry = *it;
-        if (entry.is_directory()) {
-            if (lf_isSkippedFolder(entry.path().lexically_relative(folder), entry.path()))
-                it.disable_recursion_pending();
+    BglListing listing;
+    listing.open.emplace_back(folder, kWalkOptions);
+    while (!listing.open.empty() && !gf_scanStopRequested()) {
+        fs::directory_iterator& it = listing.open.back();
+        if (it == fs::directory_iterator()) {
+            listing.open.pop_back();
             continue;
         }
-        if (entry.is_regular_file() && gf_equalsNoCase(path_to_utf8(entry.path().extension()), ".bgl") &&
-            !lf_skippedName(entry.path()))
-            files.push_back(entry.path());
+        const fs::directory_entry entry = *it;
+        std::error_code error;
+        it.increment(error);
+        if (error) {
+            // The rest of this folder cannot be listed.
+            lf_skipEntry(folder, entry.path().parent_path(), error);
+            it = fs::directory_iterator();
+        }
+        lf_listEntry(folder, entry, listing);
     }
-    return files;
+    return listing.files;
 }
 
 // The files one ".bgl" would give its airports, and its lines for the scan log; written
@@ -168,20 +216,24 @@ void lf_runAirportScan(const std::vector<fs::path>& scanFolders)
     if (g_msfs2020.load())
         gf_removeFilesFromDirectory(folders::mySimaddon());
     gf_removeFilesFromDirectory(folders::myThirdparty());
-    const bool found = lf_scanAirportFolders(scanFolders);
+    bool walkedWhole = true;
+    const bool found = lf_scanAirportFolders(scanFolders, walkedWhole);
     // A scan cut short by a stop has emptied the output folders without filling them again:
     // it stays on, so the next start scans again.
     if (gf_scanStopRequested())
         return;
     if (!found)
         gf_showMessage("Warning: Scan has not found any add-on airports", true);
+    // So does a scan that could not walk a whole scan folder: its airports are missing.
+    if (!walkedWhole)
+        return;
     SCAN_AIRPORTS.value = false;
     gf_saveBoolParameter(SCAN_AIRPORTS);
     gf_setCheckBox(SCAN_AIRPORTS);
     lf_repaintMainWindow();
 }
 
-bool lf_scanAirportFolders(const std::vector<fs::path>& scanFolders)
+bool lf_scanAirportFolders(const std::vector<fs::path>& scanFolders, bool& walkedWhole)
 {
     gf_log(fmt::format("The scan will search {} folder{}", scanFolders.size(), gf_plural(scanFolders.size())));
     const fs::path scanLog = gf_airportsScanLogPath();
@@ -195,7 +247,7 @@ bool lf_scanAirportFolders(const std::vector<fs::path>& scanFolders)
         g_scanMessages.clear();
         g_scanMessages.reserve(2048);
     }
-    lf_scanFolderChecked(scanFolders);
+    walkedWhole = lf_scanFolderChecked(scanFolders);
     fs::create_directories(scanLog.parent_path(), error);
     if (gf_writeLines(scanLog, gf_takeScanMessages()))
         gf_log(path_to_utf8(scanLog) + " written");
@@ -207,8 +259,9 @@ bool lf_scanAirportFolders(const std::vector<fs::path>& scanFolders)
     return gf_dirHasEntries(folders::myThirdparty());
 }
 
-void lf_scanFolderChecked(const std::vector<fs::path>& scanFolders)
+bool lf_scanFolderChecked(const std::vector<fs::path>& scanFolders)
 {
+    bool walkedWhole = true;
     for (const fs::path& folder : scanFolders) {
         if (folder.empty())
             continue;
@@ -217,15 +270,16 @@ void lf_scanFolderChecked(const std::vector<fs::path>& scanFolders)
         if (error && !lf_notFound(error))
             throw fs::filesystem_error("status", folder, error);
         if (fs::is_directory(status))
-            lf_scanFolderForBGLs(folder);
+            walkedWhole = lf_scanFolderForBGLs(folder) && walkedWhole;
         else if (fs::exists(status))
             gf_showMessage(path_to_utf8(folder) + " is not a folder name, skipped!", true);
         else
             gf_showMessage(path_to_utf8(folder) + " does not exist, skipped!", true);
     }
+    return walkedWhole;
 }
 
-void lf_scanFolderForBGLs(const fs::path& folder)
+bool lf_scanFolderForBGLs(const fs::path& folder)
 {
     gf_log(fmt::format("Scanning for {} airports in {}", kKind, path_to_utf8(folder)));
     std::vector<fs::path> files;
@@ -234,10 +288,10 @@ void lf_scanFolderForBGLs(const fs::path& folder)
     } catch (const std::exception& e) {
         lf_addScanMessage(
             fmt::format("{} airports search in folder {} aborted, cause: {}", kKind, path_to_utf8(folder), e.what()));
-        return;
+        return false;
     }
     if (gf_scanStopRequested())
-        return;
+        return true;
     const std::vector<fs::path> listed = files;
     std::set<fs::path> timedOut;
     ScanResults<ScanFileResult> results = gf_scanFiles<ScanFileResult>(
@@ -245,6 +299,7 @@ void lf_scanFolderForBGLs(const fs::path& folder)
     lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
         lf_writeScanOutputs(std::move(results.slots));
+    return true;
 }
 
 bool lf_isSkippedFolder(const fs::path& path, const fs::path& fullPath)

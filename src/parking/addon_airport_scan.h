@@ -21,10 +21,12 @@ extern std::atomic<bool> g_tbloFlag;
 std::filesystem::path gf_airportsScanLogPath();
 
 void lf_runAirportScan(const std::vector<std::filesystem::path>& scanFolders);
-// True when "my_thirdparty" has entries afterwards.
-bool lf_scanAirportFolders(const std::vector<std::filesystem::path>& scanFolders);
-void lf_scanFolderChecked(const std::vector<std::filesystem::path>& scanFolders);
-void lf_scanFolderForBGLs(const std::filesystem::path& folder);
+// True when "my_thirdparty" has entries afterwards; walkedWhole false when a scan folder
+// could not be walked.
+bool lf_scanAirportFolders(const std::vector<std::filesystem::path>& scanFolders, bool& walkedWhole);
+// False when a folder could not be walked (its walk ended in an error).
+bool lf_scanFolderChecked(const std::vector<std::filesystem::path>& scanFolders);
+bool lf_scanFolderForBGLs(const std::filesystem::path& folder);
 // Folders of the simulator's own content and of aircraft are not walked; `path` is the
 // folder below the scan folder, `fullPath` its whole path.
 bool lf_isSkippedFolder(const std::filesystem::path& path, const std::filesystem::path& fullPath);

@@ -2,7 +2,7 @@
 // add-on's publisher, or a park file generated from the scenery's own stands.
 #include "parking/addon_airport_scan.h"
 
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 
 #include "core/path_text.h"
 #include "core/program_folders.h"

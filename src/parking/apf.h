@@ -25,6 +25,8 @@ struct Apf {
     std::int32_t Qf_soft = 0;
     std::int32_t altitude = 0;
     std::vector<Stand> stands;
+    // Learned "parkpos" texts the stands could not take, written back after them.
+    std::vector<std::string> keptAside;
 };
 
 // How gf_writeApf writes: a learned file of the park airport, or a file generated from scenery.
@@ -57,7 +59,8 @@ struct OptIdentity {
 OptIdentity lf_readAirlTypeLists(const pugi::xml_node& opt);
 
 // Merges a learned "parkpos" into the stand of the same id: changed radius and cargo flag,
-// and (unless ignoreOptions) its options after the stand's own, without repeating a use.
+// and (unless ignoreOptions) its options after the stand's own; a use the stand already has is
+// kept aside for the learned file instead.
 void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ignoreOptions);
 
 // Writes a park file (kApfLearned or kApfGenerated); sim goes into the meta header.

@@ -3,6 +3,7 @@
 #include "core/run_state.h"
 
 #include "core/log.h"
+#include "parking/learned_kept_aside.h"
 #include "refdata/aircraft_db.h"
 #include "core/text_strings.h"
 #include "core/user_error.h"
@@ -250,7 +251,9 @@ void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ign
         }
         const bool known = std::any_of(stand.options.begin(), stand.options.end(),
                                        [&](const ParkOpt& existing) { return gf_sameUse(existing, option); });
-        if (!known) {
+        if (known) {
+            gf_keepLearnedUse(stand.id, opt);
+        } else {
             option.seq = lf_lastSeq(stand) + 1;
             stand.options.push_back(std::move(option));
         }

@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "core/text_lines.h"
 #include "core/xml_meta.h"
+#include "parking/learned_kept_aside.h"
 #include "refdata/aircraft_db.h"
 
 #include <fmt/format.h>
@@ -95,9 +96,25 @@ void lf_writeChanges(pugi::xml_node parkpos, const Stand& stand)
     }
 }
 
+// "lo:hi" for one run; a set with gaps (a handmade file may hold one) as the list of its
+// slots "a,b,c", which the reader takes as well.
+std::optional<std::string> lf_hoursText(const HalfHourBitset& hh)
+{
+    if (std::optional<std::string> run = gf_bitset2hours(hh)) {
+        return run;
+    }
+    std::string list;
+    for (std::size_t slot = 0; slot < hh.size(); ++slot) {
+        if (hh.test(slot)) {
+            list += list.empty() ? fmt::format("{}", slot) : fmt::format(",{}", slot);
+        }
+    }
+    return list.empty() ? std::nullopt : std::optional<std::string>(std::move(list));
+}
+
 void lf_writeOption(pugi::xml_node parkpos, const ParkOpt& option)
 {
-    const std::optional<std::string> hours = gf_bitset2hours(option.hh);
+    const std::optional<std::string> hours = lf_hoursText(option.hh);
     if (!hours) {
         gf_logMarked(fmt::format("bit set problem: {} {} {}", option.reg, option.cs,
                                  fmt::format("{:3} {:4}", option.airl, option.type)));
@@ -217,6 +234,9 @@ bool gf_writeApf(const Apf& apf, const std::filesystem::path& path, int mode, in
         } else {
             lf_writeLearnedStand(parkpos, stand);
         }
+    }
+    if (mode == kApfLearned) {
+        gf_writeKeptAside(parkpositions, apf.keptAside);
     }
     return lf_saveDocument(document, path);
 }

@@ -2,7 +2,9 @@
 // link-or-generate decision for each accepted airport.
 #include "parking/bgl_reader.h"
 
+#include "core/scan_pool.h"
 #include "core/log.h"
+#include "core/path_text.h"
 #include "core/sim_choice.h"
 #include "core/text_strings.h"
 #include "parking/bgl_records.h"
@@ -11,9 +13,12 @@
 #include <fmt/format.h>
 #include <gsl/narrow>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <fstream>
+#include <iterator>
+#include <map>
 
 namespace {
 
@@ -42,16 +47,48 @@ std::optional<std::size_t> lf_firstRecord(const std::vector<std::uint32_t>& word
     return words[r] / 4;
 }
 
+// The records of one file already walked, as word extents (disjoint in a sound file): section
+// entries that point at the same records, or into records walked before, do not walk them
+// again. It also counts the file's records against their limit.
+class FileWalk {
+public:
+    // False when the record overlaps one walked before or the file's records are used up.
+    bool claim(std::size_t index, std::size_t sizeWords, std::size_t fileWords)
+    {
+        if (m_records == kMaxFileRecords) {
+            return false;
+        }
+        const std::size_t end = std::min(index + std::max<std::size_t>(sizeWords, 1), fileWords);
+        const auto next = m_walked.lower_bound(index);
+        if ((next != m_walked.end() && next->first < end) ||
+            (next != m_walked.begin() && std::prev(next)->second > index)) {
+            return false;
+        }
+        m_walked.emplace(index, end);
+        if (++m_records == kMaxFileRecords) {
+            gf_logMarked("Error: Maximum loop iterations reached (3) ");
+        }
+        return true;
+    }
+
+private:
+    std::map<std::size_t, std::size_t> m_walked;
+    std::size_t m_records = 0;
+};
+
 void lf_walkSection(std::size_t index, const std::vector<std::uint32_t>& words, const std::filesystem::path& path,
-                    const BglScanContext& context)
+                    const BglScanContext& context, FileWalk& walked)
 {
-    for (std::size_t count = 0; index < words.size(); ++count) {
+    for (std::size_t count = 0; index < words.size() && !gf_scanTaskGivenUp(); ++count) {
         if (count > kMaxWalkRecords) {
             gf_logMarked("Error: Maximum loop iterations reached (2) ");
             return;
         }
         const BglRecordHeader header = gf_bglRecordHeader(words, index);
         const std::size_t sizeWords = header.size / 4;
+        if (!walked.claim(index, sizeWords, words.size())) {
+            return;
+        }
         if (header.id == kAirportRecord) {
             if (sizeWords == 0) {
                 gf_logMarked(fmt::format("   Warning: decodeSizeAtBoundary returned {} at o2 = {}", header.size, index));
@@ -91,6 +128,23 @@ public:
 private:
     std::atomic<std::int32_t>* m_counter;
 };
+
+// The file's lines for the scan log, at most kMaxFileMessages and one line saying that the
+// rest was left out; none once its task was given up.
+std::function<void(std::string)> lf_boundedMessages(const BglScanContext& context, const std::filesystem::path& path,
+                                                    std::size_t& lines)
+{
+    return [&context, &path, &lines](std::string line) {
+        if (gf_scanTaskGivenUp() || lines > kMaxFileMessages) {
+            return;
+        }
+        if (++lines > kMaxFileMessages) {
+            line = fmt::format("{}more than {} lines for {}, the rest left out", "===> ", kMaxFileMessages,
+                               path_to_utf8(path));
+        }
+        context.addMessage(std::move(line));
+    };
+}
 
 } // namespace
 
@@ -143,9 +197,13 @@ void lf_processBGLfile(const std::filesystem::path& path, const BglScanContext& 
         const std::vector<std::uint32_t> words = lf_readBglFile(in);
         if (!lf_headerUsable(words))
             return;
-        for (std::size_t i = 0; i < words[5]; ++i) {
+        std::size_t lines = 0;
+        BglScanContext bounded = context;
+        bounded.addMessage = lf_boundedMessages(context, path, lines);
+        FileWalk walked;
+        for (std::size_t i = 0; i < words[5] && !gf_scanTaskGivenUp(); ++i) {
             if (const auto first = lf_firstRecord(words, kSectionTableWord + kSectionEntryWords * i))
-                lf_walkSection(*first, words, path, context);
+                lf_walkSection(*first, words, path, bounded, walked);
         }
     } catch (const std::exception& e) {
         gf_log(fmt::format("{}: {}", "lf_processBGLfile", e.what()));

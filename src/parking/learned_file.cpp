@@ -10,6 +10,7 @@
 #include "core/xml_file.h"
 #include "core/xml_meta.h"
 #include "parking/apf.h"
+#include "parking/learned_kept_aside.h"
 #include "parking/park_file_load.h"
 #include "platform/win32.h"
 #include "ui/control_text.h"
@@ -130,6 +131,7 @@ void lf_mergeLearnedStands(const pugi::xml_node& document, std::vector<Stand>& s
             lf_readLearnedParkpos(parkpos, *stand, ignoreOptions);
         } else {
             gf_log(fmt::format("learned stand {} in {} not found?", id, path));
+            gf_keepLearnedStand(parkpos, !ignoreOptions);
         }
     }
 }

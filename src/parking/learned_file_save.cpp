@@ -10,6 +10,7 @@
 #include "engine/learned_updates.h"
 #include "parking/apf.h"
 #include "parking/apf_sources.h"
+#include "parking/learned_kept_aside.h"
 #include "parking/park_airport.h"
 #include "parking/park_file_load.h"
 
@@ -30,7 +31,8 @@ void lf_createFolder(const std::filesystem::path& folder)
         throw std::filesystem::filesystem_error("create_directories", folder, ec);
 }
 
-// The stands worth keeping: learned ones only (archived uses dropped), or all of a handmade file.
+// The stands worth keeping: learned ones only (archived uses dropped) with what the stands could
+// not take, or all of a handmade file.
 Apf lf_learnedApf()
 {
     Apf apf;
@@ -43,6 +45,7 @@ Apf lf_learnedApf()
         std::tie(apf.Qf_real, apf.Qf_soft) = gf_computeQualityFactors();
         return apf;
     }
+    apf.keptAside = g_learnedKeptAside;
     for (Stand& stand : g_stands) {
         std::erase_if(stand.options, [](const ParkOpt& option) { return option.archived == 1; });
         if (stand.manual || stand.radius_change || stand.cargo_change || !stand.options.empty())

@@ -2,6 +2,7 @@
 #include "parking/stand.h"
 #include "core/run_state.h"
 #include "engine/stand_lookup.h"
+#include "parking/learned_kept_aside.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,7 @@ bool gf_sameUse(const ParkOpt& a, const ParkOpt& b)
 void gf_clearParkPositions()
 {
     g_stands.clear();
+    g_learnedKeptAside.clear();
     gf_standsChanged();
 }
 

@@ -74,13 +74,6 @@ bool lf_withinSight(double distance)
     return distance <= AIRP_RANGE.value && g_userAcData.altitudeAboveGround <= AIRP_HEIGHT.value;
 }
 
-// The airport goes out of sight: everything on its ground goes, the learned file is saved.
-void lf_leaveParkAirport()
-{
-    gf_removeGroundAircraft();
-    lf_resetParkAirport();
-}
-
 // The park airport heads the list with the user's stand; an entry further down moves up.
 void lf_putParkAirportFirst(const std::string& userStand)
 {
@@ -149,6 +142,12 @@ void lf_clearPanelAirport()
 }
 
 } // namespace
+
+void gf_leaveParkAirport()
+{
+    gf_removeGroundAircraft();
+    lf_resetParkAirport();
+}
 
 bool gf_parkFileLoaded()
 {
@@ -236,7 +235,7 @@ void lf_checkParkAirportInSight(const LatLon& user)
     if (!lf_withinSight(distance)) {
         gf_log(fmt::format("\n{} {} is out of sight ({:.1F} nm), parked aircraft will be removed",
                            gf_timeText(clk::utcNowSeconds()), lf_parkAirportLabel(), distance));
-        lf_leaveParkAirport();
+        gf_leaveParkAirport();
         return;
     }
     if (g_parkAirports.empty() || g_parkAirports.front().icao == g_parkAirport)
@@ -245,7 +244,7 @@ void lf_checkParkAirportInSight(const LatLon& user)
     if (lf_withinSight(other.distance) && other.distance <= distance) {
         gf_log(fmt::format("\n{} {} is in sight ({:.1F} nm), parked aircraft at {} will be removed first",
                            gf_timeText(clk::utcNowSeconds()), other.icao, other.distance, lf_parkAirportLabel()));
-        lf_leaveParkAirport();
+        gf_leaveParkAirport();
     }
 }
 

@@ -16,6 +16,10 @@ extern std::atomic<bool> g_parkReloadPending;
 void gf_updateStaticParking(bool firstCall);
 // The periodic adjustment of the static aircraft to the traffic seen.
 void gf_adjustParking();
+// Leaves the park airport: everything on its ground goes, its settings are restored and, when
+// its park file was read, its learned file is saved. The airport going out of sight, the
+// program closing and an in-process restart all take this road.
+void gf_leaveParkAirport();
 // Drops the plan and the static aircraft and takes the live aircraft on the ground out.
 void gf_removeGroundAircraft();
 // Static aircraft in the simulator (active or being removed).

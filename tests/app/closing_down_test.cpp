@@ -1,12 +1,16 @@
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
-#include "app/start_up_state.h"
+#include "app/tick_state.h"
 #include "core/parameters_xml.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "core/stop_flags.h"
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
+#include "engine/stand_learning.h"
+#include "parking/park_airport.h"
+#include "parking/static_parking.h"
+#include "refdata/airport_db.h"
 #include "liveries/livery_processing.h"
 #include "liveries/livery_tables.h"
 #include "refdata/aircraft_db.h"
@@ -14,6 +18,7 @@
 #include "support/livery_fixtures.h"
 #include "support/reference_xml.h"
 #include "support/log_capture.h"
+#include "support/park_file_builder.h"
 #include "support/program_state.h"
 #include "support/realtraffic_client.h"
 #include "support/temp_folder.h"
@@ -54,7 +59,75 @@ protected:
     LogCapture log;
 };
 
+// The park airport EDDF loaded from its generated park file; a KLM aircraft then stays on
+// its stand A1 for two half hours, which is learned.
+void lf_learnAtParkAirport()
+{
+    testsupport::writeSmallReferenceData(".");
+    ASSERT_TRUE(gf_readDbase());
+    ASSERT_TRUE(gf_readAirports());
+    writeFile("airports/my_thirdparty/EDDF.xml",
+              testsupport::parkFileXml({{"A1", 50.03, 8.57, 0.0, 20.0, {}, ""}},
+                                       "    <parameter name=\"airport_name\" value=\"Frankfurt\" />\n"
+                                       "    <parameter name=\"publisher\" value=\"Pub\" />\n"
+                                       "    <parameter name=\"altitude\" value=\"364\" />\n"));
+    ASSERT_TRUE(lf_setParkAirport("EDDF"));
+    ASSERT_EQ(lf_readParkedFile(), "");
+    LiveAc ac;
+    ac.callsign = "KLM1";
+    ac.registration = "PH-BFA";
+    ac.standId = 1;
+    g_weekTime = 3u | (std::uint64_t{20} << 32);
+    lf_addRealStandOption(ac, 1);
+    g_weekTime = 3u | (std::uint64_t{22} << 32);
+    lf_addRealStandOption(ac, 2);
+}
+
+void lf_expectLearnedUseSaved()
+{
+    const fs::path learnedFile = "airports/learned/thirdparty/Pub/EDDF.xml";
+    ASSERT_TRUE(fs::exists(learnedFile));
+    const std::string learned = readFile(learnedFile);
+    EXPECT_NE(learned.find("reg=\"PH-BFA\""), std::string::npos) << learned;
+    EXPECT_NE(learned.find("hh=\"20:22\""), std::string::npos) << learned;
+    EXPECT_TRUE(g_parkAirport.empty());
+}
+
 } // namespace
+
+TEST_F(ClosingDown, UserCloseSavesWhatWasLearnedAtTheParkAirport)
+{
+    lf_learnAtParkAirport();
+    gf_requestUserExit();
+
+    lf_closingDown();
+
+    lf_expectLearnedUseSaved();
+}
+
+TEST_F(ClosingDown, RestartSavesWhatWasLearnedAtTheParkAirport)
+{
+    lf_learnAtParkAirport();
+    gf_requestStop(ExitReason::ReaderError, 0);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(g_isRestart.load());
+    lf_expectLearnedUseSaved();
+}
+
+TEST_F(ClosingDown, CloseBeforeTheParkFileIsReadSavesNothing)
+{
+    testsupport::writeEncryptedInput(".", "airports.enc", testsupport::smallAirports().text());
+    ASSERT_TRUE(gf_readAirports());
+    ASSERT_TRUE(lf_setParkAirport("EDDF"));
+    gf_requestUserExit();
+
+    lf_closingDown();
+
+    EXPECT_FALSE(fs::exists("airports/learned"));
+    EXPECT_FALSE(log.contains("saved with"));
+}
 
 TEST_F(ClosingDown, UserCloseRemovesFlightPlansAndForgetsTheRunsSettings)
 {

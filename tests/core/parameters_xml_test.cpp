@@ -203,14 +203,33 @@ TEST_F(ParametersFile, SingleSavesChangeEveryElementOfTheNameOrAppendOne)
     EXPECT_TRUE(log.contains("DESTINATION=\"KSFO\""));
 }
 
-TEST_F(ParametersFile, SaveIntoAnUnreadableFileStartsANewOneWithThatSetting)
+TEST_F(ParametersFile, SaveIntoADeletedOrDamagedFileKeepsEveryOtherSetting)
 {
-    store("<root><parameters>broken");
-    WEEK.value = true;
-    gf_saveBoolParameter(WEEK);
-    const auto pairs = storedPairs();
-    ASSERT_EQ(pairs.size(), 1u);
-    EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"WEEK", "true"}));
+    for (const bool damaged : {false, true}) {
+        gf_writeParameters(false);
+        const std::size_t settings = storedPairs().size();
+        RANGE.value = 65;
+        gf_saveIntParameter(RANGE);
+        if (damaged) {
+            store("<root><parameters>broken");
+        } else {
+            fs::remove(g_parametersPath.get());
+        }
+        WEEK.value = !WEEK.value;
+        gf_saveBoolParameter(WEEK);
+
+        EXPECT_EQ(storedPairs().size(), settings) << damaged;
+        EXPECT_EQ(countStored("RANGE"), 1u);
+        EXPECT_NE(readFile(g_parametersPath).find(R"(<parameter name="RANGE" value="65" />)"), std::string::npos);
+        EXPECT_NE(readFile(g_parametersPath).find(fmt::format(R"(<parameter name="WEEK" value="{}" />)",
+                                                              gf_parameterText(WEEK.value.load()))),
+                  std::string::npos);
+        const fs::path copy = fs::path(g_parametersPath.get()).replace_filename("parameters0.xml");
+        EXPECT_EQ(fs::exists(copy), damaged);
+        if (damaged) {
+            EXPECT_EQ(readFile(copy), "<root><parameters>broken");
+        }
+    }
 }
 
 // The file is replaced only by a complete new one: when the new one cannot be written, the old stays.

@@ -1,7 +1,7 @@
 // The test program ends as the program does: before the process exits, it waits for the
 // detached threads of the runs it held (the UDP readers, scan workers of tasks given up),
 // so that none wakes after the globals are gone.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "traffic/reader_threads.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // start-up ends it at once and loses nothing, a restart asked for during a scan or after the
 // missing Community path (typed, or the other simulator picked) happens, and a close during
 // the restart countdown ends the program.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
 #include "platform/standin/simworld.h"

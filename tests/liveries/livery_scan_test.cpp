@@ -1,5 +1,4 @@
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/clock.h"
 #include "core/parameters_document.h"
 #include "core/parameters_xml.h"
@@ -200,7 +199,13 @@ TEST_F(LiveryScan, NothingToScanIsTheUsersToMend)
         {true, [&] { std::filesystem::create_directories(m_community / "aig-aitraffic-oci"); }, 143},
         {false, [] {}, 48},
         {false, [&] { lfolder3.value = path_to_utf8(m_folder / "gone"); }, 243},
-        {false, [&] { lfolder3.value = path_to_utf8(emptyFolder); }, 53},
+        // A scan that finds nothing removes the previous result.
+        {false,
+         [&] {
+             lfolder3.value = path_to_utf8(emptyFolder);
+             testsupport::writeLiveriesScanned(m_folder.path(), {{"DLH", "A320", "Old", "", 0, false}});
+         },
+         53},
     };
     for (const Case& c : cases) {
         LIG_AUTOMATIC.value = c.automatic;
@@ -214,6 +219,7 @@ TEST_F(LiveryScan, NothingToScanIsTheUsersToMend)
         EXPECT_TRUE(SCAN_LIVERIES.value);
     }
     EXPECT_TRUE(m_log.contains(fmt::format("==> lfolder3: '{}' does not exist", path_to_utf8(m_folder / "gone"))));
+    EXPECT_FALSE(std::filesystem::exists(folders::liveriesScannedXml()));
     // Before the user is asked to set lfolders, the manual's and the settings' folders open.
     EXPECT_EQ(standin::shellExecuteCalls().size(), 2u);
 }
@@ -231,15 +237,17 @@ TEST_F(LiveryScan, StopDuringTheScanKeepsTheScanForTheNextStart)
     EXPECT_TRUE(g_scannedLiveries.empty());
 }
 
-TEST_F(LiveryScan, UnsavedResultKeepsTheScanForTheNextStart)
+TEST_F(LiveryScan, UnsavedResultKeepsThePreviousOneAndTheScanForTheNextStart)
 {
     writeAiPackage(m_community, "aig-aitraffic-oci", "A320", "DLH", 3);
+    testsupport::writeLiveriesScanned(m_folder.path(), {{"DLH", "A320", "Old", "", 0, false}});
+    const std::string previous = testsupport::readFile(folders::liveriesScannedXml());
     // A folder in the way of the temporary file makes the save fail.
     std::filesystem::create_directories(folders::output() / "LiveriesScanned.xml.tmp");
     gf_scanLiveries();
     EXPECT_TRUE(SCAN_LIVERIES.value);
     EXPECT_EQ(savedScanLiveries(), true);
-    EXPECT_FALSE(std::filesystem::exists(folders::liveriesScannedXml()));
+    EXPECT_EQ(testsupport::readFile(folders::liveriesScannedXml()), previous);
 }
 
 TEST_F(LiveryScan, WalkLeavesOutPublishersAndLongPaths)

@@ -9,8 +9,7 @@
 #include "parking/addon_airport_scan.h"
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/clock.h"
 #include "core/stop_flags.h"
 #include "parking/scan_messages.h"
@@ -186,6 +185,26 @@ TEST_F(AddonAirportScanTest, CloseDuringTheScanEndsItAtOnceAndKeepsTheScanOn)
     g_exitRequested = false;
     release->set_value();
     EXPECT_TRUE(gf_waitForScanWorkersToEnd(5s));
+}
+
+TEST_F(AddonAirportScanTest, EntryThatCannotBeListedCostsOnlyItself)
+{
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
+    fs::create_directories(community("looped-lszh/scenery"));
+    fs::create_directory_symlink("loop", community("looped-lszh/scenery/loop"));
+
+    gf_scanAddonAirports();
+
+    EXPECT_TRUE(fs::exists(folders::myThirdparty() / "EHAM.txt"));
+    EXPECT_TRUE(fs::exists(folders::myThirdparty() / "EDDF.xml"));
+    const std::string loop = community("looped-lszh/scenery/loop").string();
+    const auto lines = scanLog();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&loop](const std::string& line) {
+        return line.starts_with("addon  airports search in folder ") &&
+               line.find(" skipped " + loop + ", cause: ") != std::string::npos;
+    })) << readFile(gf_airportsScanLogPath());
+    EXPECT_FALSE(SCAN_AIRPORTS.value);
 }
 
 TEST_F(AddonAirportScanTest, FailedZipKeepsTheFilesForOffLineLearning)

@@ -3,11 +3,13 @@
 // damaged files that must neither crash nor produce stands.
 #include "core/sim_choice.h"
 #include "parking/bgl_reader.h"
+#include "parking/bgl_records.h"
 #include "refdata/airport_db.h"
 #include "support/bgl_builder.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -313,3 +315,36 @@ TEST_F(BglReaderTest, PreCheckLooksForAnAirportSection)
 }
 
 } // namespace
+
+namespace {
+
+// An airport with `skipped` parking positions too small to be stands (one scan log line
+// each) and one good stand.
+BglAirport lf_airportWithSkippedPositions(std::size_t skipped)
+{
+    BglAirport airport;
+    airport.parkings.assign(skipped, BglParking{12, 8, 1, 0.5f, 90.0f, 52.3, 4.76});
+    airport.parkings.push_back(BglParking{12, 8, 2, 20.0f, 90.0f, 52.3, 4.76});
+    return airport;
+}
+
+} // namespace
+
+TEST_F(BglReaderTest, SectionsPointingAtTheSameRecordsWalkThemOnce)
+{
+    // 300 section entries over one airport of 9000 positions: a file of about 500 KB.
+    readBytes(testsupport::bglFileRepeatingSection({lf_airportWithSkippedPositions(9000)}, 300));
+
+    EXPECT_EQ(m_generated.size(), 1u);
+    EXPECT_EQ(m_messages.size(), 9000u);
+}
+
+TEST_F(BglReaderTest, LinesOfOneFileAreCapped)
+{
+    read({lf_airportWithSkippedPositions(kMaxFileMessages + 5)});
+
+    ASSERT_EQ(m_messages.size(), kMaxFileMessages + 1);
+    EXPECT_EQ(m_messages.back(), fmt::format("===> more than {} lines for {}, the rest left out", kMaxFileMessages,
+                                             m_path.string()));
+    EXPECT_EQ(standIds(), std::vector<std::string>{"A2"});
+}

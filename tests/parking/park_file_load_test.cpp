@@ -157,6 +157,38 @@ TEST_F(ParkFileLoad, CurrentLearnedFileAddsNewUses)
     EXPECT_EQ(g_stands[1].options[1].archived, 0u);
 }
 
+TEST_F(ParkFileLoad, LearnedEntriesTheStandsCannotTakeSurviveSaveCycles)
+{
+    // X9 is not in the reference; the second D-AIAC use shares half hour 12 with the first;
+    // the D-AIAB use repeats the reference's own.
+    writeFile(kLearned, parkFileXml({stand("A1", 50.0, 20.0, {{"D-AIAE", "DLH", "A320", "DLH5", 4}}),
+                                     stand("X9", 50.03, 20.0, {{"D-AIAD", "DLH", "A321", "DLH3", 3}}),
+                                     stand("A2", 50.01, 20.0,
+                                           {{"D-AIAC", "DLH", "A320", "DLH2", 2, "10:12"},
+                                            {"D-AIAC", "DLH", "A320", "DLH2", 2, "12:20"},
+                                            {"D-AIAB", "", "", "DLH1"}})},
+                                    param("airport_name", "Frankfurt")));
+    const auto expectEveryEntry = [](const std::string& xml, const char* cycle) {
+        for (const char* entry : {"id=\"X9\"", "reg=\"D-AIAD\"", "reg=\"D-AIAE\"", "hh=\"10:12\"",
+                                  "hh=\"12:20\"", "reg=\"D-AIAB\""}) {
+            EXPECT_NE(xml.find(entry), std::string::npos) << cycle << ": " << entry << "\n" << xml;
+        }
+    };
+    std::string saved;
+    for (const char* cycle : {"first save", "second save"}) {
+        g_parkAirport = "EDDF";
+        ASSERT_EQ(lf_readParkedFile(), "") << cycle;
+        lf_resetParkAirport();
+        const std::string xml = readFile(kLearned);
+        expectEveryEntry(xml, cycle);
+        if (!saved.empty()) {
+            EXPECT_EQ(xml, saved);
+        }
+        saved = xml;
+    }
+    EXPECT_TRUE(log.contains("learned stand X9 in " + fs::path(kLearned).string() + " not found?"));
+}
+
 TEST_F(ParkFileLoad, HandmadeLearnedFileReplacesEveryStand)
 {
     writeFile(kLearned, parkFileXml({stand("H1", 50.0), stand("H2", 50.1), stand("H3", 50.2)},
@@ -248,6 +280,20 @@ TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
         EXPECT_EQ(readFile(kLearned) == c.learned, !c.saved) << c.name;
         EXPECT_EQ(savedLines() - savedBefore, c.saved ? 1 : 0) << c.name;
     }
+}
+
+TEST_F(ParkFileLoad, HandmadeUseWithGapsIsSavedAsTheListOfItsHalfHours)
+{
+    writeFile(kLearned, parkFileXml({stand("H1", 50.0, 20.0, {{"D-AIAC", "DLH", "A320", "DLH2", 2, "10,12,14"}})},
+                                    param("airport_name", "Frankfurt") + param("handmade", "true")));
+    for (const char* cycle : {"first save", "second save"}) {
+        g_parkAirport = "EDDF";
+        ASSERT_EQ(lf_readParkedFile(), "") << cycle;
+        lf_resetParkAirport();
+        EXPECT_NE(readFile(kLearned).find(R"(hh="10,12,14")"), std::string::npos) << cycle << "\n"
+                                                                                  << readFile(kLearned);
+    }
+    EXPECT_FALSE(log.contains("bit set problem"));
 }
 
 TEST_F(ParkFileLoad, HandmadeFileKeepsEveryStandWhole)

@@ -10,9 +10,7 @@ namespace testsupport {
 namespace {
 
 constexpr std::uint32_t kHeaderSize = 0x38;
-constexpr std::uint32_t kSections = 2;
-constexpr std::uint32_t kSubsectionOffset = kHeaderSize + 20 * kSections;
-constexpr std::uint32_t kFirstRecord = kSubsectionOffset + 16;
+constexpr std::uint32_t kFirstRecord = kHeaderSize + 20 * 2 + 16;
 
 void lf_u16(std::string& out, std::uint32_t value)
 {
@@ -107,20 +105,24 @@ std::uint32_t bglLongitude(double lon)
     return static_cast<std::uint32_t>(std::llround((lon + 180.0) / 4.470348358154297e-7));
 }
 
-std::string bglFile(const std::vector<BglAirport>& airports)
+namespace {
+
+// A file whose sections, of the given types, all point at one subsection holding the airports.
+std::string lf_bglFile(const std::vector<BglAirport>& airports, const std::vector<std::uint32_t>& sectionTypes)
 {
+    const auto sections = static_cast<std::uint32_t>(sectionTypes.size());
+    const std::uint32_t subsection = kHeaderSize + 20 * sections;
     std::string out;
     lf_u32(out, 0x19920201);
     lf_u32(out, kHeaderSize);
     out.append(12, '\0');
-    lf_u32(out, kSections);
+    lf_u32(out, sections);
     out.append(32, '\0');
-    // A section of another type, then the airport section.
-    for (std::uint32_t type : {0x65u, 3u}) {
+    for (std::uint32_t type : sectionTypes) {
         lf_u32(out, type);
         lf_u32(out, 0);
         lf_u32(out, static_cast<std::uint32_t>(airports.size()));
-        lf_u32(out, kSubsectionOffset);
+        lf_u32(out, subsection);
         lf_u32(out, 0);
     }
     std::string records;
@@ -128,9 +130,22 @@ std::string bglFile(const std::vector<BglAirport>& airports)
         records += lf_airport(airport);
     lf_u32(out, 0);
     lf_u32(out, static_cast<std::uint32_t>(airports.size()));
-    lf_u32(out, kFirstRecord);
+    lf_u32(out, subsection + 16);
     lf_u32(out, static_cast<std::uint32_t>(records.size()));
     return out + records;
+}
+
+} // namespace
+
+std::string bglFile(const std::vector<BglAirport>& airports)
+{
+    // A section of another type, then the airport section.
+    return lf_bglFile(airports, {0x65u, 3u});
+}
+
+std::string bglFileRepeatingSection(const std::vector<BglAirport>& airports, std::uint32_t times)
+{
+    return lf_bglFile(airports, std::vector<std::uint32_t>(times, 3u));
 }
 
 std::size_t bglFirstRecordOffset()

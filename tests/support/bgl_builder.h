@@ -42,6 +42,8 @@ std::uint32_t bglLongitude(double lon);
 
 // A file with one airport section holding the airports, preceded by a section of another type.
 std::string bglFile(const std::vector<BglAirport>& airports);
+// A damaged file: `times` airport section entries that all point at the same airports.
+std::string bglFileRepeatingSection(const std::vector<BglAirport>& airports, std::uint32_t times);
 // Byte offset of the first airport record in a file from bglFile.
 std::size_t bglFirstRecordOffset();
 // Reads or overwrites a 32-bit little-endian value.

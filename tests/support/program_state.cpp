@@ -10,6 +10,7 @@
 #include "core/run_state.h"
 #include "core/settings.h"
 #include "core/sim_choice.h"
+#include "core/stop_flags.h"
 #include "liveries/livery_data.h"
 #include "platform/standin/standin_reset.h"
 #include "liveries/livery_tables.h"
@@ -129,21 +130,22 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"simlink/sim_client.cpp", "g_userObjectId", "the user aircraft's object id, kept across runs"},
         {"app/exit_reason.cpp", "gf_exitReasonText::unknownMutex", "texts of unknown reasons, made once"},
         {"app/exit_reason.cpp", "gf_exitReasonText::unknown", "texts of unknown reasons, made once"},
-        {"app/start_up_state.cpp", "g_productionMode", "from the command line"},
-        {"app/start_up_state.cpp", "g_workerCount", "the machine's hardware threads"},
+        {"core/stop_flags.cpp", "g_productionMode", "from the command line"},
+        {"core/scan_pool.cpp", "g_workerCount", "the machine's hardware threads"},
         {"app/tick_state.cpp", "g_simClientThread", "thread object, joined at every shut-down"},
         {"ui/main_window.cpp", "g_startUpThread", "thread object of the start-up thread"},
         {"ui/main_window_handle.cpp", "g_mainWindow", "the main window, kept across restarts"},
         {"core/log.cpp", "*", "Log.txt"},
         {"core/clock.cpp", "*", "the clock that tests set"},
-        {"app/scan_pool.cpp", "g_scanTaskHook", "a hook that tests set"},
+        {"core/scan_pool.cpp", "g_scanTaskHook", "a hook that tests set"},
         {"core/random_choice.cpp", "g_rng", "random generator per thread"},
         {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
+        {"core/scan_pool.cpp", "lv_taskGivenUp", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
         {"core/main_loop_thread.cpp", "lv_mainLoopThread", "the thread of the running main loop"},
         {"traffic/reader_threads.cpp", "lv_runningReaders", "reader threads not yet ended, waited for at process exit"},
-        {"app/scan_pool.cpp", "lv_liveWorkers", "scan workers not yet ended, waited for at process exit"},
+        {"core/scan_pool.cpp", "lv_liveWorkers", "scan workers not yet ended, waited for at process exit"},
         // Mutexes hold no value.
         {"core/parameters_xml.cpp", "g_parametersMutex", "mutex"},
         {"traffic/traffic_mutex.cpp", "g_trafficMutex", "mutex"},

@@ -1,7 +1,7 @@
 // The process entry off Windows: records the command line for GetCommandLineW
 // and hands control to the program's wWinMain, as the Windows C runtime does.
 // SIGINT and SIGTERM close the main window.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 #include "app/win_main.h"
 #include "platform/standin/desktop.h"
 #include "platform/standin/kernel32_control.h"

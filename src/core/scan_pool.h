@@ -5,6 +5,7 @@
 // at once; the worker of a task given up finishes it on its own and touches only its slot.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,11 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+// Upper bound of concurrently running scan tasks (the livery scan and the add-on airport scan
+// share it), and the number of tasks under way.
+extern std::atomic<std::int32_t> g_workerCount;
+extern std::atomic<std::int32_t> g_runningTasks;
 
 // A stop that ends the scans: either stop flag, except in production mode, whose own stop is
 // raised before the scans it runs for.
@@ -48,6 +54,22 @@ ScanPoolReport gf_runScanPool(ScanPoolJob job);
 // that was given up; false when one still runs (a task that hangs in a file read).
 bool gf_waitForScanWorkersToEnd(std::chrono::milliseconds limit);
 
+// True inside a scan task that was given up: the task ends early and writes nothing more.
+// False outside a scan task.
+bool gf_scanTaskGivenUp();
+
+// While it lives, gf_scanTaskGivenUp on this thread reads `givenUp`.
+class ScanTaskScope {
+public:
+    explicit ScanTaskScope(const std::atomic<bool>& givenUp);
+    ~ScanTaskScope();
+    ScanTaskScope(const ScanTaskScope&) = delete;
+    ScanTaskScope& operator=(const ScanTaskScope&) = delete;
+
+private:
+    const std::atomic<bool>* m_previous;
+};
+
 // Called with the file at the start of every scan task. Empty in the program; tests set it
 // to hold a task as a blocked file read would.
 extern std::function<void(const std::filesystem::path&)> g_scanTaskHook;
@@ -69,11 +91,13 @@ ScanResults<Result> gf_scanFiles(std::vector<std::filesystem::path> files,
         std::vector<std::filesystem::path> files;
         std::function<Result(const std::filesystem::path&)> task;
         std::vector<std::optional<Result>> slots;
+        std::unique_ptr<std::atomic<bool>[]> givenUp;
     };
     auto shared = std::make_shared<Shared>();
     shared->files = std::move(files);
     shared->task = std::move(task);
     shared->slots.resize(shared->files.size());
+    shared->givenUp = std::make_unique<std::atomic<bool>[]>(shared->files.size());
     ScanPoolJob job;
     job.count = shared->files.size();
     job.runTask = [shared](std::size_t i) {
@@ -81,9 +105,13 @@ ScanResults<Result> gf_scanFiles(std::vector<std::filesystem::path> files,
         if (const auto hook = g_scanTaskHook) {
             hook(shared->files[i]);
         }
+        const ScanTaskScope scope(shared->givenUp[i]);
         shared->slots[i] = shared->task(shared->files[i]);
     };
-    job.onGiveUp = [&shared, &onGiveUp](std::size_t i) { onGiveUp(shared->files[i]); };
+    job.onGiveUp = [&shared, &onGiveUp](std::size_t i) {
+        shared->givenUp[i].store(true);
+        onGiveUp(shared->files[i]);
+    };
     const ScanPoolReport report = gf_runScanPool(std::move(job));
     ScanResults<Result> results;
     results.stopped = report.stopped;

@@ -1,7 +1,6 @@
 // The scan pool: results in listing order whatever the finishing order, at most g_workerCount
 // tasks at once, a task given up after 10 s, and a stop that ends the wait at once.
-#include "app/scan_pool.h"
-#include "app/start_up_state.h"
+#include "core/scan_pool.h"
 #include "core/clock.h"
 #include "core/stop_flags.h"
 
@@ -9,6 +8,7 @@
 
 #include <fmt/format.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -132,8 +132,20 @@ TEST_F(ScanPool, HungTaskIsGivenUpAfterTenSecondsAndTheOthersGoOn)
         std::this_thread::sleep_for(200ms);
         clk::advance(1s);
     });
+    // A task reads whether it was given up, so that it stops early.
+    auto toldGivenUp = std::make_shared<std::array<std::atomic<bool>, 8>>();
+    std::atomic<bool> ended{false};
     const auto results = gf_scanFiles<int>(
-        files(8), [](const fs::path& file) { return std::stoi(file.string().substr(1)); },
+        files(8),
+        [toldGivenUp, &ended](const fs::path& file) {
+            const int i = std::stoi(file.string().substr(1));
+            (*toldGivenUp)[static_cast<std::size_t>(i)] = gf_scanTaskGivenUp();
+            if (i == 1) {
+                ended = true;
+                ended.notify_all();
+            }
+            return i;
+        },
         [&](const fs::path& file) { m_givenUp.push_back(file.string()); });
     clock.join();
 
@@ -145,8 +157,12 @@ TEST_F(ScanPool, HungTaskIsGivenUpAfterTenSecondsAndTheOthersGoOn)
     // The given-up task holds no running slot, and ending later changes nothing here.
     EXPECT_EQ(g_runningTasks.load(), 0);
     m_gate->open();
-    std::this_thread::sleep_for(50ms);
+    ended.wait(false);
     EXPECT_EQ(g_runningTasks.load(), 0);
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ((*toldGivenUp)[i].load(), i == 1) << i;
+    }
+    EXPECT_FALSE(gf_scanTaskGivenUp());
 }
 
 TEST_F(ScanPool, StopEndsTheWaitAtOnceAndRunsNoMoreTasks)

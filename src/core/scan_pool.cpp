@@ -1,10 +1,10 @@
 // The scan pool: workers that take tasks by an atomic index, and the calling thread that
 // waits for them, gives up overdue tasks and ends the wait on a stop.
-#include "app/scan_pool.h"
+#include "core/scan_pool.h"
 
-#include "app/start_up_state.h"
 #include "core/clock.h"
 #include "core/log.h"
+#include "core/run_state.h"
 #include "core/stop_flags.h"
 
 #include <fmt/format.h>
@@ -17,10 +17,34 @@
 #include <thread>
 
 std::function<void(const std::filesystem::path&)> g_scanTaskHook;
+std::atomic<std::int32_t> g_workerCount{2};
+std::atomic<std::int32_t> g_runningTasks{0};
 
 bool gf_scanStopRequested()
 {
     return !g_productionMode.load() && (g_stopRequested.load() || g_exitRequested.load());
+}
+
+namespace {
+
+// The given-up flag of the scan task running on this thread; null outside a task.
+thread_local const std::atomic<bool>* lv_taskGivenUp = nullptr;
+
+} // namespace
+
+bool gf_scanTaskGivenUp()
+{
+    return lv_taskGivenUp != nullptr && lv_taskGivenUp->load();
+}
+
+ScanTaskScope::ScanTaskScope(const std::atomic<bool>& givenUp) : m_previous(lv_taskGivenUp)
+{
+    lv_taskGivenUp = &givenUp;
+}
+
+ScanTaskScope::~ScanTaskScope()
+{
+    lv_taskGivenUp = m_previous;
 }
 
 namespace {
@@ -266,3 +290,11 @@ ScanPoolReport gf_runScanPool(ScanPoolJob job)
     PoolRun run(job);
     return run.run();
 }
+
+namespace {
+
+const RunStateRegistration lf_runState{
+    RUN_STATE(RunStateArea::RunFlags, g_runningTasks),
+};
+
+} // namespace
