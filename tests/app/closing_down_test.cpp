@@ -19,6 +19,7 @@
 #include "support/reference_xml.h"
 #include "support/log_capture.h"
 #include "support/park_file_builder.h"
+#include "support/parking_fixture.h"
 #include "support/program_state.h"
 #include "support/realtraffic_client.h"
 #include "support/temp_folder.h"
@@ -76,7 +77,7 @@ void lf_learnAtParkAirport()
     LiveAc ac;
     ac.callsign = "KLM1";
     ac.registration = "PH-BFA";
-    ac.standId = 1;
+    testsupport::assignStand(ac, g_stands.front());
     g_weekTime = 3u | (std::uint64_t{20} << 32);
     lf_addRealStandOption(ac, 1);
     g_weekTime = 3u | (std::uint64_t{22} << 32);
