@@ -88,7 +88,7 @@ fi
     status=$?
 # The simulated day's short run: the day reset, UTC midnight and the stands' events once.
 if [ "$kind" = asan ]; then
-    (cd "$build" && SKYWEAVER_SOAK_MINUTES=${SKYWEAVER_SOAK_SHORT_MINUTES:-6} timeout 900 tests/soak_test \
+    (cd "$build" && SKYWEAVER_SOAK_MINUTES=${SKYWEAVER_SOAK_SHORT_MINUTES:-7} timeout 900 tests/soak_test \
         --gtest_color=no) || status=$?
 fi
 if compgen -G "$reports/*" >/dev/null; then

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <regex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -21,7 +22,9 @@ namespace soak {
 
 namespace {
 
-enum RuleIndex : std::size_t { OneOnAStand, LiveOverStatic, Holders, Titles, CurveErrors, MarkedLines, RuleCount };
+enum RuleIndex : std::size_t {
+    OneOnAStand, LiveOverStatic, Holders, Titles, LiveriesFound, OwnAirline, CurveErrors, MarkedLines, RuleCount
+};
 
 const char* const kLogName = "Log.txt";
 
@@ -50,6 +53,30 @@ std::unordered_set<std::string_view> lf_tableTitles()
     return titles;
 }
 
+// The similar models of the reference data (writeSmallReferenceData).
+const std::vector<std::vector<std::string_view>> kSimilarModels = {{"A321", "A320", "A20N"}, {"B738", "B737"}};
+
+// A match line ("{callsign} {airline} {model} ={step}= {title}") that went past the steps of
+// the airline's own liveries while the tables hold one of its airline for a similar model.
+bool lf_skippedOwnAirline(const std::string& line)
+{
+    static const std::regex match(R"(^ {10}\S+ (\S+) (\S+) =([4-6])= )");
+    std::smatch parts;
+    if (!std::regex_search(line, parts, match))
+        return false;
+    const auto airline = g_liveryTable.find(parts[1].str());
+    if (airline == g_liveryTable.end())
+        return false;
+    for (const auto& group : kSimilarModels) {
+        if (std::find(group.begin(), group.end(), parts[2].str()) == group.end())
+            continue;
+        for (const std::string_view model : group)
+            if (const auto at = airline->second.find(model); at != airline->second.end() && !at->second.empty())
+                return true;
+    }
+    return false;
+}
+
 } // namespace
 
 DayInvariants::DayInvariants(std::vector<std::string> expectedMarkedLines)
@@ -62,6 +89,10 @@ DayInvariants::DayInvariants(std::vector<std::string> expectedMarkedLines)
                rule("stand holders", "a stand's holder exists and drives to or stands on it"),
                rule("titles from the tables",
                     "every livery and create request names a title of the current livery tables"),
+               rule("liveries found", "every aircraft finds a livery: all the feed's and the park file's airlines "
+                                      "fly models installed in every livery set of the day"),
+               rule("own airline first", "an aircraft flies its airline's livery of a similar model before a "
+                                         "generic one or another airline's"),
                rule("no curve errors", "no \"error in curve\" line"),
                rule("no unexpected ==> lines", "only the \"==> \" lines the scenario causes")};
     std::error_code error;
@@ -166,6 +197,10 @@ void DayInvariants::readNewLogLines()
     while (std::getline(log, line)) {
         m_logRead += line.size() + 1;
         m_logBytes += line.size() + 1;
+        if (line.find("no livery match") != std::string::npos)
+            breach(LiveriesFound, m_lastSecond, line);
+        if (lf_skippedOwnAirline(line))
+            breach(OwnAirline, m_lastSecond, line);
         if (line.find("error in curve") != std::string::npos)
             breach(CurveErrors, m_lastSecond, line);
         if (line.starts_with("==> ") &&

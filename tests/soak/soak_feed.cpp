@@ -14,15 +14,10 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr double kFirstLineTime = 1765100000.0;
-constexpr std::uint32_t kFirstHexid = 0x400000;
 constexpr double kGlideFeetPerNm = 300.0;
 
-struct Operator {
-    const char* airline;
-    const char* type;
-};
 // Airlines and types that the fixture liveries have.
-constexpr Operator kOperators[] = {{"DLH", "A320"}, {"BAW", "A320"}, {"KLM", "B738"}, {"RYR", "B738"},
+constexpr FeedOperator kOperators[] = {{"DLH", "A320"}, {"BAW", "A320"}, {"KLM", "B738"}, {"RYR", "B738"},
                                    {"EZY", "A320"}, {"AFR", "A320"}, {"UAE", "B77W"}, {"BAW", "A388"}};
 
 LatLon lf_along(const LatLon& from, double bearingDeg, double nm)
@@ -42,6 +37,16 @@ FeedLeg lf_leg(const LatLon& from, const LatLon& to, double speedKt, double from
 }
 
 } // namespace
+
+FeedOperator gf_feedOperator(std::uint32_t hexid)
+{
+    return kOperators[hexid % std::size(kOperators)];
+}
+
+std::string gf_feedRegistration(std::uint32_t hexid)
+{
+    return fmt::format("SW-{:06X}", hexid);
+}
 
 SoakFeed::SoakFeed(std::uint32_t seed, std::size_t flights, const LatLon& airport, double elevationFt,
                    std::vector<LatLon> stands)
@@ -104,8 +109,8 @@ std::vector<FeedLeg> SoakFeed::departure(const LatLon& stand)
 FeedFlight SoakFeed::newIdentity(const std::string& callsign)
 {
     FeedFlight flight;
-    flight.hexid = kFirstHexid + static_cast<std::uint32_t>(m_started);
-    const Operator& op = kOperators[m_random() % std::size(kOperators)];
+    flight.hexid = kFirstFeedHexid + static_cast<std::uint32_t>(m_started);
+    const FeedOperator op = gf_feedOperator(flight.hexid);
     flight.callsign = callsign.empty() ? fmt::format("{}{}", op.airline, 100 + m_started) : callsign;
     flight.type = op.type;
     ++m_started;
@@ -226,7 +231,7 @@ std::string SoakFeed::line(const FeedFlight& flight, int second) const
         .set(8, fmt::format("{:.0f}", p.speedKt))
         .set(9, flight.callsign)
         .set(10, flight.type)
-        .set(11, "null")
+        .set(11, gf_feedRegistration(flight.hexid))
         .set(14, fmt::format("{:.1f}", kFirstLineTime + second))
         .set(20, fmt::format("{:.0f}", p.speedKt))
         .set(23, "0")

@@ -41,6 +41,16 @@ struct FeedPosition {
     double altitudeFt = 0, verticalSpeedFpm = 0, trackDeg = 0, speedKt = 0;
 };
 
+// The airline and type a transponder address flies in the feed, and its registration, known to the
+// aircraft database that registrationRows() fills.
+struct FeedOperator {
+    const char* airline;
+    const char* type;
+};
+FeedOperator gf_feedOperator(std::uint32_t hexid);
+std::string gf_feedRegistration(std::uint32_t hexid);
+inline constexpr std::uint32_t kFirstFeedHexid = 0x400000;
+
 class SoakFeed {
 public:
     // stands: where arrivals park and departures and parked aircraft start.
