@@ -22,6 +22,7 @@
 #include "core/half_hours.h"
 #include "parking/apf_sources.h"
 #include "parking/park_file_load.h"
+#include "parking/static_parking.h"
 #include "soak/day_events.h"
 #include "soak/day_invariants.h"
 #include "soak/soak_feed.h"
@@ -217,6 +218,7 @@ std::set<std::string> lf_standUses()
 std::set<std::string> lf_standUsesOnDisk()
 {
     gf_clearParkPositions();
+    EXPECT_TRUE(lf_setParkAirport("EDDF"));
     ParkFileHeader header;
     EXPECT_EQ(gf_readApf(gf_archivedStockFileExists("EDDF"), header), "");
     return lf_standUses();
