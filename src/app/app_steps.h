@@ -12,6 +12,9 @@ bool lf_stopForProductionMode();
 
 // Worker threads and the main loop.
 bool lf_startThreads();
+// The loop's first steps: the static parking and the reader lights, the flight seconds from 0,
+// the traffic queue open, the callsign list filled.
+void lf_startTickLoop();
 void lf_runTickLoop();
 bool lf_tick();
 

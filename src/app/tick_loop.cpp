@@ -399,18 +399,22 @@ bool lf_tick()
     return true;
 }
 
-void lf_runTickLoop()
+void lf_startTickLoop()
 {
     gf_updateStaticParking(true);
     gf_updateReaderLights();
     g_secondsCounter.store(0);
-    const clk::SteadyTime start = clk::steadyNow();
     lf_updateWeekTime();
     gf_setLoopRunning(true);
-    TickGrid grid;
-    grid.start(start);
     gf_fillCallsignCombo();
     EnableWindow(BUTTON_CALLSIGN_2_OBJECTID.hwnd, TRUE);
+}
+
+void lf_runTickLoop()
+{
+    lf_startTickLoop();
+    TickGrid grid;
+    grid.start(clk::steadyNow());
     const TimerPeriod timerPeriod;
     while (lf_tick()) {
         const clk::SteadyTime target = grid.target(clk::steadyNow());

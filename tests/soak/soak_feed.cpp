@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -13,15 +14,10 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr double kFirstLineTime = 1765100000.0;
-constexpr std::uint32_t kFirstHexid = 0x400000;
 constexpr double kGlideFeetPerNm = 300.0;
 
-struct Operator {
-    const char* airline;
-    const char* type;
-};
 // Airlines and types that the fixture liveries have.
-constexpr Operator kOperators[] = {{"DLH", "A320"}, {"BAW", "A320"}, {"KLM", "B738"}, {"RYR", "B738"},
+constexpr FeedOperator kOperators[] = {{"DLH", "A320"}, {"BAW", "A320"}, {"KLM", "B738"}, {"RYR", "B738"},
                                    {"EZY", "A320"}, {"AFR", "A320"}, {"UAE", "B77W"}, {"BAW", "A388"}};
 
 LatLon lf_along(const LatLon& from, double bearingDeg, double nm)
@@ -41,6 +37,16 @@ FeedLeg lf_leg(const LatLon& from, const LatLon& to, double speedKt, double from
 }
 
 } // namespace
+
+FeedOperator gf_feedOperator(std::uint32_t hexid)
+{
+    return kOperators[hexid % std::size(kOperators)];
+}
+
+std::string gf_feedRegistration(std::uint32_t hexid)
+{
+    return fmt::format("SW-{:06X}", hexid);
+}
 
 SoakFeed::SoakFeed(std::uint32_t seed, std::size_t flights, const LatLon& airport, double elevationFt,
                    std::vector<LatLon> stands)
@@ -100,14 +106,32 @@ std::vector<FeedLeg> SoakFeed::departure(const LatLon& stand)
             lf_leg(liftOff, away, 250.0, m_elevationFt + 100.0, m_elevationFt + 20000.0)};
 }
 
-FeedFlight SoakFeed::newFlight(int second)
+FeedFlight SoakFeed::newIdentity(const std::string& callsign)
 {
     FeedFlight flight;
-    flight.hexid = kFirstHexid + static_cast<std::uint32_t>(m_started);
-    const Operator& op = kOperators[m_random() % std::size(kOperators)];
-    flight.callsign = fmt::format("{}{}", op.airline, 100 + m_started);
+    flight.hexid = kFirstFeedHexid + static_cast<std::uint32_t>(m_started);
+    const FeedOperator op = gf_feedOperator(flight.hexid);
+    flight.callsign = callsign.empty() ? fmt::format("{}{}", op.airline, 100 + m_started) : callsign;
     flight.type = op.type;
     ++m_started;
+    return flight;
+}
+
+void SoakFeed::schedule(FeedFlight& flight, int second, double standingSeconds)
+{
+    double seconds = standingSeconds;
+    for (const FeedLeg& leg : flight.legs)
+        seconds += leg.seconds;
+    flight.start = second;
+    flight.end = second + static_cast<int>(seconds);
+    flight.periodSeconds = 10 + static_cast<int>(m_random() % 11);
+    // Never at the tick that made it: that tick's lines are already out.
+    flight.nextLineTick = static_cast<std::int64_t>(second) * 100 + 1 + m_random() % (flight.periodSeconds * 100);
+}
+
+FeedFlight SoakFeed::newFlight(int second)
+{
+    FeedFlight flight = newIdentity({});
     const double kind = uniform(0.0, 1.0);
     double lastLegEnd = 0.0;
     if (kind < 0.6) {
@@ -127,15 +151,49 @@ FeedFlight SoakFeed::newFlight(int second)
         flight.legs.back().speedKt = 0.0;
         flight.legs.back().seconds = uniform(600.0, 1800.0);
     }
-    double seconds = lastLegEnd;
-    for (const FeedLeg& leg : flight.legs)
-        seconds += leg.seconds;
-    flight.start = second;
-    flight.end = second + static_cast<int>(seconds);
-    flight.periodSeconds = 10 + static_cast<int>(m_random() % 11);
-    // Never at the tick that made it: that tick's lines are already out.
-    flight.nextLineTick = static_cast<std::int64_t>(second) * 100 + 1 + m_random() % (flight.periodSeconds * 100);
+    schedule(flight, second, lastLegEnd);
     return flight;
+}
+
+FeedFlight* SoakFeed::find(std::uint32_t hexid)
+{
+    const auto at = std::find_if(m_flights.begin(), m_flights.end(),
+                                 [&](const FeedFlight& flight) { return flight.hexid == hexid; });
+    return at == m_flights.end() ? nullptr : &*at;
+}
+
+void SoakFeed::silence(std::uint32_t hexid)
+{
+    if (FeedFlight* flight = find(hexid))
+        flight->silent = true;
+}
+
+void SoakFeed::resume(std::uint32_t hexid)
+{
+    if (FeedFlight* flight = find(hexid))
+        flight->silent = false;
+}
+
+std::uint32_t SoakFeed::addTaxiToStand(int second, const LatLon& stand, const std::string& callsign)
+{
+    FeedFlight flight = newIdentity(callsign);
+    flight.kind = FlightKind::Arrival;
+    flight.legs = {lf_leg(lf_along(stand, uniform(0.0, 360.0), 400.0 / 1852.0), stand, 12.0, 0.0, 0.0)};
+    schedule(flight, second, uniform(600.0, 1200.0));
+    m_flights.push_back(flight);
+    return flight.hexid;
+}
+
+std::uint32_t SoakFeed::addStandingOn(int second, const LatLon& stand, const std::string& callsign)
+{
+    FeedFlight flight = newIdentity(callsign);
+    flight.kind = FlightKind::Parked;
+    flight.legs = {lf_leg(stand, stand, 1.0, 0.0, 0.0)};
+    flight.legs.back().speedKt = 0.0;
+    flight.legs.back().seconds = uniform(600.0, 1200.0);
+    schedule(flight, second, 0.0);
+    m_flights.push_back(flight);
+    return flight.hexid;
 }
 
 FeedPosition SoakFeed::positionAt(const FeedFlight& flight, double second) const
@@ -173,7 +231,7 @@ std::string SoakFeed::line(const FeedFlight& flight, int second) const
         .set(8, fmt::format("{:.0f}", p.speedKt))
         .set(9, flight.callsign)
         .set(10, flight.type)
-        .set(11, "null")
+        .set(11, gf_feedRegistration(flight.hexid))
         .set(14, fmt::format("{:.1f}", kFirstLineTime + second))
         .set(20, fmt::format("{:.0f}", p.speedKt))
         .set(23, "0")
@@ -191,7 +249,8 @@ void SoakFeed::linesAt(std::int64_t tick, const std::function<void(const std::st
             flight = newFlight(second);
             continue;
         }
-        send(line(flight, second));
+        if (!flight.silent)
+            send(line(flight, second));
         flight.nextLineTick += flight.periodSeconds * 100;
     }
 }

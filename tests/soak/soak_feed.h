@@ -31,6 +31,7 @@ struct FeedFlight {
     int end = 0;            // simulated second of its last line
     int periodSeconds = 10; // between two lines
     std::int64_t nextLineTick = 0;
+    bool silent = false;       // the feed has stopped sending its lines
     std::vector<FeedLeg> legs; // after the last one the aircraft stands at its end
 };
 
@@ -39,6 +40,16 @@ struct FeedPosition {
     LatLon place;
     double altitudeFt = 0, verticalSpeedFpm = 0, trackDeg = 0, speedKt = 0;
 };
+
+// The airline and type a transponder address flies in the feed, and its registration, known to the
+// aircraft database that registrationRows() fills.
+struct FeedOperator {
+    const char* airline;
+    const char* type;
+};
+FeedOperator gf_feedOperator(std::uint32_t hexid);
+std::string gf_feedRegistration(std::uint32_t hexid);
+inline constexpr std::uint32_t kFirstFeedHexid = 0x400000;
 
 class SoakFeed {
 public:
@@ -50,11 +61,27 @@ public:
     void linesAt(std::int64_t tick, const std::function<void(const std::string&)>& send);
 
     FeedPosition positionAt(const FeedFlight& flight, double second) const;
+
+    // The feed of a flight stops, or goes on (same transponder, callsign and type) from where
+    // the flight is by then.
+    void silence(std::uint32_t hexid);
+    void resume(std::uint32_t hexid);
+    // Extra flights from this second on, each standing for some minutes at its stand: one that
+    // taxis there from 400 m away, one first seen standing on it. An empty callsign gives a new
+    // one of the feed's; the new transponder address is returned.
+    std::uint32_t addTaxiToStand(int second, const LatLon& stand, const std::string& callsign = {});
+    std::uint32_t addStandingOn(int second, const LatLon& stand, const std::string& callsign = {});
+
     std::size_t flightsStarted() const { return m_started; }
     const std::vector<FeedFlight>& flights() const { return m_flights; }
 
 private:
     FeedFlight newFlight(int second);
+    // A new transponder address, an operator of the feed and the callsign given or a new one.
+    FeedFlight newIdentity(const std::string& callsign);
+    // The end, the line period and the first line of a flight that starts at this second.
+    void schedule(FeedFlight& flight, int second, double standingSeconds);
+    FeedFlight* find(std::uint32_t hexid);
     std::vector<FeedLeg> cruise();
     std::vector<FeedLeg> arrival();
     std::vector<FeedLeg> departure(const LatLon& stand);

@@ -1,5 +1,6 @@
 #include "support/stepped_sim.h"
 
+#include "app/tick_state.h"
 #include "core/sim_choice.h"
 #include "platform/standin/simworld.h"
 #include "simlink/sim_client.h"
@@ -51,7 +52,7 @@ void lf_requestUserData()
 SteppedSimLink::SteppedSimLink(const SteppedSimSetup& setup)
 {
     lf_configureWorld(setup);
-    m_client = std::jthread([](std::stop_token token) { gf_simClientThread(token); });
+    g_simClientThread = std::jthread([](std::stop_token token) { gf_simClientThread(token); });
     while (!g_simRunning.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         frame();
@@ -66,10 +67,10 @@ SteppedSimLink::~SteppedSimLink()
 
 void SteppedSimLink::close()
 {
-    if (!m_client.joinable())
+    if (!g_simClientThread.joinable())
         return;
-    m_client.request_stop();
-    m_client.join();
+    g_simClientThread.request_stop();
+    g_simClientThread.join();
 }
 
 void SteppedSimLink::frame()

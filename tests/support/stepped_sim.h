@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -18,8 +17,9 @@ struct SteppedSimSetup {
     double staticCgFt = 7.0;
 };
 
-// Configures the world (positions and events applied, not kept), starts the SimClient
-// thread, steps frames until the link runs and asks for the user aircraft's data every
+// Configures the world (positions and events applied, not kept), starts the program's SimClient
+// thread (g_simClientThread, which the program's closing-down stops), steps frames until the
+// link runs and asks for the user aircraft's data every
 // simulator second, as the worker start does, which paces the main loop's per-second jobs.
 // The destructor stops the thread, which closes the connection.
 class SteppedSimLink {
@@ -33,11 +33,8 @@ public:
     static void frame();
     // The frame that falls on this engine tick: 30 frames to every 100 ticks.
     static void frameAtTick(std::int32_t tick);
-    // Stops the SimClient thread now.
+    // Stops the SimClient thread now, unless the closing-down has stopped it.
     void close();
-
-private:
-    std::jthread m_client;
 };
 
 } // namespace testsupport

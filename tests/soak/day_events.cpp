@@ -1,0 +1,140 @@
+#include "soak/day_events.h"
+
+#include "engine/ac_containers.h"
+#include "liveries/livery_tables.h"
+#include "parking/stand.h"
+#include "platform/standin/simworld.h"
+
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+namespace soak {
+
+namespace {
+
+// A run longer than ten minutes brings the stopped feeds and their newcomers again every ten
+// minutes.
+constexpr int kEventPeriod = 600;
+constexpr int kStopParkedFeeds = 45;
+constexpr int kSendNewcomers = 55;
+constexpr int kNewcomerTime = 140; // for a newcomer to be created and to reach the stand
+
+bool lf_inTheSimulator(const LiveAc& ac)
+{
+    return ac.simState == SimState::active && ac.remove == 0 && ac.objectId != 0;
+}
+
+const LiveAc* lf_record(std::uint32_t hexid)
+{
+    for (const LiveAc& ac : g_liveAcs)
+        if (ac.hexid == hexid && lf_inTheSimulator(ac))
+            return &ac;
+    return nullptr;
+}
+
+} // namespace
+
+void DayEvents::at(int second)
+{
+    const int inPeriod = second % kEventPeriod;
+    if (inPeriod == kStopParkedFeeds)
+        lf_stopParkedFeeds();
+    if (inPeriod == kSendNewcomers)
+        lf_sendNewcomers(second);
+    if (inPeriod == kSendNewcomers + kNewcomerTime)
+        lf_checkStaleGaveWay();
+    if (second == kFlyAway || second == kComeBack)
+        lf_moveUser(second == kFlyAway);
+    if (second == kSimConnectError)
+        lf_simConnectError();
+}
+
+std::string DayEvents::summary() const
+{
+    return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands, {} stale aircraft "
+                       "kept their stand from a newcomer in the simulator{}\n",
+                       m_stoppedFeeds, m_newcomers, m_staleKept.size(),
+                       m_staleKept.empty() ? "" : ", the first: " + m_staleKept.front());
+}
+
+void DayEvents::expectStaleGaveWay() const
+{
+    EXPECT_TRUE(m_staleKept.empty()) << summary();
+}
+
+const FeedFlight* DayEvents::lf_sending(std::uint32_t hexid) const
+{
+    for (const FeedFlight& flight : m_feed.flights())
+        if (flight.hexid == hexid && !flight.silent)
+            return &flight;
+    return nullptr;
+}
+
+// Eight aircraft parked on their stands stop sending.
+void DayEvents::lf_stopParkedFeeds()
+{
+    m_stopped.clear();
+    for (const LiveAc& ac : g_liveAcs) {
+        if (m_stopped.size() == 8 || lf_sending(ac.hexid) == nullptr || ac.flightPhase != FlightPhase::parked ||
+            ac.standId == 0 || !lf_inTheSimulator(ac))
+            continue;
+        m_stopped.push_back({ac.hexid, ac.callsign, {ac.standLat, ac.standLon}});
+        m_feed.silence(ac.hexid);
+    }
+    m_stoppedFeeds += m_stopped.size();
+}
+
+// Newcomers on the stands of the stopped feeds: by turns one taxiing there, one first seen
+// standing there, one standing there under the stopped aircraft's callsign.
+void DayEvents::lf_sendNewcomers(int second)
+{
+    for (std::size_t i = 0; i < m_stopped.size(); ++i) {
+        StoppedFeed& stopped = m_stopped[i];
+        stopped.newcomer =
+            i % 3 == 0 ? m_feed.addTaxiToStand(second, stopped.stand)
+                       : m_feed.addStandingOn(second, stopped.stand, i % 3 == 2 ? stopped.callsign : std::string());
+    }
+    m_newcomers += m_stopped.size();
+}
+
+// Every newcomer in the simulator on the ground near its stand has the stand to itself.
+void DayEvents::lf_checkStaleGaveWay()
+{
+    for (const StoppedFeed& stopped : m_stopped) {
+        const LiveAc* newcomer = lf_record(stopped.newcomer);
+        const LiveAc* stale = lf_record(stopped.hexid);
+        if (newcomer == nullptr || stale == nullptr || newcomer->flightPhase == FlightPhase::flying)
+            continue;
+        const double metres =
+            gf_distanceNm({newcomer->simPosition[0], newcomer->simPosition[1]}, stopped.stand) * kMetersPerNm;
+        if (metres < 100.0)
+            m_staleKept.push_back(fmt::format("{} beside {} {:.0f} m from its stand, phase {}", stale->callsign,
+                                              newcomer->callsign, metres, static_cast<int>(newcomer->flightPhase)));
+    }
+}
+
+// The user's flight away from the park airport and back: away, 19,000 ft above where the day
+// began, higher than the airport stays in sight; back, on the ground there.
+void DayEvents::lf_moveUser(bool away)
+{
+    standin::UserAircraftSetup user;
+    user.latitude = m_world.userStart.lat;
+    user.longitude = m_world.userStart.lon;
+    user.onGround = !away;
+    user.altitudeFt = m_world.elevationFt + (away ? 19000.0 : 0.0);
+    user.groundSpeedKt = away ? 250.0 : 0.0;
+    standin::SimWorld::instance().moveUser(user);
+}
+
+// The simulator refuses the next request for the aircraft in range: the run ends with a
+// SimConnect error and restarts. Meanwhile a scan has found new liveries, so the restart builds
+// the livery tables again.
+void DayEvents::lf_simConnectError()
+{
+    standin::SimWorld::instance().failCall("SimConnect_RequestDataOnSimObjectType", E_FAIL);
+    m_world.rescanLiveries();
+    g_liveryRebuildRequested.store(true);
+}
+
+} // namespace soak

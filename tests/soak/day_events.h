@@ -1,0 +1,66 @@
+// The events of the simulated day, at fixed simulated seconds from the start: parked aircraft
+// whose feed stops and newcomers on their stands (again every ten minutes), UTC midnight and
+// the day reset of the flight seconds (from the start's clocks), a SimConnect error whose restart
+// also rebuilds the livery tables from a new scan, the user flying away from the park airport and
+// back, and (by the caller) the user's close at the end.
+#pragma once
+
+#include "core/geo.h"
+#include "soak/soak_feed.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace soak {
+
+inline constexpr int kMidnight = 120; // UTC midnight: Wednesday's last half hour to Thursday's first
+inline constexpr int kDayReset = 150; // the flight seconds reach 86400
+inline constexpr int kSimConnectError = 240;
+inline constexpr int kFlyAway = 270;
+inline constexpr int kComeBack = 300;
+
+// What the scenario does to the world beside the feed.
+struct DayWorld {
+    LatLon userStart;          // on the ground at the park airport
+    double elevationFt = 0.0;
+    // The rescan's new livery titles: written as the scan writes them and installed in the
+    // simulator.
+    std::function<void()> rescanLiveries;
+};
+
+class DayEvents {
+public:
+    DayEvents(SoakFeed& feed, DayWorld world) : m_feed(feed), m_world(std::move(world)) {}
+
+    // At the start of each simulated second.
+    void at(int second);
+    std::string summary() const;
+    // A parked aircraft whose feed stopped gives its stand to a newcomer that taxied there or
+    // was first seen standing there.
+    void expectStaleGaveWay() const;
+
+private:
+    struct StoppedFeed {
+        std::uint32_t hexid;
+        std::string callsign;
+        LatLon stand;
+        std::uint32_t newcomer = 0;
+    };
+
+    const FeedFlight* lf_sending(std::uint32_t hexid) const;
+    void lf_stopParkedFeeds();
+    void lf_sendNewcomers(int second);
+    void lf_checkStaleGaveWay();
+    void lf_moveUser(bool away);
+    void lf_simConnectError();
+
+    SoakFeed& m_feed;
+    DayWorld m_world;
+    std::vector<StoppedFeed> m_stopped;
+    std::size_t m_stoppedFeeds = 0, m_newcomers = 0;
+    std::vector<std::string> m_staleKept;
+};
+
+} // namespace soak
