@@ -61,7 +61,9 @@ if [ "$(nproc)" -lt 4 ] && [ -z "${SKYWEAVER_SANITIZE_ALL:-}" ]; then
         case " support soak ${subset[*]} " in *" $name "*) continue ;; esac
         compgen -G "$dir*.cpp" >/dev/null && left_out+=("tests_$name")
     done
-    echo "$kind on $(nproc) cores: runs tests_${subset[*]// / tests_}; leaves out ${left_out[*]}"
+    day=""
+    [ "$kind" = asan ] && day=" and the simulated day's short run"
+    echo "$kind on $(nproc) cores: runs$(printf ' tests_%s' "${subset[@]}")$day; leaves out ${left_out[*]}"
 fi
 targets=()
 if [ ${#subset[@]} -gt 0 ]; then
