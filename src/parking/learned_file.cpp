@@ -167,8 +167,17 @@ bool lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader
     lf_applyLearnedSettings(document);
     handmade = gf_findBoolParameter(document, "handmade").value_or(false);
     if (handmade) {
-        stands.clear();
-        lf_readParkpositions(document);
+        // A handmade file replaces the reference stands; one that fails part way leaves the
+        // reference stands whole rather than some of its own.
+        std::vector<Stand> reference = stands;
+        try {
+            stands.clear();
+            lf_readParkpositions(document);
+        } catch (...) {
+            stands = std::move(reference);
+            handmade = false;
+            throw;
+        }
         lf_markManualStands(document, stands);
         gf_log(fmt::format("{:24}: {}", "handmade", "true"));
         return true;

@@ -232,6 +232,8 @@ TEST_F(ParkFileLoad, FaultsGiveTheirStatus)
     EXPECT_EQ(gf_readApf(kReference, header), "gf_readApf: no park airport set");
 }
 
+// A learned file read only in part is never saved over; a handmade one that fails part way
+// leaves the reference stands whole.
 TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
 {
     struct Case {
@@ -240,7 +242,9 @@ TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
         std::string learned;
         std::string status;
         bool saved;
+        std::vector<std::string> stands;
     };
+    const std::vector<std::string> referenceStands{"A1", "A2"};
     const std::string handmade = param("airport_name", "Frankfurt") + param("handmade", "true");
     const std::string reference = readFile("airports/my_thirdparty/EDDF.xml");
     const std::string emptyReference =
@@ -249,18 +253,18 @@ TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
         {"repeated id in a handmade file", reference,
          parkFileXml({stand("H1", 50.0), stand("H2", 50.1), stand("H2", 50.2), stand("H4", 50.3), stand("H5", 50.4)},
                      handmade),
-         "", false},
+         "", false, referenceStands},
         {"empty first id in a handmade file", reference,
-         parkFileXml({stand(" ", 50.0), stand("H2", 50.1), stand("H3", 50.2)}, handmade), "no stands found", false},
+         parkFileXml({stand(" ", 50.0), stand("H2", 50.1), stand("H3", 50.2)}, handmade), "", false, referenceStands},
         {"learned file over a reference without stands", emptyReference,
          parkFileXml({stand("A1", 50.0, 40.0, {{"D-AIAC", "DLH", "A320", "DLH2"}}, R"(radius_change="true")")},
                      param("airport_name", "Frankfurt")),
-         "no stands found", false},
-        {"learned file that does not parse", reference, "<root><parameters>", "", false},
+         "no stands found", false, {}},
+        {"learned file that does not parse", reference, "<root><parameters>", "", false, referenceStands},
         {"learned file read whole", reference,
          parkFileXml({stand("A1", 50.0, 40.0, {{"D-AIAC", "DLH", "A320", "DLH2"}}, R"(radius_change="true")")},
                      param("airport_name", "Frankfurt")),
-         "", true},
+         "", true, referenceStands},
     };
     for (const Case& c : cases) {
         writeFile("airports/my_thirdparty/EDDF.xml", c.reference);
@@ -275,6 +279,7 @@ TEST_F(ParkFileLoad, LeavingSavesTheLearnedFileOnlyAfterAReadThatEndedWell)
 
         EXPECT_EQ(lf_readParkedFile(), c.status) << c.name;
         EXPECT_EQ(gf_parkFileLoaded(), c.status.empty()) << c.name;
+        EXPECT_EQ(standIds(), c.stands) << c.name;
         lf_resetParkAirport();
 
         EXPECT_EQ(readFile(kLearned) == c.learned, !c.saved) << c.name;
