@@ -14,6 +14,7 @@
 #include "traffic/traffic_reader.h"
 #include "traffic/traffic_record.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -160,11 +161,13 @@ TEST_F(TrafficParserTest, BurstOfBadLinesLogsTheFirstAndSummarisesTheRest)
     clk::unfreeze();
 }
 
-TEST_F(TrafficParserTest, UnreadableAltitudeLogsTheWholeLine)
+TEST_F(TrafficParserTest, UnreadableAltitudeQuotesTheLineUpTo200Characters)
 {
-    const std::string line = TrafficLine().set(kAltitude, "high");
+    const std::string line = TrafficLine().set(kAltitude, "high").set(kOrigin, std::string(300, 'E'));
     EXPECT_FALSE(parse(line));
-    EXPECT_TRUE(m_log.contains("exception in processLineSub: altitude high incorrect, from: " + line));
+    const std::string fault = "exception in processLineSub: altitude high incorrect, from: " + line;
+    ASSERT_EQ(m_log.lines().size(), 1u);
+    EXPECT_EQ(m_log.lines()[0], fault.substr(0, 200) + fmt::format("… ({} bytes)", fault.size()));
 }
 
 TEST_F(TrafficParserTest, ShortLineIsLoggedAndDropped)
