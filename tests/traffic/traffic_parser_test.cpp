@@ -76,6 +76,8 @@ const std::vector<RuleCase> kRuleCases = {
     {"valid line", {}, true, nullptr},
     {"timestamp unreadable", {{kTimestamp, "soon"}}, false, "timestamp:soon"},
     {"timestamp not a number", {{kTimestamp, "nan"}}, false, "timestamp:nan"},
+    {"timestamp far beyond any clock", {{kTimestamp, "1e300"}}, false, "timestamp:1e300"},
+    {"timestamp before 2000", {{kTimestamp, "946684799.5"}}, false, "timestamp:946684799.5"},
     {"latitude unreadable", {{kLat, "north"}}, false, "lat:north"},
     {"longitude empty", {{kLon, ""}}, false, "lon:"},
     {"longitude infinite", {{kLon, "inf"}}, false, "lon:inf"},
@@ -133,6 +135,29 @@ TEST_F(TrafficParserTest, AppliesEachRuleWithItsFaultText)
     for (const auto& rule : kRuleCases)
         faults += rule.fault ? 1 : 0;
     EXPECT_EQ(m_log.lines().size(), faults);
+    clk::unfreeze();
+}
+
+TEST_F(TrafficParserTest, TimestampOutsideTheEpochRangeLeavesTheTrafficTimeAlone)
+{
+    clk::freeze(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + std::chrono::hours{12});
+    const std::int64_t now = clk::utcNowSeconds();
+    const struct {
+        std::string timestamp;
+        bool accepted;
+    } cases[] = {
+        {"1765100000.5", true}, {"1e300", false}, {"946684800", true}, {"946684799", false},
+        {std::to_string(now + 86400), true}, {std::to_string(now + 86401), false},
+    };
+    double trafficTime = 0;
+    for (const auto& c : cases) {
+        const auto record = parse(TrafficLine().set(kTimestamp, c.timestamp));
+        EXPECT_EQ(record.has_value(), c.accepted) << c.timestamp;
+        if (c.accepted)
+            trafficTime = std::stod(c.timestamp);
+        EXPECT_EQ(g_trafficTime.load(), trafficTime) << c.timestamp;
+        EXPECT_EQ(m_log.contains("exception in processLineSub: timestamp:" + c.timestamp), !c.accepted) << c.timestamp;
+    }
     clk::unfreeze();
 }
 
