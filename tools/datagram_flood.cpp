@@ -4,7 +4,7 @@
 // changed, junk inserted, stretches cut out or repeated, datagrams cut short or grown to the
 // size of the program's receive buffer and beyond.
 //
-// Usage: datagram_flood [--seconds <n>] [--senders <n>] [--traffic-port <n>] [--weather-port <n>]
+// Usage: datagram_flood [--seconds <n>] [--senders <n>]
 #include "platform/win32.h"
 #include "support/traffic_lines.h"
 
@@ -26,9 +26,10 @@ namespace {
 struct FloodOptions {
     int seconds = 60;
     int senders = 1;
-    unsigned short trafficPort = 49005;
-    unsigned short weatherPort = 49004;
 };
+
+constexpr unsigned short kTrafficPort = 49005;
+constexpr unsigned short kWeatherPort = 49004;
 
 constexpr std::size_t kPoolSize = 512;
 constexpr std::size_t kLargestDatagram = 16400;
@@ -125,15 +126,15 @@ sockaddr_in lf_loopback(unsigned short port)
 }
 
 // Sends the pool round and round until the deadline; returns the datagrams sent.
-std::uint64_t lf_send(const FloodOptions& options, const DatagramPool& pool, std::chrono::steady_clock::time_point end)
+std::uint64_t lf_send(const DatagramPool& pool, std::chrono::steady_clock::time_point end)
 {
     const SOCKET socket = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (socket == INVALID_SOCKET) {
         std::cerr << fmt::format("datagram_flood: socket failed: {}\n", WSAGetLastError());
         return 0;
     }
-    const sockaddr_in traffic = lf_loopback(options.trafficPort);
-    const sockaddr_in weather = lf_loopback(options.weatherPort);
+    const sockaddr_in traffic = lf_loopback(kTrafficPort);
+    const sockaddr_in weather = lf_loopback(kWeatherPort);
     const auto sendOne = [socket](const std::string& text, const sockaddr_in& target) {
         return sendto(socket, text.data(), static_cast<int>(text.size()), 0,
                       reinterpret_cast<const sockaddr*>(&target), sizeof target) != SOCKET_ERROR;
@@ -145,14 +146,6 @@ std::uint64_t lf_send(const FloodOptions& options, const DatagramPool& pool, std
     }
     closesocket(socket);
     return sent;
-}
-
-unsigned short lf_port(const std::string& text)
-{
-    const int port = std::stoi(text);
-    if (port <= 0 || port > 65535)
-        throw std::runtime_error(fmt::format("bad port {}", text));
-    return static_cast<unsigned short>(port);
 }
 
 FloodOptions lf_parseOptions(int argc, char** argv)
@@ -167,10 +160,6 @@ FloodOptions lf_parseOptions(int argc, char** argv)
             options.seconds = std::stoi(value);
         else if (argument == "--senders")
             options.senders = std::max(1, std::stoi(value));
-        else if (argument == "--traffic-port")
-            options.trafficPort = lf_port(value);
-        else if (argument == "--weather-port")
-            options.weatherPort = lf_port(value);
         else
             throw std::runtime_error(fmt::format("unknown argument '{}'", argument));
     }
@@ -193,7 +182,7 @@ int main(int argc, char** argv)
         std::atomic<std::uint64_t> sent{0};
         std::vector<std::thread> senders;
         for (const DatagramPool& pool : pools)
-            senders.emplace_back([&options, &pool, end, &sent] { sent += lf_send(options, pool, end); });
+            senders.emplace_back([&pool, end, &sent] { sent += lf_send(pool, end); });
         for (std::thread& sender : senders)
             sender.join();
         WSACleanup();
@@ -202,8 +191,7 @@ int main(int argc, char** argv)
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "datagram_flood: " << e.what() << "\n"
-                  << "usage: datagram_flood [--seconds <n>] [--senders <n>] [--traffic-port <n>] "
-                     "[--weather-port <n>]\n";
+                  << "usage: datagram_flood [--seconds <n>] [--senders <n>]\n";
         return 2;
     }
 }
