@@ -2,7 +2,8 @@
 # The program under a flood: the demo's program run in its own network namespace, fed for
 # FLOOD_SECONDS (default 60) with mutated datagrams at full rate on both UDP ports from one
 # sender per processor (tools/datagram_flood), then closed as a user closes it. It passes when
-# the program closes with exit code 0 and Log.txt stays under 1 MB. The run is kept in
+# the program closes with exit code 0, Log.txt stays under 1 MB and none of its lines is longer
+# than 1000 bytes (a fault line quotes at most 200 characters of a datagram). The run is kept in
 # build/flood-run/, the demo's report of it in build/flood-run.txt.
 #   FLOOD_SECONDS=<n> bash scripts/flood.sh
 set -euo pipefail
@@ -20,12 +21,14 @@ SKYWEAVER_DEMO_BUILT=1 SKYWEAVER_DEMO_RUN=$run DEMO_SECONDS=$seconds \
     scripts/netns-run.sh bash scripts/demo.sh >"$report" 2>&1 || status=$?
 
 log_bytes=$(stat -c %s "$run/Log.txt" 2>/dev/null || echo 0)
+longest_line=$(LC_ALL=C awk '{ if (length($0) > n) n = length($0) } END { print n + 0 }' "$run/Log.txt" 2>/dev/null || echo 0)
 exit_code=$(cat "$run/exit-code" 2>/dev/null || echo none)
-echo "$(cat "$run/feeder.log" 2>/dev/null || echo "no flood report"); Log.txt: $log_bytes bytes;" \
-    "exit code: $exit_code"
+echo "$(cat "$run/feeder.log" 2>/dev/null || echo "no flood report"); Log.txt: $log_bytes bytes," \
+    "longest line $longest_line bytes; exit code: $exit_code"
 failed=
 [ "$status" -eq 0 ] || failed="the demo run failed ($status)"
 [ "$exit_code" = 0 ] || failed="the program did not close cleanly (exit code $exit_code)"
+[ "$longest_line" -le 1000 ] || failed="Log.txt has a line of $longest_line bytes"
 [ "$log_bytes" -gt 0 ] && [ "$log_bytes" -lt 1000000 ] || failed="Log.txt is $log_bytes bytes"
 if [ -n "$failed" ]; then
     echo "flood: $failed; the run's report:"
