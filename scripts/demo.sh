@@ -4,6 +4,8 @@
 # traffic around it with the traffic feeder, and shows what happened: the simulator's
 # objects and their tracks, the log, and a PNG of the window.
 #   DEMO_SECONDS=<n> bash scripts/demo.sh [--windows]   (traffic time to watch, default 100)
+# DEMO_FEEDER, when set, is the command that feeds the program in place of the replay of the
+# recorded traffic (the flood stage of scripts/flood.sh sends mutated datagrams with it).
 # With --windows the program is the Windows one (skyweaver.exe with the simulated
 # simulator's SimConnect.dll) under Wine, on a private X display and a fresh Wine
 # prefix; a second copy is started once to see it refused, and the window is closed
@@ -90,8 +92,13 @@ if [ -z "$ready" ]; then
     exit 1
 fi
 
-echo "Main loop runs; replaying demo/traffic.scenario for $seconds s ..."
-"$repo/build/tools/traffic_feeder" "$repo/demo/traffic.scenario" >feeder.log 2>&1 &
+if [ -n "${DEMO_FEEDER:-}" ]; then
+    echo "Main loop runs; feeding it with $DEMO_FEEDER for $seconds s ..."
+    bash -c "exec $DEMO_FEEDER" >feeder.log 2>&1 &
+else
+    echo "Main loop runs; replaying demo/traffic.scenario for $seconds s ..."
+    "$repo/build/tools/traffic_feeder" "$repo/demo/traffic.scenario" >feeder.log 2>&1 &
+fi
 feeder=$!
 for second in $(seq 1 "$seconds"); do
     sleep 1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs all tests (after the Release build of the benchmarks, warnings
 # being errors there; by CTest, one test per process, then each test program
-# as one process in a shuffled order, then the simulated day's short run), including
+# as one process in a shuffled order, then the simulated day's short run, then the program
+# under a minute's flood of mutated datagrams), including
 # the Windows build (MinGW-w64), the whole suite under ThreadSanitizer and under
 # AddressSanitizer with UndefinedBehaviorSanitizer, the fuzz targets over their seed corpora
 # (in the ASan build the suite ran in) and the Windows program under Wine on the demo's road.
@@ -35,6 +36,7 @@ stage "Release build of the benchmarks" env BENCH_JOBS="$(nproc)" bash scripts/b
 stage "tests (ctest)" run_ctest
 stage "tests as shuffled processes" bash scripts/shuffled-tests.sh
 stage "simulated day, short run" run_short_soak
+stage "flood of mutated datagrams, 60 s" bash scripts/flood.sh
 stage "tests under ThreadSanitizer" bash scripts/sanitize.sh tsan
 stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer" bash scripts/sanitize.sh asan
 stage "fuzz targets over their seeds" bash scripts/fuzz.sh --ci

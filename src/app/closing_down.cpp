@@ -7,6 +7,7 @@
 #include "app/start_up_state.h"
 #include "app/tick_state.h"
 
+#include "core/fault_log.h"
 #include "core/log.h"
 #include "core/parameters_xml.h"
 #include "core/program_version.h"
@@ -170,6 +171,8 @@ void lf_closeDownSteps()
     gf_flushLog();
     lf_stopWorkerThreads();
     lf_closeRealTrafficLink();
+    // The readers have stopped: what they held back is summarised now, not at some later fault.
+    gf_writeFaultSummaries();
     if (lf_systemErrorStands()) {
         lf_waitForUserAfterSystemError();
     }

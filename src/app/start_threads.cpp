@@ -156,10 +156,11 @@ void lf_connectRealTraffic()
     }
 }
 
-// The whole-second part of the time of the latest traffic line; 0 until traffic arrives.
+// Whether the time of the latest traffic line has a whole-second part; it is 0 until
+// traffic arrives. Compared as a double: a time beyond 64 bits has no integer value.
 bool lf_trafficArrived()
 {
-    return static_cast<std::int64_t>(g_trafficTime.load()) != 0;
+    return std::abs(g_trafficTime.load()) >= 1.0;
 }
 
 void lf_waitForFirstTraffic()

@@ -6,6 +6,7 @@
 #include "app/tick_state.h"
 
 #include "core/clock.h"
+#include "core/fault_log.h"
 #include "core/log.h"
 #include "core/setting_lists.h"
 #include "core/settings.h"
@@ -312,6 +313,7 @@ void lf_onFlightSecond()
         gf_setLoopRunning(true);
     }
     gf_advanceStatusClock();
+    gf_writeDueFaultSummaries();
     // The simulator link asks for the user's reserved stand; the main loop owns the list.
     gf_handleReservedStandRequest();
     gf_refreshCounters();
@@ -349,6 +351,7 @@ void lf_onFlightNotRunning()
     }
     if (g_notRunningTicks < 1) {
         g_notRunningTicks = 100;
+        gf_writeDueFaultSummaries();
         gf_handleReservedStandRequest();
         gf_refreshCounters();
         lf_updateWeekTime();

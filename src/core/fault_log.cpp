@@ -1,4 +1,4 @@
-// Rate limit and minute summary of repeated fault lines.
+// Rate limit, length cut and minute summary of repeated fault lines.
 #include "core/fault_log.h"
 
 #include "core/log.h"
@@ -6,13 +6,80 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
-FaultLog::FaultLog(std::string_view kind) : m_kind(kind) {}
+namespace {
 
-bool FaultLog::admit()
+constexpr std::size_t kQuotedCharacters = 200;
+
+// Every fault log of the program, for the summaries written from outside a fault.
+struct FaultLogList {
+    std::mutex mutex;
+    std::vector<FaultLog*> logs;
+};
+
+FaultLogList& lf_faultLogs()
 {
-    bool logIt = false;
+    static FaultLogList list;
+    return list;
+}
+
+template <typename Action>
+void lf_forEachFaultLog(Action action)
+{
+    auto& list = lf_faultLogs();
+    const std::lock_guard lock(list.mutex);
+    for (FaultLog* log : list.logs)
+        action(*log);
+}
+
+// The end of the first characters, moved back so that no UTF-8 character is cut.
+std::size_t lf_cutPosition(std::string_view line)
+{
+    std::size_t end = kQuotedCharacters;
+    for (int back = 0; back < 3 && end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80; ++back)
+        --end;
+    return end;
+}
+
+} // namespace
+
+std::string gf_cutFaultLine(std::string_view line)
+{
+    if (line.size() <= kQuotedCharacters)
+        return std::string(line);
+    return fmt::format("{}… ({} bytes)", line.substr(0, lf_cutPosition(line)), line.size());
+}
+
+void gf_writeDueFaultSummaries()
+{
+    lf_forEachFaultLog([](FaultLog& log) { log.writeDueSummary(); });
+}
+
+void gf_writeFaultSummaries()
+{
+    lf_forEachFaultLog([](FaultLog& log) { log.reset(); });
+}
+
+FaultLog::FaultLog(std::string_view kind) : m_kind(kind)
+{
+    auto& list = lf_faultLogs();
+    const std::lock_guard lock(list.mutex);
+    list.logs.push_back(this);
+}
+
+FaultLog::~FaultLog()
+{
+    auto& list = lf_faultLogs();
+    const std::lock_guard lock(list.mutex);
+    std::erase(list.logs, this);
+}
+
+std::optional<std::string> FaultLog::admit(std::string_view line)
+{
+    std::optional<std::string> admitted;
     std::uint64_t summary = 0;
     {
         const std::lock_guard lock(m_mutex);
@@ -22,16 +89,31 @@ bool FaultLog::admit()
             m_secondStart = now;
             m_linesThisSecond = 0;
         }
-        logIt = m_linesThisSecond < kLinesPerSecond && m_linesThisMinute < kLinesPerMinute;
-        if (logIt) {
+        std::string cut = gf_cutFaultLine(line);
+        const std::size_t bytes = cut.size() + 1;
+        if (m_linesThisSecond < kLinesPerSecond && m_linesThisMinute < kLinesPerMinute &&
+            m_bytesThisMinute + bytes <= kBytesPerMinute) {
             ++m_linesThisSecond;
             ++m_linesThisMinute;
+            m_bytesThisMinute += bytes;
+            admitted = std::move(cut);
         } else {
             ++m_heldBack;
         }
     }
     writeSummary(summary);
-    return logIt;
+    return admitted;
+}
+
+void FaultLog::writeDueSummary()
+{
+    std::uint64_t summary = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_started)
+            summary = takeDueSummary(clk::steadyNow());
+    }
+    writeSummary(summary);
 }
 
 // Starts a new minute when the last one is over and returns what it held back.
@@ -47,6 +129,7 @@ std::uint64_t FaultLog::takeDueSummary(clk::SteadyTime now)
         return 0;
     m_minuteStart = now;
     m_linesThisMinute = 0;
+    m_bytesThisMinute = 0;
     return std::exchange(m_heldBack, 0);
 }
 
@@ -59,6 +142,7 @@ void FaultLog::reset()
         m_started = false;
         m_linesThisSecond = 0;
         m_linesThisMinute = 0;
+        m_bytesThisMinute = 0;
     }
     writeSummary(count);
 }

@@ -5,7 +5,6 @@
 #include "core/fault_log.h"
 #include "core/log.h"
 #include "core/run_state.h"
-#include "core/run_state.h"
 #include "traffic/reader_lights.h"
 #include "ui/panel_repaint.h"
 
@@ -55,12 +54,13 @@ std::optional<std::int32_t> lf_qnhValue(const nlohmann::json& weather, std::stri
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc())
             return value;
-        if (lv_qnhTextFaults.admit())
-            gf_logMarked(fmt::format("QNH string parse error: {} in {}", std::make_error_code(error).message(), datagram));
+        if (const auto line = lv_qnhTextFaults.admit(
+                fmt::format("QNH string parse error: {} in {}", std::make_error_code(error).message(), datagram)))
+            gf_logMarked(*line);
         return std::nullopt;
     }
-    if (lv_noQnhFaults.admit())
-        gf_log(fmt::format("no QNH {}", datagram));
+    if (const auto line = lv_noQnhFaults.admit(fmt::format("no QNH {}", datagram)))
+        gf_log(*line);
     return std::nullopt;
 }
 
@@ -83,8 +83,8 @@ void QnhReader::handleWeather(std::string_view datagram)
             qnh = lf_roundToInt32(*qnh * 0.33865307);
         publish(std::clamp(*qnh, 900, 1100));
     } catch (const std::exception& e) {
-        if (lv_weatherFaults.admit())
-            gf_log(fmt::format("Exception {}, in {}", e.what(), datagram));
+        if (const auto line = lv_weatherFaults.admit(fmt::format("Exception {}, in {}", e.what(), datagram)))
+            gf_log(*line);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/exit_reason.h"
 #include "app/start_up_state.h"
+#include "core/fault_log.h"
 #include "core/log.h"
 #include "core/program_version.h"
 #include "core/stop_flags.h"
@@ -127,7 +128,8 @@ void lf_processRTVersion(std::string_view reply)
     try {
         version = nlohmann::json::parse(reply);
     } catch (const nlohmann::json::exception& e) {
-        gf_log(fmt::format("{}: JSON parse failed: {}", "lf_processRTVersion", e.what()));
+        // The parser's text quotes the reply, which may be anything a peer sent.
+        gf_log(gf_cutFaultLine(fmt::format("{}: JSON parse failed: {}", "lf_processRTVersion", e.what())));
         g_rtEditionProf.store(false);
         lf_setRealTrafficText({});
         return;

@@ -130,11 +130,15 @@ int lf_receiveInSteps(char* buffer, int size)
     }
 }
 
+// The link serves RealTraffic on this PC only: it listens on the loopback address, so that
+// no other host on the network can take the one client slot and the user's position.
+constexpr const char* kListenAddress = "127.0.0.1";
+
 // What getaddrinfo is asked for: a TCP address over IPv4 to listen on.
 addrinfo lf_listenHints()
 {
     addrinfo hints{};
-    hints.ai_flags = AI_PASSIVE;
+    hints.ai_flags = AI_NUMERICHOST;
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
@@ -153,7 +157,7 @@ void gf_openServer(std::string_view port)
     const addrinfo hints = lf_listenHints();
     addrinfo* addresses = nullptr;
     const std::string portText(port);
-    if (const int result = getaddrinfo(nullptr, portText.c_str(), &hints, &addresses); result != 0)
+    if (const int result = getaddrinfo(kListenAddress, portText.c_str(), &hints, &addresses); result != 0)
         lf_failOpen(nullptr, fmt::format("getaddrinfo failed with error {}", result));
 
     lv_listenSocket = socket(addresses->ai_family, addresses->ai_socktype, addresses->ai_protocol);

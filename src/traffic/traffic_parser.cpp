@@ -3,6 +3,7 @@
 #include "traffic/traffic_reader.h"
 
 #include "app/tick_state.h"
+#include "core/clock.h"
 #include "core/fault_log.h"
 #include "core/log.h"
 #include "core/run_state.h"
@@ -62,6 +63,18 @@ double lf_numberOr(std::string_view text, std::string_view faultPrefix)
     const auto value = lf_parseNumber(text);
     if (!value)
         throw std::runtime_error(fmt::format("{}{}", faultPrefix, text));
+    return *value;
+}
+
+// Epoch seconds from 2000-01-01 up to a day ahead of this PC's UTC clock, or the fault
+// "timestamp:{field}": anything else is no time at all, and the feed clock and the
+// start-up wait read it.
+double lf_timestamp(std::string_view text)
+{
+    constexpr double kYear2000 = 946684800.0;
+    const auto value = lf_parseNumber(text);
+    if (!value || *value < kYear2000 || *value > static_cast<double>(clk::utcNowSeconds()) + 86400.0)
+        throw std::runtime_error(fmt::format("{}:{}", "timestamp", text));
     return *value;
 }
 
@@ -126,15 +139,15 @@ void TrafficReader::processLineSub()
             queueRecord(line);
         }
     } catch (const std::exception& e) {
-        if (lv_lineFaults.admit())
-            gf_log(fmt::format("exception in processLineSub: {}", e.what()));
+        if (const auto faultLine = lv_lineFaults.admit(fmt::format("exception in processLineSub: {}", e.what())))
+            gf_log(*faultLine);
     }
 }
 
 // Timestamp, position and range.
 bool TrafficReader::parsePosition(ParsedLine& line)
 {
-    line.time = lf_number(m_fields[kTimestamp], "timestamp");
+    line.time = lf_timestamp(m_fields[kTimestamp]);
     g_trafficTime = line.time;
     auto& sample = line.sample;
     sample.latitude = lf_number(m_fields[kLat], "lat");

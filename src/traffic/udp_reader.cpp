@@ -32,8 +32,8 @@ const RunStateRegistration lf_faultLogState{
 
 void lf_logOverrun(std::string_view size)
 {
-    if (lv_overrunFaults.admit())
-        gf_logUnlessQuitting(fmt::format("buffer overrun: {} bytes", size));
+    if (const auto line = lv_overrunFaults.admit(fmt::format("buffer overrun: {} bytes", size)))
+        gf_logUnlessQuitting(*line);
 }
 
 } // namespace

@@ -142,6 +142,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
         {"core/scan_pool.cpp", "lv_taskGivenUp", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
+        {"core/fault_log.cpp", "lf_faultLogs::list", "the list of fault logs, each reset with its own entry"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},
         {"core/main_loop_thread.cpp", "lv_mainLoopThread", "the thread of the running main loop"},
         {"traffic/reader_threads.cpp", "lv_runningReaders", "reader threads not yet ended, waited for at process exit"},

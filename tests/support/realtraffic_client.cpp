@@ -15,7 +15,7 @@ RealTrafficClient::~RealTrafficClient()
         WSACleanup();
 }
 
-bool RealTrafficClient::connectTo(unsigned short port)
+bool RealTrafficClient::connectTo(unsigned short port, std::uint32_t address, std::chrono::milliseconds patience)
 {
     if (!m_started) {
         WSADATA data;
@@ -24,9 +24,9 @@ bool RealTrafficClient::connectTo(unsigned short port)
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
-    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
+    target.sin_addr.s_addr = htonl(address);
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    do {
         m_socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         if (connect(m_socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
             const DWORD timeout = 5000;
@@ -35,7 +35,7 @@ bool RealTrafficClient::connectTo(unsigned short port)
         }
         close();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
 

@@ -4,6 +4,8 @@
 
 #include "platform/win32.h"
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace testsupport {
@@ -15,8 +17,10 @@ public:
     RealTrafficClient(const RealTrafficClient&) = delete;
     RealTrafficClient& operator=(const RealTrafficClient&) = delete;
 
-    // Connects to the port, trying for up to 5 s while the server is not listening yet.
-    bool connectTo(unsigned short port);
+    // Connects to the port on the address (host order), trying for as long as the patience
+    // while the server is not listening yet; once with no patience.
+    bool connectTo(unsigned short port, std::uint32_t address = INADDR_LOOPBACK,
+                   std::chrono::milliseconds patience = std::chrono::seconds(5));
     // The next line the program sent, CR LF included; empty after 5 s without one.
     std::string readLine();
     void send(const std::string& text);

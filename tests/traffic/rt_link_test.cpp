@@ -30,6 +30,36 @@ std::string lf_rtText()
     return g_mainWindowState.rtText;
 }
 
+// A host that connects to the link's port on another address of this PC, as a host on the
+// network would; what the program sent it is read in the background.
+class OtherHost {
+public:
+    explicit OtherHost(unsigned short port)
+    {
+        if (m_client.connectTo(port, INADDR_LOOPBACK + 1, 0ms))
+            m_reader = std::thread([this] {
+                m_received = m_client.readLine();
+                m_client.close();
+            });
+    }
+    ~OtherHost() { received(); }
+    OtherHost(const OtherHost&) = delete;
+    OtherHost& operator=(const OtherHost&) = delete;
+
+    // What it was sent; empty when it could not connect.
+    std::string received()
+    {
+        if (m_reader.joinable())
+            m_reader.join();
+        return m_received;
+    }
+
+private:
+    RealTrafficClient m_client;
+    std::thread m_reader;
+    std::string m_received;
+};
+
 class RtLinkTest : public ::testing::Test {
 protected:
     void SetUp() override { g_realTrafficOnThisPC = true; }
@@ -191,6 +221,40 @@ TEST_F(RtLinkTest, LostClientTakesLiveTrafficOutAndReconnects)
     EXPECT_TRUE(reconnectLogged);
     gf_sendUserPosition();
     EXPECT_TRUE(again.readLine().starts_with("Qs121=0;0;0.000000;0;0;0.907571;0.082903"));
+}
+
+TEST_F(RtLinkTest, OnlyRealTrafficOnThisPcGetsTheLinkAlsoAtAReconnect)
+{
+    gf_openServer("47416");
+    placeUser(52, 4.75);
+    OtherHost first(47416);
+    std::string handshake;
+    m_rt = std::thread([this, &handshake] {
+        if (m_client.connectTo(47416) && (handshake = m_client.readLine()) == "Qs999=version\r\n")
+            m_client.send(R"({"level":1,"version":"9.0"})");
+    });
+    gf_connectRealTraffic();
+    m_rt.join();
+    EXPECT_EQ(first.received(), "");
+    EXPECT_EQ(handshake, "Qs999=version\r\n");
+    gf_sendUserPosition();
+    EXPECT_EQ(m_client.readLine(), "Qs121=0;0;0.000000;0;0;0.907571;0.082903\r\n");
+
+    // RealTraffic goes away, and the other host tries again before it is back.
+    m_client.close();
+    for (int i = 0; i < 50 && g_rtLinkReady.load(); ++i) {
+        gf_sendUserPosition();
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_FALSE(g_rtLinkReady.load());
+    OtherHost second(47416);
+    RealTrafficClient again;
+    m_rt = std::thread([&again] { again.connectTo(47416); });
+    gf_sendUserPosition();
+    m_rt.join();
+    gf_sendUserPosition();
+    EXPECT_EQ(second.received(), "");
+    EXPECT_EQ(again.readLine(), "Qs121=0;0;0.000000;0;0;0.907571;0.082903\r\n");
 }
 
 TEST_F(RtLinkTest, WaitingForRealTrafficEndsOnStop)

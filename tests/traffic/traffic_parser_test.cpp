@@ -14,6 +14,7 @@
 #include "traffic/traffic_reader.h"
 #include "traffic/traffic_record.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -75,6 +76,8 @@ const std::vector<RuleCase> kRuleCases = {
     {"valid line", {}, true, nullptr},
     {"timestamp unreadable", {{kTimestamp, "soon"}}, false, "timestamp:soon"},
     {"timestamp not a number", {{kTimestamp, "nan"}}, false, "timestamp:nan"},
+    {"timestamp far beyond any clock", {{kTimestamp, "1e300"}}, false, "timestamp:1e300"},
+    {"timestamp before 2000", {{kTimestamp, "946684799.5"}}, false, "timestamp:946684799.5"},
     {"latitude unreadable", {{kLat, "north"}}, false, "lat:north"},
     {"longitude empty", {{kLon, ""}}, false, "lon:"},
     {"longitude infinite", {{kLon, "inf"}}, false, "lon:inf"},
@@ -135,6 +138,29 @@ TEST_F(TrafficParserTest, AppliesEachRuleWithItsFaultText)
     clk::unfreeze();
 }
 
+TEST_F(TrafficParserTest, TimestampOutsideTheEpochRangeLeavesTheTrafficTimeAlone)
+{
+    clk::freeze(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + std::chrono::hours{12});
+    const std::int64_t now = clk::utcNowSeconds();
+    const struct {
+        std::string timestamp;
+        bool accepted;
+    } cases[] = {
+        {"1765100000.5", true}, {"1e300", false}, {"946684800", true}, {"946684799", false},
+        {std::to_string(now + 86400), true}, {std::to_string(now + 86401), false},
+    };
+    double trafficTime = 0;
+    for (const auto& c : cases) {
+        const auto record = parse(TrafficLine().set(kTimestamp, c.timestamp));
+        EXPECT_EQ(record.has_value(), c.accepted) << c.timestamp;
+        if (c.accepted)
+            trafficTime = std::stod(c.timestamp);
+        EXPECT_EQ(g_trafficTime.load(), trafficTime) << c.timestamp;
+        EXPECT_EQ(m_log.contains("exception in processLineSub: timestamp:" + c.timestamp), !c.accepted) << c.timestamp;
+    }
+    clk::unfreeze();
+}
+
 TEST_F(TrafficParserTest, BurstOfBadLinesLogsTheFirstAndSummarisesTheRest)
 {
     clk::freeze(clk::utcNow());
@@ -160,11 +186,13 @@ TEST_F(TrafficParserTest, BurstOfBadLinesLogsTheFirstAndSummarisesTheRest)
     clk::unfreeze();
 }
 
-TEST_F(TrafficParserTest, UnreadableAltitudeLogsTheWholeLine)
+TEST_F(TrafficParserTest, UnreadableAltitudeQuotesTheLineUpTo200Characters)
 {
-    const std::string line = TrafficLine().set(kAltitude, "high");
+    const std::string line = TrafficLine().set(kAltitude, "high").set(kOrigin, std::string(300, 'E'));
     EXPECT_FALSE(parse(line));
-    EXPECT_TRUE(m_log.contains("exception in processLineSub: altitude high incorrect, from: " + line));
+    const std::string fault = "exception in processLineSub: altitude high incorrect, from: " + line;
+    ASSERT_EQ(m_log.lines().size(), 1u);
+    EXPECT_EQ(m_log.lines()[0], fault.substr(0, 200) + fmt::format("… ({} bytes)", fault.size()));
 }
 
 TEST_F(TrafficParserTest, ShortLineIsLoggedAndDropped)
