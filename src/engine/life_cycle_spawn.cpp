@@ -54,29 +54,27 @@ bool lf_isBlocked(const LiveAc& ac)
     return !BLOCK_CALLSIGN.value.empty() && ac.callsign == BLOCK_CALLSIGN.value;
 }
 
-// Whether fewer than `limit` live aircraft are active; the count stops at the limit.
-bool lf_fewerActiveThan(std::size_t limit)
+// Fewer live aircraft than the limit in the simulator or on their way in: the active ones and
+// those adding (on the spawn list, waiting with their create request, or created and not yet
+// activated), so that the ones still on their way never take the count past the limit.
+bool lf_fewerCountedThan(std::size_t limit)
 {
-    std::size_t active = 0;
+    std::size_t counted = 0;
     for (const LiveAc& live : g_liveAcs) {
-        if (live.simState == SimState::active && ++active >= limit)
+        if ((live.simState == SimState::active || live.simState == SimState::adding2sim) && ++counted >= limit)
             return false;
     }
     return true;
 }
 
-// Room for one more live aircraft: MAX_LIVE_SEL counts the spawning, the active and the
-// waiting ones; the farthest active aircraft may make room for a nearer newcomer.
+// Room for one more live aircraft under MAX_LIVE_SEL; the farthest active aircraft may make
+// room for a nearer newcomer.
 bool lf_hasRoom(const LiveAc& ac)
 {
     const std::int32_t maxLive = MAX_LIVE_SEL.value.load();
     if (maxLive == 0)
         return false;
-    // The waiting ones first: once they fill the limit, the active ones need no count, which
-    // matters when a whole buffer comes due on one tick.
-    const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
-    const auto limit = static_cast<std::size_t>(maxLive);
-    if (waiting < limit && lf_fewerActiveThan(limit - waiting))
+    if (lf_fewerCountedThan(static_cast<std::size_t>(maxLive)))
         return true;
     const PosSample& front = ac.stream.front();
     const double distance =

