@@ -56,15 +56,6 @@ void lf_endSynthetic(LiveAc& ac)
     gf_resetTimers(ac);
 }
 
-// A parked aircraft's own sample: it is no longer extrapolated, and the sample it stands on
-// keeps the feed's pace instead of the week of a silent stand, so that when its feed stops
-// again it gives the stand up again.
-void lf_keepFeedPace(LiveAc& ac, const PosSample& s)
-{
-    ac.holdCount = 0;
-    ac.stream.front().dueTick = s.dueTick;
-}
-
 // Standing samples of an aircraft that cannot stand: in the air, or rolling fast.
 bool lf_refuseStanding(const LiveAc& ac, const PosSample& s, const PosSample& newest, double rollKt)
 {
@@ -114,8 +105,6 @@ bool lf_checkAtStand(LiveAc& ac, PosSample& s)
         removeAircraftFromSim(ac);
         return false;
     }
-    if (ac.flightPhase == FlightPhase::parked)
-        lf_keepFeedPace(ac, s);
     const double d = gf_distanceNm(lf_place(s), {ac.standLat, ac.standLon});
     const double limit = ac.previousPhase == FlightPhase::parking ? 2.0 * kOnStandNm : kOnStandNm;
     if (d <= limit) {
