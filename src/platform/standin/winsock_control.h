@@ -4,7 +4,7 @@
 
 namespace standin {
 
-// The next receive on a datagram socket fails with this Winsock error (once).
+// The next receive on a datagram socket fails with this Winsock error (once); 0: none.
 void failNextDatagramReceive(int error);
 
 } // namespace standin
