@@ -5,6 +5,7 @@
 #include "app/start_up_state.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "refdata/aircraft_db.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
@@ -75,4 +76,16 @@ TEST_F(InitApplication, InstallPathEndingInCommunityKeepsItsPackagesFolder)
     EXPECT_EQ(ALL_INSTALL_PATH.value.load(), packages());
     const std::string stored = readFile(g_parametersPath.get());
     EXPECT_NE(stored.find("name=\"MSFS_INSTALL_PATH\" value=\"" + packages() + "\""), std::string::npos) << stored;
+}
+
+// The aircraft database is read once per process: a restart keeps the tables it read.
+TEST_F(InitApplication, RestartDoesNotReadTheAircraftDatabaseAgain)
+{
+    lf_initApplication();
+    ASSERT_TRUE(gf_isKnownAircraftType("A320"));
+    fs::remove("input/dbase.enc");
+    lf_resetForRestart();
+
+    EXPECT_NO_THROW(lf_initApplication());
+    EXPECT_TRUE(gf_isKnownAircraftType("A320"));
 }

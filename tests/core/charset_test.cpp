@@ -66,6 +66,25 @@ TEST(Charset, DetectsEncodingFromBytes)
     EXPECT_EQ(gf_detectCharset(folder / "missing.txt"), Charset::none_found);
 }
 
+// Reading and detecting in one read decides on the same first bytes as the detector alone.
+TEST(Charset, OneReadDetectionSeesOnlyTheWindow)
+{
+    const std::pair<std::string, Charset> cases[] = {
+        {std::string(5000, 'a') + "\xE9", Charset::UTF8_without_BOM},
+        {std::string(4095, 'a') + "\xC3\xA9tail", Charset::UTF8_without_BOM},
+        {std::string(4000, 'a') + "\xE9", Charset::ANSI},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        TempFolder folder;
+        writeFile(folder / "f.txt", bytes);
+        std::vector<std::string> lines;
+        const DetectedTextLines read = gf_readDetectedTextFileLines(folder / "f.txt", lines);
+        EXPECT_TRUE(read.read) << bytes.size();
+        EXPECT_EQ(gf_charsetName(read.charset), gf_charsetName(expected)) << bytes.size();
+        EXPECT_EQ(read.charset, gf_detectCharset(folder / "f.txt")) << bytes.size();
+    }
+}
+
 TEST(Charset, NamesAndUnknownValue)
 {
     EXPECT_EQ(gf_charsetName(Charset::Unicode_big_endian), "Unicode_big_endian");

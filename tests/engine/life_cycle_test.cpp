@@ -3,10 +3,13 @@
 #include "app/tick_state.h"
 #include "core/geo.h"
 #include "core/settings.h"
+#include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/adding_stack.h"
 #include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
+#include "engine/stand_search.h"
+#include "parking/static_park_plan.h"
 #include "simlink/flight_plans.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
@@ -14,6 +17,7 @@
 #include "support/air_traffic.h"
 #include "support/engine_fixture.h"
 #include "support/log_capture.h"
+#include "support/parking_fixture.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -314,6 +318,44 @@ TEST_F(LifeCycleTest, IdentifiedObjectBecomesActiveAfter200TicksWithTwoLightTogg
     ASSERT_EQ(landing.size(), 1u);
     EXPECT_EQ(landing.front().value, 1u);
     EXPECT_EQ(eventsOf(kEventCabinLightsSet).front().value, 0u);
+}
+
+// An aircraft identified on its stand parks there: the stand's planned static is dropped and a
+// static still standing there leaves the simulator.
+TEST_F(LifeCycleTest, ParkedAircraftIdentifiedOnItsStandParksOverAStatic)
+{
+    for (const bool staticThere : {false, true}) {
+        gf_clearParkPositions();
+        gf_clearAcContainers();
+        g_removalQueue.clear();
+        Stand& stand = addStand("B12", 0.0);
+        numberStands();
+        g_staticParkEntries = {StaticParkEntry{1, 0, "DLH", "A320", "DLH4", "", "D-AIBA", true}};
+        if (staticThere) {
+            AcIdent ident;
+            ident.callsign = "DLH4*";
+            ident.registration = "D-AIBA";
+            AircraftData data = gf_makeAcData(ident);
+            data.hexid = 12;
+            StaticAc fixed = gf_makeStaticAc(data);
+            assignStand(fixed, stand);
+            fixed.objectId = 5000;
+            fixed.simState = SimState::active;
+            g_staticAcs.push_back(fixed);
+        }
+        LiveAc ac = makeActiveAc(Category::Large, 0, {makeSample({.position = {stand.latitude, stand.longitude},
+                                                                   .airborne = false})});
+        assignStand(ac, stand);
+        lf_holdStand(ac, stand);
+        ac.simState = SimState::adding2sim;
+        ac.flightPhase = FlightPhase::parked;
+        g_liveAcs.push_back(ac);
+        drain({kObject, 0x4B1234, 0, SimResultKind::LiveIdentified});
+        EXPECT_TRUE(m_log.contains("B12     : SWR123   parks")) << staticThere;
+        EXPECT_TRUE(g_staticParkEntries.empty()) << staticThere;
+        EXPECT_EQ(m_log.contains("B12     : SWR123   parks over static DLH4*          "), staticThere);
+        EXPECT_EQ(g_removalQueue, staticThere ? std::deque<std::uint32_t>{5000} : std::deque<std::uint32_t>{});
+    }
 }
 
 TEST_F(LifeCycleTest, AircraftToGoIsRemovedAsSoonAsItIsActive)

@@ -208,7 +208,7 @@ TEST_F(StandParking, StaticAircraftOnTheStandMakesWayAndAQueuedOneIsWithdrawn)
         fixed.registration = "D-AIBA";
         fixed.hexid = 12;
         fixed.objectId = 5000;
-        fixed.standId = g_stands[0].number;
+        testsupport::assignStand(fixed, g_stands[0]);
         fixed.simState = state;
         g_staticAcs.push_back(fixed);
         CreateRequest request;

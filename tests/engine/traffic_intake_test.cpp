@@ -1,7 +1,9 @@
 // Traffic records into live aircraft: new aircraft, refused samples, identity changes.
+#include "core/geo.h"
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/aircraft_names.h"
+#include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
 #include "engine/traffic_intake.h"
 #include "liveries/regcodes.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using testsupport::trafficRecord;
 
@@ -407,3 +410,107 @@ TEST(AirlineFromCallsign, ThreeLettersAndADigitNameTheAirline)
 }
 
 } // namespace
+
+// A taxiing aircraft's samples on the ground: each 20 s after the last, at a due tick of its own.
+class GroundStreamTest : public TrafficIntakeTest {
+protected:
+    static constexpr LatLon kFirstPlace{52.3, 4.76};
+    static constexpr double kMetre = 3.280839895;
+
+    // The first sample at the start, handed to the intake, and the aircraft made active there.
+    LiveAc& taxiing()
+    {
+        handle(at(0.0, 0, 10.0));
+        LiveAc& ac = onlyAircraft();
+        ac.simState = SimState::active;
+        ac.flightPhase = FlightPhase::taxi;
+        ac.onGround = 1;
+        ac.objectId = 42;
+        return ac;
+    }
+    // A ground sample metres east of the start (north by northMetres), at the due tick.
+    TrafficRecord at(double eastMetres, std::int32_t dueTick, double groundSpeed, double northMetres = 0.0)
+    {
+        m_time += 20.0;
+        auto rec = trafficRecord(4738157, m_time);
+        LatLon place = gf_destinationPoint(kFirstPlace, std::numbers::pi / 2, eastMetres * kMetre);
+        place = gf_destinationPoint(place, 0.0, northMetres * kMetre);
+        rec.sample.latitude = place.lat;
+        rec.sample.longitude = place.lon;
+        rec.sample.altitude = 0;
+        rec.sample.airborne = 0;
+        rec.sample.groundSpeed = groundSpeed;
+        rec.sample.trueAirspeed = groundSpeed;
+        rec.sample.dueTick = dueTick;
+        return rec;
+    }
+
+    double m_time = ::kStart;
+};
+
+// A moving sample after a stand-still drops the stationary run behind the last moving sample
+// (up to five samples back) when the run was shorter than 1500 ticks or the aircraft crept
+// no farther than 22 m from where it stopped.
+TEST_F(GroundStreamTest, MovingSampleDropsAShortOrCreepingStandStill)
+{
+    struct Case {
+        const char* name;
+        int stationarySamples;
+        std::int32_t runTicks;  // from the arrival to the newest stationary sample
+        double northMetres;     // of the moving sample beside the next place east
+        double eastMetres;      // of the moving sample beyond the stand-still
+        std::size_t kept;       // samples in the stream after the moving sample
+    };
+    const Case cases[] = {
+        {"short stand-still", 2, 1000, 0.0, 100.0, 3},
+        {"long stand-still left behind", 2, 2000, 0.0, 100.0, 5},
+        {"long stand-still crept away from by 19 m", 2, 2000, 19.0, 0.0, 3},
+        {"short stand-still five samples back", 5, 1000, 0.0, 100.0, 3},
+        {"short stand-still six samples back", 6, 1000, 0.0, 100.0, 9},
+    };
+    for (const Case& c : cases) {
+        gf_clearAcContainers();
+        LiveAc& ac = taxiing();
+        handle(at(100.0, 2000, 10.0));  // arrives where it stands
+        for (int i = 1; i <= c.stationarySamples; ++i)
+            handle(at(100.0, 2000 + c.runTicks * i / c.stationarySamples, 0.0));
+        ASSERT_EQ(ac.stream.size(), 2u + static_cast<std::size_t>(c.stationarySamples)) << c.name;
+        handle(at(100.0 + c.eastMetres, 2000 + c.runTicks + 2000, 10.0, c.northMetres));
+        EXPECT_EQ(ac.stream.size(), c.kept) << c.name;
+        EXPECT_FALSE(ac.stream.back().stationary) << c.name;
+    }
+}
+
+// Once the tick has flown past the arrival, a second stationary sample makes the one left due on
+// the next tick: the aircraft stands there from now on. A longer stand-still keeps only that pair.
+TEST_F(GroundStreamTest, StandingStreamIsDueOnTheNextTick)
+{
+    g_engineTick = 5000;
+    LiveAc& ac = taxiing();
+    handle(at(100.0, 9000, 10.0));
+    handle(at(100.0, 9500, 0.0));
+    while (!ac.stream.front().stationary)
+        ac.stream.pop_front();  // flown by the tick
+    handle(at(100.0, 9750, 0.0));
+    ASSERT_EQ(ac.stream.size(), 2u);
+    EXPECT_EQ(ac.stream.front().dueTick, 5001);
+    g_engineTick = 6000;
+    handle(at(100.0, 10000, 0.0));
+    ASSERT_EQ(ac.stream.size(), 2u);
+    EXPECT_EQ(ac.stream.front().dueTick, 6001);
+    EXPECT_EQ(ac.stream.back().dueTick, 10000);
+    g_engineTick = 0;
+}
+
+// An aircraft whose stream grew past 200 samples (its object no longer follows them) is taken out.
+TEST_F(GroundStreamTest, StreamAbove200SamplesRemovesTheAircraft)
+{
+    LiveAc& ac = taxiing();
+    for (int i = 1; i <= 200; ++i)
+        handle(at(100.0 * i, 2000 * i, 10.0));
+    ASSERT_EQ(ac.stream.size(), 201u);
+    EXPECT_EQ(ac.simState, SimState::active);
+    handle(at(100.0 * 201, 2000 * 201, 10.0));
+    EXPECT_EQ(ac.stream.size(), 201u);
+    EXPECT_EQ(ac.simState, SimState::removingfromsim);
+}

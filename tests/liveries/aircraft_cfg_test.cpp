@@ -171,6 +171,17 @@ TEST_F(AircraftCfg, SectionsDroppedWithTheirReports)
     EXPECT_EQ(g_incompleteSections.snapshot(), expected);
 }
 
+// Empty and "//" lines at a section's end are not part of it: a key commented out there is not
+// a second key that ends the section.
+TEST_F(AircraftCfg, TrailingEmptyAndCommentLinesAreNotPartOfTheSection)
+{
+    const auto path = write("B738", aircraftCfg("B738", {
+        {"Ryanair 1", "RYR", "EI-DCL", "GATE", {"//atc_id=EI-DCM", "  ", "//atc_parking_types=CARGO"}},
+    }));
+    EXPECT_EQ(search(path), (std::vector<LiveryData>{{"RYR", "B738", "Ryanair 1", "EI-DCL", 1, false}}));
+    EXPECT_TRUE(g_incompleteSections.snapshot().empty());
+}
+
 TEST_F(AircraftCfg, DamagedFilesAndOddCharsets)
 {
     // UTF-16 with a byte-order mark, as some packages are saved.

@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/engine_tick.h"
 #include "parking/park_adjustment.h"
@@ -47,16 +48,17 @@ protected:
                               std::uint32_t weekday, std::uint32_t slot, const std::string& cs = {},
                               const std::string& cs2 = {})
     {
-        StaticAc ac;
-        ac.airline = "DLH";
-        ac.type = "A320";
-        ac.registration = reg;
-        ac.callsign = callsign;
-        ac.firstCallsign = cs;
-        ac.altIdent = cs2;
-        ac.standId = stand;
-        ac.standLat = g_stands[static_cast<std::size_t>(stand - 1)].latitude;
-        ac.standLon = g_stands[static_cast<std::size_t>(stand - 1)].longitude;
+        AcIdent ident;
+        ident.airline = "DLH";
+        ident.type = "A320";
+        ident.registration = reg;
+        ident.callsign = callsign;
+        ident.firstCallsign = cs;
+        ident.altIdent = cs2;
+        AircraftData data = gf_makeAcData(ident);
+        data.hexid = 9000 + static_cast<std::uint32_t>(stand);  // static aircraft have ids up to 10000
+        StaticAc ac = gf_makeStaticAc(data);
+        assignStand(ac, g_stands[static_cast<std::size_t>(stand - 1)]);
         ac.objectId = 200 + static_cast<std::uint32_t>(stand);
         ac.simState = SimState::active;
         ac.parkedSlot = weekday | (static_cast<std::uint64_t>(slot) << 32);

@@ -1,5 +1,6 @@
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
 #include "liveries/livery_processing.h"
@@ -73,9 +74,12 @@ protected:
 
     static StaticAc& staticAt(std::int32_t stand, SimState state, std::uint32_t weekday, std::uint32_t slot)
     {
-        StaticAc ac;
-        ac.callsign = "ST" + std::to_string(stand) + "*";
-        ac.standId = stand;
+        AcIdent ident;
+        ident.callsign = "ST" + std::to_string(stand) + "*";
+        AircraftData data = gf_makeAcData(ident);
+        data.hexid = 9000 + static_cast<std::uint32_t>(stand);  // static aircraft have ids up to 10000
+        StaticAc ac = gf_makeStaticAc(data);
+        assignStand(ac, g_stands[static_cast<std::size_t>(stand - 1)]);
         ac.objectId = 200 + static_cast<std::uint32_t>(stand);
         ac.simState = state;
         ac.parkedSlot = weekday | (static_cast<std::uint64_t>(slot) << 32);

@@ -3,6 +3,9 @@
 // frame drain's rules.
 #include "sim_link_fixture.h"
 
+#include "engine/adding_stack.h"
+#include "engine/engine_tick.h"
+
 using simlinktest::kInstalledTitle;
 using simlinktest::SimLinkTest;
 using simlinktest::waitFor;
@@ -254,6 +257,29 @@ TEST_F(SimQueuesTest, ObjectRemovedBeforeIdentificationIsForgotten)
     const auto results = takeResults();
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].kind, SimResultKind::ObjectRemoved);
+}
+
+// Objects at or below the user's own id are the simulator's, never one of the program's creations.
+TEST_F(SimQueuesTest, ObjectAddedAtOrBelowTheUsersIdIsIgnored)
+{
+    connect();
+    const DWORD first = world().addForeignAircraft("Generated", "AS-GEN", 47.0, 8.01, 400.0);
+    const DWORD second = world().addForeignAircraft("Generated", "AS-GEN", 47.0, 8.02, 400.0);
+    g_userObjectId.store(first);  // a simulator that gave the user's aircraft this id
+    frames(1);
+    EXPECT_EQ(g_addedObjectIds, std::vector<std::uint32_t>{second});
+}
+
+// The engine's within-range request every 200 ms ends the run when the simulator refuses it.
+TEST_F(SimQueuesTest, RefusedWithinRangeRequestEndsTheRunWithSimConnectError)
+{
+    connect();
+    world().failCall("SimConnect_RequestDataOnSimObjectType", E_FAIL);
+    g_engineTick = 20;
+    lf_handleAddingStack();
+    EXPECT_TRUE(m_log.contains("SimConnect request ac within range fails"));
+    EXPECT_TRUE(g_simLinkFailed.load());
+    EXPECT_EQ(gf_exitReason(), ExitReason::SimConnectError);
 }
 
 TEST_F(SimQueuesTest, FailedCreateEndsTheRunAndLaterFramesDiscardTheQueues)

@@ -4,6 +4,7 @@
 
 #include "app/app_steps.h"
 #include "app/tick_state.h"
+#include "core/geo.h"
 #include "core/traffic_time.h"
 #include "refdata/aircraft_db.h"
 #include "simlink/sim_dispatch.h"
@@ -147,6 +148,21 @@ TEST_F(UserAircraftTest, JumpOfMoreThanTenMilesIsATeleport)
     EXPECT_TRUE(g_stopRequested.load());
     EXPECT_EQ(gf_exitReason(), ExitReason::NewFlight);
     EXPECT_TRUE(m_log.contains("Teleport"));
+}
+
+// A reply at 0/0 (no position yet, as while a flight loads) is no jump, neither to it nor back.
+TEST_F(UserAircraftTest, ReplyWithoutAPositionIsNoTeleport)
+{
+    connect();
+    gf_requestUserAcData();
+    frames(1);
+    for (const LatLon place : {LatLon{0.0, 0.0}, LatLon{47.0, 8.0}}) {
+        world().teleportUser(place.lat, place.lon);
+        gf_requestUserAcData();
+        frames(1);
+    }
+    EXPECT_FALSE(g_stopRequested.load());
+    EXPECT_FALSE(m_log.contains("Teleport"));
 }
 
 TEST_F(UserAircraftTest, SimulatorTimeBecomesEpochSecondsForTheProfessionalEdition)

@@ -1,5 +1,6 @@
 #include "support/air_traffic.h"
 
+#include "engine/ac_builders.h"
 #include "engine/category_tables.h"
 #include "simlink/sim_queues.h"
 
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <limits>
 #include <numbers>
 
 namespace testsupport {
@@ -58,32 +58,35 @@ std::vector<PosSample> makeTrack(const TrackSpec& shape)
 
 LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream)
 {
+    // The identity and the category's type data as the intake hands them to the record builder
+    // (the category given rather than looked up, and the pitches not varied).
     const CategoryRow& row = gf_categoryRow(category);
-    LiveAc ac;
-    ac.airline = "SWR";
-    ac.type = "A320";
-    ac.callsign = "SWR123";
-    ac.firstCallsign = ac.callsign;
-    ac.registration = "HB-JLT";
-    ac.hexid = 0x4B1234;
-    ac.category = category;
-    ac.halfSpan = 0.0097;
+    AircraftData data;
+    data.airline = "SWR";
+    data.type = "A320";
+    data.callsign = "SWR123";
+    data.firstCallsign = data.callsign;
+    data.registration = "HB-JLT";
+    data.hexid = 0x4B1234;
+    data.category = category;
+    data.halfSpan = 0.0097;
+    data.rotationPitch = row.rotationPitchRad;
+    data.climbPitch = row.climbPitchRad;
+    data.turnRateBase = row.groundTurnRateRad;
+    data.groundTurnRate = row.groundTurnRateRad;
+    data.climbLimit = row.climbLimitFt;
+    data.standSpeed = row.standSpeedKt;
+    data.ticksA = row.ticksA;
+    data.ticksB = row.ticksB;
+    data.ticksC = row.ticksC;
+    data.ticksD = row.ticksD;
+    LiveAc ac = lf_makeLiveAc(data, stream.front(), 0.0);
+    ac.stream.insert(ac.stream.end(), std::next(stream.begin()), stream.end());
+    // What the simulator reports once the object exists.
     ac.staticCg = 7.0;
     ac.staticPitch = 0.7 * kDeg;
-    ac.rotationPitch = row.rotationPitchRad;
-    ac.climbPitch = row.climbPitchRad;
-    ac.turnRateBase = row.groundTurnRateRad;
-    ac.groundTurnRate = row.groundTurnRateRad;
-    ac.climbLimit = row.climbLimitFt;
-    ac.standSpeed = row.standSpeedKt;
-    ac.ticksA = row.ticksA;
-    ac.ticksB = row.ticksB;
-    ac.ticksC = row.ticksC;
-    ac.ticksD = row.ticksD;
     ac.objectId = objectId;
     ac.simState = SimState::active;
-    ac.stream.assign(stream.begin(), stream.end());
-    ac.groundPath.fill(std::numeric_limits<double>::quiet_NaN());
     const PosSample& first = stream.front();
     ac.flightPhase = first.airborne ? FlightPhase::flying : FlightPhase::taxi;
     ac.onGround = first.airborne ? 0 : 1;

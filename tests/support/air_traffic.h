@@ -40,8 +40,8 @@ struct TrackSpec {
 };
 std::vector<PosSample> makeTrack(const TrackSpec& shape);
 
-// An active live aircraft of a category, with the category's timings and attitudes,
-// standing in the simulator as object objectId at its first sample.
+// An active live aircraft of a category, with the category's timings and attitudes, built by
+// the record builder and standing in the simulator as object objectId at its first sample.
 LiveAc makeActiveAc(Category category, std::uint32_t objectId, const std::vector<PosSample>& stream);
 
 // The events queued for the simulator as (event, value), taken off the queue; with an

@@ -1,8 +1,11 @@
 #include "support/parking_fixture.h"
 
 #include "core/clock.h"
+#include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/stand_lookup.h"
+#include "engine/stand_search.h"
+#include "parking/stand.h"
 #include "parking/park_airport.h"
 #include "ui/main_window.h"
 #include "refdata/airport_db.h"
@@ -115,12 +118,24 @@ void freezeWeekTime(int weekday, int halfHour)
 
 LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince)
 {
-    LiveAc ac;
-    ac.callsign = "LIVE" + std::to_string(stand);
-    ac.standId = stand;
+    AircraftData data;
+    data.callsign = "LIVE" + std::to_string(stand);
+    data.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
+    Stand* place = gf_standByNumber(stand);
+    PosSample standing;
+    standing.stationary = 1;
+    if (place != nullptr) {
+        standing.latitude = place->latitude;
+        standing.longitude = place->longitude;
+    }
+    LiveAc ac = lf_makeLiveAc(data, standing, 0.0);
+    if (place != nullptr) {
+        assignStand(ac, *place);
+        lf_holdStand(ac, *place);
+    }
     ac.objectId = 300 + static_cast<std::uint32_t>(stand);
-    ac.hexid = 0x400000 + static_cast<std::uint32_t>(stand);
     ac.simState = SimState::active;
+    ac.onGround = 1;
     ac.flightPhase = phase;
     ac.parkedSince = parkedSince;
     g_liveAcs.push_back(ac);

@@ -39,8 +39,9 @@ void placeUser(double lat, double lon, double groundSpeed = 0.0, double aboveGro
 // Freezes UTC now at the weekday (1 Monday .. 7 Sunday) and half hour of a week in 2026.
 void freezeWeekTime(int weekday, int halfHour);
 
-// An active live aircraft "LIVE{stand}" on the stand in the phase, parked since the steady
-// time (100 ns units); object 300 + stand, hexid 0x400000 + stand.
+// An active live aircraft "LIVE{stand}" built by the record builder, standing on the stand (when
+// it exists) and holding it, in the phase, parked since the steady time (100 ns units);
+// object 300 + stand, hexid 0x400000 + stand.
 LiveAc& addLiveOnStand(std::int32_t stand, FlightPhase phase, std::int64_t parkedSince);
 
 // The aircraft's stand: its number, position and heading.

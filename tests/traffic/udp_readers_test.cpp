@@ -4,6 +4,7 @@
 #include "app/start_up_state.h"
 #include "app/tick_state.h"
 #include "core/stop_flags.h"
+#include "platform/standin/winsock_control.h"
 #include "platform/win32.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
@@ -172,6 +173,17 @@ TEST_F(UdpReadersTest, PortInUseEndsTheRunWithReaderError)
     EXPECT_TRUE(m_log.contains(
         "The QNH Reader has stopped with error: bind to stream socket failed, error: 10048 Address already in use"));
     EXPECT_TRUE(m_log.contains("QNH Reader disconnected"));
+}
+
+TEST_F(UdpReadersTest, ReceiveErrorOtherThanATimeOutEndsTheRunWithReaderError)
+{
+    startTraffic(47308, true);
+    standin::failNextDatagramReceive(WSAECONNRESET);
+    ASSERT_TRUE(lf_waitFor([] { return g_trafficLight == kLightStopped; }));
+    EXPECT_TRUE(g_stopRequested.load());
+    EXPECT_EQ(g_exitReason.load(), static_cast<std::uint32_t>(ExitReason::ReaderError));
+    EXPECT_TRUE(m_log.contains(
+        "The Traffic Reader has stopped with error: receive error: 10054 Connection reset by peer"));
 }
 
 TEST_F(UdpReadersTest, LightsTurnStaleWithoutDatagramsAndLiveAgainAfterOne)

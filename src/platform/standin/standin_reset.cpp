@@ -6,6 +6,7 @@
 #include "platform/standin/shell32_control.h"
 #include "platform/standin/simworld.h"
 #include "platform/standin/window_table.h"
+#include "platform/standin/winsock_control.h"
 
 namespace standin {
 
@@ -21,6 +22,7 @@ void resetStandIns()
     clearShellExecuteCalls();
     setElevated(std::nullopt);
     setTokenQueryFails(false);
+    failNextDatagramReceive(0);
     const SimWorldConfig freshWorld;
     SimWorld::instance().configure(freshWorld);
 }

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/standin/winsock.h"
+#include "platform/standin/winsock_control.h"
 
 #undef socket
 #undef getaddrinfo
@@ -52,6 +53,7 @@ std::unordered_map<SOCKET, EntryPtr> lv_sockets;
 SOCKET lv_nextHandle = 0x100;
 std::atomic<int> lv_startups{0};
 thread_local int lv_lastError = 0;
+std::atomic<int> lv_datagramReceiveFault{0};
 
 int lf_fail(int error)
 {
@@ -376,6 +378,10 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
         return lf_fail(WSAEINVAL);
     if (entry->receiveTimedOut)
         return lf_fail(WSAECONNABORTED);
+    if (entry->type == SOCK_DGRAM) {
+        if (const int fault = lv_datagramReceiveFault.exchange(0); fault != 0)
+            return lf_fail(fault);
+    }
     socklen_t size = fromLength ? static_cast<socklen_t>(*fromLength) : 0;
     const int posixFlags = flags | (entry->type == SOCK_DGRAM ? MSG_TRUNC : 0);
     const ssize_t count = lf_retryInterrupted(*entry, [&] {
@@ -468,6 +474,11 @@ void fdSetRemove(SOCKET s, fd_set* set)
 {
     const auto end = set->fd_array + set->fd_count;
     set->fd_count = static_cast<u_int>(std::remove(set->fd_array, end, s) - set->fd_array);
+}
+
+void failNextDatagramReceive(int error)
+{
+    lv_datagramReceiveFault.store(error);
 }
 
 } // namespace standin
