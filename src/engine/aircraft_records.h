@@ -151,6 +151,9 @@ struct LiveAc : StaticAc {
     // and the farthest seen since, and the number of steps away from the stand.
     double creepStartNm = 0.0;
     double creepFarthestNm = 0.0;
+    // Due tick of the newest sample its feed sent while it stood parked on its week-long sample;
+    // 0 when none came since it last gave its stand up.
+    std::int32_t standSampleDue = 0;
     std::int32_t creepCount = 0;
     PosSample pushbackAltTurn;          // end of the pushback's turn leg on the other side
     double turnAngle = 0.0;             // degrees of the corner the ground path rounds

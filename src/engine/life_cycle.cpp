@@ -9,6 +9,7 @@
 #include "engine/air_movement.h"
 #include "engine/engine_tick.h"
 #include "engine/stand_search.h"
+#include "engine/stream_extension.h"
 #include "simlink/flight_plans.h"
 
 #include <fmt/format.h>
@@ -50,6 +51,7 @@ void lf_updateActiveAc(LiveAc& ac)
         removeAircraftFromSim(ac);
         return;
     }
+    gf_giveUpSilentStand(ac);
     if (g_engineTick.load() >= ac.stream.front().dueTick) {
         nextPosMain(ac);
         ac.simPosition[6] = ac.verticalSpeed / 60.0;

@@ -114,6 +114,8 @@ bool lf_checkAtStand(LiveAc& ac, PosSample& s)
             return true;
         }
         ac.leaveStand = 0;
+        if (ac.flightPhase == FlightPhase::parked && ac.holdCount > 0)
+            ac.standSampleDue = s.dueTick;
         return false;
     }
     if (ac.flightPhase == FlightPhase::parking) {

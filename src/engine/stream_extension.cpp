@@ -173,6 +173,14 @@ void lf_extrapolatedAltitude(const LiveAc& ac, PosSample& s, double seconds)
     s.airborne = s.altitude > 0.0 ? 1 : 0;
 }
 
+// A parked aircraft whose feed has stopped keeps standing but no longer claims its stand.
+void lf_giveUpStand(LiveAc& ac)
+{
+    ac.protectedStand = 0;
+    ac.standSampleDue = 0;
+    lf_releaseStand(ac);
+}
+
 } // namespace
 
 void gf_resetTimers(LiveAc& ac)
@@ -218,8 +226,13 @@ void lf_extrapolate(LiveAc& ac, std::int32_t n)
         // Its feed has stopped: it stays on its stand but gives the stand up, so that a
         // newcomer arriving or born there replaces it.
         s.dueTick = front.dueTick + kWeekTicks;
-        ac.protectedStand = 0;
-        lf_releaseStand(ac);
+        lf_giveUpStand(ac);
     }
     ac.stream.push_back(s);
+}
+
+void gf_giveUpSilentStand(LiveAc& ac)
+{
+    if (ac.flightPhase == FlightPhase::parked && ac.standSampleDue != 0 && g_engineTick.load() > ac.standSampleDue)
+        lf_giveUpStand(ac);
 }

@@ -9,5 +9,8 @@
 bool lf_extendStream(LiveAc& ac);
 // Appends one dead-reckoned sample built from the front sample and allows n further ones.
 void lf_extrapolate(LiveAc& ac, std::int32_t n);
+// A parked aircraft on its week-long sample whose feed came back and has stopped again: once
+// the newest sample from its stand is overdue it gives the stand up, as at its first silence.
+void gf_giveUpSilentStand(LiveAc& ac);
 // The early and late bounds of the next due tick after holding or extrapolating ends.
 void gf_resetTimers(LiveAc& ac);

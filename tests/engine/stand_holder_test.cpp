@@ -290,6 +290,23 @@ TEST_F(StandHolder, SilentParkedAircraftWhoseFeedReturnsHoldsItsStandAgain)
               nullptr);
 }
 
+// SWR2001's feed pauses, comes back for a while, then stops for good: the second silence
+// gives the stand up as the first did.
+TEST_F(StandHolder, ParkedAircraftWhoseFeedStopsAgainGivesItsStandUpAgain)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    for (int line = 1; line <= 3; ++line) {
+        PosSample back = groundSample(at(0, kStandsEastM), 0, g_engineTick + 1000);
+        checkExtendingSituations(*live(0x4B0001), back);
+        runTicks(500);
+    }
+    ASSERT_EQ(g_stands[0].holder, 0x4B0001u);
+    runTicks(3000);
+    taxiToTheSilentStand();
+}
+
 TEST_F(StandHolder, AircraftDrivingToItsStandKeepsNoClaimOnTheNextParkAirportsStands)
 {
     addStand("B12", at(0, kStandsEastM), 0.0);
