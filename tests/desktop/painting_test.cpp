@@ -153,6 +153,55 @@ TEST(DesktopPainting, PaintingIsClippedToTheUpdateRegion)
     EXPECT_EQ(image.pixel(100, 440), kRed);
 }
 
+TEST(DesktopPainting, TwoInvalidatedAreasLeaveWhatLiesBetweenThemAlone)
+{
+    HWND window = createTestWindow();
+    g_painter = [](HDC dc) {
+        HBRUSH red = CreateSolidBrush(kRed);
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+    };
+    standin::Desktop desktop;
+    desktop.pumpUntilIdle();
+    g_painter = [](HDC dc) {
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    };
+
+    // As Windows does, the update region is the two areas, not the box around them.
+    const RECT header{0, 28, 880, 112};
+    const RECT line{0, 448, 880, 476};
+    InvalidateRect(window, &header, FALSE);
+    InvalidateRect(window, &line, FALSE);
+    desktop.pumpUntilIdle();
+
+    const standin::Surface image = desktop.snapshot();
+    EXPECT_EQ(image.pixel(100, 60), kWhite);
+    EXPECT_EQ(image.pixel(100, 460), kWhite);
+    EXPECT_EQ(image.pixel(100, 300), kRed);
+}
+
+TEST(DesktopPainting, DefaultFontIsTheBoldSystemFontAndASelectedFontReplacesIt)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    SIZE system{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Airport parking", 15, &system));
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE chosen{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Airport parking", 15, &chosen));
+
+    // The System font has a 16-pixel cell and is bold, as on Windows: wider than a 12-pixel font.
+    EXPECT_EQ(system.cy, 16);
+    EXPECT_GT(system.cx, chosen.cx + 15);
+    EXPECT_LT(chosen.cy, system.cy);
+    EXPECT_EQ(SelectObject(dc, previous), font);
+    DeleteObject(font);
+    DeleteDC(dc);
+}
+
 TEST(DesktopPainting, EraseBackgroundUsesTheClassBrushUnlessTheWindowHandlesIt)
 {
     createTestWindow();
