@@ -64,6 +64,8 @@ public:
     // The brush or pen of a panel colour; the black one for a colour it has none of.
     HBRUSH brush(COLORREF colour) const;
     HPEN pen(COLORREF colour) const;
+    // The font every text of the panel is drawn in.
+    HFONT font() const { return m_font; }
 
     // The RealTraffic text.
     std::mutex rtTextMutex;
@@ -89,6 +91,7 @@ public:
 private:
     std::array<HBRUSH, panel::kBrushColours.size()> m_brushes{};
     std::array<HPEN, panel::kPenColours.size()> m_pens{};
+    HFONT m_font = nullptr;
 };
 
 extern MainWindow g_mainWindowState;

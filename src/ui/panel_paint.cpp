@@ -204,6 +204,7 @@ void lf_paintMainWindow(HDC dc)
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, panel::kWidth, panel::kHeight);
     const HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+    const HGDIOBJ previousFont = SelectObject(memory, g_mainWindowState.font());
     lf_paintAreas(memory);
     SetBkMode(memory, TRANSPARENT);
     lf_paintTitle(memory);
@@ -214,6 +215,7 @@ void lf_paintMainWindow(HDC dc)
     lf_paintParkingStats(memory);
     lf_paintStatusLine(memory);
     BitBlt(dc, 0, 0, panel::kWidth, panel::kHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previousFont);
     SelectObject(memory, previousBitmap);
     DeleteObject(bitmap);
     DeleteDC(memory);
