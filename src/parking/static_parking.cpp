@@ -155,6 +155,13 @@ bool gf_parkFileLoaded()
     return g_mainWindowState.parkFileLoaded.load();
 }
 
+void gf_setParkFileLoaded(bool loaded)
+{
+    if (g_mainWindowState.parkFileLoaded.exchange(loaded) != loaded) {
+        gf_repaintControlArea();
+    }
+}
+
 bool gf_parkAirportHasStands()
 {
     return !g_parkAirport.empty() && !g_stands.empty();
@@ -300,7 +307,7 @@ void lf_resetParkAirport()
             lf_saveLearnedApf();
     }
     g_apfHandmade = false;
-    g_mainWindowState.parkFileLoaded.store(false);
+    gf_setParkFileLoaded(false);
     lf_enableStaticControls(false);
     g_parkAirportSet = false;
     g_parkAirport.clear();

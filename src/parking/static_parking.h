@@ -23,6 +23,8 @@ std::int32_t gf_countStaticParked(bool withMean);
 // The park airport's park file was read (leaving the airport then restores its settings and
 // saves its learned file) / it has stands.
 bool gf_parkFileLoaded();
+// Marks the park file read or not; the renewal countdown beside the controls follows it.
+void gf_setParkFileLoaded(bool loaded);
 bool gf_parkAirportHasStands();
 
 void lf_userAcAirportInSight(const LatLon& user);
