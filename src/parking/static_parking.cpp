@@ -111,11 +111,9 @@ void lf_publishParkAirport(const std::string& reservedStand)
         std::lock_guard lock(g_mainWindowState.parkTextMutex);
         g_mainWindowState.parking.airport = lf_parkAirportLabel();
         g_mainWindowState.parking.name1 = g_parkFileHeader.airportName;
-        g_mainWindowState.parking.reservedStand = reservedStand;
         g_mainWindowState.parking.stands = static_cast<std::int32_t>(g_stands.size());
     }
-    g_mainWindowState.reservedStandValid.store(!reservedStand.empty());
-    gf_repaintParkingBand();
+    gf_showReservedStand(reservedStand);
 }
 
 // An archived park file is fetched off the main loop first; it is read on a later pass, once

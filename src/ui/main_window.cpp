@@ -218,6 +218,18 @@ void gf_refreshAverageFit()
     }
 }
 
+void gf_showReservedStand(const std::string& stand)
+{
+    {
+        std::lock_guard lock(g_mainWindowState.parkTextMutex);
+        g_mainWindowState.parking.reservedStand = stand;
+    }
+    g_mainWindowState.reservedStandValid.store(!stand.empty());
+    if (g_mainWindow.load() != nullptr) {
+        InvalidateRect(g_mainWindow.load(), &panel::kParkingBand, FALSE);
+    }
+}
+
 void gf_refreshCounters()
 {
     const LiveParkedCount live = gf_countLiveParked(true);

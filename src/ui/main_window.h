@@ -109,6 +109,9 @@ void gf_refreshCounters();
 // aircraft; the parking band is repainted when it changed.
 void gf_refreshAverageFit();
 
+// Main loop thread: "reserved stand: {}" in the parking band, red when there is none.
+void gf_showReservedStand(const std::string& stand);
+
 // Opens the folder of "parameters.xml", or the "docs" folder with the manual, in the
 // shell; a message box tells when it cannot.
 bool gf_openParametersFolder();

@@ -1,7 +1,8 @@
 // The window shows what is true between the user's clicks: the renewal countdown beside the
-// controls and Initial Load Only after "Flush static". Each
+// controls, Initial Load Only after "Flush static", the reserved stand after "Re-read". Each
 // picture is the window as it stands, without a repaint asked for by the test.
 #include "app/tick_state.h"
+#include "core/program_folders.h"
 #include "core/settings.h"
 #include "parking/static_parking.h"
 #include "platform/standin/simworld.h"
@@ -24,6 +25,10 @@ namespace {
 // The countdown is drawn at x 5 of the destination row, left of "Destination:" at x 137.
 constexpr int kCountdownX = 5;
 constexpr int kDestinationLabelX = 137;
+// "reserved stand: {}" at x 571 of the parking band's first line, left of "# updates" at 748.
+constexpr int kReservedStandX = 571;
+constexpr int kBandFirstLineY = 399;
+constexpr int kUpdatesX = 748;
 
 class WindowFollowsState : public ::testing::Test {
 protected:
@@ -33,6 +38,12 @@ protected:
     {
         return testsupport::showsText(program.desktop.snapshot(), text, kCountdownX, AIRP_RANGE.y, kDestinationLabelX,
                                       panel::kBlack, panel::kLightBlue);
+    }
+
+    bool reservedStandReads(const std::string& stand)
+    {
+        return testsupport::showsText(program.desktop.snapshot(), "reserved stand: " + stand, kReservedStandX,
+                                      kBandFirstLineY, kUpdatesX, panel::kGreen, panel::kBlack);
     }
 
     ProgramWindow program{ProgramSetup{{{"AUTO_RANGE", "false"}}}};
@@ -82,4 +93,21 @@ TEST_F(WindowFollowsState, FlushStaticTicksInitialLoadOnlyAndItsLabelAndNowAgree
                    countdownReads("(no next ... )");
         },
         5s));
+}
+
+TEST_F(WindowFollowsState, RereadWhileTheUserStandsStillTakesOverAnEditedReservedStand)
+{
+    testsupport::writeFile(program.work.path() / folders::myParkAirportsTxt(), "EDDF,V1\n");
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.parkedAndIdle());
+    ASSERT_TRUE(program.pumpUntil([&] { return reservedStandReads("V1"); }, 5s));
+
+    // The user edits the stand; the file now lists another airport first.
+    testsupport::writeFile(program.work.path() / folders::myParkAirportsTxt(), "EDDM\nEDDF,V2\n");
+    ASSERT_TRUE(program.desktop.click(BUTTON_REREAD.controlId));
+    ASSERT_TRUE(program.pumpUntil([&] { return enabled(BUTTON_REREAD); }));
+
+    EXPECT_TRUE(program.log.contains("reserved stand changed from 'V1' to 'V2'"));
+    EXPECT_FALSE(program.log.contains("park airports and stands are okay"));
+    EXPECT_TRUE(program.pumpUntil([&] { return reservedStandReads("V2"); }, 5s));
 }
