@@ -18,7 +18,8 @@ void gf_updateStaticParking(bool firstCall);
 void gf_adjustParking();
 // Drops the plan and the static aircraft and takes the live aircraft on the ground out.
 void gf_removeGroundAircraft();
-// Static aircraft in the simulator (active or being removed).
+// Static aircraft in the simulator (active or being removed); the count the panel shows.
+// With the flag the panel's counters and mean parked time are refreshed too.
 std::int32_t gf_countStaticParked(bool withMean);
 // The park airport's park file was read (leaving the airport then restores its settings and
 // saves its learned file) / it has stands.

@@ -11,6 +11,7 @@
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
 #include "engine/proximity_rules.h"
+#include "parking/static_parking.h"
 #include "ui/command_handlers.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_paint.h"
@@ -211,13 +212,6 @@ bool lf_storeAverageFit(const LiveParkedCount& live)
 
 } // namespace
 
-void gf_refreshAverageFit()
-{
-    if (lf_storeAverageFit(gf_countLiveParked(true)) && g_mainWindow.load() != nullptr) {
-        InvalidateRect(g_mainWindow.load(), &panel::kParkingBand, FALSE);
-    }
-}
-
 void gf_showReservedStand(const std::string& stand)
 {
     {
@@ -237,10 +231,7 @@ void gf_refreshCounters()
     const auto flying = static_cast<std::int32_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
         return ac.simState == SimState::active && ac.flightPhase != FlightPhase::parked;
     }));
-    std::int32_t statics = 0;
-    for (const StaticAc& aircraft : g_staticAcs) {
-        statics += aircraft.simState == SimState::active ? 1 : 0;
-    }
+    const std::int32_t statics = gf_countStaticParked(false);
     MainWindow& w = g_mainWindowState;
     HWND window = g_mainWindow.load();
     if (w.liveFlying.exchange(flying) != flying && window != nullptr) {

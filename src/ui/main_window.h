@@ -105,9 +105,6 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // aircraft and of learned stand updates follow the engine's, repainting the areas
 // that changed.
 void gf_refreshCounters();
-// Main loop thread: the panel's mean parked time ("average fit") follows the live parked
-// aircraft; the parking band is repainted when it changed.
-void gf_refreshAverageFit();
 
 // Main loop thread: "reserved stand: {}" in the parking band, red when there is none.
 void gf_showReservedStand(const std::string& stand);
