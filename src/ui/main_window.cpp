@@ -250,9 +250,9 @@ namespace {
 
 std::string lf_parkingPanelText(const ParkingPanel& p)
 {
-    return fmt::format("{}|{}|{}|{}|{}|{}|{} {} {} {} {} {}", p.airport, p.name1, p.name2, p.qualityText,
+    return fmt::format("{}|{}|{}|{}|{}|{}|{} {} {} {} {} {} {} {}", p.airport, p.name1, p.name2, p.qualityText,
                        p.reservedStand, p.averageFit, p.weekNumber, p.stands, p.plannedStatic, p.maxParkSet,
-                       p.maxPark, p.maxParkPercent);
+                       p.maxPark, p.maxParkPercent, p.fitSoft, p.fitAnyWeekday);
 }
 
 // The panel's texts, counters and flags; the brushes, pens and the ready flag live as

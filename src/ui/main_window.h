@@ -49,6 +49,8 @@ struct ParkingPanel {
     bool maxParkSet = false;        // "max park: {:3} (={} %)" or "no max park live"
     std::int32_t maxPark = 0;
     std::int32_t maxParkPercent = 0;
+    bool fitSoft = false;        // the last fit used soft data ("*S*" at x 370)
+    bool fitAnyWeekday = false;  // ... data of any weekday ("*W*"; both "*WS*")
 };
 
 class MainWindow {

@@ -25,6 +25,11 @@ namespace {
 // The countdown is drawn at x 5 of the destination row, left of "Destination:" at x 137.
 constexpr int kCountdownX = 5;
 constexpr int kDestinationLabelX = 137;
+// The airport at x 5 of the parking band's first line, left of its names at 85; the fit's mark
+// at x 370 of the parking band's first line, left of "qf: {}" at 430.
+constexpr int kNamesX = 85;
+constexpr int kFitMarkX = 370;
+constexpr int kQualityX = 430;
 // "reserved stand: {}" at x 571 of the parking band's first line, left of "# updates" at 748.
 constexpr int kReservedStandX = 571;
 constexpr int kBandFirstLineY = 399;
@@ -110,4 +115,18 @@ TEST_F(WindowFollowsState, RereadWhileTheUserStandsStillTakesOverAnEditedReserve
     EXPECT_TRUE(program.log.contains("reserved stand changed from 'V1' to 'V2'"));
     EXPECT_FALSE(program.log.contains("park airports and stands are okay"));
     EXPECT_TRUE(program.pumpUntil([&] { return reservedStandReads("V2"); }, 5s));
+}
+
+TEST(WindowFitMark, TellsWhatTheFitUsedNotWhatTheSettingsAllow)
+{
+    // Every stand has real uses at every half hour of every day: today's real data fill the plan.
+    ProgramWindow program{ProgramSetup{{{"AUTO_RANGE", "false"}, {"WEEK", "true"}, {"PARK_SOFT", "true"}}}};
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.parkedAndIdle());
+
+    // The band shows the airport, and no "*WS*": neither soft data nor other weekdays were used.
+    const standin::Surface picture = program.desktop.snapshot();
+    EXPECT_TRUE(testsupport::showsText(picture, "EDDF (FRA)", 5, kBandFirstLineY, kNamesX, panel::kGreen, panel::kBlack));
+    EXPECT_TRUE(testsupport::showsText(picture, "", kFitMarkX, kBandFirstLineY, kQualityX, panel::kGreen, panel::kBlack));
+    EXPECT_TRUE(program.log.contains("2 positions (33% vs wanted 30%, with Max fit=24.0 hours)"));
 }
