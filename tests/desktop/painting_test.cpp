@@ -91,6 +91,24 @@ PngImage readPng(const std::filesystem::path& file)
     return image;
 }
 
+// A window painted all red whose next paints fill everything white.
+HWND redWindowPaintingWhiteNext(standin::Desktop& desktop)
+{
+    HWND window = createTestWindow();
+    g_painter = [](HDC dc) {
+        HBRUSH red = CreateSolidBrush(kRed);
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+    };
+    desktop.pumpUntilIdle();
+    g_painter = [](HDC dc) {
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    };
+    return window;
+}
+
 } // namespace
 
 TEST(DesktopPainting, PanelPaintedIntoABitmapReachesTheWindowAndItsPng)
@@ -130,19 +148,8 @@ TEST(DesktopPainting, PanelPaintedIntoABitmapReachesTheWindowAndItsPng)
 
 TEST(DesktopPainting, PaintingIsClippedToTheUpdateRegion)
 {
-    HWND window = createTestWindow();
-    g_painter = [](HDC dc) {
-        HBRUSH red = CreateSolidBrush(kRed);
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, red);
-        DeleteObject(red);
-    };
     standin::Desktop desktop;
-    desktop.pumpUntilIdle();
-    g_painter = [](HDC dc) {
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    };
+    HWND window = redWindowPaintingWhiteNext(desktop);
 
     RECT line{0, 448, 880, 476};
     InvalidateRect(window, &line, FALSE);
@@ -155,19 +162,8 @@ TEST(DesktopPainting, PaintingIsClippedToTheUpdateRegion)
 
 TEST(DesktopPainting, TwoInvalidatedAreasLeaveWhatLiesBetweenThemAlone)
 {
-    HWND window = createTestWindow();
-    g_painter = [](HDC dc) {
-        HBRUSH red = CreateSolidBrush(kRed);
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, red);
-        DeleteObject(red);
-    };
     standin::Desktop desktop;
-    desktop.pumpUntilIdle();
-    g_painter = [](HDC dc) {
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    };
+    HWND window = redWindowPaintingWhiteNext(desktop);
 
     // As Windows does, the update region is the two areas, not the box around them.
     const RECT header{0, 28, 880, 112};
