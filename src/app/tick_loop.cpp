@@ -165,7 +165,10 @@ void lf_every30Seconds()
 
 void lf_parkingCountdown()
 {
-    if (g_staticParkingCountdown.fetch_sub(1) - 1 >= 1) {
+    const bool counting = g_staticParkingCountdown.fetch_sub(1) - 1 >= 1;
+    // The control area shows the minutes left.
+    gf_repaintControlArea();
+    if (counting) {
         return;
     }
     g_staticParkingCountdown.store(20);
@@ -277,8 +280,7 @@ void lf_serveUserRequests()
     if (g_flushStaticRequested.exchange(false)) {
         gf_removeAllStatic();
         if (!INITIAL_LOAD_ONLY.value) {
-            INITIAL_LOAD_ONLY.value = true;
-            SendMessageW(INITIAL_LOAD_ONLY.hwnd, BM_SETCHECK, 1, 0);
+            gf_switchOnInitialLoadOnly();
         }
         // The flush is done: it can be asked for again unless a renewal runs.
         EnableWindow(BUTTON_FLUSH_STATIC.hwnd, g_busy.load() ? FALSE : TRUE);

@@ -7,6 +7,7 @@
 #include "parking/airport_settings_snapshot.h"
 #include "platform/win32.h"
 #include "ui/control_text.h"
+#include "ui/panel_repaint.h"
 
 #include <algorithm>
 #include <array>
@@ -21,6 +22,8 @@ void lf_selectOption(const std::vector<T>& options, HWND list, T value)
     if (found != options.end()) {
         SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(found - options.begin()), 0);
     }
+    // Some labels take their colour from the lists' values.
+    gf_repaintControlArea();
 }
 
 void lf_applyListSetting(IntGuiParameter& setting, std::int32_t stored)

@@ -13,7 +13,6 @@
 #include "parking/stand.h"
 #include "parking/static_parking.h"
 #include "refdata/aircraft_db.h"
-#include "ui/panel_repaint.h"
 #include "ui/status_line.h"
 
 #include <fmt/format.h>
@@ -119,9 +118,7 @@ void lf_limitLiveParked(std::int32_t wanted)
 void lf_startAdjustment()
 {
     lf_snapshotSeenCallsigns();
-    g_parkFitPanel.softUsed = false;
-    g_parkFitPanel.anyWeekdayUsed = false;
-    gf_repaintParkingBand();
+    gf_setFitFlags(false, false);
     gf_clearAdjustmentLists();
     g_staticParkEntries.clear();
     for (Stand& stand : g_stands) {

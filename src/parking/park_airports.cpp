@@ -17,7 +17,7 @@
 #include "core/settings.h"
 #include "ui/busy_state.h"
 #include "ui/control_requests.h"
-#include "ui/panel_repaint.h"
+#include "ui/main_window.h"
 #include "ui/status_line.h"
 
 #include <fmt/format.h>
@@ -116,6 +116,31 @@ LatLon lf_userPosition()
     return {g_userAcData.latitude, g_userAcData.longitude};
 }
 
+// Every entry's distance from the user and, without a destination, nearest first.
+void lf_sortByDistance(const LatLon& user)
+{
+    g_lastSortPosition = user;
+    for (ParkAirport& entry : g_parkAirports)
+        entry.distance = gf_distanceNm(user, {entry.lat, entry.lon});
+    if (!g_destinationAirportSet.load())
+        g_parkAirports.sort([](const ParkAirport& a, const ParkAirport& b) { return a.distance < b.distance; });
+    gf_publishFirstParkAirport();
+}
+
+// A list read again comes in file order. It takes its order at once, not when the user next
+// moves: nearest first, or with a destination the airport that headed it before.
+void lf_restoreOrder(const std::string& previousFirst)
+{
+    const auto first = std::find_if(g_parkAirports.begin(), g_parkAirports.end(),
+                                    [&](const ParkAirport& entry) { return entry.icao == previousFirst; });
+    if (g_destinationAirportSet.load() && first != g_parkAirports.end())
+        g_parkAirports.splice(g_parkAirports.begin(), g_parkAirports, first);
+    if (g_userDataReceived.load() && !g_parkAirports.empty())
+        lf_sortByDistance(lf_userPosition());
+    else
+        gf_publishFirstParkAirport();
+}
+
 } // namespace
 
 bool lf_readMyParkAirports()
@@ -212,12 +237,7 @@ void lf_sortParkAirports(const LatLon& user)
         first.distance = gf_distanceNm(user, {first.lat, first.lon});
         return;
     }
-    g_lastSortPosition = user;
-    for (ParkAirport& entry : g_parkAirports)
-        entry.distance = gf_distanceNm(user, {entry.lat, entry.lon});
-    if (!g_destinationAirportSet.load())
-        g_parkAirports.sort([](const ParkAirport& a, const ParkAirport& b) { return a.distance < b.distance; });
-    gf_publishFirstParkAirport();
+    lf_sortByDistance(user);
 }
 
 void gf_updateReservedStand()
@@ -248,7 +268,10 @@ void gf_handleReservedStandRequest()
 
 bool gf_checkParkAirports(bool check, std::string& message)
 {
-    if (!lf_readMyParkAirports())
+    const std::string previousFirst = g_parkAirports.empty() ? std::string() : g_parkAirports.front().icao;
+    const bool allKnown = lf_readMyParkAirports();
+    lf_restoreOrder(previousFirst);
+    if (!allKnown)
         return false;
     if (!check)
         return true;
@@ -269,7 +292,7 @@ bool gf_checkParkAirports(bool check, std::string& message)
     g_reservedStand = newStand;
     if (Stand* stand = gf_standById(g_reservedStand); stand != nullptr)
         stand->keepFree = true;
-    gf_repaintParkingBand();
+    gf_showReservedStand(g_reservedStand);
     return true;
 }
 

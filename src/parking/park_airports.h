@@ -27,8 +27,8 @@ extern std::atomic<bool> g_destinationAirportSet;
 
 // Rebuilds the list from the file; false when it could not be read.
 bool lf_readMyParkAirports();
-// Checks the list against the user aircraft (re-read: read it again first); true when
-// the message is to be shown.
+// Checks the list against the user aircraft (re-read: read it again first, in its order at
+// once); true when the message is to be shown.
 bool gf_checkParkAirports(bool reread, std::string& message);
 // The user's reserved stand at the park airport; empty when none.
 std::string gf_reservedStandName();

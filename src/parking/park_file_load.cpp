@@ -18,6 +18,7 @@
 #include "parking/apf.h"
 #include "parking/apf_sources.h"
 #include "parking/park_airport.h"
+#include "parking/static_parking.h"
 #include "refdata/airport_db.h"
 #include "ui/control_text.h"
 #include "ui/main_window.h"
@@ -173,7 +174,7 @@ std::string lf_readApf(const std::string& reference, ParkFileHeader& header)
         return "no stands found";
     }
     // Only a read that ended well lets leaving the airport save its learned file.
-    g_mainWindowState.parkFileLoaded = true;
+    gf_setParkFileLoaded(true);
     return "";
 }
 

@@ -224,9 +224,9 @@ std::int32_t gf_countStaticParked(bool withMean)
     const auto count = static_cast<std::int32_t>(std::count_if(g_staticAcs.begin(), g_staticAcs.end(), [](const StaticAc& ac) {
         return ac.simState == SimState::active || ac.simState == SimState::removingfromsim;
     }));
+    // The panel shows this count, with the other counters, repainted when they changed.
     if (withMean) {
-        g_mainWindowState.staticParked.store(count);
-        gf_refreshAverageFit();
+        gf_refreshCounters();
     }
     return count;
 }

@@ -19,6 +19,7 @@
 #include "ui/busy_state.h"
 #include "ui/control_actions.h"
 #include "ui/main_window.h"
+#include "ui/panel_repaint.h"
 
 #include <fmt/format.h>
 
@@ -317,10 +318,22 @@ bool lf_fitParkPositions(const WeekTime& now, bool real, bool dayOnly, std::int3
                            gf_plural(added), MAX_FIT_FL.value.load(), fmt::format(", day {}", now.weekday),
                            fmt::format(", hh:{} or {:.1F} hrs, fit: {:.1F} hour", now.slot, lf_slotHours(now.slot),
                                        reached * 0.5)));
-        g_parkFitPanel.softUsed = !real;
-        g_parkFitPanel.anyWeekdayUsed = !dayOnly;
+        // A planning may take stands from several modes: the mark tells every kind it used.
+        gf_setFitFlags(g_parkFitPanel.softUsed || !real, g_parkFitPanel.anyWeekdayUsed || !dayOnly);
     }
     return reached <= maxFit;
+}
+
+void gf_setFitFlags(bool softUsed, bool anyWeekdayUsed)
+{
+    g_parkFitPanel.softUsed = softUsed;
+    g_parkFitPanel.anyWeekdayUsed = anyWeekdayUsed;
+    {
+        std::lock_guard lock(g_mainWindowState.parkTextMutex);
+        g_mainWindowState.parking.fitSoft = softUsed;
+        g_mainWindowState.parking.fitAnyWeekday = anyWeekdayUsed;
+    }
+    gf_repaintParkingBand();
 }
 
 void lf_fitMode(const WeekTime& now, std::int32_t wanted, std::int32_t already, bool real, bool dayOnly)
@@ -356,6 +369,7 @@ void lf_calcParkPositions()
     g_staticParkEntries.clear();
     g_liveParkedList.clear();
     g_parkFitPanel = {};
+    gf_setFitFlags(false, false);
     lf_snapshotSeenCallsigns();
     for (Stand& stand : g_stands) {
         stand.selected = false;

@@ -48,6 +48,8 @@ struct ParkFitPanel {
     bool anyWeekdayUsed = false;
 };
 extern ParkFitPanel g_parkFitPanel;
+// Sets the flags of the data the fit used and shows them in the parking band.
+void gf_setFitFlags(bool softUsed, bool anyWeekdayUsed);
 
 // The full planning after a park airport was loaded.
 void lf_calcParkPositions();

@@ -104,11 +104,9 @@ void lf_publishParkAirport(const std::string& reservedStand)
         std::lock_guard lock(g_mainWindowState.parkTextMutex);
         g_mainWindowState.parking.airport = lf_parkAirportLabel();
         g_mainWindowState.parking.name1 = g_parkFileHeader.airportName;
-        g_mainWindowState.parking.reservedStand = reservedStand;
         g_mainWindowState.parking.stands = static_cast<std::int32_t>(g_stands.size());
     }
-    g_mainWindowState.reservedStandValid.store(!reservedStand.empty());
-    gf_repaintParkingBand();
+    gf_showReservedStand(reservedStand);
 }
 
 // An archived park file is fetched off the main loop first; it is read on a later pass, once
@@ -152,6 +150,13 @@ void gf_leaveParkAirport()
 bool gf_parkFileLoaded()
 {
     return g_mainWindowState.parkFileLoaded.load();
+}
+
+void gf_setParkFileLoaded(bool loaded)
+{
+    if (g_mainWindowState.parkFileLoaded.exchange(loaded) != loaded) {
+        gf_repaintControlArea();
+    }
 }
 
 bool gf_parkAirportHasStands()
@@ -299,7 +304,7 @@ void lf_resetParkAirport()
             lf_saveLearnedApf();
     }
     g_apfHandmade = false;
-    g_mainWindowState.parkFileLoaded.store(false);
+    gf_setParkFileLoaded(false);
     lf_enableStaticControls(false);
     g_parkAirportSet = false;
     g_parkAirport.clear();

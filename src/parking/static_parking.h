@@ -22,11 +22,14 @@ void gf_adjustParking();
 void gf_leaveParkAirport();
 // Drops the plan and the static aircraft and takes the live aircraft on the ground out.
 void gf_removeGroundAircraft();
-// Static aircraft in the simulator (active or being removed).
+// Static aircraft in the simulator (active or being removed); the count the panel shows.
+// With the flag the panel's counters and mean parked time are refreshed too.
 std::int32_t gf_countStaticParked(bool withMean);
 // The park airport's park file was read (leaving the airport then restores its settings and
 // saves its learned file) / it has stands.
 bool gf_parkFileLoaded();
+// Marks the park file read or not; the renewal countdown beside the controls follows it.
+void gf_setParkFileLoaded(bool loaded);
 bool gf_parkAirportHasStands();
 
 void lf_userAcAirportInSight(const LatLon& user);

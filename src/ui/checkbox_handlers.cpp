@@ -7,7 +7,10 @@
 #include "traffic/rt_link.h"
 #include "ui/busy_state.h"
 #include "ui/command_handlers.h"
+#include "ui/control_actions.h"
+#include "ui/control_text.h"
 #include "ui/engine_requests.h"
+#include "ui/main_window_handle.h"
 #include "ui/panel_repaint.h"
 #include "ui/range_control.h"
 #include "ui/status_line.h"
@@ -133,4 +136,12 @@ bool lf_onCommandCheckBoxes(HWND window, int controlId)
     lf_showBoxMessage(*box);
     lf_afterBoxChanged(window, *box);
     return true;
+}
+
+void gf_switchOnInitialLoadOnly()
+{
+    INITIAL_LOAD_ONLY.value = true;
+    gf_saveBoolParameter(INITIAL_LOAD_ONLY);
+    gf_setCheckBox(INITIAL_LOAD_ONLY);
+    lf_afterBoxChanged(g_mainWindow.load(), INITIAL_LOAD_ONLY);
 }

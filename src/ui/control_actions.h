@@ -14,3 +14,6 @@ void gf_announceStaticParkingUpdate();
 // Marks the program busy with static parking (parking controls disabled), and idle again.
 void gf_setBusy();
 void gf_setIdle();
+// The program's own switch to Initial Load Only: stored, saved, its box ticked and "Now"
+// disabled with the labels repainted, as a click on the box does, without the box's message.
+void gf_switchOnInitialLoadOnly();

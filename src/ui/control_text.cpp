@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/text_convert.h"
 #include "ui/main_window_handle.h"
+#include "ui/panel_repaint.h"
 
 #include <exception>
 #include <fmt/format.h>
@@ -39,4 +40,6 @@ void gf_setControlTextInt(const IntGuiParameter& setting)
 void gf_setCheckBox(const BoolGuiParameter& setting)
 {
     SendMessageW(setting.hwnd, BM_SETCHECK, setting.value ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Labels beside the boxes take their colour from the settings.
+    gf_repaintControlArea();
 }

@@ -7,5 +7,5 @@
 // logs "GetDlgItem failed for ID {}" when the control does not exist.
 void gf_setControlText(const StringGuiParameter& setting);
 void gf_setControlTextInt(const IntGuiParameter& setting);
-// Ticks or clears the setting's check box.
+// Ticks or clears the setting's check box and repaints the labels that follow it.
 void gf_setCheckBox(const BoolGuiParameter& setting);

@@ -11,6 +11,7 @@
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
 #include "engine/proximity_rules.h"
+#include "parking/static_parking.h"
 #include "ui/command_handlers.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_paint.h"
@@ -40,6 +41,17 @@ Tool lf_ofColour(const std::array<Tool, N>& tools, const std::array<COLORREF, N>
         at = std::ranges::find(colours, panel::kBlack);
     }
     return tools[static_cast<std::size_t>(at - colours.begin())];
+}
+
+// Tahoma, on every Windows and under Wine, at 12 pixels: the longest label ends before the
+// control that follows it, with room to spare for fonts a little wider (Wine may draw it in
+// DejaVu Sans, which is).
+constexpr int kFontPixels = 12;
+
+HFONT lf_createPanelFont()
+{
+    return CreateFontW(-kFontPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 }
 
 void lf_startStartUpThread()
@@ -109,6 +121,7 @@ MainWindow::MainWindow()
 {
     std::ranges::transform(panel::kBrushColours, m_brushes.begin(), [](COLORREF c) { return CreateSolidBrush(c); });
     std::ranges::transform(panel::kPenColours, m_pens.begin(), [](COLORREF c) { return CreatePen(PS_SOLID, 1, c); });
+    m_font = lf_createPanelFont();
     ready = true;
 }
 
@@ -120,6 +133,7 @@ MainWindow::~MainWindow()
     for (HGDIOBJ object : m_pens) {
         DeleteObject(object);
     }
+    DeleteObject(m_font);
 }
 
 HBRUSH MainWindow::brush(COLORREF colour) const { return lf_ofColour(m_brushes, panel::kBrushColours, colour); }
@@ -198,9 +212,14 @@ bool lf_storeAverageFit(const LiveParkedCount& live)
 
 } // namespace
 
-void gf_refreshAverageFit()
+void gf_showReservedStand(const std::string& stand)
 {
-    if (lf_storeAverageFit(gf_countLiveParked(true)) && g_mainWindow.load() != nullptr) {
+    {
+        std::lock_guard lock(g_mainWindowState.parkTextMutex);
+        g_mainWindowState.parking.reservedStand = stand;
+    }
+    g_mainWindowState.reservedStandValid.store(!stand.empty());
+    if (g_mainWindow.load() != nullptr) {
         InvalidateRect(g_mainWindow.load(), &panel::kParkingBand, FALSE);
     }
 }
@@ -212,10 +231,7 @@ void gf_refreshCounters()
     const auto flying = static_cast<std::int32_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
         return ac.simState == SimState::active && ac.flightPhase != FlightPhase::parked;
     }));
-    std::int32_t statics = 0;
-    for (const StaticAc& aircraft : g_staticAcs) {
-        statics += aircraft.simState == SimState::active ? 1 : 0;
-    }
+    const std::int32_t statics = gf_countStaticParked(false);
     MainWindow& w = g_mainWindowState;
     HWND window = g_mainWindow.load();
     if (w.liveFlying.exchange(flying) != flying && window != nullptr) {
@@ -234,9 +250,9 @@ namespace {
 
 std::string lf_parkingPanelText(const ParkingPanel& p)
 {
-    return fmt::format("{}|{}|{}|{}|{}|{}|{} {} {} {} {} {}", p.airport, p.name1, p.name2, p.qualityText,
+    return fmt::format("{}|{}|{}|{}|{}|{}|{} {} {} {} {} {} {} {}", p.airport, p.name1, p.name2, p.qualityText,
                        p.reservedStand, p.averageFit, p.weekNumber, p.stands, p.plannedStatic, p.maxParkSet,
-                       p.maxPark, p.maxParkPercent);
+                       p.maxPark, p.maxParkPercent, p.fitSoft, p.fitAnyWeekday);
 }
 
 // The panel's texts, counters and flags; the brushes, pens and the ready flag live as

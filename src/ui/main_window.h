@@ -49,6 +49,8 @@ struct ParkingPanel {
     bool maxParkSet = false;        // "max park: {:3} (={} %)" or "no max park live"
     std::int32_t maxPark = 0;
     std::int32_t maxParkPercent = 0;
+    bool fitSoft = false;        // the last fit used soft data ("*S*" at x 370)
+    bool fitAnyWeekday = false;  // ... data of any weekday ("*W*"; both "*WS*")
 };
 
 class MainWindow {
@@ -64,6 +66,8 @@ public:
     // The brush or pen of a panel colour; the black one for a colour it has none of.
     HBRUSH brush(COLORREF colour) const;
     HPEN pen(COLORREF colour) const;
+    // The font every text of the panel is drawn in.
+    HFONT font() const { return m_font; }
 
     // The RealTraffic text.
     std::mutex rtTextMutex;
@@ -89,6 +93,7 @@ public:
 private:
     std::array<HBRUSH, panel::kBrushColours.size()> m_brushes{};
     std::array<HPEN, panel::kPenColours.size()> m_pens{};
+    HFONT m_font = nullptr;
 };
 
 extern MainWindow g_mainWindowState;
@@ -102,9 +107,9 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // aircraft and of learned stand updates follow the engine's, repainting the areas
 // that changed.
 void gf_refreshCounters();
-// Main loop thread: the panel's mean parked time ("average fit") follows the live parked
-// aircraft; the parking band is repainted when it changed.
-void gf_refreshAverageFit();
+
+// Main loop thread: "reserved stand: {}" in the parking band, red when there is none.
+void gf_showReservedStand(const std::string& stand);
 
 // Opens the folder of "parameters.xml", or the "docs" folder with the manual, in the
 // shell; a message box tells when it cannot.

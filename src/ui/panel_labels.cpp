@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -99,6 +101,11 @@ const std::vector<Label>& lf_labels()
     return labels;
 }
 
+constexpr std::string_view kNoRenewal = "(no next ... )";
+constexpr std::int32_t kCountdownShownFrom = 19;
+
+std::string lf_countdownText(std::int32_t minutes) { return fmt::format("(next in {} min)", minutes); }
+
 // The renewal countdown while a park airport is loaded and nothing is busy.
 std::string lf_renewalText()
 {
@@ -106,13 +113,25 @@ std::string lf_renewalText()
         return {};
     }
     if (INITIAL_LOAD_ONLY.value) {
-        return "(no next ... )";
+        return std::string(kNoRenewal);
     }
     const std::int32_t minutes = g_staticParkingCountdown;
-    return minutes >= 1 && minutes <= 19 ? fmt::format("(next in {} min)", minutes) : std::string();
+    return minutes >= 1 && minutes <= kCountdownShownFrom ? lf_countdownText(minutes) : std::string();
 }
 
 } // namespace
+
+std::vector<ControlLabel> gf_controlLabels()
+{
+    std::vector<ControlLabel> labels;
+    for (const Label& label : lf_labels()) {
+        labels.push_back({label.text, label.x, label.row.y});
+    }
+    static const std::string longestCountdown = lf_countdownText(kCountdownShownFrom);
+    labels.push_back({longestCountdown, 5, AIRP_RANGE.y});
+    labels.push_back({kNoRenewal, 5, AIRP_RANGE.y});
+    return labels;
+}
 
 void lf_paintControlLabels(HDC dc)
 {

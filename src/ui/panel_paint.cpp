@@ -142,15 +142,16 @@ void lf_paintRealTraffic(HDC dc)
     SelectObject(dc, previous);
 }
 
-std::string_view lf_parkingModeMark()
+// What the last fit used besides real data of today: the settings only allow it.
+std::string_view lf_parkingModeMark(const ParkingPanel& p)
 {
-    if (WEEK.value && PARK_SOFT.value) {
+    if (p.fitAnyWeekday && p.fitSoft) {
         return "*WS*";
     }
-    if (PARK_SOFT.value) {
+    if (p.fitSoft) {
         return "*S*";
     }
-    return WEEK.value ? "*W*" : "";
+    return p.fitAnyWeekday ? "*W*" : "";
 }
 
 } // namespace
@@ -184,7 +185,7 @@ void lf_paintParkingStats(HDC dc)
     const COLORREF green = panel::kGreen;
     lf_drawText(p.airport, dc, 5, kFirst, green);
     lf_drawText(fmt::format(" {}, {}{}, wk={}", p.name1, p.name2, w.handmade ? " (h)" : "", p.weekNumber), dc, 85, kFirst, green);
-    lf_drawText(lf_parkingModeMark(), dc, 370, kFirst, green);
+    lf_drawText(lf_parkingModeMark(p), dc, 370, kFirst, green);
     lf_drawText(fmt::format("qf: {}", p.qualityText), dc, 430, kFirst, green);
     lf_drawText(fmt::format("reserved stand: {}", p.reservedStand), dc, 571, kFirst,
                 w.reservedStandValid ? green : panel::kRed);
@@ -204,6 +205,7 @@ void lf_paintMainWindow(HDC dc)
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, panel::kWidth, panel::kHeight);
     const HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+    const HGDIOBJ previousFont = SelectObject(memory, g_mainWindowState.font());
     lf_paintAreas(memory);
     SetBkMode(memory, TRANSPARENT);
     lf_paintTitle(memory);
@@ -214,6 +216,7 @@ void lf_paintMainWindow(HDC dc)
     lf_paintParkingStats(memory);
     lf_paintStatusLine(memory);
     BitBlt(dc, 0, 0, panel::kWidth, panel::kHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previousFont);
     SelectObject(memory, previousBitmap);
     DeleteObject(bitmap);
     DeleteDC(memory);

@@ -5,8 +5,19 @@
 
 #include "platform/win32.h"
 
+#include <string_view>
+#include <vector>
 
 void lf_paintMainWindow(HDC dc);
 void lf_paintSimSection(HDC dc);
 void lf_paintControlLabels(HDC dc);
 void lf_paintParkingStats(HDC dc);
+
+// A static label beside the settings' controls: its text and where it is drawn.
+struct ControlLabel {
+    std::string_view text;
+    int x = 0;
+    int y = 0;
+};
+// Every static label, and the longest forms of the renewal countdown text.
+std::vector<ControlLabel> gf_controlLabels();

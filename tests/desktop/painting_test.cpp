@@ -91,6 +91,24 @@ PngImage readPng(const std::filesystem::path& file)
     return image;
 }
 
+// A window painted all red whose next paints fill everything white.
+HWND redWindowPaintingWhiteNext(standin::Desktop& desktop)
+{
+    HWND window = createTestWindow();
+    g_painter = [](HDC dc) {
+        HBRUSH red = CreateSolidBrush(kRed);
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+    };
+    desktop.pumpUntilIdle();
+    g_painter = [](HDC dc) {
+        RECT all{0, 0, 880, 516};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    };
+    return window;
+}
+
 } // namespace
 
 TEST(DesktopPainting, PanelPaintedIntoABitmapReachesTheWindowAndItsPng)
@@ -130,19 +148,8 @@ TEST(DesktopPainting, PanelPaintedIntoABitmapReachesTheWindowAndItsPng)
 
 TEST(DesktopPainting, PaintingIsClippedToTheUpdateRegion)
 {
-    HWND window = createTestWindow();
-    g_painter = [](HDC dc) {
-        HBRUSH red = CreateSolidBrush(kRed);
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, red);
-        DeleteObject(red);
-    };
     standin::Desktop desktop;
-    desktop.pumpUntilIdle();
-    g_painter = [](HDC dc) {
-        RECT all{0, 0, 880, 516};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    };
+    HWND window = redWindowPaintingWhiteNext(desktop);
 
     RECT line{0, 448, 880, 476};
     InvalidateRect(window, &line, FALSE);
@@ -151,6 +158,44 @@ TEST(DesktopPainting, PaintingIsClippedToTheUpdateRegion)
     const standin::Surface image = desktop.snapshot();
     EXPECT_EQ(image.pixel(100, 460), kWhite);
     EXPECT_EQ(image.pixel(100, 440), kRed);
+}
+
+TEST(DesktopPainting, TwoInvalidatedAreasLeaveWhatLiesBetweenThemAlone)
+{
+    standin::Desktop desktop;
+    HWND window = redWindowPaintingWhiteNext(desktop);
+
+    // As Windows does, the update region is the two areas, not the box around them.
+    const RECT header{0, 28, 880, 112};
+    const RECT line{0, 448, 880, 476};
+    InvalidateRect(window, &header, FALSE);
+    InvalidateRect(window, &line, FALSE);
+    desktop.pumpUntilIdle();
+
+    const standin::Surface image = desktop.snapshot();
+    EXPECT_EQ(image.pixel(100, 60), kWhite);
+    EXPECT_EQ(image.pixel(100, 460), kWhite);
+    EXPECT_EQ(image.pixel(100, 300), kRed);
+}
+
+TEST(DesktopPainting, DefaultFontIsTheBoldSystemFontAndASelectedFontReplacesIt)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    SIZE system{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Airport parking", 15, &system));
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE chosen{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Airport parking", 15, &chosen));
+
+    // The System font has a 16-pixel cell and is bold, as on Windows: wider than a 12-pixel font.
+    EXPECT_EQ(system.cy, 16);
+    EXPECT_GT(system.cx, chosen.cx + 15);
+    EXPECT_LT(chosen.cy, system.cy);
+    EXPECT_EQ(SelectObject(dc, previous), font);
+    DeleteObject(font);
+    DeleteDC(dc);
 }
 
 TEST(DesktopPainting, EraseBackgroundUsesTheClassBrushUnlessTheWindowHandlesIt)

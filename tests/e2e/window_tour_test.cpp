@@ -161,16 +161,6 @@ protected:
         EXPECT_EQ(standin::shellExecuteCalls().size(), 1u);
     }
 
-    // Static aircraft stand in the simulator, no renewal runs and the window has taken the
-    // idle state (the main loop enables the controls through the GUI thread).
-    bool parkedAndIdle()
-    {
-        return program.pumpUntil([this] {
-            return !standin::SimWorld::instance().aliveAiObjects().empty() && !g_busy.load() &&
-                   g_mainWindowState.staticParked.load() > 0 && enabled(BUTTON_NOW);
-        });
-    }
-
     ProgramWindow program{ProgramSetup{{{"AUTO_RANGE", "false"}}}};
 };
 
@@ -218,7 +208,7 @@ TEST(WindowAtStart, AutomaticRangeMeasuresToTheFirstParkAirportBeforeItsFileIsLo
 TEST_F(WindowTour, EveryControlWorksBeforeAndAfterARenewal)
 {
     ASSERT_TRUE(program.start());
-    ASSERT_TRUE(parkedAndIdle());
+    ASSERT_TRUE(program.parkedAndIdle());
     expectUsable("at start");
     tickEveryBox();
     pickInEveryList(0);
@@ -230,7 +220,7 @@ TEST_F(WindowTour, EveryControlWorksBeforeAndAfterARenewal)
     EXPECT_TRUE(g_busy.load());
     EXPECT_FALSE(enabled(MAX_PARK_SEL));
     ASSERT_TRUE(program.pumpUntil([] { return !g_renewalRequested.load(); }));
-    ASSERT_TRUE(parkedAndIdle());
+    ASSERT_TRUE(program.parkedAndIdle());
     EXPECT_GE(g_staticParkingCountdown.load(), 18);
     expectUsable("after the renewal");
     tickEveryBox();
@@ -238,12 +228,15 @@ TEST_F(WindowTour, EveryControlWorksBeforeAndAfterARenewal)
     typeInEveryEditBox();
     pressTheButtons();
 
-    // "Flush static": the statics go, Initial Load Only is ticked, and "Now" renews nothing.
+    // "Flush static": the statics go and Initial Load Only is ticked, saved and followed as a
+    // tick by hand is: "Now" renews nothing and is disabled.
     ASSERT_TRUE(program.desktop.click(BUTTON_FLUSH_STATIC.controlId));
     EXPECT_TRUE(program.pumpUntil([&] {
         return INITIAL_LOAD_ONLY.value && program.desktop.state(INITIAL_LOAD_ONLY.controlId).checked &&
                enabled(BUTTON_FLUSH_STATIC) && standin::SimWorld::instance().aliveAiObjects().empty();
     }));
-    ASSERT_TRUE(program.desktop.click(BUTTON_NOW.controlId));
+    EXPECT_EQ(ProgramWindow::stored("INITIAL_LOAD_ONLY"), "true");
+    EXPECT_FALSE(enabled(BUTTON_NOW));
+    EXPECT_FALSE(program.desktop.click(BUTTON_NOW.controlId));
     EXPECT_FALSE(g_renewalRequested.load());
 }

@@ -200,6 +200,19 @@ TEST_F(StaticParking, InitialLoadOnlyNeverRemovesLiveAircraft)
     EXPECT_FALSE(gone(g_liveAcs[0]) || gone(g_liveAcs[1]));
 }
 
+TEST_F(StaticParking, PanelCountsTheStaticsBeingRemovedAsParkingDoesEverySecond)
+{
+    staticAt(2, SimState::active, 3, 20);
+    staticAt(4, SimState::removingfromsim, 3, 20);
+
+    gf_countStaticParked(true);
+    const std::int32_t afterParking = g_mainWindowState.staticParked.load();
+    gf_refreshCounters();  // the per-second refresh
+
+    EXPECT_EQ(afterParking, 2);
+    EXPECT_EQ(g_mainWindowState.staticParked.load(), 2);
+}
+
 TEST_F(StaticParking, OutOfSightRemovesEverythingOnTheGroundAndSavesTheLearnedFile)
 {
     AIRP_RANGE.value = 20;

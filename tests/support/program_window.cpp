@@ -2,6 +2,7 @@
 
 #include "app/tick_state.h"
 #include "core/program_folders.h"
+#include "core/settings.h"
 #include "core/stop_flags.h"
 #include "core/traffic_time.h"
 #include "platform/standin/simworld.h"
@@ -10,6 +11,7 @@
 #include "support/park_file_builder.h"
 #include "support/reference_xml.h"
 #include "support/traffic_lines.h"
+#include "ui/busy_state.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
 #include "ui/window_messages.h"
@@ -142,6 +144,14 @@ bool ProgramWindow::pumpUntil(const std::function<bool()>& condition, std::chron
         }
         std::this_thread::sleep_for(2ms);
     }
+}
+
+bool ProgramWindow::parkedAndIdle()
+{
+    return pumpUntil([this] {
+        return !standin::SimWorld::instance().aliveAiObjects().empty() && !g_busy.load() &&
+               g_mainWindowState.staticParked.load() > 0 && desktop.state(BUTTON_NOW.controlId).enabled;
+    });
 }
 
 void ProgramWindow::keepFeedingTraffic()

@@ -46,6 +46,9 @@ public:
     // Pumps the GUI thread's messages until the condition holds; false after the time.
     bool pumpUntil(const std::function<bool()>& condition,
                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Pumps until static aircraft stand in the simulator, no renewal runs and the window has
+    // taken the idle state (the main loop enables the controls through the GUI thread).
+    bool parkedAndIdle();
     // Pumps while the main loop runs the given number of flight seconds.
     void runFlightSeconds(int seconds);
     // Sends the far-away traffic line again until the program closes: a restarted run waits

@@ -16,6 +16,7 @@
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
+#include "ui/panel_paint.h"
 #include "ui/sim_panel_state.h"
 #include "ui/status_panel_counts.h"
 #include "ui/status_line.h"
@@ -233,6 +234,52 @@ TEST_F(MainWindowTest, ControlsSitInTheirRowsWithTheirFirstState)
     EXPECT_FALSE(desktop.state(AEROWINX.controlId).checked);
     EXPECT_EQ(desktop.state(BUTTON_REREAD.controlId).text, "Re-read");
     EXPECT_EQ(desktop.state(CALLSIGN_2_OBJECTID.controlId).style & CBS_DROPDOWNLIST, static_cast<DWORD>(CBS_DROPDOWNLIST));
+}
+
+// Each label, in the window's font, ends before whatever follows it on its line: a control, the
+// next label or the column line; none covers it.
+TEST_F(MainWindowTest, EveryLabelEndsBeforeTheControlThatFollowsIt)
+{
+    open();
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previousFont = SelectObject(dc, g_mainWindowState.font());
+    struct Span {
+        std::string what;
+        LONG left, top, right, bottom;
+    };
+    std::vector<Span> others;
+    for (const int id : desktop.controlIds()) {
+        const RECT r = desktop.state(id).rect;
+        others.push_back({"control " + std::to_string(id), r.left, r.top, r.right, r.bottom});
+    }
+    others.push_back({"column line", 642, 140, 643, 308});
+    const auto extent = [dc](std::string_view text) {
+        const std::wstring wide(text.begin(), text.end());
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size));
+        return size;
+    };
+    const std::vector<ControlLabel> labels = gf_controlLabels();
+    for (const ControlLabel& label : labels) {
+        const SIZE size = extent(label.text);
+        others.push_back({"label " + std::string(label.text), label.x, label.y, label.x + size.cx, label.y + size.cy});
+    }
+    for (const ControlLabel& label : labels) {
+        const SIZE size = extent(label.text);
+        const LONG right = label.x + size.cx;
+        const LONG bottom = label.y + size.cy;
+        EXPECT_LE(right, panel::kWidth) << label.text;
+        for (const Span& other : others) {
+            const bool sameLine = other.top < bottom && other.bottom > label.y;
+            const bool itself = other.left == label.x && other.top == label.y;
+            if (sameLine && !itself && other.right > label.x) {
+                EXPECT_LE(right, other.left) << '"' << label.text << "\" at " << label.x << " runs into " << other.what
+                                             << " at " << other.left;
+            }
+        }
+    }
+    SelectObject(dc, previousFont);
+    DeleteDC(dc);
 }
 
 TEST_F(MainWindowTest, EditBoxesAreSubclassedAndStillTakeText)

@@ -14,6 +14,22 @@ HWND Desktop::control(int id) const
     return main == nullptr ? nullptr : GetDlgItem(main, id);
 }
 
+std::vector<int> Desktop::controlIds() const
+{
+    std::vector<int> ids;
+    const HWND main = mainWindow();
+    if (main == nullptr) {
+        return ids;
+    }
+    std::lock_guard lock(windowsMutex());
+    for (HWND child : childrenLocked(main)) {
+        if (const Window* window = findWindowLocked(child); window != nullptr) {
+            ids.push_back(window->id);
+        }
+    }
+    return ids;
+}
+
 void Desktop::afterInput(HWND window)
 {
     if (ownerOf(window) == std::this_thread::get_id()) {

@@ -60,6 +60,8 @@ public:
     HWND mainWindow() const;
     // A control of the main window by id; null when there is none.
     HWND control(int id) const;
+    // The ids of the main window's controls, in the order they were created.
+    std::vector<int> controlIds() const;
 
     // User input. Each returns false when the control is missing, disabled or
     // (for a pick) has no such entry: Windows delivers no input then. The

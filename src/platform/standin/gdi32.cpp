@@ -25,6 +25,7 @@ struct GdiObject {
     bool dcColour = false; // DC_BRUSH, DC_PEN: the DC's own colour
     bool stock = false;
     std::shared_ptr<Surface> bitmap;
+    FontSpec font;
 };
 
 struct DeviceContext {
@@ -66,23 +67,24 @@ Gdi& lf_gdi()
 {
     static Gdi* gdi = [] {
         auto* made = new Gdi;
-        auto brush = [](COLORREF c) { return GdiObject{ObjectKind::Brush, c, 1, false, false, true, nullptr}; };
-        auto pen = [](COLORREF c) { return GdiObject{ObjectKind::Pen, c, 1, false, false, true, nullptr}; };
+        auto brush = [](COLORREF c) { return GdiObject{ObjectKind::Brush, c, 1, false, false, true, nullptr, {}}; };
+        auto pen = [](COLORREF c) { return GdiObject{ObjectKind::Pen, c, 1, false, false, true, nullptr, {}}; };
         made->stock[WHITE_BRUSH] = lf_addObjectLocked(*made, brush(RGB(255, 255, 255)));
         made->stock[LTGRAY_BRUSH] = lf_addObjectLocked(*made, brush(RGB(192, 192, 192)));
         made->stock[GRAY_BRUSH] = lf_addObjectLocked(*made, brush(RGB(128, 128, 128)));
         made->stock[DKGRAY_BRUSH] = lf_addObjectLocked(*made, brush(RGB(64, 64, 64)));
         made->stock[BLACK_BRUSH] = lf_addObjectLocked(*made, brush(RGB(0, 0, 0)));
-        made->stock[NULL_BRUSH] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Brush, 0, 1, true, false, true, nullptr});
+        made->stock[NULL_BRUSH] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Brush, 0, 1, true, false, true, nullptr, {}});
         made->stock[WHITE_PEN] = lf_addObjectLocked(*made, pen(RGB(255, 255, 255)));
         made->stock[BLACK_PEN] = lf_addObjectLocked(*made, pen(RGB(0, 0, 0)));
-        made->stock[NULL_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, true, false, true, nullptr});
-        made->stock[SYSTEM_FONT] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Font, 0, 1, false, false, true, nullptr});
-        made->stock[DEFAULT_GUI_FONT] = made->stock[SYSTEM_FONT];
-        made->stock[DC_BRUSH] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Brush, 0, 1, false, true, true, nullptr});
-        made->stock[DC_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, false, true, true, nullptr});
+        made->stock[NULL_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, true, false, true, nullptr, {}});
+        auto font = [](FontSpec spec) { return GdiObject{ObjectKind::Font, 0, 1, false, false, true, nullptr, spec}; };
+        made->stock[SYSTEM_FONT] = lf_addObjectLocked(*made, font(FontSpec{16, true}));
+        made->stock[DEFAULT_GUI_FONT] = lf_addObjectLocked(*made, font(FontSpec{-11, false}));
+        made->stock[DC_BRUSH] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Brush, 0, 1, false, true, true, nullptr, {}});
+        made->stock[DC_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, false, true, true, nullptr, {}});
         made->defaultBitmap = lf_addObjectLocked(
-            *made, GdiObject{ObjectKind::Bitmap, 0, 1, false, false, true, std::make_shared<Surface>(1, 1)});
+            *made, GdiObject{ObjectKind::Bitmap, 0, 1, false, false, true, std::make_shared<Surface>(1, 1), {}});
         return made;
     }();
     return *gdi;
@@ -137,6 +139,21 @@ std::optional<COLORREF> lf_brushColourLocked(Gdi& gdi, const DeviceContext& dc, 
         return std::nullopt;
     }
     return object->dcColour ? dc.dcBrushColour : object->colour;
+}
+
+FontSpec lf_fontLocked(Gdi& gdi, const DeviceContext& dc)
+{
+    const GdiObject* font = lf_objectLocked(gdi, dc.font);
+    return font != nullptr && font->kind == ObjectKind::Font ? font->font : FontSpec{16, true};
+}
+
+// The DC's font, or nothing without such a DC.
+std::optional<FontSpec> lf_fontOf(HDC handle)
+{
+    Gdi& gdi = lf_gdi();
+    std::lock_guard lock(gdi.mutex);
+    const DeviceContext* dc = lf_dcLocked(gdi, handle);
+    return dc == nullptr ? std::nullopt : std::optional<FontSpec>(lf_fontLocked(gdi, *dc));
 }
 
 RECT lf_shift(const RECT& rect, const POINT& origin)
@@ -224,7 +241,7 @@ HBITMAP CreateCompatibleBitmap(HDC, int width, int height)
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
     return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Bitmap, 0, 1, false, false, false,
-                                             std::make_shared<Surface>(width, height, RGB(0, 0, 0))});
+                                             std::make_shared<Surface>(width, height, RGB(0, 0, 0)), {}});
 }
 
 HGDIOBJ SelectObject(HDC handle, HGDIOBJ object)
@@ -290,14 +307,14 @@ HBRUSH CreateSolidBrush(COLORREF colour)
 {
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
-    return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Brush, colour, 1, false, false, false, nullptr});
+    return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Brush, colour, 1, false, false, false, nullptr, {}});
 }
 
 HPEN CreatePen(int style, int width, COLORREF colour)
 {
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
-    return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Pen, colour, width < 1 ? 1 : width, style == PS_NULL, false, false, nullptr});
+    return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Pen, colour, width < 1 ? 1 : width, style == PS_NULL, false, false, nullptr, {}});
 }
 
 COLORREF SetDCBrushColor(HDC handle, COLORREF colour)
@@ -403,14 +420,35 @@ COLORREF SetBkColor(HDC handle, COLORREF colour)
     return lf_setDcColour(handle, &DeviceContext::bkColour, colour);
 }
 
+HFONT CreateFontW(int height, int, int, int, int weight, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  LPCWSTR)
+{
+    Gdi& gdi = lf_gdi();
+    std::lock_guard lock(gdi.mutex);
+    return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Font, 0, 1, false, false, false, nullptr,
+                                             FontSpec{height, weight >= 600}});
+}
+
+BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int length, LPSIZE size)
+{
+    const std::optional<FontSpec> font = lf_fontOf(handle);
+    if (!font || text == nullptr || length < 0 || size == nullptr) {
+        return FALSE;
+    }
+    const TextExtent extent = measureText(std::wstring_view(text, static_cast<std::size_t>(length)), *font);
+    *size = SIZE{extent.width, extent.height};
+    return TRUE;
+}
+
 BOOL TextOutW(HDC handle, int x, int y, LPCWSTR text, int length)
 {
-    if (text == nullptr || length < 0) {
+    const std::optional<FontSpec> font = lf_fontOf(handle);
+    if (!font || text == nullptr || length < 0) {
         return FALSE;
     }
     const std::wstring_view view(text, static_cast<std::size_t>(length));
-    // Measured before the DC lock: the font has a lock of its own.
-    const TextExtent extent = measureText(view);
+    // Measured before the DC lock: the fonts have a lock of their own.
+    const TextExtent extent = measureText(view, *font);
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
     DeviceContext* dc = lf_dcLocked(gdi, handle);
@@ -422,7 +460,7 @@ BOOL TextOutW(HDC handle, int x, int y, LPCWSTR text, int length)
     if (dc->bkMode == OPAQUE) {
         fillArea(*dc->surface, dc->clip, RECT{left, top, left + extent.width, top + extent.height}, dc->bkColour);
     }
-    drawText(*dc->surface, dc->clip, left, top, view, dc->textColour);
+    drawText(*dc->surface, dc->clip, left, top, view, dc->textColour, *font);
     return TRUE;
 }
 

@@ -27,6 +27,25 @@
 #define DC_BRUSH 18
 #define DC_PEN 19
 
+// Fonts: weights, and the values CreateFontW takes that the stand-in accepts and ignores.
+#define FW_DONTCARE 0
+#define FW_NORMAL 400
+#define FW_BOLD 700
+#define DEFAULT_CHARSET 1
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define DEFAULT_QUALITY 0
+#define CLEARTYPE_QUALITY 5
+#define DEFAULT_PITCH 0
+#define VARIABLE_PITCH 2
+#define FF_SWISS (2 << 4)
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+using LPSIZE = SIZE*;
+
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
@@ -44,6 +63,13 @@ COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF GetTextColor(HDC dc);
 int SetBkMode(HDC dc, int mode);
 COLORREF SetBkColor(HDC dc, COLORREF colour);
+// Any face is drawn in DejaVu Sans: a weight of 600 or more in its bold cut. The height
+// follows Windows: negative for the character height, positive for the cell height.
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR faceName);
+// Text in the DC's font; a DC starts with the System font, bold with a 16-pixel cell as on Windows.
 BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int length);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, LPSIZE size);
 COLORREF GetPixel(HDC dc, int x, int y);
 BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);

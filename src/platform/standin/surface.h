@@ -37,12 +37,21 @@ void drawLine(Surface& surface, const RECT& clip, int x0, int y0, int x1, int y1
 void copyArea(Surface& target, const RECT& clip, int x, int y, int width, int height, const Surface& source,
               int sourceX, int sourceY);
 
-// Text in DejaVu Sans; (x,y) is the top-left corner of the text cell.
+// A font as CreateFontW asks for it, drawn in DejaVu Sans whatever the face: a negative height is
+// the character (em) height in pixels, a positive one the cell height; 0 takes a 16-pixel cell.
+struct FontSpec {
+    int height = -13;
+    bool bold = false;
+    bool operator==(const FontSpec&) const = default;
+};
+
+// Text in the font; (x,y) is the top-left corner of the text cell.
 struct TextExtent {
     int width = 0;
     int height = 0;
 };
-TextExtent measureText(std::wstring_view text);
-void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour);
+TextExtent measureText(std::wstring_view text, FontSpec font = {});
+void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour,
+              FontSpec font = {});
 
 } // namespace standin

@@ -1,11 +1,16 @@
-// Text on surfaces through FreeType with DejaVu Sans. Glyphs are rendered once
-// and kept, so repainting the status panel costs only the copies.
+// Text on surfaces through FreeType with DejaVu Sans, regular or bold, at the font's size.
+// Glyphs are rendered once per font and kept, so repainting the status panel costs only the
+// copies.
 #include "platform/standin/surface.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
@@ -16,8 +21,8 @@ namespace standin {
 
 namespace {
 
-// Pixel height of the font: the cell is about 16 pixels, like the Windows system font.
-constexpr int kFontPixels = 13;
+// The cell height a font of height 0 gets.
+constexpr int kDefaultCellPixels = 16;
 
 struct Glyph {
     int left = 0;
@@ -30,12 +35,21 @@ struct Glyph {
 
 class FontCache {
 public:
-    FontCache()
+    explicit FontCache(FontSpec spec)
     {
-        if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, SKYWEAVER_DEJAVU_FONT, 0, &m_face) != 0) {
-            throw std::runtime_error("cannot load the font " SKYWEAVER_DEJAVU_FONT);
+        const char* file = spec.bold ? SKYWEAVER_DEJAVU_BOLD_FONT : SKYWEAVER_DEJAVU_FONT;
+        if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, file, 0, &m_face) != 0) {
+            throw std::runtime_error(std::string("cannot load the font ") + file);
         }
-        FT_Set_Pixel_Sizes(m_face, 0, kFontPixels);
+        if (spec.height < 0) {
+            FT_Set_Pixel_Sizes(m_face, 0, static_cast<FT_UInt>(-spec.height));
+        } else {
+            // A cell height, as Windows takes a positive height: ascender to descender.
+            FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_REAL_DIM, 0,
+                                       static_cast<FT_Long>(spec.height == 0 ? kDefaultCellPixels : spec.height) * 64,
+                                       0, 0};
+            FT_Request_Size(m_face, &request);
+        }
         m_ascender = static_cast<int>((m_face->size->metrics.ascender + 63) >> 6);
         m_height = static_cast<int>((m_face->size->metrics.height + 63) >> 6);
     }
@@ -72,8 +86,6 @@ public:
         return m_glyphs.emplace(ch, std::move(glyph)).first->second;
     }
 
-    std::mutex mutex;
-
 private:
     FT_Library m_library = nullptr;
     FT_Face m_face = nullptr;
@@ -82,10 +94,26 @@ private:
     std::unordered_map<wchar_t, Glyph> m_glyphs;
 };
 
-FontCache& lf_font()
+// Every font drawn so far; the mutex guards the list and the glyphs of each.
+struct FontList {
+    std::mutex mutex;
+    std::vector<std::pair<FontSpec, std::unique_ptr<FontCache>>> fonts;
+};
+
+FontList& lf_fonts()
 {
-    static FontCache font;
-    return font;
+    static FontList list;
+    return list;
+}
+
+FontCache& lf_fontLocked(FontList& list, FontSpec spec)
+{
+    for (auto& [made, font] : list.fonts) {
+        if (made == spec) {
+            return *font;
+        }
+    }
+    return *list.fonts.emplace_back(spec, std::make_unique<FontCache>(spec)).second;
 }
 
 std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned coverage)
@@ -106,10 +134,11 @@ std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned cover
 
 } // namespace
 
-TextExtent measureText(std::wstring_view text)
+TextExtent measureText(std::wstring_view text, FontSpec spec)
 {
-    FontCache& font = lf_font();
-    std::lock_guard lock(font.mutex);
+    FontList& list = lf_fonts();
+    std::lock_guard lock(list.mutex);
+    FontCache& font = lf_fontLocked(list, spec);
     TextExtent extent{0, font.height()};
     for (wchar_t ch : text) {
         extent.width += font.glyph(ch).advance;
@@ -117,10 +146,11 @@ TextExtent measureText(std::wstring_view text)
     return extent;
 }
 
-void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour)
+void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour, FontSpec spec)
 {
-    FontCache& font = lf_font();
-    std::lock_guard lock(font.mutex);
+    FontList& list = lf_fonts();
+    std::lock_guard lock(list.mutex);
+    FontCache& font = lf_fontLocked(list, spec);
     const RECT r = intersect(clip, RECT{0, 0, surface.width, surface.height});
     const int baseline = y + font.ascender();
     int penX = x;

@@ -47,7 +47,8 @@ struct Window {
     // Painting of top-level windows.
     std::shared_ptr<Surface> surface;
     bool hasUpdate = false;
-    RECT update{};
+    RECT update{};                  // the bounding box of the update region
+    std::vector<RECT> updateRects;  // the region: the areas invalidated
     bool erase = false;
 };
 
