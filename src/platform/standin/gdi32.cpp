@@ -25,7 +25,7 @@ struct GdiObject {
     bool dcColour = false; // DC_BRUSH, DC_PEN: the DC's own colour
     bool stock = false;
     std::shared_ptr<Surface> bitmap;
-    FontSpec font;
+    FontStyle font;
 };
 
 struct DeviceContext {
@@ -78,9 +78,9 @@ Gdi& lf_gdi()
         made->stock[WHITE_PEN] = lf_addObjectLocked(*made, pen(RGB(255, 255, 255)));
         made->stock[BLACK_PEN] = lf_addObjectLocked(*made, pen(RGB(0, 0, 0)));
         made->stock[NULL_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, true, false, true, nullptr, {}});
-        auto font = [](FontSpec spec) { return GdiObject{ObjectKind::Font, 0, 1, false, false, true, nullptr, spec}; };
-        made->stock[SYSTEM_FONT] = lf_addObjectLocked(*made, font(FontSpec{16, true}));
-        made->stock[DEFAULT_GUI_FONT] = lf_addObjectLocked(*made, font(FontSpec{-11, false}));
+        auto font = [](FontStyle style) { return GdiObject{ObjectKind::Font, 0, 1, false, false, true, nullptr, style}; };
+        made->stock[SYSTEM_FONT] = lf_addObjectLocked(*made, font(FontStyle{16, true}));
+        made->stock[DEFAULT_GUI_FONT] = lf_addObjectLocked(*made, font(FontStyle{-11, false}));
         made->stock[DC_BRUSH] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Brush, 0, 1, false, true, true, nullptr, {}});
         made->stock[DC_PEN] = lf_addObjectLocked(*made, GdiObject{ObjectKind::Pen, 0, 1, false, true, true, nullptr, {}});
         made->defaultBitmap = lf_addObjectLocked(
@@ -141,19 +141,19 @@ std::optional<COLORREF> lf_brushColourLocked(Gdi& gdi, const DeviceContext& dc, 
     return object->dcColour ? dc.dcBrushColour : object->colour;
 }
 
-FontSpec lf_fontLocked(Gdi& gdi, const DeviceContext& dc)
+FontStyle lf_fontLocked(Gdi& gdi, const DeviceContext& dc)
 {
     const GdiObject* font = lf_objectLocked(gdi, dc.font);
-    return font != nullptr && font->kind == ObjectKind::Font ? font->font : FontSpec{16, true};
+    return font != nullptr && font->kind == ObjectKind::Font ? font->font : FontStyle{16, true};
 }
 
 // The DC's font, or nothing without such a DC.
-std::optional<FontSpec> lf_fontOf(HDC handle)
+std::optional<FontStyle> lf_fontOf(HDC handle)
 {
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
     const DeviceContext* dc = lf_dcLocked(gdi, handle);
-    return dc == nullptr ? std::nullopt : std::optional<FontSpec>(lf_fontLocked(gdi, *dc));
+    return dc == nullptr ? std::nullopt : std::optional<FontStyle>(lf_fontLocked(gdi, *dc));
 }
 
 RECT lf_shift(const RECT& rect, const POINT& origin)
@@ -426,12 +426,12 @@ HFONT CreateFontW(int height, int, int, int, int weight, DWORD, DWORD, DWORD, DW
     Gdi& gdi = lf_gdi();
     std::lock_guard lock(gdi.mutex);
     return lf_addObjectLocked(gdi, GdiObject{ObjectKind::Font, 0, 1, false, false, false, nullptr,
-                                             FontSpec{height, weight >= 600}});
+                                             FontStyle{height, weight >= 600}});
 }
 
 BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int length, LPSIZE size)
 {
-    const std::optional<FontSpec> font = lf_fontOf(handle);
+    const std::optional<FontStyle> font = lf_fontOf(handle);
     if (!font || text == nullptr || length < 0 || size == nullptr) {
         return FALSE;
     }
@@ -442,7 +442,7 @@ BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int length, LPSIZE size)
 
 BOOL TextOutW(HDC handle, int x, int y, LPCWSTR text, int length)
 {
-    const std::optional<FontSpec> font = lf_fontOf(handle);
+    const std::optional<FontStyle> font = lf_fontOf(handle);
     if (!font || text == nullptr || length < 0) {
         return FALSE;
     }

@@ -39,10 +39,10 @@ void copyArea(Surface& target, const RECT& clip, int x, int y, int width, int he
 
 // A font as CreateFontW asks for it, drawn in DejaVu Sans whatever the face: a negative height is
 // the character (em) height in pixels, a positive one the cell height; 0 takes a 16-pixel cell.
-struct FontSpec {
+struct FontStyle {
     int height = -13;
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontStyle&) const = default;
 };
 
 // Text in the font; (x,y) is the top-left corner of the text cell.
@@ -50,8 +50,8 @@ struct TextExtent {
     int width = 0;
     int height = 0;
 };
-TextExtent measureText(std::wstring_view text, FontSpec font = {});
+TextExtent measureText(std::wstring_view text, FontStyle font = {});
 void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour,
-              FontSpec font = {});
+              FontStyle font = {});
 
 } // namespace standin

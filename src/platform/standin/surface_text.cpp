@@ -35,18 +35,18 @@ struct Glyph {
 
 class FontCache {
 public:
-    explicit FontCache(FontSpec spec)
+    explicit FontCache(FontStyle style)
     {
-        const char* file = spec.bold ? SKYWEAVER_DEJAVU_BOLD_FONT : SKYWEAVER_DEJAVU_FONT;
+        const char* file = style.bold ? SKYWEAVER_DEJAVU_BOLD_FONT : SKYWEAVER_DEJAVU_FONT;
         if (FT_Init_FreeType(&m_library) != 0 || FT_New_Face(m_library, file, 0, &m_face) != 0) {
             throw std::runtime_error(std::string("cannot load the font ") + file);
         }
-        if (spec.height < 0) {
-            FT_Set_Pixel_Sizes(m_face, 0, static_cast<FT_UInt>(-spec.height));
+        if (style.height < 0) {
+            FT_Set_Pixel_Sizes(m_face, 0, static_cast<FT_UInt>(-style.height));
         } else {
             // A cell height, as Windows takes a positive height: ascender to descender.
             FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_REAL_DIM, 0,
-                                       static_cast<FT_Long>(spec.height == 0 ? kDefaultCellPixels : spec.height) * 64,
+                                       static_cast<FT_Long>(style.height == 0 ? kDefaultCellPixels : style.height) * 64,
                                        0, 0};
             FT_Request_Size(m_face, &request);
         }
@@ -97,7 +97,7 @@ private:
 // Every font drawn so far; the mutex guards the list and the glyphs of each.
 struct FontList {
     std::mutex mutex;
-    std::vector<std::pair<FontSpec, std::unique_ptr<FontCache>>> fonts;
+    std::vector<std::pair<FontStyle, std::unique_ptr<FontCache>>> fonts;
 };
 
 FontList& lf_fonts()
@@ -106,14 +106,14 @@ FontList& lf_fonts()
     return list;
 }
 
-FontCache& lf_fontLocked(FontList& list, FontSpec spec)
+FontCache& lf_fontLocked(FontList& list, FontStyle style)
 {
     for (auto& [made, font] : list.fonts) {
-        if (made == spec) {
+        if (made == style) {
             return *font;
         }
     }
-    return *list.fonts.emplace_back(spec, std::make_unique<FontCache>(spec)).second;
+    return *list.fonts.emplace_back(style, std::make_unique<FontCache>(style)).second;
 }
 
 std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned coverage)
@@ -134,11 +134,11 @@ std::uint32_t lf_blend(std::uint32_t background, COLORREF colour, unsigned cover
 
 } // namespace
 
-TextExtent measureText(std::wstring_view text, FontSpec spec)
+TextExtent measureText(std::wstring_view text, FontStyle style)
 {
     FontList& list = lf_fonts();
     std::lock_guard lock(list.mutex);
-    FontCache& font = lf_fontLocked(list, spec);
+    FontCache& font = lf_fontLocked(list, style);
     TextExtent extent{0, font.height()};
     for (wchar_t ch : text) {
         extent.width += font.glyph(ch).advance;
@@ -146,11 +146,11 @@ TextExtent measureText(std::wstring_view text, FontSpec spec)
     return extent;
 }
 
-void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour, FontSpec spec)
+void drawText(Surface& surface, const RECT& clip, int x, int y, std::wstring_view text, COLORREF colour, FontStyle style)
 {
     FontList& list = lf_fonts();
     std::lock_guard lock(list.mutex);
-    FontCache& font = lf_fontLocked(list, spec);
+    FontCache& font = lf_fontLocked(list, style);
     const RECT r = intersect(clip, RECT{0, 0, surface.width, surface.height});
     const int baseline = y + font.ascender();
     int penX = x;
