@@ -5,6 +5,9 @@
 #include "app/start_up_thread.h"
 
 // Start-up (the start-up thread, later the main loop thread).
+// A run up to its worker threads: the data, the scans the settings ask for, the park airports
+// and the window's place; false when the run ended early (closed down already).
+bool lf_prepareRun();
 void lf_initApplication();
 // Enables the controls bound to settings and fills every list with its value selected.
 void lf_initControls();

@@ -145,23 +145,9 @@ void lf_scanAndProcessLiveries()
 
 void lf_runStartUp()
 {
-    lf_checkProgramFolder();
-    lf_initApplication();
-    lf_setWorkerCount();
-    lf_scanAndProcessLiveries();
-    lf_scanAddonAirports();
-    if (lf_stopFlagSet()) {
-        return lf_endEarly();
+    if (!lf_prepareRun()) {
+        return;
     }
-    lf_countAddonFolders();
-    if (lf_stopFlagSet()) {
-        return lf_endEarly();
-    }
-    gf_createFlightPlanFolder();
-    lf_readMyParkAirports();
-    EnableWindow(BUTTON_REREAD.hwnd, TRUE);
-    lf_applySavedDestination();
-    lf_placeMainWindow();
     if (lf_startThreads()) {
         lf_runTickLoop();
     } else {
@@ -193,6 +179,30 @@ void lf_handleFault(std::initializer_list<std::string> texts)
 }
 
 } // namespace
+
+bool lf_prepareRun()
+{
+    lf_checkProgramFolder();
+    lf_initApplication();
+    lf_setWorkerCount();
+    lf_scanAndProcessLiveries();
+    lf_scanAddonAirports();
+    if (lf_stopFlagSet()) {
+        lf_endEarly();
+        return false;
+    }
+    lf_countAddonFolders();
+    if (lf_stopFlagSet()) {
+        lf_endEarly();
+        return false;
+    }
+    gf_createFlightPlanFolder();
+    lf_readMyParkAirports();
+    EnableWindow(BUTTON_REREAD.hwnd, TRUE);
+    lf_applySavedDestination();
+    lf_placeMainWindow();
+    return true;
+}
 
 void lf_startUpSKWV()
 {

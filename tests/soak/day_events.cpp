@@ -1,7 +1,6 @@
 #include "soak/day_events.h"
 
 #include "engine/ac_containers.h"
-#include "liveries/livery_tables.h"
 #include "parking/stand.h"
 #include "platform/standin/simworld.h"
 
@@ -46,6 +45,8 @@ void DayEvents::at(int second)
         lf_checkStaleGaveWay();
     if (second == kFlyAway || second == kComeBack)
         lf_moveUser(second == kFlyAway);
+    if (second == kSimulatorSwitch)
+        m_world.switchSimulator();
     if (second == kSimConnectError)
         lf_simConnectError();
 }
@@ -128,13 +129,10 @@ void DayEvents::lf_moveUser(bool away)
 }
 
 // The simulator refuses the next request for the aircraft in range: the run ends with a
-// SimConnect error and restarts. Meanwhile a scan has found new liveries, so the restart builds
-// the livery tables again.
+// SimConnect error and restarts.
 void DayEvents::lf_simConnectError()
 {
     standin::SimWorld::instance().failCall("SimConnect_RequestDataOnSimObjectType", E_FAIL);
-    m_world.rescanLiveries();
-    g_liveryRebuildRequested.store(true);
 }
 
 } // namespace soak

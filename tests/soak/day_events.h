@@ -1,8 +1,9 @@
 // The events of the simulated day, at fixed simulated seconds from the start: parked aircraft
 // whose feed stops and newcomers on their stands (again every ten minutes), UTC midnight and
-// the day reset of the flight seconds (from the start's clocks), a SimConnect error whose restart
-// also rebuilds the livery tables from a new scan, the user flying away from the park airport and
-// back, and (by the caller) the user's close at the end.
+// the day reset of the flight seconds (from the start's clocks), the user's switch to the other
+// simulator in the window, whose restart scans its packages and rebuilds the livery tables, a
+// SimConnect error and its restart, the user flying away from the park airport and back, and
+// (by the caller) the user's close at the end.
 #pragma once
 
 #include "core/geo.h"
@@ -17,6 +18,7 @@ namespace soak {
 
 inline constexpr int kMidnight = 120; // UTC midnight: Wednesday's last half hour to Thursday's first
 inline constexpr int kDayReset = 150; // the flight seconds reach 86400
+inline constexpr int kSimulatorSwitch = 200;
 inline constexpr int kSimConnectError = 240;
 inline constexpr int kFlyAway = 270;
 inline constexpr int kComeBack = 300;
@@ -25,9 +27,8 @@ inline constexpr int kComeBack = 300;
 struct DayWorld {
     LatLon userStart;          // on the ground at the park airport
     double elevationFt = 0.0;
-    // The rescan's new livery titles: written as the scan writes them and installed in the
-    // simulator.
-    std::function<void()> rescanLiveries;
+    // The user picks the other simulator in the window.
+    std::function<void()> switchSimulator;
 };
 
 class DayEvents {

@@ -1,14 +1,17 @@
 // The soak, a simulated day: a full feed of 2,000 aircraft around the park airport for
 // simulated minutes (SKYWEAVER_SOAK_MINUTES, default 10), each line through the Traffic Reader's
 // parser, the traffic queue, the main loop's tick and the simulated simulator on its stepped
-// clock, with the events a day brings (tests/soak/day_events.h) and the program's own
-// in-process restart and closing-down. It holds the program to its limits on live and static
-// aircraft, to the time a record may spend in each passing state, to flat memory once the sky
-// is full and to the rules checked every simulated second (tests/soak/day_invariants.h); after
-// the close, the learned file holds what the program learned at the park airport.
+// clock, with the events a day brings (tests/soak/day_events.h). The program's main window runs
+// on the headless desktop; each run starts, as the window's start-up message asks, with the
+// program's own start-up up to its worker threads, and ends with its own closing-down. It holds
+// the program to its limits on live and static aircraft, to the time a record may spend in each
+// passing state, to flat memory once the sky is full and to the rules checked every simulated
+// second (tests/soak/day_invariants.h); after the close, the learned file holds what the program
+// learned at the park airport.
 #include "app/app_steps.h"
 #include "app/exit_reason.h"
 #include "app/tick_state.h"
+#include "core/parameters_xml.h"
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/engine_tick.h"
@@ -17,16 +20,22 @@
 #include "platform/standin/simworld.h"
 #include "refdata/aircraft_db.h"
 #include "refdata/airport_db.h"
+#include "refdata/download.h"
 #include "core/clock.h"
 #include "core/program_folders.h"
 #include "core/half_hours.h"
 #include "parking/apf_sources.h"
 #include "parking/park_file_load.h"
 #include "parking/static_parking.h"
+#include "platform/standin/desktop.h"
+#include "platform/win32.h"
 #include "soak/day_events.h"
 #include "soak/day_invariants.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
+#include "support/aircraft_cfg_tree.h"
+#include "support/host_window.h"
+#include "support/http_server.h"
 #include "support/livery_fixtures.h"
 #include "support/log_capture.h"
 #include "support/park_file_builder.h"
@@ -38,7 +47,10 @@
 #include "support/temp_folder.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/traffic_reader.h"
+#include "ui/main_window.h"
 #include "ui/range_control.h"
+#include "ui/main_window_handle.h"
+#include "ui/window_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -78,20 +90,23 @@ int lf_warmUpMinutes(int minutes)
     return std::min(minutes / 2, 15);
 }
 
+// What the program asked its main window for, last.
+enum class WindowAsked { Nothing, StartUp, CloseDown };
+
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override
     {
         useAppDataRoot(m_folder.path());
+        // The program's web site is a local one that has nothing: the update check finds nothing.
+        gf_setDownloadHost(m_web.base());
+        std::filesystem::create_directories("docs");
         lf_referenceData();
-        ASSERT_TRUE(gf_readDbase());
         ASSERT_TRUE(gf_readAirports());
         std::vector<LiveryData> liveries = fixtureLiveries();
         writeLiveriesScanned(m_folder.path(), liveries);
         for (const LiveryData& livery : liveries)
             m_titles.push_back(livery.title);
-        RANDOM.value = false;
-        gf_processScannedLiveries();
         lf_startTwoMinutesBeforeMidnight();
         const Airport* airport = gf_findAirport("EDDF");
         ASSERT_NE(airport, nullptr);
@@ -99,6 +114,9 @@ protected:
         m_elevationFt = airport->alt;
         lf_parkAirport();
         lf_settings();
+        // The program's window, as its entry creates it.
+        registerBlackWindowClass(L"Skyweaver", mainWndProc);
+        ASSERT_TRUE(initInstance(standin::programInstance(), L"Skyweaver"));
     }
 
     // The small reference data, with the registrations the feed's aircraft fly under: the
@@ -122,9 +140,10 @@ protected:
         clk::freeze(sys_days{year{2026} / March / 4} + hours{23} + minutes{58});
     }
 
-    // The park airport's park file, as the add-on scan writes it: its stands in rows, every other
-    // one with a use of a Lufthansa A320 all Wednesday and Thursday, the others free to learn on.
-    // The program loads it once the user aircraft stands at the airport.
+    // The park airport's park file, as the program downloads it for the simulator's own add-on
+    // airports (an add-on scan, which the simulator switch brings, keeps it): its stands in rows,
+    // every other one with a use of a Lufthansa A320 all Wednesday and Thursday, the others free
+    // to learn on. The program loads it once the user aircraft stands at the airport.
     void lf_parkAirport()
     {
         fillStandRows(gf_destinationPoint(m_airport, 0.0, 1000.0), kStands);
@@ -138,42 +157,93 @@ protected:
             m_standPlaces.push_back({stand.latitude, stand.longitude});
         }
         gf_clearParkPositions();
-        std::filesystem::create_directories(folders::myThirdparty());
-        writeFile(folders::myThirdparty() / "EDDF.xml",
-                  parkFileXml(stands, fmt::format("    <parameter name=\"altitude\" value=\"{:.0f}\" />\n",
+        std::filesystem::create_directories(folders::mySimaddon());
+        writeFile(folders::mySimaddon() / "EDDF.xml",
+                  parkFileXml(stands, fmt::format("    <parameter name=\"altitude\" value=\"{:.0f}\" />\n"
+                                                  "    <parameter name=\"publisher\" value=\"simaddon\" />\n",
                                                   m_elevationFt)));
         g_trafficReader.setReferenceElevation(m_elevationFt);
     }
 
-    // The scan found the liveries again under new titles, and Lufthansa's A320s became A20Ns;
-    // the simulator has them once the restart connects again.
-    void lf_rescanLiveries()
+    // The other simulator, as its Steam edition installs it: its packages hold the liveries again
+    // under new titles, and Lufthansa's A320s are A20Ns there. The user picks it in the window;
+    // the restart this asks for finds it, scans its packages and connects to it.
+    void lf_switchSimulator()
     {
+        const std::filesystem::path packages =
+            m_folder.path() / "AppData" / "Roaming" / "Microsoft Flight Simulator 2024" / "Packages";
+        std::filesystem::create_directories(packages / "Official2024");
         std::vector<LiveryData> liveries;
         for (LiveryData livery : fixtureLiveries()) {
-            livery.title += " (rescanned)";
+            livery.title += " (2024)";
             if (livery.airl == "DLH" && (livery.type == "A320" || livery.type == "A321"))
                 livery.type = "A20N";
             liveries.push_back(livery);
-        }
-        writeLiveriesScanned(m_folder.path(), liveries);
-        for (const LiveryData& livery : liveries)
             m_titles.push_back(livery.title);
+        }
+        writeAiPackage(packages / "Community", "aig-aitraffic-oci", liveries);
+        ASSERT_TRUE(m_desktop.pick(SIM_CHOICE.controlId, "MSFS 2024"));
     }
 
-    static void lf_settings()
+    // The user's settings in "parameters.xml", which every start reads: the fixed range of
+    // 100 nm, room for 500 live and 500 static aircraft, every stand filled, cabin lights not left
+    // to chance and no scans; the older simulator installed.
+    void lf_settings()
     {
         AUTO_RANGE.value = false;
         RANGE.value = 100;
-        gf_applyRange();
         MAX_LIVE_SEL.value = 500;
         MAX_PARK_SEL.value = 500;
         parking_percentage.value = 100;
         CUSTOM_PARKING_PERCENTAGE.value = -1;
+        RANDOM.value = false;
+        SCAN_LIVERIES.value = false;
+        SCAN_AIRPORTS.value = false;
+        const std::filesystem::path packages = m_folder.path() / "MSFS 2020";
+        std::filesystem::create_directories(packages / "Community");
+        MSFS_INSTALL_PATH.value = packages.string();
+        gf_writeParameters(false);
+    }
+
+    // Dispatches the window's messages; what the program asked the window for, if anything.
+    static WindowAsked lf_pumpWindow()
+    {
+        WindowAsked asked = WindowAsked::Nothing;
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_APP_START_UP) {
+                asked = WindowAsked::StartUp;
+                continue;
+            }
+            if (message.message == WM_APP_CLOSE_DOWN)
+                asked = WindowAsked::CloseDown;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return asked;
+    }
+
+    // A run's start as the start-up thread does it, with the simulated simulator in place of the
+    // worker threads: the program's start-up, the simulator connected, the feed taken around the
+    // user and the loop's first steps.
+    void lf_startRun(std::unique_ptr<SteppedSimLink>& link, SteppedSimSetup& simulator)
+    {
+        link.reset();
+        standin::SimWorld::instance().clearCallFailures();
+        ASSERT_TRUE(lf_prepareRun());
+        simulator.installedTitles = m_titles;
+        link = std::make_unique<SteppedSimLink>(simulator);
+        // As the worker start does once the user aircraft is known: the stored range applies
+        // and the feed is taken around the user.
+        gf_applyRange();
+        g_trafficReader.setReferencePosition({g_userAcData.latitude, g_userAcData.longitude});
+        lf_startTickLoop();
     }
 
     TempFolder m_folder{true};
     LogCapture m_log;
+    standin::Desktop m_desktop;
+    HttpServer m_web;
     std::vector<std::string> m_titles;
     std::vector<LatLon> m_standPlaces;
     LatLon m_airport;
@@ -229,15 +299,18 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::SoakFeed feed(kSeed, kFeedSize, m_airport, m_elevationFt, m_standPlaces);
     SteppedSimSetup simulator{gf_destinationPoint(m_airport, 225.0 * kDegToRad, 2.0 * kFeetPerNm),
                                     m_elevationFt, m_titles};
-    auto link = std::make_unique<SteppedSimLink>(simulator);
+    std::unique_ptr<SteppedSimLink> link;
+    // The program's entry asks its window for the first start.
+    PostMessageW(g_mainWindow.load(), WM_APP_START_UP, 0, 0);
+    ASSERT_EQ(lf_pumpWindow(), WindowAsked::StartUp);
+    ASSERT_NO_FATAL_FAILURE(lf_startRun(link, simulator));
     // The flight seconds start just before the day reset.
-    lf_startTickLoop();
     g_secondsCounter.store(86400 - soak::kDayReset);
 
     std::mt19937 random(kSeed);
     soak::StateWatch watch;
     soak::Figures figures;
-    soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_rescanLiveries(); }});
+    soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
     std::set<std::string> usesAtClose;
     bool renewing = false;
@@ -254,20 +327,22 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
         lf_simulatorRemovesAnObject(tick, random);
         SteppedSimLink::frameAtTick(g_engineTick.load());
-        if (!lf_tick()) {
-            // The run ends as the start-up thread ends it: the closing-down, then for a restart
-            // the start of the next run.
+        const bool running = lf_tick();
+        if (!running) {
+            // The run ends as the start-up thread ends it, with the closing-down; the window
+            // then starts the next run or closes.
             lf_closingDown();
-            if (tick >= lastTick)
+        }
+        if (!running || tick % 100 == 0) {
+            const WindowAsked asked = lf_pumpWindow();
+            if (asked == WindowAsked::CloseDown) {
+                ASSERT_GE(tick, lastTick) << "the program closed before the user's close";
                 break;
-            standin::SimWorld::instance().clearCallFailures();
-            gf_processScannedLiveries();
-            link.reset();
-            simulator.installedTitles = m_titles;
-            link = std::make_unique<SteppedSimLink>(simulator);
-            // As the worker start does once the readers run: the feed is taken around the user.
-            g_trafficReader.setReferencePosition({g_userAcData.latitude, g_userAcData.longitude});
-            lf_startTickLoop();
+            }
+            if (asked == WindowAsked::StartUp) {
+                ASSERT_NO_FATAL_FAILURE(lf_startRun(link, simulator));
+            }
+            ASSERT_TRUE(running || asked == WindowAsked::StartUp) << "the run ended without a restart or close";
         }
         clk::advance(std::chrono::milliseconds(10));
         renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;

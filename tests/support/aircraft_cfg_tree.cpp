@@ -4,6 +4,9 @@
 
 #include <fmt/format.h>
 
+#include <map>
+#include <utility>
+
 namespace testsupport {
 
 namespace {
@@ -56,6 +59,21 @@ void writeAiPackage(const std::filesystem::path& community, const std::string& p
         liveries.push_back({fmt::format("{} {} {} {}", package, type, airline, i + 1), airline, "", "GATE"});
     }
     writeAircraftCfg(community / package, fmt::format("{}_{}", type, airline), aircraftCfg(type, liveries));
+}
+
+void writeAiPackage(const std::filesystem::path& community, const std::string& package,
+                    const std::vector<LiveryData>& liveries)
+{
+    std::map<std::pair<std::string, std::string>, std::vector<CfgLivery>> models;
+    for (const LiveryData& livery : liveries) {
+        const std::string atcId = livery.atcid.empty() ? "" : fmt::format("\"{}\"", livery.atcid);
+        models[{livery.airl, livery.type}].push_back(
+            {livery.title, livery.airl, atcId, livery.cargo ? "CARGO" : "GATE"});
+    }
+    for (const auto& [model, sections] : models) {
+        writeAircraftCfg(community / package, fmt::format("{}_{}", model.second, model.first),
+                         aircraftCfg(model.second, sections));
+    }
 }
 
 std::vector<std::filesystem::path> writeLargeCfgTree(const std::filesystem::path& root, std::size_t files,

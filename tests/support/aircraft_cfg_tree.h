@@ -2,6 +2,8 @@
 // and benchmarks.
 #pragma once
 
+#include "liveries/livery_data.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -38,6 +40,11 @@ std::filesystem::path writeAircraftCfg(const std::filesystem::path& package, con
 // liveries of the airline titled "<package> <type> <airline> <n>".
 void writeAiPackage(const std::filesystem::path& community, const std::string& package, const std::string& type,
                     const std::string& airline, std::size_t count);
+
+// An AI package holding the liveries: one model, with its aircraft.cfg, for each airline and
+// type among them.
+void writeAiPackage(const std::filesystem::path& community, const std::string& package,
+                    const std::vector<LiveryData>& liveries);
 
 // `files` aircraft.cfg files of `sections` liveries each under the root, spread over models
 // and airlines of the small aircraft database, as AI packages look; returns their paths.

@@ -17,7 +17,8 @@ namespace {
 
 void lf_configureWorld(const SteppedSimSetup& setup)
 {
-    auto config = standin::SimWorldConfig::forSimulator(2020);
+    // The simulator the program is set to connect to.
+    auto config = standin::SimWorldConfig::forSimulator(g_msfs2020.load() ? 2020 : 2024);
     config.clock = standin::SimClock::Stepped;
     config.installedTitles = setup.installedTitles;
     config.terrainElevationFt = setup.terrainElevationFt;
@@ -27,7 +28,6 @@ void lf_configureWorld(const SteppedSimSetup& setup)
     auto& world = standin::SimWorld::instance();
     world.configure(config);
     world.setRecording(false);
-    g_msfs2020.store(true);
     gf_resetSimQueues();
 }
 
