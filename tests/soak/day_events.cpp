@@ -53,9 +53,10 @@ void DayEvents::at(int second)
 
 std::string DayEvents::summary() const
 {
-    return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands, {} stale aircraft "
-                       "kept their stand from a newcomer in the simulator{}\n",
-                       m_stoppedFeeds, m_newcomers, m_staleKept.size(),
+    return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands, {} of them on the "
+                       "ground beside their stale aircraft in the simulator at the check, {} stale aircraft "
+                       "kept their stand from one{}\n",
+                       m_stoppedFeeds, m_newcomers, m_newcomersChecked, m_staleKept.size(),
                        m_staleKept.empty() ? "" : ", the first: " + m_staleKept.front());
 }
 
@@ -107,6 +108,7 @@ void DayEvents::lf_checkStaleGaveWay()
         const LiveAc* stale = lf_record(stopped.hexid);
         if (newcomer == nullptr || stale == nullptr || newcomer->flightPhase == FlightPhase::flying)
             continue;
+        ++m_newcomersChecked;
         const double metres =
             gf_distanceNm({newcomer->simPosition[0], newcomer->simPosition[1]}, stopped.stand) * kMetersPerNm;
         if (metres < 100.0)

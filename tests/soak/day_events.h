@@ -60,7 +60,7 @@ private:
     SoakFeed& m_feed;
     DayWorld m_world;
     std::vector<StoppedFeed> m_stopped;
-    std::size_t m_stoppedFeeds = 0, m_newcomers = 0;
+    std::size_t m_stoppedFeeds = 0, m_newcomers = 0, m_newcomersChecked = 0;
     std::vector<std::string> m_staleKept;
 };
 
