@@ -227,6 +227,24 @@ TEST_F(SimWorldObjects, RemoveTakesTheObjectOutAndAnnouncesIt)
     EXPECT_FALSE(SimWorld::instance().object(id)->alive);
 }
 
+// A long run keeps the world's memory flat: without recording, a removed object is forgotten
+// within a simulated second and data requests are served without being kept.
+TEST_F(SimWorldObjects, WithoutRecordingRemovedObjectsAndRequestsAreNotKept)
+{
+    SimWorld::instance().setRecording(false);
+    const DWORD removed = createOnGround("SWR9");
+    const DWORD kept = createOnGround("SWR10");
+    SimConnect_AIRemoveObject(client.handle, removed, 105);
+    SimConnect_RequestDataOnSimObjectType(client.handle, 101, 404, 10000, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
+    SimWorld::instance().stepFrames(30);
+
+    EXPECT_EQ(client.dispatchOf(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE).size(), 2u); // the user and SWR10
+    EXPECT_FALSE(SimWorld::instance().object(removed).has_value());
+    EXPECT_TRUE(SimWorld::instance().object(kept)->alive);
+    EXPECT_TRUE(SimWorld::instance().object(standin::kUserObjectId).has_value());
+    EXPECT_TRUE(SimWorld::instance().requests().empty());
+}
+
 TEST_F(SimWorldObjects, CallsNamingAnUnknownObjectGiveUnrecognizedId)
 {
     double block[8] = {};

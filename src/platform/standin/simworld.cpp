@@ -161,6 +161,14 @@ void lf_answerRequests(SimWorld::State& state)
     }
 }
 
+// Without recording a long run keeps only the objects that are alive.
+void lf_forgetRemovedObjects(SimWorld::State& state)
+{
+    if (!state.recording) {
+        std::erase_if(state.objects, [](const auto& entry) { return !entry.second.alive && !entry.second.isUser; });
+    }
+}
+
 } // namespace
 
 template <typename Read>
@@ -234,6 +242,7 @@ void stepFrame(SimWorld::State& state)
     lf_answerRequests(state);
     if (state.frame % kFramesPerSecond == 0) {
         writeTraceRows(state);
+        lf_forgetRemovedObjects(state);
     }
     if (state.open && !state.framesStopped && state.quitState == QuitState::None) {
         queueFrameEvent(state);

@@ -180,7 +180,8 @@ public:
     void setFlightRunning(bool running);
     void loadNewFlight(const std::string& fileName);
     void setInstalledTitles(const std::vector<std::string>& titles);
-    // Off: positions, events and data sets are applied but not kept (long benchmarks).
+    // Off: positions, events, data sets and data requests are applied but not kept, and a
+    // removed object is forgotten within a simulated second (long runs).
     void setRecording(bool recording);
     // An aircraft that another program (or the simulator's own traffic) made.
     DWORD addForeignAircraft(const std::string& title, const std::string& tailNumber, double latitude,

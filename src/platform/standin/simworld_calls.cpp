@@ -258,7 +258,9 @@ HRESULT SimWorld::callRequestData(HANDLE handle, const RequestRecord& asked)
     return lf_serve(m_mutex, state, handle, function, [&](DWORD packet) {
         RequestRecord request = asked;
         request.radiusMeters = std::min(request.radiusMeters, kLargestRadiusMeters);
-        state.requestLog.push_back(request);
+        if (state.recording) {
+            state.requestLog.push_back(request);
+        }
         if (!state.definitions.contains(request.defineId) ||
             (!request.byType && findObject(state, request.objectId) == nullptr)) {
             lf_unrecognized(state, packet);
