@@ -125,10 +125,8 @@ void lf_startAdjustment()
         stand.selected = false;
         stand.keepFree = false;
         stand.neighbourTaken = false;
-        std::uint32_t seq = 1;
-        for (ParkOpt& option : stand.options)
-            option.seq = seq++;
     }
+    gf_renumberStandOptions();
     lf_markUserStands();
 }
 

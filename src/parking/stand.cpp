@@ -26,6 +26,15 @@ bool gf_sameUse(const ParkOpt& a, const ParkOpt& b)
            (a.hh & b.hh).any();
 }
 
+void gf_renumberStandOptions()
+{
+    for (Stand& stand : g_stands) {
+        std::uint32_t seq = 1;
+        for (ParkOpt& option : stand.options)
+            option.seq = seq++;
+    }
+}
+
 void gf_clearParkPositions()
 {
     g_stands.clear();

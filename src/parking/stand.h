@@ -67,6 +67,9 @@ extern std::vector<Stand> g_stands;
 
 void gf_clearParkPositions();
 
+// Numbers the options of every stand 1, 2, ... in order, which also ends a planning's refusals.
+void gf_renumberStandOptions();
+
 // Numbers the stands 1..n in vector order and lists, for each stand, the stands whose circle
 // overlaps its own (sum of radii above 1.1 times their distance).
 void gf_numberStandsAndFindNeighbours(std::vector<Stand>& stands);

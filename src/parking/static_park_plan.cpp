@@ -360,6 +360,9 @@ void lf_fitModes(const WeekTime& now, std::int32_t wanted, std::int32_t already)
         lf_fitMode(now, wanted, already, false, true);
     if (shortOf() && WEEK.value && PARK_SOFT.value)
         lf_fitMode(now, wanted, already, false, false);
+    // A use refused for an aircraft already accounted for is refused in this planning only: it
+    // is still saved, learned on and planned again.
+    gf_renumberStandOptions();
 }
 
 void lf_calcParkPositions()

@@ -6,11 +6,13 @@
 #include "core/half_hours.h"
 #include "core/main_loop_thread.h"
 #include "core/program_folders.h"
+#include "core/settings.h"
 #include "engine/learned_updates.h"
 #include "parking/apf.h"
 #include "parking/park_file_load.h"
 #include "parking/park_airport.h"
 #include "parking/stand.h"
+#include "parking/static_park_plan.h"
 #include "parking/static_parking.h"
 #include "refdata/aircraft_db.h"
 #include "support/engine_fixture.h"
@@ -239,4 +241,30 @@ TEST_F(StandLearningTest, LearnedFileHoldsTheStayAndReportsTheUpdates)
         reported = reported || line.ends_with("EDDF.xml' saved with 1 update");
     }
     EXPECT_TRUE(reported);
+}
+
+// A planning refuses the learned use of an aircraft it already planned elsewhere; the refusal
+// lasts for that planning only, so the stay still grows and is saved.
+TEST_F(StandLearningTest, UseRefusedByAPlanningGrowsAndIsSaved)
+{
+    g_parkAirport = "EDDF";
+    g_parkFileHeader.publisher = "stock";
+    MAX_PARK_SEL.value = 100;
+    parking_percentage.value = 100;
+    MAX_FIT.value = 0;
+    g_stands[0].options.push_back(use(kDay, 18, 22, "PH-BXA"));
+    g_stands[0].options.back().archived = 1;
+    LiveAc ac = onStand();
+    assignStand(ac, g_stands[1]);
+    freezeWeekTime(kDay, 20);
+    at(kDay, 20);
+    lf_addRealStandOption(ac, 1);
+    lf_calcParkPositions();
+    ASSERT_EQ(g_staticParkEntries.size(), 1u);
+    at(kDay, 21);
+    lf_addRealStandOption(ac, 0);
+    lf_saveLearnedApf();
+    const std::string xml = readFile(folders::learnedStock() / "EDDF.xml");
+    EXPECT_NE(xml.find("hh=\"20:21\""), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("hh=\"21\""), std::string::npos) << xml;
 }
