@@ -17,7 +17,7 @@ namespace {
 constexpr int kEventPeriod = 600;
 constexpr int kStopParkedFeeds = 45;
 constexpr int kSendNewcomers = 55;
-constexpr int kNewcomerTime = 140; // for a newcomer to be created and to reach the stand
+constexpr int kCheckEvery = 10;
 
 bool lf_inTheSimulator(const LiveAc& ac)
 {
@@ -41,7 +41,7 @@ void DayEvents::at(int second)
         lf_stopParkedFeeds();
     if (inPeriod == kSendNewcomers)
         lf_sendNewcomers(second);
-    if (inPeriod == kSendNewcomers + kNewcomerTime)
+    if (inPeriod > kSendNewcomers && inPeriod % kCheckEvery == 0)
         lf_checkStaleGaveWay();
     if (second == kFlyAway || second == kComeBack)
         lf_moveUser(second == kFlyAway);
@@ -53,10 +53,13 @@ void DayEvents::at(int second)
 
 std::string DayEvents::summary() const
 {
-    return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands, {} of them on the "
-                       "ground beside their stale aircraft in the simulator at the check, {} stale aircraft "
-                       "kept their stand from one{}\n",
-                       m_stoppedFeeds, m_newcomers, m_newcomersChecked, m_staleKept.size(),
+    std::array<std::size_t, 3> seen = m_newcomersSeen;
+    for (const StoppedFeed& stopped : m_stopped)
+        ++seen[static_cast<std::size_t>(stopped.seen)];
+    return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands: {} parked in the "
+                       "simulator after their stale aircraft was gone, {} while it was still there, {} never parked there; {} stale "
+                       "aircraft kept their stand from one{}\n",
+                       m_stoppedFeeds, m_newcomers, seen[1], seen[2], seen[0], m_staleKept.size(),
                        m_staleKept.empty() ? "" : ", the first: " + m_staleKept.front());
 }
 
@@ -76,7 +79,7 @@ const FeedFlight* DayEvents::lf_sending(std::uint32_t hexid) const
 // Eight aircraft parked on their stands stop sending.
 void DayEvents::lf_stopParkedFeeds()
 {
-    m_stopped.clear();
+    lf_countNewcomers();
     for (const LiveAc& ac : g_liveAcs) {
         if (m_stopped.size() == 8 || lf_sending(ac.hexid) == nullptr || ac.flightPhase != FlightPhase::parked ||
             ac.standId == 0 || !lf_inTheSimulator(ac))
@@ -100,21 +103,30 @@ void DayEvents::lf_sendNewcomers(int second)
     m_newcomers += m_stopped.size();
 }
 
-// Every newcomer in the simulator on the ground near its stand has the stand to itself.
+// A newcomer parked in the simulator near its stand while its stale aircraft still stands there
+// breaks the rule. Each newcomer is counted once, by what the checks saw: parked with its
+// stale aircraft gone, parked beside it, or never parked in the simulator.
 void DayEvents::lf_checkStaleGaveWay()
 {
-    for (const StoppedFeed& stopped : m_stopped) {
+    for (StoppedFeed& stopped : m_stopped) {
         const LiveAc* newcomer = lf_record(stopped.newcomer);
-        const LiveAc* stale = lf_record(stopped.hexid);
-        if (newcomer == nullptr || stale == nullptr || newcomer->flightPhase == FlightPhase::flying)
+        if (stopped.seen != Seen::notParked || newcomer == nullptr || newcomer->flightPhase != FlightPhase::parked)
             continue;
-        ++m_newcomersChecked;
+        const LiveAc* stale = lf_record(stopped.hexid);
+        stopped.seen = stale == nullptr ? Seen::staleGone : Seen::besideStale;
         const double metres =
             gf_distanceNm({newcomer->simPosition[0], newcomer->simPosition[1]}, stopped.stand) * kMetersPerNm;
-        if (metres < 100.0)
-            m_staleKept.push_back(fmt::format("{} beside {} {:.0f} m from its stand, phase {}", stale->callsign,
-                                              newcomer->callsign, metres, static_cast<int>(newcomer->flightPhase)));
+        if (stale != nullptr && metres < 100.0)
+            m_staleKept.push_back(fmt::format("{} beside {} {:.0f} m from its stand", stale->callsign,
+                                              newcomer->callsign, metres));
     }
+}
+
+void DayEvents::lf_countNewcomers()
+{
+    for (const StoppedFeed& stopped : m_stopped)
+        ++m_newcomersSeen[static_cast<std::size_t>(stopped.seen)];
+    m_stopped.clear();
 }
 
 // The user's flight away from the park airport and back: away, 19,000 ft above where the day

@@ -9,6 +9,7 @@
 #include "core/geo.h"
 #include "soak/soak_feed.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -43,24 +44,28 @@ public:
     void expectStaleGaveWay() const;
 
 private:
+    enum class Seen { notParked, staleGone, besideStale };
     struct StoppedFeed {
         std::uint32_t hexid;
         std::string callsign;
         LatLon stand;
         std::uint32_t newcomer = 0;
+        Seen seen = Seen::notParked;
     };
 
     const FeedFlight* lf_sending(std::uint32_t hexid) const;
     void lf_stopParkedFeeds();
     void lf_sendNewcomers(int second);
     void lf_checkStaleGaveWay();
+    void lf_countNewcomers();
     void lf_moveUser(bool away);
     void lf_simConnectError();
 
     SoakFeed& m_feed;
     DayWorld m_world;
     std::vector<StoppedFeed> m_stopped;
-    std::size_t m_stoppedFeeds = 0, m_newcomers = 0, m_newcomersChecked = 0;
+    std::size_t m_stoppedFeeds = 0, m_newcomers = 0;
+    std::array<std::size_t, 3> m_newcomersSeen{}; // by Seen
     std::vector<std::string> m_staleKept;
 };
 
