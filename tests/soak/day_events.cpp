@@ -1,6 +1,7 @@
 #include "soak/day_events.h"
 
 #include "engine/ac_containers.h"
+#include "engine/stand_lookup.h"
 #include "parking/stand.h"
 #include "platform/standin/simworld.h"
 
@@ -18,6 +19,7 @@ constexpr int kEventPeriod = 600;
 constexpr int kStopParkedFeeds = 45;
 constexpr int kSendNewcomers = 55;
 constexpr int kCheckEvery = 10;
+constexpr int kGiveUpWithin = 120;
 
 bool lf_inTheSimulator(const LiveAc& ac)
 {
@@ -42,7 +44,7 @@ void DayEvents::at(int second)
     if (inPeriod == kSendNewcomers)
         lf_sendNewcomers(second);
     if (inPeriod > kSendNewcomers && inPeriod % kCheckEvery == 0)
-        lf_checkStaleGaveWay();
+        lf_checkStaleGaveWay(inPeriod);
     if (second == kFlyAway || second == kComeBack)
         lf_moveUser(second == kFlyAway);
     if (second == kSimulatorSwitch)
@@ -57,8 +59,8 @@ std::string DayEvents::summary() const
     for (const StoppedFeed& stopped : m_stopped)
         ++seen[static_cast<std::size_t>(stopped.seen)];
     return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands: {} parked in the "
-                       "simulator after their stale aircraft was gone, {} while it was still there, {} never parked there; {} stale "
-                       "aircraft kept their stand from one{}\n",
+                       "simulator after their stale aircraft was gone, {} while it was still there, {} never parked there; {} times a "
+                       "stale aircraft kept its stand{}\n",
                        m_stoppedFeeds, m_newcomers, seen[1], seen[2], seen[0], m_staleKept.size(),
                        m_staleKept.empty() ? "" : ", the first: " + m_staleKept.front());
 }
@@ -103,12 +105,27 @@ void DayEvents::lf_sendNewcomers(int second)
     m_newcomers += m_stopped.size();
 }
 
+// A parked aircraft whose feed stopped gives its stand up once its stand samples are overdue
+// (parked aircraft are sent every 10 to 20 s): two minutes on, it no longer holds the stand.
+void DayEvents::lf_checkStandGivenUp(StoppedFeed& stopped, int silentSeconds)
+{
+    const LiveAc* stale = lf_record(stopped.hexid);
+    if (stopped.held || silentSeconds < kGiveUpWithin || stale == nullptr)
+        return;
+    const Stand* stand = gf_standByNumber(stale->standId);
+    stopped.held = stand != nullptr && stand->holder == stale->hexid;
+    if (stopped.held)
+        m_staleKept.push_back(fmt::format("{} still holds {} {} s after its feed stopped", stale->callsign,
+                                          stand->id, silentSeconds));
+}
+
 // A newcomer parked in the simulator near its stand while its stale aircraft still stands there
 // breaks the rule. Each newcomer is counted once, by what the checks saw: parked with its
 // stale aircraft gone, parked beside it, or never parked in the simulator.
-void DayEvents::lf_checkStaleGaveWay()
+void DayEvents::lf_checkStaleGaveWay(int inPeriod)
 {
     for (StoppedFeed& stopped : m_stopped) {
+        lf_checkStandGivenUp(stopped, inPeriod - kStopParkedFeeds);
         const LiveAc* newcomer = lf_record(stopped.newcomer);
         if (stopped.seen != Seen::notParked || newcomer == nullptr || newcomer->flightPhase != FlightPhase::parked)
             continue;

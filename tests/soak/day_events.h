@@ -51,12 +51,14 @@ private:
         LatLon stand;
         std::uint32_t newcomer = 0;
         Seen seen = Seen::notParked;
+        bool held = false; // still held its stand when it should have given it up
     };
 
     const FeedFlight* lf_sending(std::uint32_t hexid) const;
     void lf_stopParkedFeeds();
     void lf_sendNewcomers(int second);
-    void lf_checkStaleGaveWay();
+    void lf_checkStaleGaveWay(int inPeriod);
+    void lf_checkStandGivenUp(StoppedFeed& stopped, int silentSeconds);
     void lf_countNewcomers();
     void lf_moveUser(bool away);
     void lf_simConnectError();
