@@ -167,8 +167,12 @@ void StateWatch::noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, s
 void StateWatch::scan(std::int32_t tick)
 {
     std::array<std::unordered_map<std::uint64_t, std::int32_t>, kWatches> now;
-    const bool liveWaiting = !g_spawnList.empty() || !g_addingStack.live.empty();
-    const std::int32_t step = m_lastScan < 0 ? 0 : tick - m_lastScan;
+    // A restart starts the engine's ticks again.
+    const std::int32_t step = m_lastScan < 0 || tick < m_lastScan ? 0 : tick - m_lastScan;
+    // The time since the last scan counts against a static creation unless the creation handed
+    // over then went to a live aircraft; the one handed over at this tick does when one waits.
+    const std::int32_t unexcused = m_liveTurn ? 0 : step;
+    m_liveTurn = !g_addingStack.live.empty();
     m_lastScan = tick;
     std::size_t active = 0, adding = 0;
     for (const LiveAc& ac : g_liveAcs) {
@@ -186,7 +190,7 @@ void StateWatch::scan(std::int32_t tick)
         staticActive += ac.simState == SimState::active ? 1 : 0;
         if (ac.simState == SimState::adding2sim) {
             note(m_watches[StaticAdding], now[StaticAdding], ac, false, tick);
-            noteUnexcused(m_watches[StaticUnexcused], now[StaticUnexcused], ac, liveWaiting ? 0 : step);
+            noteUnexcused(m_watches[StaticUnexcused], now[StaticUnexcused], ac, unexcused);
         }
         if (ac.simState == SimState::removingfromsim)
             note(m_watches[Removing], now[Removing], ac, false, tick);

@@ -14,7 +14,7 @@ namespace soak {
 
 class StateWatch {
 public:
-    // Looks at every record at this engine tick.
+    // Looks at every record just before this engine tick, one that hands a creation over.
     void scan(std::int32_t tick);
     std::string table() const;
     void expectWithinBounds() const;
@@ -35,6 +35,7 @@ private:
 
     static constexpr std::size_t kWatches = 5;
     std::int32_t m_lastScan = -1;
+    bool m_liveTurn = false; // the creation handed over at the last scan went to a live aircraft
     std::array<Watch, kWatches> m_watches;
     std::size_t m_maxCreatesWaiting = 0;
     std::size_t m_maxRemovalsWaiting = 0;

@@ -315,6 +315,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     std::set<std::string> usesAtClose;
     bool renewing = false;
     int renewals = 0;
+    std::int32_t lastScan = -1;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
     for (std::int64_t tick = 0;; ++tick) {
         const int second = static_cast<int>(tick / 100);
@@ -327,6 +328,11 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
         lf_simulatorRemovesAnObject(tick, random);
         SteppedSimLink::frameAtTick(g_engineTick.load());
+        // Every 50 engine ticks a creation is handed over: the watch looks just before it.
+        if (const std::int32_t engineTick = g_engineTick.load(); engineTick % 50 == 0 && engineTick != lastScan) {
+            watch.scan(engineTick);
+            lastScan = engineTick;
+        }
         const bool running = lf_tick();
         if (!running) {
             // The run ends as the start-up thread ends it, with the closing-down; the window
@@ -347,8 +353,6 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         clk::advance(std::chrono::milliseconds(10));
         renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;
         renewing = g_renewalInProgress.load();
-        if (tick % 50 == 0)
-            watch.scan(g_engineTick.load());
         if ((tick + 1) % 100 == 0)
             rules.check(static_cast<int>((tick + 1) / 100));
         if ((tick + 1) % kTicksPerMinute == 0)
