@@ -58,10 +58,12 @@ std::string DayEvents::summary() const
     std::array<std::size_t, 3> seen = m_newcomersSeen;
     for (const StoppedFeed& stopped : m_stopped)
         ++seen[static_cast<std::size_t>(stopped.seen)];
+    const auto count = [&seen](Seen what) { return seen[static_cast<std::size_t>(what)]; };
     return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands: {} parked in the "
-                       "simulator after their stale aircraft was gone, {} while it was still there, {} never parked there; {} times a "
-                       "stale aircraft kept its stand{}\n",
-                       m_stoppedFeeds, m_newcomers, seen[1], seen[2], seen[0], m_staleKept.size(),
+                       "simulator after their stale aircraft was gone, {} while it was still there, {} never "
+                       "parked there; {} times a stale aircraft kept its stand{}\n",
+                       m_stoppedFeeds, m_newcomers, count(Seen::staleGone), count(Seen::besideStale),
+                       count(Seen::notParked), m_staleKept.size(),
                        m_staleKept.empty() ? "" : ", the first: " + m_staleKept.front());
 }
 

@@ -39,8 +39,8 @@ public:
     // At the start of each simulated second.
     void at(int second);
     std::string summary() const;
-    // A parked aircraft whose feed stopped gives its stand to a newcomer that taxied there or
-    // was first seen standing there.
+    // A parked aircraft whose feed stopped gives its stand up, and no newcomer that taxied there
+    // or was first seen standing there parks beside it.
     void expectStaleGaveWay() const;
 
 private:

@@ -166,6 +166,9 @@ void StateWatch::noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, s
 
 void StateWatch::scan(std::int32_t tick)
 {
+    // While a run starts or ends the engine's tick stands still: it is looked at once.
+    if (tick == m_lastScan)
+        return;
     std::array<std::unordered_map<std::uint64_t, std::int32_t>, kWatches> now;
     // A restart starts the engine's ticks again.
     const std::int32_t step = m_lastScan < 0 || tick < m_lastScan ? 0 : tick - m_lastScan;
