@@ -205,8 +205,10 @@ std::vector<TraceRow> rowsOf(const std::vector<TraceRow>& trace, const std::stri
 TEST_F(LiveTrafficRoad, AircraftAreCreatedMovedAlongTheirSamplesAndRemoved)
 {
     ProgramProcess program(work.path(), {}, environment());
-    // Lines are taken only once the main loop runs: after the program waited for traffic in vain.
+    // Lines are taken only once the main loop runs: after the program waited for traffic in vain
+    // and its first pass named the park airport (the log is written out in the loop's second 15).
     ASSERT_TRUE(program.waitForLogLine("No traffic in this region?", 90s)) << program.log();
+    ASSERT_TRUE(program.waitForLogLine("The park airport is EDDF", 30s)) << program.log();
     const auto trace = work.path() / "trace.csv";
     const std::vector<TraceRow> before = readTrace(trace);
     ASSERT_FALSE(before.empty());
