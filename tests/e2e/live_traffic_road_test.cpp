@@ -206,7 +206,7 @@ TEST_F(LiveTrafficRoad, AircraftAreCreatedMovedAlongTheirSamplesAndRemoved)
 {
     ProgramProcess program(work.path(), {}, environment());
     // Lines are taken only once the main loop runs: after the program waited for traffic in vain
-    // and its first pass named the park airport (the log is written out in the loop's second 15).
+    // and the loop's first pass named the park airport (the loop writes the log out every 15 s).
     ASSERT_TRUE(program.waitForLogLine("No traffic in this region?", 90s)) << program.log();
     ASSERT_TRUE(program.waitForLogLine("The park airport is EDDF", 30s)) << program.log();
     const auto trace = work.path() / "trace.csv";

@@ -55,9 +55,7 @@ void DayEvents::at(int second)
 
 std::string DayEvents::summary() const
 {
-    std::array<std::size_t, 3> seen = m_newcomersSeen;
-    for (const StoppedFeed& stopped : m_stopped)
-        ++seen[static_cast<std::size_t>(stopped.seen)];
+    const std::array<std::size_t, 3> seen = lf_newcomerCounts();
     const auto count = [&seen](Seen what) { return seen[static_cast<std::size_t>(what)]; };
     return fmt::format("events: {} parked feeds stopped, {} newcomers sent to their stands: {} parked in the "
                        "simulator after their stale aircraft was gone, {} while it was still there, {} never "
@@ -83,7 +81,8 @@ const FeedFlight* DayEvents::lf_sending(std::uint32_t hexid) const
 // Eight aircraft parked on their stands stop sending.
 void DayEvents::lf_stopParkedFeeds()
 {
-    lf_countNewcomers();
+    m_newcomersSeen = lf_newcomerCounts();
+    m_stopped.clear();
     for (const LiveAc& ac : g_liveAcs) {
         if (m_stopped.size() == 8 || lf_sending(ac.hexid) == nullptr || ac.flightPhase != FlightPhase::parked ||
             ac.standId == 0 || !lf_inTheSimulator(ac))
@@ -141,11 +140,13 @@ void DayEvents::lf_checkStaleGaveWay(int inPeriod)
     }
 }
 
-void DayEvents::lf_countNewcomers()
+// The newcomers of the periods before, with this period's counted by what the checks saw so far.
+std::array<std::size_t, 3> DayEvents::lf_newcomerCounts() const
 {
+    std::array<std::size_t, 3> seen = m_newcomersSeen;
     for (const StoppedFeed& stopped : m_stopped)
-        ++m_newcomersSeen[static_cast<std::size_t>(stopped.seen)];
-    m_stopped.clear();
+        ++seen[static_cast<std::size_t>(stopped.seen)];
+    return seen;
 }
 
 // The user's flight away from the park airport and back: away, 19,000 ft above where the day

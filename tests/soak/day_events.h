@@ -59,7 +59,7 @@ private:
     void lf_sendNewcomers(int second);
     void lf_checkStaleGaveWay(int inPeriod);
     void lf_checkStandGivenUp(StoppedFeed& stopped, int silentSeconds);
-    void lf_countNewcomers();
+    std::array<std::size_t, 3> lf_newcomerCounts() const;
     void lf_moveUser(bool away);
     void lf_simConnectError();
 
