@@ -20,6 +20,7 @@
 #include "ui/sim_panel_state.h"
 #include "ui/status_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstring>
