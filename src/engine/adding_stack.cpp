@@ -9,6 +9,7 @@
 #include "engine/life_cycle.h"
 #include "engine/stand_search.h"
 #include "engine/traffic_intake.h"
+#include "engine/unconfirmed_creations.h"
 #include "parking/park_airports.h"
 #include "parking/static_park_plan.h"
 #include "simlink/sim_client.h"
@@ -135,6 +136,7 @@ void lf_moveAddingStack()
         return;
     // Live aircraft first; static planning goes on only while none waits.
     if (!g_addingStack.live.empty()) {
+        gf_noteCreationSent(g_addingStack.live.front().aircraftId);
         gf_queueCreateAc(g_addingStack.live.front());
         g_addingStack.live.pop_front();
         return;

@@ -118,6 +118,7 @@ struct LiveAc : StaticAc {
     std::int64_t parkedSince = 0;       // steady-clock ticks of 100 ns when put on its stand
     std::int32_t holdCount = 0;
     std::int32_t holdStart = 0;         // engine tick when holding began
+    std::int32_t createSentTick = -1;   // engine tick its create request went to the simulator link; -1 before
     FlightPhase flightPhase = FlightPhase::birth;
     FlightPhase previousPhase = FlightPhase::birth;
     std::uint8_t protectedStand = 0;

@@ -9,6 +9,7 @@
 #include "engine/air_movement.h"
 #include "engine/engine_tick.h"
 #include "engine/stand_search.h"
+#include "engine/unconfirmed_creations.h"
 #include "engine/stream_extension.h"
 #include "simlink/flight_plans.h"
 
@@ -75,6 +76,7 @@ void lf_backToBuffer(LiveAc& ac)
 {
     ac.simState = SimState::buffer;
     ac.objectId = 0;
+    ac.createSentTick = -1;
     ac.throttleIndex = 5;
     ac.flapsIndex = 4;
 }
@@ -130,6 +132,9 @@ bool updateLiveAc(LiveAc& ac)
             break;
         case SimState::active:
             lf_updateActiveAc(ac);
+            break;
+        case SimState::adding2sim:
+            gf_giveUpUnconfirmedCreation(ac);
             break;
         default:
             break;

@@ -20,6 +20,7 @@
 #include "ui/sim_panel_state.h"
 #include "ui/status_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstring>
@@ -35,6 +36,7 @@ std::atomic<std::uint32_t> g_userObjectId{2};
 std::atomic<bool> g_simRunning{false};
 std::atomic<bool> g_simLinkFailed{false};
 std::vector<std::uint32_t> g_addedObjectIds;
+std::uint32_t g_newestAddedObjectId = 0;
 
 namespace {
 
@@ -293,6 +295,7 @@ void lf_onObjectAddRemove(const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE& event)
     const std::uint32_t objectId = event.dwData;
     if (event.uEventID == kEventObjectAdded && objectId > g_userObjectId.load()) {
         g_addedObjectIds.push_back(objectId);
+        g_newestAddedObjectId = std::max(g_newestAddedObjectId, objectId);
     } else if (event.uEventID == kEventObjectRemoved) {
         // An object that leaves before it was identified is forgotten too, so the
         // simulator's own far traffic cannot grow the list without bound.
@@ -500,7 +503,8 @@ void gf_closeSimConnect(HANDLE& handle)
 namespace {
 
 const RunStateRegistration lf_runState{
-    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_simRunning, g_simLinkFailed, lf_simGoneTold),
+    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_simRunning, g_simLinkFailed, lf_simGoneTold,
+              g_newestAddedObjectId),
     RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_addedObjectIds),
 };
 

@@ -23,6 +23,9 @@ extern std::atomic<bool> g_simRunning;
 extern std::atomic<bool> g_simLinkFailed;
 // Aircraft objects announced by "ObjectAdded" and not yet identified; SimClient thread only.
 extern std::vector<std::uint32_t> g_addedObjectIds;
+// The newest object id "ObjectAdded" announced; the simulator counts its ids up, so an object
+// announced before a create was sent cannot be that create's. SimClient thread only.
+extern std::uint32_t g_newestAddedObjectId;
 
 // Body of the "SimClient" thread: connects, declares the program's data and events
 // and dispatches until the stop token is set (or the simulator quits).

@@ -20,6 +20,8 @@ constexpr std::size_t kDataHeaderBytes = sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) 
 constexpr std::uint32_t kLargestStaticId = 10000;
 constexpr double kHighestKnownObjectAgl = 2500.0;
 constexpr const char* kClientName = "Skyweaver";
+// Given-up creations still watched for a late object; older ones are forgotten.
+constexpr std::size_t kWatchedGivenUpCreates = 64;
 
 // SimClient thread only.
 std::uint64_t lf_sendSequence = 0;
@@ -41,6 +43,7 @@ void lf_discardQueues()
     g_eventQueue.clear();
     g_createQueue.clear();
     g_removeQueue.clear();
+    g_givenUpCreates.clear();
 }
 
 void lf_sendPositions()
@@ -94,7 +97,8 @@ void lf_createAcInSim(const CreateRequest& request)
         gf_logMarked("GetLastSentPacketID");
         packetId = 0;
     }
-    g_sentCreates.push_back({packetId, request.aircraftId, request.callsign, ++lf_sendSequence});
+    g_sentCreates.push_back({packetId, request.aircraftId, request.callsign, ++lf_sendSequence,
+                             g_newestAddedObjectId});
 }
 
 void lf_removeAcFromSim(std::uint32_t objectId)
@@ -128,16 +132,52 @@ void lf_sendCreatesAndRemoves()
     g_removeQueue.clear();
 }
 
-// The oldest sent create with this callsign.
-std::vector<SentCreate>::iterator lf_findSentCreate(const std::string& callsign)
+// Marks the creations the engine gave up; an object that still turns up for one of them is
+// removed. Only the newest given-up ones are watched, so the list stays bounded.
+void lf_markGivenUpCreates()
 {
-    auto oldest = g_sentCreates.end();
-    for (auto it = g_sentCreates.begin(); it != g_sentCreates.end(); ++it) {
-        if (it->callsign == callsign && (oldest == g_sentCreates.end() || it->sequence < oldest->sequence)) {
-            oldest = it;
+    for (std::uint32_t aircraftId : g_givenUpCreates) {
+        for (SentCreate& sent : g_sentCreates) {
+            sent.givenUp = sent.givenUp || sent.aircraftId == aircraftId;
         }
     }
-    return oldest;
+    g_givenUpCreates.clear();
+    auto watched = std::count_if(g_sentCreates.begin(), g_sentCreates.end(),
+                                 [](const SentCreate& sent) { return sent.givenUp; });
+    while (watched-- > static_cast<std::ptrdiff_t>(kWatchedGivenUpCreates)) {
+        const auto oldest = std::min_element(g_sentCreates.begin(), g_sentCreates.end(),
+                                             [](const SentCreate& a, const SentCreate& b) {
+                                                 return a.givenUp != b.givenUp ? a.givenUp : a.sequence < b.sequence;
+                                             });
+        g_sentCreates.erase(oldest);
+    }
+}
+
+// The object of a given-up creation goes again; its aircraft may be on its way in anew.
+void lf_removeLateObject(std::uint32_t objectId, const std::string& callsign)
+{
+    gf_log(fmt::format("object of a given-up creation turned up, oid: {}, callsign '{}', removed",
+                       gf_objectIdText(objectId), callsign));
+    std::lock_guard lock(g_simQueueMutex);
+    g_removeQueue.push_back(objectId);
+}
+
+// The sent create an object with this callsign comes from: of those sent before the object was
+// announced, the oldest still wanted, else the oldest given-up one. A given-up creation's late
+// object is thus never taken for the aircraft's next creation, nor that one's for it.
+std::vector<SentCreate>::iterator lf_findSentCreate(const std::string& callsign, std::uint32_t objectId)
+{
+    const auto before = [](const SentCreate& a, const SentCreate& b) {
+        return a.givenUp != b.givenUp ? !a.givenUp : a.sequence < b.sequence;
+    };
+    auto found = g_sentCreates.end();
+    for (auto it = g_sentCreates.begin(); it != g_sentCreates.end(); ++it) {
+        if (it->callsign == callsign && it->newestObjectAtSend < objectId &&
+            (found == g_sentCreates.end() || before(*it, *found))) {
+            found = it;
+        }
+    }
+    return found;
 }
 
 struct InRangeData {
@@ -260,6 +300,7 @@ void lf_onSimFrame()
     }
     lf_sendPositions();
     lf_sendEvents();
+    lf_markGivenUpCreates();
     lf_sendCreatesAndRemoves();
 }
 
@@ -273,7 +314,8 @@ void lf_onCreateFailed(DWORD sendId)
     if (sent == g_sentCreates.end()) {
         return;
     }
-    const std::uint32_t aircraftId = sent->aircraftId;
+    // A given-up creation's hexid may belong to the aircraft's next creation by now.
+    const std::uint32_t aircraftId = sent->givenUp ? 0 : sent->aircraftId;
     g_sentCreates.erase(sent);
     if (aircraftId != 0) {
         gf_pushSimResult({0, aircraftId, 0, SimResultKind::CreateFailed, 0.0, 0.0});
@@ -296,13 +338,18 @@ void lf_onSimObjectDataByType(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWOR
         return;
     }
     g_addedObjectIds.erase(added);
-    const auto sent = lf_findSentCreate(data->atcId);
+    const auto sent = lf_findSentCreate(data->atcId, objectId);
     if (sent == g_sentCreates.end()) {
         lf_onForeignObject(objectId, *data);
         return;
     }
     const std::uint32_t aircraftId = sent->aircraftId;
+    const bool givenUp = sent->givenUp;
     g_sentCreates.erase(sent);
+    if (givenUp) {
+        lf_removeLateObject(objectId, data->atcId);
+        return;
+    }
     lf_onOwnObject(objectId, aircraftId, *data);
 }
 

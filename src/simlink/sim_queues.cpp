@@ -12,6 +12,7 @@ std::vector<PositionItem>* g_positionFill = &g_positionQueues[0];
 std::vector<PositionItem>* g_positionSend = &g_positionQueues[1];
 std::vector<EventItem> g_eventQueue;
 std::vector<std::uint32_t> g_removeQueue;
+std::vector<std::uint32_t> g_givenUpCreates;
 std::vector<SentCreate> g_sentCreates;
 std::mutex g_simResultMutex;
 std::vector<SimResult> g_simResults;
@@ -26,6 +27,12 @@ void gf_queueCreateAc(const CreateRequest& request)
 {
     std::lock_guard lock(g_simQueueMutex);
     g_createQueue.push_back(request);
+}
+
+void gf_queueGivenUpCreate(std::uint32_t aircraftId)
+{
+    std::lock_guard lock(g_simQueueMutex);
+    g_givenUpCreates.push_back(aircraftId);
 }
 
 void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value)
@@ -109,7 +116,7 @@ namespace {
 
 const RunStateRegistration lf_runState{
     RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_createQueue, g_positionQueues, g_positionFill,
-                     g_positionSend, g_eventQueue, g_removeQueue, g_sentCreates),
+                     g_positionSend, g_eventQueue, g_removeQueue, g_givenUpCreates, g_sentCreates),
     RUN_STATE_LOCKED(RunStateArea::Engine, g_simResultMutex, g_simResults),
 };
 

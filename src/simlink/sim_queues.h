@@ -46,6 +46,9 @@ struct SentCreate {
     std::uint32_t aircraftId = 0;
     std::string callsign;
     std::uint64_t sequence = 0;
+    std::uint32_t newestObjectAtSend = 0; // its object has a higher id than any announced before
+    // The engine gave the creation up: an object identified for it is removed, never handed on.
+    bool givenUp = false;
 };
 
 enum class SimResultKind : std::uint32_t {
@@ -77,6 +80,8 @@ extern std::vector<PositionItem>* g_positionFill; // the engine writes here (mai
 extern std::vector<PositionItem>* g_positionSend; // the frame drain sends from here
 extern std::vector<EventItem> g_eventQueue;
 extern std::vector<std::uint32_t> g_removeQueue;
+// Hexids of live creations the engine gave up, for the frame drain to mark in g_sentCreates.
+extern std::vector<std::uint32_t> g_givenUpCreates;
 // SimClient thread only.
 extern std::vector<SentCreate> g_sentCreates;
 // Guards g_simResults.
@@ -85,6 +90,7 @@ extern std::vector<SimResult> g_simResults;
 
 // Queue writers of the main loop thread; each holds g_simQueueMutex while it appends.
 void gf_queueCreateAc(const CreateRequest& request);
+void gf_queueGivenUpCreate(std::uint32_t aircraftId);
 void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value);
 void gf_queueEngineStart(std::uint32_t objectId);
 void gf_queueEngineShutdown(std::uint32_t objectId);

@@ -116,10 +116,8 @@ void lf_onMaxLive(int index)
 {
     lf_storeOption(MAX_LIVE_SEL, index);
     gf_saveIntParameter(MAX_LIVE_SEL);
-    const std::int32_t active = g_mainWindowState.liveFlying.load() + g_mainWindowState.parkedLive.load();
-    if (active > MAX_LIVE_SEL.value) {
-        g_liveLimitLowered.store(true);
-    }
+    // The engine counts the aircraft on their way in too, which the panel does not show.
+    g_liveLimitLowered.store(true);
 }
 
 // Lists whose pick is stored and saved, nothing more (RANGE also sets the range).

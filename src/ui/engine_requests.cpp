@@ -23,24 +23,32 @@ double lf_distanceToUserNm(const LiveAc& ac)
                          LatLon{g_userAcData.latitude, g_userAcData.longitude});
 }
 
-// Takes out the active live aircraft beyond MAX_LIVE_SEL, the farthest from the user first.
+// Live aircraft that count against MAX_LIVE_SEL: the active ones and those on their way in,
+// which would otherwise become active over the new limit.
+bool lf_countsAgainstTheLimit(const LiveAc& ac)
+{
+    const bool staying = ac.remove == 0 && ac.withdrawn == 0 && ac.removeOnArrival == 0;
+    return staying && (ac.simState == SimState::active || ac.simState == SimState::adding2sim);
+}
+
+// Takes out the live aircraft beyond MAX_LIVE_SEL, the farthest from the user first.
 void lf_removeOverLiveLimit()
 {
-    std::vector<LiveAc*> active;
+    std::vector<LiveAc*> counted;
     for (LiveAc& ac : g_liveAcs) {
-        if (ac.simState == SimState::active) {
-            active.push_back(&ac);
+        if (lf_countsAgainstTheLimit(ac)) {
+            counted.push_back(&ac);
         }
     }
     const auto limit = static_cast<std::size_t>(std::max(0, MAX_LIVE_SEL.value.load()));
-    if (active.size() <= limit) {
+    if (counted.size() <= limit) {
         return;
     }
-    const std::size_t excess = active.size() - limit;
-    std::partial_sort(active.begin(), active.begin() + static_cast<std::ptrdiff_t>(excess), active.end(),
+    const std::size_t excess = counted.size() - limit;
+    std::partial_sort(counted.begin(), counted.begin() + static_cast<std::ptrdiff_t>(excess), counted.end(),
                       [](const LiveAc* a, const LiveAc* b) { return lf_distanceToUserNm(*a) > lf_distanceToUserNm(*b); });
     for (std::size_t i = 0; i < excess; ++i) {
-        removeAircraftFromSim(*active[i]);
+        removeAircraftFromSim(*counted[i]);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
+#include "engine/unconfirmed_creations.h"
 #include "platform/standin/simworld.h"
 #include "simlink/flight_plans.h"
 #include "simlink/sim_queues.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <functional>
 #include <mutex>
+#include <unordered_set>
 
 namespace soak {
 
@@ -49,9 +51,9 @@ constexpr bool kUnderAddressSanitizer = true;
 constexpr bool kUnderAddressSanitizer = false;
 #endif
 
-enum Passing : std::size_t { LiveAdding, StaticAdding, StaticUnexcused, Removing, Holding };
+enum Passing : std::size_t { LiveAdding, StaticAdding, StaticUnexcused, Removing, Holding, LiveUnconfirmed };
 const char* const kPassingNames[] = {"adding2sim (live)", "adding2sim (static)", "  no live one waiting",
-                                     "removingfromsim", "holding"};
+                                     "removingfromsim", "holding", "  not identified (live)"};
 
 std::uint64_t lf_key(std::uint32_t hexid, bool live)
 {
@@ -178,11 +180,20 @@ void StateWatch::scan(std::int32_t tick)
     m_liveTurn = !g_addingStack.live.empty();
     m_lastScan = tick;
     std::size_t active = 0, adding = 0;
+    std::unordered_set<std::uint32_t> unconfirmed;
     for (const LiveAc& ac : g_liveAcs) {
         active += ac.simState == SimState::active ? 1 : 0;
         adding += ac.simState == SimState::adding2sim ? 1 : 0;
-        if (ac.simState == SimState::adding2sim)
-            note(m_watches[LiveAdding], now[LiveAdding], ac, true, tick);
+        // A creation the simulator has not confirmed a scan after its hand-over is measured
+        // against the give-up time instead, also once it is identified late.
+        if (ac.simState == SimState::adding2sim &&
+            (m_unconfirmed.contains(ac.hexid) ||
+             (ac.objectId == 0 && ac.createSentTick >= 0 && tick - ac.createSentTick > kPace.scanSlack)))
+            unconfirmed.insert(ac.hexid);
+        if (ac.simState == SimState::adding2sim) {
+            const Passing watch = unconfirmed.contains(ac.hexid) ? LiveUnconfirmed : LiveAdding;
+            note(m_watches[watch], now[watch], ac, true, tick);
+        }
         if (ac.simState == SimState::removingfromsim)
             note(m_watches[Removing], now[Removing], ac, true, tick);
         if (ac.simState == SimState::active && ac.holding)
@@ -200,6 +211,7 @@ void StateWatch::scan(std::int32_t tick)
     }
     for (std::size_t i = 0; i < kWatches; ++i)
         m_watches[i].since = std::move(now[i]);
+    m_unconfirmed = std::move(unconfirmed);
     const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
     m_maxCreatesWaiting = std::max(m_maxCreatesWaiting, waiting);
     m_maxRemovalsWaiting = std::max(m_maxRemovalsWaiting, g_removalQueue.size());
@@ -229,6 +241,9 @@ void StateWatch::expectWithinBounds() const
     const auto createTurns = static_cast<std::int32_t>(m_maxCreatesWaiting + 1);
     EXPECT_LE(m_watches[LiveAdding].longest,
               createTurns * kPace.createEvery + static_cast<std::int32_t>(kActivationWaitTicks) + kPace.scanSlack);
+    // One the simulator does not confirm is given up; one identified late waits for its activation.
+    EXPECT_LE(m_watches[LiveUnconfirmed].longest,
+              kCreationGiveUpTicks + static_cast<std::int32_t>(kActivationWaitTicks) + kPace.scanSlack);
     // A static creation goes only while no live creation waits; then it waits at most for
     // the turn in progress and its own, and the activation wait.
     EXPECT_LE(m_watches[StaticUnexcused].longest,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace soak {
@@ -33,10 +34,11 @@ private:
     void noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, std::int32_t>& now, const Ac& ac,
                        std::int32_t waited);
 
-    static constexpr std::size_t kWatches = 5;
+    static constexpr std::size_t kWatches = 6;
     std::int32_t m_lastScan = -1;
     bool m_liveTurn = false; // the creation handed over at the last scan went to a live aircraft
     std::array<Watch, kWatches> m_watches;
+    std::unordered_set<std::uint32_t> m_unconfirmed; // live creations not identified a scan after the hand-over
     std::size_t m_maxCreatesWaiting = 0;
     std::size_t m_maxRemovalsWaiting = 0;
     std::size_t m_maxLiveCounted = 0;

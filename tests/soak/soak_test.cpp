@@ -30,6 +30,7 @@
 #include "platform/standin/desktop.h"
 #include "platform/win32.h"
 #include "soak/day_events.h"
+#include "soak/day_live_limit.h"
 #include "soak/day_invariants.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
@@ -312,20 +313,24 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::Figures figures;
     soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
+    soak::LiveLimitStretch liveLimit(m_desktop);
     std::set<std::string> usesAtClose;
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
     for (std::int64_t tick = 0;; ++tick) {
         const int second = static_cast<int>(tick / 100);
-        if (tick % 100 == 0)
+        if (tick % 100 == 0) {
             events.at(second);
+            liveLimit.at(second);
+        }
         if (tick == lastTick) {
             usesAtClose = lf_standUses();
             gf_requestUserExit();
         }
         feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
         lf_simulatorRemovesAnObject(tick, random);
+        liveLimit.tick();
         SteppedSimLink::frameAtTick(g_engineTick.load());
         // Every 50 engine ticks a creation is handed over: the watch looks just before it.
         if (g_engineTick.load() % 50 == 0)
@@ -350,15 +355,17 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         clk::advance(std::chrono::milliseconds(10));
         renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;
         renewing = g_renewalInProgress.load();
-        if ((tick + 1) % 100 == 0)
+        if ((tick + 1) % 100 == 0) {
             rules.check(static_cast<int>((tick + 1) / 100));
+            liveLimit.check(static_cast<int>((tick + 1) / 100));
+        }
         if ((tick + 1) % kTicksPerMinute == 0)
             figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
     }
     rules.readNewLogLines();
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << rules.table()
+    std::cout << figures.table() << watch.table() << events.summary() << liveLimit.summary() << rules.table()
               << fmt::format("static parking renewals: {}\n", renewals);
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
@@ -367,6 +374,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     watch.expectWithinBounds();
     rules.expectKept(minutes / 60.0);
     events.expectStaleGaveWay();
+    liveLimit.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 using testsupport::ControlHandlersTest;
 
 TEST_F(ControlHandlersTest, NowAnnouncesTheRenewalAtTheNextQuarterMinute)
@@ -130,28 +132,45 @@ TEST_F(ControlHandlersTest, ProcessedDestinationLeadsTheParkAirportsAndFreesRere
     EXPECT_TRUE(desktop.state(BUTTON_REREAD.controlId).enabled);
 }
 
-TEST(HandlerRequests, LoweredLiveLimitTakesOutTheFarthestAircraft)
+TEST(HandlerRequests, LoweredLiveLimitTakesOutTheFarthestAircraftAlsoOnTheirWayIn)
 {
     g_userAcData.latitude = 47.0;
     g_userAcData.longitude = 8.0;
-    const double latitudes[]{47.1, 48.5, 47.5, 49.0};
+    struct Placed {
+        double latitude;
+        SimState state;
+        bool handedOver; // an adding one's create request already went to the simulator link
+    };
+    const Placed placed[]{{47.1, SimState::active, false},
+                          {48.5, SimState::active, false},
+                          {47.5, SimState::adding2sim, true},
+                          {49.0, SimState::active, false},
+                          {47.2, SimState::adding2sim, false}};
     std::uint32_t id = 100;
-    for (double latitude : latitudes) {
+    for (const Placed& p : placed) {
         LiveAc& ac = g_liveAcs.emplace_back();
         ac.hexid = 0x400000 + id;
-        ac.objectId = id++;
-        ac.simState = SimState::active;
-        ac.simPosition[0] = latitude;
+        ac.callsign = fmt::format("SWR{}", id);
+        ac.objectId = p.state == SimState::active ? id : 0;
+        ac.simState = p.state;
+        ac.simPosition[0] = p.latitude;
         ac.simPosition[1] = 8.0;
+        if (p.state == SimState::adding2sim && !p.handedOver)
+            g_addingStack.live.push_back({.callsign = ac.callsign, .title = {}, .aircraftId = ac.hexid});
+        ++id;
     }
     MAX_LIVE_SEL.value = 2;
     g_liveLimitLowered = true;
 
     gf_serveHandlerRequests();
 
+    // Three over the limit: the two farthest active ones go, and the adding one farther than the
+    // rest is removed as soon as its object is identified.
     EXPECT_EQ(std::vector<std::uint32_t>(g_removalQueue.begin(), g_removalQueue.end()),
               (std::vector<std::uint32_t>{103, 101}));
+    EXPECT_EQ(g_liveAcs[2].removeOnArrival, 1);
     EXPECT_EQ(g_liveAcs[0].simState, SimState::active);
-    EXPECT_EQ(g_liveAcs[2].simState, SimState::active);
+    EXPECT_EQ(g_liveAcs[4].withdrawn, 0);
+    EXPECT_EQ(g_addingStack.live.size(), 1u);
     EXPECT_FALSE(g_liveLimitLowered);
 }
