@@ -31,6 +31,7 @@
 #include "platform/win32.h"
 #include "soak/day_events.h"
 #include "soak/day_invariants.h"
+#include "soak/day_learned.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
 #include "support/aircraft_cfg_tree.h"
@@ -147,14 +148,18 @@ protected:
     void lf_parkAirport()
     {
         fillStandRows(gf_destinationPoint(m_airport, 0.0, 1000.0), kStands);
-        std::vector<StandFixture> stands;
-        for (const Stand& stand : g_stands) {
-            const std::string reg = fmt::format("D-S{:03}", stand.number);
-            std::vector<OptFixture> uses;
-            if (stand.number % 2 == 0)
-                uses = {{reg, "DLH", "A320", "", 3, "0:47"}, {reg, "DLH", "A320", "", 4, "0:47"}};
-            stands.push_back({stand.id, stand.latitude, stand.longitude, 0.0, stand.radius * kMetersPerNm, uses, {}});
+        for (const Stand& stand : g_stands)
             m_standPlaces.push_back({stand.latitude, stand.longitude});
+        std::vector<std::vector<OptFixture>> feedUses = soak::gf_feedStandUses(
+            soak::SoakFeed(kSeed, kFeedSize, m_airport, m_elevationFt, m_standPlaces), m_standPlaces);
+        std::vector<StandFixture> stands;
+        for (std::size_t i = 0; i < g_stands.size(); ++i) {
+            const Stand& stand = g_stands[i];
+            const std::string reg = fmt::format("D-S{:03}", stand.number);
+            std::vector<OptFixture>& uses = feedUses[i];
+            if (stand.number % 2 == 0)
+                uses.insert(uses.end(), {{reg, "DLH", "A320", "", 3, "0:47"}, {reg, "DLH", "A320", "", 4, "0:47"}});
+            stands.push_back({stand.id, stand.latitude, stand.longitude, 0.0, stand.radius * kMetersPerNm, uses, {}});
         }
         gf_clearParkPositions();
         std::filesystem::create_directories(folders::mySimaddon());
@@ -312,6 +317,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::Figures figures;
     soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
+    soak::LearnedFileWatch learned(gf_learnedFolder("simaddon") / "EDDF.xml");
     std::set<std::string> usesAtClose;
     bool renewing = false;
     int renewals = 0;
@@ -350,15 +356,18 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         clk::advance(std::chrono::milliseconds(10));
         renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;
         renewing = g_renewalInProgress.load();
-        if ((tick + 1) % 100 == 0)
+        if ((tick + 1) % 100 == 0) {
             rules.check(static_cast<int>((tick + 1) / 100));
+            learned.check(static_cast<int>((tick + 1) / 100));
+        }
         if ((tick + 1) % kTicksPerMinute == 0)
             figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
     }
     rules.readNewLogLines();
+    learned.check(static_cast<int>(lastTick / 100));
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << rules.table()
+    std::cout << figures.table() << watch.table() << events.summary() << learned.summary() << rules.table()
               << fmt::format("static parking renewals: {}\n", renewals);
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
@@ -367,6 +376,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     watch.expectWithinBounds();
     rules.expectKept(minutes / 60.0);
     events.expectStaleGaveWay();
+    learned.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
