@@ -1,5 +1,7 @@
 #include "soak/day_learned.h"
 
+#include "core/geo.h"
+#include "core/half_hours.h"
 #include "parking/apf.h"
 #include "parking/stand.h"
 #include "support/temp_folder.h"
@@ -16,8 +18,9 @@ namespace soak {
 namespace {
 
 constexpr int kVisitPeriod = 600;
-// Seconds in each period: away, back, away, back.
-constexpr int kMoves[] = {270, 300, 360, 390};
+// Seconds in each period: away, back, away, back. The user is at the airport for the stopped
+// feeds and their newcomers, and for the short run's close.
+constexpr int kMoves[] = {270, 300, 450, 480};
 
 } // namespace
 
@@ -49,6 +52,29 @@ std::vector<std::vector<testsupport::OptFixture>> gf_feedStandUses(const SoakFee
             uses[static_cast<std::size_t>(stand - stands.begin())].push_back({reg, op.airline, op.type, "", day, "0:47"});
     }
     return uses;
+}
+
+std::vector<std::string> gf_lostByTheClose(const std::vector<Stand>& atClose, const std::vector<Stand>& readBack)
+{
+    const auto shape = [](const Stand& stand) {
+        return fmt::format("{} radius {:.1f} m, cargo {}", stand.id, stand.radius * kMetersPerNm, stand.cargo);
+    };
+    std::vector<std::string> lost;
+    for (const Stand& stand : atClose) {
+        const auto read = std::find_if(readBack.begin(), readBack.end(),
+                                       [&stand](const Stand& other) { return other.id == stand.id; });
+        if (read == readBack.end() || shape(*read) != shape(stand)) {
+            lost.push_back(shape(stand));
+            continue;
+        }
+        for (const ParkOpt& opt : stand.options) {
+            if (std::none_of(read->options.begin(), read->options.end(),
+                             [&opt](const ParkOpt& other) { return gf_sameUse(other, opt); }))
+                lost.push_back(fmt::format("{} {} {} {} {} {}", stand.id, opt.reg, opt.airl, opt.type, opt.day,
+                                           gf_bitset2hours(opt.hh).value_or(opt.hh.to_string())));
+        }
+    }
+    return lost;
 }
 
 std::vector<LearnedFileWatch::Use> LearnedFileWatch::lf_readUses() const

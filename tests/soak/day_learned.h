@@ -1,9 +1,10 @@
 // The user's visits of the park airport over the day and what they leave in its learned file.
-// The user flies away and comes back twice in every ten minutes (the first two visits end within
-// the short run's seven minutes); the park file holds uses of the feed's own aircraft on the
-// stands they stand on from the start, which the program then sees again. After each visit the
-// learned file read back holds each use once and grows only by uses that are new; its size
-// after each visit goes into the closing note.
+// The user flies away and comes back twice in every ten minutes (in the short run's seven
+// minutes the simulator switch, the SimConnect error and one flight away end visits too); the
+// park file holds uses of the feed's own aircraft on the stands they stand on from the start,
+// which the program then sees again. After each visit the learned file read back holds each
+// use once and grows only by uses that are new; its size after each visit goes into the
+// closing note.
 #pragma once
 
 #include "core/geo.h"
@@ -25,6 +26,10 @@ std::optional<bool> gf_visitMoveAt(int second);
 // start, all Wednesday and Thursday.
 std::vector<std::vector<testsupport::OptFixture>> gf_feedStandUses(const SoakFeed& feed,
                                                                    const std::vector<LatLon>& stands);
+
+// What the stands held at the close that the park airport read back lacks, one text each: a
+// stand, its radius and cargo flag, a use (kept when the stand read back holds the same use).
+std::vector<std::string> gf_lostByTheClose(const std::vector<Stand>& atClose, const std::vector<Stand>& readBack);
 
 class LearnedFileWatch {
 public:
