@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return lf_linkArchivedApf(apf, archivedCount, bglPath, outputs);
         },
         [&outputs](Apf& apf, std::int32_t helipadCount) { lf_generateApf(apf, helipadCount, outputs); },
-        &runningTasks};
+        &runningTasks, {}};
     lf_processBGLfile(path, context);
     if (runningTasks.load() != 0)
         std::abort();

@@ -157,18 +157,23 @@ bool lf_readParametersLocked()
     return true;
 }
 
-// The file was deleted or damaged while the program runs: it is written whole from the
-// settings in memory, so that no other setting is lost; a damaged one is kept as its
-// generation copy first.
-void lf_rewriteUnreadableLocked(const pugi::xml_parse_result& loaded)
+// The file was deleted, damaged or emptied of its settings while the program runs: it is
+// written whole from the settings in memory, so that no other setting is lost; one that exists
+// is kept as its generation copy first, and the log says what was wrong with it.
+void lf_rewriteUnreadableLocked(std::string_view reason)
 {
     std::error_code error;
     if (std::filesystem::exists(g_parametersPath.get(), error)) {
         gf_save1GenerationOf(g_parametersPath);
-        gf_logMarked(fmt::format("{} failed to load ({}). Saved as 0.xml and written again.",
-                                 path_to_utf8(g_parametersPath), loaded.description()));
+        gf_logMarked(fmt::format("{} {}. Saved as 0.xml and written again.", path_to_utf8(g_parametersPath), reason));
     }
     lf_writeParametersLocked(false);
+}
+
+// A "parameters" element that holds at least one setting.
+bool lf_hasUsableParameters(const pugi::xml_document& document)
+{
+    return static_cast<bool>(gf_parametersNode(document).child("parameter"));
 }
 
 // One value into the file: every element of that name is set, or a new one appended.
@@ -180,15 +185,15 @@ bool lf_saveParameterLocked(const P& setting)
     const std::string text = gf_parameterText(lf_current(setting));
     pugi::xml_document document;
     if (const pugi::xml_parse_result loaded = gf_loadXmlFile(document, g_parametersPath); !loaded) {
-        lf_rewriteUnreadableLocked(loaded);
+        lf_rewriteUnreadableLocked(fmt::format("failed to load ({})", loaded.description()));
+        return true;
+    }
+    if (!lf_hasUsableParameters(document)) {
+        lf_rewriteUnreadableLocked("holds no parameters");
         return true;
     }
     const pugi::xml_node root = document.child("root");
-    pugi::xml_node parent = root ? root : static_cast<pugi::xml_node>(document);
-    pugi::xml_node parameters = parent.child("parameters");
-    if (!parameters) {
-        parameters = parent.append_child("parameters");
-    }
+    pugi::xml_node parameters = gf_parametersNode(document);
     bool found = false;
     for (pugi::xml_node node : parameters.children("parameter")) {
         if (setting.name == node.attribute("name").value()) {

@@ -6,3 +6,8 @@ void gf_applySimChoice(std::string_view choice)
 {
     g_msfs2020.store(choice == "MSFS 2020");
 }
+
+int gf_simNumber()
+{
+    return g_msfs2020.load() ? 1 : 2;
+}

@@ -83,8 +83,7 @@ Listing lf_listFolder(const std::filesystem::path& folder)
 {
     Listing listing;
     std::error_code error;
-    std::filesystem::directory_iterator entries(folder, std::filesystem::directory_options::skip_permission_denied,
-                                                error);
+    std::filesystem::directory_iterator entries(folder, error);
     for (; !error && entries != std::filesystem::directory_iterator() && !gf_scanStopRequested();
          entries.increment(error)) {
         lf_addEntry(*entries, listing);

@@ -65,7 +65,7 @@ bool lf_buildDocument(pugi::xml_document& document)
 {
     XmlMeta meta;
     meta.version = gf_programVersionText();
-    meta.sim = g_msfs2020 ? 1 : 2;
+    meta.sim = gf_simNumber();
     if (!gf_writeXmlMeta(document, meta)) {
         return false;
     }

@@ -94,9 +94,8 @@ bool lf_skippedName(const fs::path& path)
 struct BglListing {
     std::vector<fs::path> files;
     std::vector<fs::directory_iterator> open;  // the folders being listed, innermost last
+    bool walkedWhole = true;                   // false when the scan folder's own listing failed
 };
-
-constexpr auto kWalkOptions = fs::directory_options::skip_permission_denied;
 
 void lf_skipEntry(const fs::path& folder, const fs::path& entry, const std::error_code& error)
 {
@@ -120,7 +119,7 @@ void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglL
         if (entry.is_symlink(error) || error ||
             lf_isSkippedFolder(entry.path().lexically_relative(folder), entry.path()))
             return;
-        fs::directory_iterator inner(entry.path(), kWalkOptions, error);
+        fs::directory_iterator inner(entry.path(), error);
         if (!error)
             listing.open.push_back(std::move(inner));
     } else if (!error && lf_isBglFile(entry, error)) {
@@ -132,11 +131,11 @@ void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglL
 
 // Depth first, in the order a recursive walk gives; ends early on a stop. Reading a file is
 // left to its task, so a blocked read holds no walk. Throws when the folder itself cannot be
-// listed.
-std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
+// opened.
+BglListing lf_listBglFiles(const fs::path& folder)
 {
     BglListing listing;
-    listing.open.emplace_back(folder, kWalkOptions);
+    listing.open.emplace_back(folder);
     while (!listing.open.empty() && !gf_scanStopRequested()) {
         fs::directory_iterator& it = listing.open.back();
         if (it == fs::directory_iterator()) {
@@ -150,10 +149,11 @@ std::vector<fs::path> lf_listBglFiles(const fs::path& folder)
             // The rest of this folder cannot be listed.
             lf_skipEntry(folder, entry.path().parent_path(), error);
             it = fs::directory_iterator();
+            listing.walkedWhole = listing.walkedWhole && listing.open.size() > 1;
         }
         lf_listEntry(folder, entry, listing);
     }
-    return listing.files;
+    return listing;
 }
 
 // The files one ".bgl" would give its airports, and its lines for the scan log; written
@@ -171,7 +171,7 @@ ScanFileResult lf_processFile(const fs::path& path)
         [&outputs](Apf& apf, std::int32_t& archivedCount, const fs::path& bglPath) {
             return lf_linkArchivedApf(apf, archivedCount, bglPath, outputs);
         },
-        [&outputs](Apf& apf, std::int32_t helipadCount) { lf_generateApf(apf, helipadCount, outputs); }, nullptr};
+        [&outputs](Apf& apf, std::int32_t helipadCount) { lf_generateApf(apf, helipadCount, outputs); }, nullptr, {}};
     lf_processBGLfile(path, context);
     return result;
 }
@@ -282,9 +282,9 @@ bool lf_scanFolderChecked(const std::vector<fs::path>& scanFolders)
 bool lf_scanFolderForBGLs(const fs::path& folder)
 {
     gf_log(fmt::format("Scanning for {} airports in {}", kKind, path_to_utf8(folder)));
-    std::vector<fs::path> files;
+    BglListing listing;
     try {
-        files = lf_listBglFiles(folder);
+        listing = lf_listBglFiles(folder);
     } catch (const std::exception& e) {
         lf_addScanMessage(
             fmt::format("{} airports search in folder {} aborted, cause: {}", kKind, path_to_utf8(folder), e.what()));
@@ -292,6 +292,7 @@ bool lf_scanFolderForBGLs(const fs::path& folder)
     }
     if (gf_scanStopRequested())
         return true;
+    std::vector<fs::path> files = std::move(listing.files);
     const std::vector<fs::path> listed = files;
     std::set<fs::path> timedOut;
     ScanResults<ScanFileResult> results = gf_scanFiles<ScanFileResult>(
@@ -299,7 +300,7 @@ bool lf_scanFolderForBGLs(const fs::path& folder)
     lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
         lf_writeScanOutputs(std::move(results.slots));
-    return true;
+    return listing.walkedWhole;
 }
 
 bool lf_isSkippedFolder(const fs::path& path, const fs::path& fullPath)

@@ -24,7 +24,8 @@ void lf_runAirportScan(const std::vector<std::filesystem::path>& scanFolders);
 // True when "my_thirdparty" has entries afterwards; walkedWhole false when a scan folder
 // could not be walked.
 bool lf_scanAirportFolders(const std::vector<std::filesystem::path>& scanFolders, bool& walkedWhole);
-// False when a folder could not be walked (its walk ended in an error).
+// False when a scan folder could not be walked (opening it or its own listing failed); an
+// entry below it that cannot be read costs only itself, with a line in the scan log.
 bool lf_scanFolderChecked(const std::vector<std::filesystem::path>& scanFolders);
 bool lf_scanFolderForBGLs(const std::filesystem::path& folder);
 // Folders of the simulator's own content and of aircraft are not walked; `path` is the

@@ -63,7 +63,7 @@ void lf_writeGenerated(const ScanOutput& output)
 {
     lf_createFolder(output.path.parent_path());
     const Apf& apf = *output.generated;
-    if (!gf_writeApf(apf, output.path, kApfGenerated, g_msfs2020.load() ? 1 : 2)) {
+    if (!gf_writeApf(apf, output.path, kApfGenerated, gf_simNumber())) {
         lf_addScanMessage(lf_failedWriteLine(output));
         return;
     }

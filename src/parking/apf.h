@@ -58,9 +58,12 @@ struct OptIdentity {
 };
 OptIdentity lf_readAirlTypeLists(const pugi::xml_node& opt);
 
+// Reads one learned "opt" element as the learned-file merge does; false when it holds no use.
+bool gf_readLearnedOpt(const pugi::xml_node& opt, ParkOpt& option);
+
 // Merges a learned "parkpos" into the stand of the same id: changed radius and cargo flag,
-// and (unless ignoreOptions) its options after the stand's own; a use the stand already has is
-// kept aside for the learned file instead.
+// and (unless ignoreOptions) its options after the stand's own; a use that repeats a reference
+// use is dropped, one that repeats a learned use is kept aside for the learned file instead.
 void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ignoreOptions);
 
 // Writes a park file (kApfLearned or kApfGenerated); sim goes into the meta header.

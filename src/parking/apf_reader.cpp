@@ -155,6 +155,11 @@ std::uint32_t lf_lastSeq(const Stand& stand)
 
 } // namespace
 
+bool gf_readLearnedOpt(const pugi::xml_node& opt, ParkOpt& option)
+{
+    return lf_readOpt(opt, 0, false, option);
+}
+
 OptIdentity lf_readAirlTypeLists(const pugi::xml_node& opt)
 {
     const OptAttributes a = lf_optAttributes(opt);
@@ -249,10 +254,14 @@ void lf_readLearnedParkpos(const pugi::xml_node& parkpos, Stand& stand, bool ign
         if (!lf_readOpt(opt, 0, true, option)) {
             continue;
         }
-        const bool known = std::any_of(stand.options.begin(), stand.options.end(),
-                                       [&](const ParkOpt& existing) { return gf_sameUse(existing, option); });
-        if (known) {
-            gf_keepLearnedUse(stand.id, opt);
+        const auto known = std::find_if(stand.options.begin(), stand.options.end(),
+                                        [&](const ParkOpt& existing) { return gf_sameUse(existing, option); });
+        if (known != stand.options.end()) {
+            // A repeat of a reference use carries nothing the reference lacks; a repeat of another
+            // learned use is kept aside for the save to decide on.
+            if (known->archived == 0) {
+                gf_keepLearnedUse(stand.id, opt);
+            }
         } else {
             option.seq = lf_lastSeq(stand) + 1;
             stand.options.push_back(std::move(option));

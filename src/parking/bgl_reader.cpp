@@ -19,6 +19,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
+#include <string_view>
 
 namespace {
 
@@ -47,51 +49,82 @@ std::optional<std::size_t> lf_firstRecord(const std::vector<std::uint32_t>& word
     return words[r] / 4;
 }
 
-// The records of one file already walked, as word extents (disjoint in a sound file): section
-// entries that point at the same records, or into records walked before, do not walk them
-// again. It also counts the file's records against their limit.
+// What the walks of one file have taken: the first records of their runs and, as word extents,
+// the airport records processed (disjoint in a sound file). A section entry that points at a run
+// walked before, or into a processed airport, is not walked again; an airport is processed
+// once. Only these are claimed: the size of data read as a record past the end of a run is
+// arbitrary, and claiming it would hide a later section. Every record walked counts against
+// the file's limit.
 class FileWalk {
 public:
-    // False when the record overlaps one walked before or the file's records are used up.
-    bool claim(std::size_t index, std::size_t sizeWords, std::size_t fileWords)
+    explicit FileWalk(const BglScanContext& context) : m_context(context) {}
+
+    // False when a run began here before, or the record lies inside a processed airport.
+    bool startRun(std::size_t index)
+    {
+        return !insideAirport(index) && m_runStarts.insert(index).second;
+    }
+
+    // Counts one record walked; false once the file's records are used up.
+    bool countRecord()
     {
         if (m_records == kMaxFileRecords) {
             return false;
         }
-        const std::size_t end = std::min(index + std::max<std::size_t>(sizeWords, 1), fileWords);
-        const auto next = m_walked.lower_bound(index);
-        if ((next != m_walked.end() && next->first < end) ||
-            (next != m_walked.begin() && std::prev(next)->second > index)) {
-            return false;
-        }
-        m_walked.emplace(index, end);
         if (++m_records == kMaxFileRecords) {
-            gf_logMarked("Error: Maximum loop iterations reached (3) ");
+            gf_bglLogLine(m_context, "==> Error: Maximum loop iterations reached (3) ");
         }
         return true;
     }
 
+    // False when the airport record overlaps one processed before.
+    bool claimAirport(std::size_t index, std::size_t sizeWords, std::size_t fileWords)
+    {
+        const std::size_t end = std::min(index + std::max<std::size_t>(sizeWords, 1), fileWords);
+        const auto next = m_airports.lower_bound(index);
+        if ((next != m_airports.end() && next->first < end) || insideAirport(index)) {
+            return false;
+        }
+        m_airports.emplace(index, end);
+        return true;
+    }
+
 private:
-    std::map<std::size_t, std::size_t> m_walked;
+    bool insideAirport(std::size_t index) const
+    {
+        const auto next = m_airports.upper_bound(index);
+        return next != m_airports.begin() && std::prev(next)->second > index;
+    }
+
+    const BglScanContext& m_context;
+    std::set<std::size_t> m_runStarts;
+    std::map<std::size_t, std::size_t> m_airports;
     std::size_t m_records = 0;
 };
 
 void lf_walkSection(std::size_t index, const std::vector<std::uint32_t>& words, const std::filesystem::path& path,
                     const BglScanContext& context, FileWalk& walked)
 {
+    if (!walked.startRun(index)) {
+        return;
+    }
     for (std::size_t count = 0; index < words.size() && !gf_scanTaskGivenUp(); ++count) {
         if (count > kMaxWalkRecords) {
-            gf_logMarked("Error: Maximum loop iterations reached (2) ");
+            gf_bglLogLine(context, "==> Error: Maximum loop iterations reached (2) ");
             return;
         }
         const BglRecordHeader header = gf_bglRecordHeader(words, index);
         const std::size_t sizeWords = header.size / 4;
-        if (!walked.claim(index, sizeWords, words.size())) {
+        if (!walked.countRecord()) {
             return;
         }
         if (header.id == kAirportRecord) {
             if (sizeWords == 0) {
-                gf_logMarked(fmt::format("   Warning: decodeSizeAtBoundary returned {} at o2 = {}", header.size, index));
+                gf_bglLogLine(context, fmt::format("==>    Warning: decodeSizeAtBoundary returned {} at o2 = {}",
+                                                   header.size, index));
+                return;
+            }
+            if (!walked.claimAirport(index, sizeWords, words.size())) {
                 return;
             }
             if (index + kAirportIdentWord < words.size()) {
@@ -129,24 +162,32 @@ private:
     std::atomic<std::int32_t>* m_counter;
 };
 
-// The file's lines for the scan log, at most kMaxFileMessages and one line saying that the
-// rest was left out; none once its task was given up.
-std::function<void(std::string)> lf_boundedMessages(const BglScanContext& context, const std::filesystem::path& path,
-                                                    std::size_t& lines)
+// At most `limit` of the file's lines into the sink and one line saying that the rest was left
+// out; none once its task was given up.
+std::function<void(std::string)> lf_bounded(std::function<void(std::string)> sink, std::string_view prefix,
+                                            std::size_t limit, const std::filesystem::path& path, std::size_t& lines)
 {
-    return [&context, &path, &lines](std::string line) {
-        if (gf_scanTaskGivenUp() || lines > kMaxFileMessages) {
+    return [sink = std::move(sink), prefix, limit, &path, &lines](std::string line) {
+        if (gf_scanTaskGivenUp() || lines > limit) {
             return;
         }
-        if (++lines > kMaxFileMessages) {
-            line = fmt::format("{}more than {} lines for {}, the rest left out", "===> ", kMaxFileMessages,
-                               path_to_utf8(path));
+        if (++lines > limit) {
+            line = fmt::format("{}more than {} lines for {}, the rest left out", prefix, limit, path_to_utf8(path));
         }
-        context.addMessage(std::move(line));
+        sink(std::move(line));
     };
 }
 
 } // namespace
+
+void gf_bglLogLine(const BglScanContext& context, std::string line)
+{
+    if (context.addLogLine) {
+        context.addLogLine(std::move(line));
+    } else {
+        gf_log(line);
+    }
+}
 
 bool lf_bglHasAirportSection(const std::filesystem::path& path)
 {
@@ -198,9 +239,12 @@ void lf_processBGLfile(const std::filesystem::path& path, const BglScanContext& 
         if (!lf_headerUsable(words))
             return;
         std::size_t lines = 0;
+        std::size_t logLines = 0;
         BglScanContext bounded = context;
-        bounded.addMessage = lf_boundedMessages(context, path, lines);
-        FileWalk walked;
+        bounded.addMessage = lf_bounded(context.addMessage, "===> ", kMaxFileMessages, path, lines);
+        bounded.addLogLine = lf_bounded([](std::string line) { gf_log(line); }, "==> ", kMaxFileLogLines, path,
+                                        logLines);
+        FileWalk walked(bounded);
         for (std::size_t i = 0; i < words[5] && !gf_scanTaskGivenUp(); ++i) {
             if (const auto first = lf_firstRecord(words, kSectionTableWord + kSectionEntryWords * i))
                 lf_walkSection(*first, words, path, bounded, walked);

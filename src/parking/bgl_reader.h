@@ -24,7 +24,12 @@ struct BglScanContext {
     std::function<void(Apf&, std::int32_t helipadCount)> generateApf;
     // Decremented when a file's task ends, whatever happens.
     std::atomic<std::int32_t>* runningTasks = nullptr;
+    // One Log.txt line about the file's structure; the file's task bounds them per file.
+    std::function<void(std::string)> addLogLine;
 };
+
+// A line about the file's structure into Log.txt, through the context's bound when it has one.
+void gf_bglLogLine(const BglScanContext& context, std::string line);
 
 // Cheap test on the file's header and section table: at least one airport section.
 bool lf_bglHasAirportSection(const std::filesystem::path& path);

@@ -126,8 +126,8 @@ void lf_addParkingPositions(std::size_t record, std::size_t recordEnd, const std
     std::size_t entry = record + 2;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (entry + kParkingEntryWords > end) {
-            gf_log(fmt::format("   Error: parking entry {} of {} exceeds its record in {}, aborting.", i + 1, count,
-                               path_to_utf8(path)));
+            gf_bglLogLine(context, fmt::format("   Error: parking entry {} of {} exceeds its record in {}, aborting.",
+                                               i + 1, count, path_to_utf8(path)));
             return;
         }
         lf_addParkingEntry(words, entry, apf, ids, path, context);
@@ -160,11 +160,12 @@ void lf_readStands(std::size_t record, std::size_t recordEnd, const std::vector<
     std::size_t index = record + kFirstChildWord;
     for (std::size_t count = 0; index < recordEnd; ++count) {
         if (count > kMaxWalkRecords) {
-            gf_logMarked("Error: Maximum loop iterations reached (1) ");
+            gf_bglLogLine(context, "==> Error: Maximum loop iterations reached (1) ");
             return;
         }
         if (index >= words.size()) {
-            gf_log(fmt::format("   Error: o3={} exceeded data buffer size ({}), aborting.", index, words.size()));
+            gf_bglLogLine(context,
+                          fmt::format("   Error: o3={} exceeded data buffer size ({}), aborting.", index, words.size()));
             return;
         }
         const BglRecordHeader child = gf_bglRecordHeader(words, index);
@@ -175,7 +176,7 @@ void lf_readStands(std::size_t record, std::size_t recordEnd, const std::vector<
         }
         if (sizeWords == 0) {
             if (child.id != kHelipadRecord)
-                gf_log(fmt::format("   Warning: decodeSizeAtBoundary returned 0 at o3 = {}", index));
+                gf_bglLogLine(context, fmt::format("   Warning: decodeSizeAtBoundary returned 0 at o3 = {}", index));
             return;
         }
         if (child.id == kHelipadRecord && sizeWords >= kHelipadWords && index + kHelipadWords <= words.size())

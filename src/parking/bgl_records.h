@@ -16,6 +16,8 @@ inline constexpr std::size_t kMaxWalkRecords = 8999;
 // The most records all walks of one file take, and the most scan log lines one file writes.
 inline constexpr std::size_t kMaxFileRecords = 10 * (kMaxWalkRecords + 1);
 inline constexpr std::size_t kMaxFileMessages = 20000;
+// The most Log.txt lines about its structure one file writes.
+inline constexpr std::size_t kMaxFileLogLines = 50;
 
 // The ids of the records the walk reads.
 enum BglRecordId : std::uint16_t { kHelipadRecord = 0x0026, kAirportRecord = 0x0056, kParkingRecord = 0x00E7 };

@@ -91,7 +91,9 @@ void lf_readManualStand(const pugi::xml_node& parkpos, std::string id, std::vect
                         const std::string& path)
 {
     if (lf_findStand(stands, id) != nullptr) {
+        // Kept whole: under another reference (or once this one drops the id) it is a stand again.
         gf_logMarked(fmt::format("manually created standid {} already exists in {}", id, path));
+        gf_keepLearnedStand(parkpos, true);
         return;
     }
     const bool noPosition = std::abs(parkpos.attribute("latitude").as_double(0.0)) <= 0.0001 &&

@@ -64,7 +64,7 @@ void lf_saveLearnedApf()
         const std::filesystem::path folder = gf_learnedFolder(g_parkFileHeader.publisher);
         lf_createFolder(folder);
         path = folder / gf_utf8ToPath(g_parkAirport + ".xml");
-        if (gf_writeApf(apf, path, kApfLearned, g_msfs2020.load() ? 1 : 2)) {
+        if (gf_writeApf(apf, path, kApfLearned, g_parkFileHeader.sim != 0 ? g_parkFileHeader.sim : gf_simNumber())) {
             const std::uint32_t updates = gf_learnedUpdates();
             gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_nowTime(), g_apfHandmade ? " handmade" : "",
                                path_to_utf8(path), updates, gf_plural(updates)));

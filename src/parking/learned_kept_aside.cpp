@@ -2,6 +2,8 @@
 #include "parking/learned_kept_aside.h"
 
 #include "core/run_state.h"
+#include "parking/apf.h"
+#include "parking/stand.h"
 
 #include <sstream>
 
@@ -19,6 +21,22 @@ std::string lf_elementText(const pugi::xml_node& element)
 pugi::xml_node lf_parkposOf(pugi::xml_node parkpositions, const char* id)
 {
     return parkpositions.find_child_by_attribute("parkpos", "id", id);
+}
+
+// True when one of the written stand's uses is the same use as opt.
+bool lf_holdsSameUse(const pugi::xml_node& written, const pugi::xml_node& opt)
+{
+    ParkOpt kept;
+    if (!gf_readLearnedOpt(opt, kept)) {
+        return false;
+    }
+    for (const pugi::xml_node other : written.children("opt")) {
+        ParkOpt held;
+        if (gf_readLearnedOpt(other, held) && gf_sameUse(held, kept)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -55,12 +73,15 @@ void gf_writeKeptAside(pugi::xml_node parkpositions, const std::vector<std::stri
         }
         const pugi::xml_node parkpos = entry.first_child();
         pugi::xml_node written = lf_parkposOf(parkpositions, parkpos.attribute("id").value());
-        if (!written) {
+        // A manual stand goes back whole, beside a reference stand of its id if there is one.
+        if (!written || parkpos.attribute("manual").as_bool(false)) {
             parkpositions.append_copy(parkpos);
             continue;
         }
         for (const pugi::xml_node opt : parkpos.children("opt")) {
-            written.append_copy(opt);
+            if (!lf_holdsSameUse(written, opt)) {
+                written.append_copy(opt);
+            }
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
 #include "core/user_error.h"
 #include "core/xml_file.h"
 #include "core/xml_meta.h"
@@ -152,6 +153,7 @@ std::string lf_readApf(const std::string& reference, ParkFileHeader& header)
 {
     g_apfHandmade = false;
     g_keepLearnedFile = false;
+    header.sim = gf_simNumber();
     std::filesystem::path local;
     if (std::string status = lf_localFile(reference, local); !status.empty()) {
         return status;
@@ -207,7 +209,7 @@ const RunStateRegistration lf_runState{
     {"g_parkFileHeader", RunStateArea::Engine, [] { g_parkFileHeader = {}; },
      [] {
          const ParkFileHeader& h = g_parkFileHeader;
-         return fmt::format("'{}' '{}' {} {}", h.airportName, h.publisher, h.altitude, h.altitudeFt);
+         return fmt::format("'{}' '{}' {} {} {}", h.airportName, h.publisher, h.altitude, h.altitudeFt, h.sim);
      }},
     RUN_STATE(RunStateArea::Engine, g_keepLearnedFile),
 };

@@ -15,6 +15,9 @@ struct ParkFileHeader {
     std::string publisher;
     std::int32_t altitude = -1; // feet
     double altitudeFt = -1.0;
+    // The simulator the file was loaded for (1: 2020, 2: 2024); its learned file is saved for it
+    // even when a switch to the other one closes the airport.
+    int sim = 0;
 };
 extern ParkFileHeader g_parkFileHeader;
 

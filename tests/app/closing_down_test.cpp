@@ -4,6 +4,8 @@
 #include "core/parameters_xml.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "core/sim_choice.h"
+#include "core/xml_meta.h"
 #include "core/stop_flags.h"
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
@@ -115,6 +117,25 @@ TEST_F(ClosingDown, RestartSavesWhatWasLearnedAtTheParkAirport)
 
     EXPECT_TRUE(g_isRestart.load());
     lf_expectLearnedUseSaved();
+}
+
+// Picking the other simulator flips the choice before it asks for the restart whose close saves.
+TEST_F(ClosingDown, SimulatorSwitchSavesTheLearnedFileForTheSimulatorItWasLoadedFor)
+{
+    gf_applySimChoice("MSFS 2020");
+    lf_learnAtParkAirport();
+    gf_applySimChoice("MSFS 2024");
+    gf_requestStop(ExitReason::NewSettings, 0);
+
+    lf_closingDown();
+
+    lf_expectLearnedUseSaved();
+    pugi::xml_document learned;
+    ASSERT_TRUE(learned.load_file("airports/learned/thirdparty/Pub/EDDF.xml"));
+    const auto meta = gf_readXmlMeta(learned, true);
+    ASSERT_TRUE(meta.has_value());
+    EXPECT_EQ(meta->sim, 1);
+    gf_applySimChoice("MSFS 2020");
 }
 
 TEST_F(ClosingDown, CloseBeforeTheParkFileIsReadSavesNothing)

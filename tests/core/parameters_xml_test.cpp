@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fmt/format.h>
 #include <filesystem>
@@ -203,31 +204,44 @@ TEST_F(ParametersFile, SingleSavesChangeEveryElementOfTheNameOrAppendOne)
     EXPECT_TRUE(log.contains("DESTINATION=\"KSFO\""));
 }
 
-TEST_F(ParametersFile, SaveIntoADeletedOrDamagedFileKeepsEveryOtherSetting)
+TEST_F(ParametersFile, SaveIntoADeletedDamagedOrEmptiedFileKeepsEveryOtherSetting)
 {
-    for (const bool damaged : {false, true}) {
+    struct Case {
+        const char* file;  // nullptr: the file is deleted
+        const char* reason;
+    };
+    for (const Case c : {Case{nullptr, ""}, Case{"<root><parameters>broken", "failed to load ("},
+                         Case{"<root/>", "holds no parameters."},
+                         Case{"<root><parameters/></root>", "holds no parameters."}}) {
+        const std::string name = c.file != nullptr ? c.file : "deleted";
         gf_writeParameters(false);
         const std::size_t settings = storedPairs().size();
         RANGE.value = 65;
         gf_saveIntParameter(RANGE);
-        if (damaged) {
-            store("<root><parameters>broken");
+        if (c.file != nullptr) {
+            store(c.file);
         } else {
             fs::remove(g_parametersPath.get());
         }
         WEEK.value = !WEEK.value;
         gf_saveBoolParameter(WEEK);
 
-        EXPECT_EQ(storedPairs().size(), settings) << damaged;
-        EXPECT_EQ(countStored("RANGE"), 1u);
+        EXPECT_EQ(storedPairs().size(), settings) << name;
+        EXPECT_EQ(countStored("RANGE"), 1u) << name;
         EXPECT_NE(readFile(g_parametersPath).find(R"(<parameter name="RANGE" value="65" />)"), std::string::npos);
         EXPECT_NE(readFile(g_parametersPath).find(fmt::format(R"(<parameter name="WEEK" value="{}" />)",
                                                               gf_parameterText(WEEK.value.load()))),
-                  std::string::npos);
+                  std::string::npos)
+            << name;
         const fs::path copy = fs::path(g_parametersPath.get()).replace_filename("parameters0.xml");
-        EXPECT_EQ(fs::exists(copy), damaged);
-        if (damaged) {
-            EXPECT_EQ(readFile(copy), "<root><parameters>broken");
+        EXPECT_EQ(fs::exists(copy), c.file != nullptr) << name;
+        if (c.file != nullptr) {
+            EXPECT_EQ(readFile(copy), c.file);
+            const std::string said = "==> " + path_to_utf8(g_parametersPath) + " " + c.reason;
+            const auto lines = log.lines();
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(said); }))
+                << name;
+            fs::remove(copy);
         }
     }
 }

@@ -20,11 +20,13 @@
 #include "support/program_state.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_run.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -267,6 +269,27 @@ TEST_F(LiveryScan, WalkLeavesOutPublishersAndLongPaths)
     EXPECT_EQ(g_scannedLiveries[0].title, "Top level");
     EXPECT_EQ(g_scannedLiveries[1].title, "Normal");
     EXPECT_EQ(g_scannedLiveries[1].folderIndex, 2);
+}
+
+TEST_F(LiveryScan, UnreadableSubFolderIsNamedAndTheOthersAreScanned)
+{
+    if (!testsupport::runBodyUnprivileged()) {
+        return;
+    }
+    const auto root = m_folder / "packages";
+    writeAircraftCfg(root / "readable", "x", aircraftCfg("A320", {{"Readable", "DLH"}}));
+    writeAircraftCfg(root / "locked", "x", aircraftCfg("A320", {{"Locked", "DLH"}}));
+    std::filesystem::permissions(root / "locked", std::filesystem::perms::none);
+
+    lf_scanLiveryFolder(1, root);
+    std::filesystem::permissions(root / "locked", std::filesystem::perms::owner_all);
+
+    ASSERT_EQ(g_scannedLiveries.size(), 1u);
+    EXPECT_EQ(g_scannedLiveries[0].title, "Readable");
+    const std::string said = "==> liveries search in " + path_to_utf8(root / "locked") + " aborted, cause: ";
+    const auto lines = m_log.lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(said); }))
+        << m_log.text();
 }
 
 TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)

@@ -17,6 +17,7 @@
 #include "support/log_capture.h"
 #include "support/program_state.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_run.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -205,6 +206,39 @@ TEST_F(AddonAirportScanTest, EntryThatCannotBeListedCostsOnlyItself)
                line.find(" skipped " + loop + ", cause: ") != std::string::npos;
     })) << readFile(gf_airportsScanLogPath());
     EXPECT_FALSE(SCAN_AIRPORTS.value);
+}
+
+// An unreadable package costs its airports only and the scan is done; an unreadable scan
+// folder leaves the scan on for the next start.
+TEST_F(AddonAirportScanTest, UnreadableFoldersAreNamedAndOnlyAScanFolderKeepsTheScanOn)
+{
+    if (!testsupport::runBodyUnprivileged())
+        return;
+    testsupport::writeBgl(community("flytampa-eham/scenery/eham.bgl"), {lf_airport("EHAM", 3)});
+    testsupport::writeBgl(community("nobody-eddf/scenery/eddf.bgl"), {lf_airport("EDDF", 2)});
+    const fs::path official = m_folder / "sim" / "Official";
+    struct Case {
+        fs::path locked;
+        const char* said;
+        bool scanStaysOn;
+    };
+    for (const Case& c : {Case{community("nobody-eddf"), " skipped ", false}, Case{official, " aborted", true}}) {
+        SCAN_AIRPORTS.value = true;
+        fs::permissions(c.locked, fs::perms::none);
+
+        gf_scanAddonAirports();
+        fs::permissions(c.locked, fs::perms::owner_all);
+
+        EXPECT_TRUE(fs::exists(folders::myThirdparty() / "EHAM.txt"));
+        EXPECT_EQ(fs::exists(folders::myThirdparty() / "EDDF.xml"), c.locked == official);
+        const auto lines = scanLog();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&c](const std::string& line) {
+            return line.starts_with("addon  airports search in folder ") &&
+                   line.find(c.said) != std::string::npos && line.find(c.locked.string()) != std::string::npos &&
+                   line.find(", cause: ") != std::string::npos;
+        })) << readFile(gf_airportsScanLogPath());
+        EXPECT_EQ(SCAN_AIRPORTS.value, c.scanStaysOn) << c.locked;
+    }
 }
 
 TEST_F(AddonAirportScanTest, FailedZipKeepsTheFilesForOffLineLearning)

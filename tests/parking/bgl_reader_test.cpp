@@ -348,3 +348,40 @@ TEST_F(BglReaderTest, LinesOfOneFileAreCapped)
                                              m_path.string()));
     EXPECT_EQ(standIds(), std::vector<std::string>{"A2"});
 }
+
+TEST_F(BglReaderTest, EveryAirportSectionIsFoundWhateverLiesBetween)
+{
+    BglAirport eham;
+    eham.parkings = {BglParking{}};
+    BglAirport eddf = eham;
+    eddf.ident = "EDDF";
+    // Data that, walked on as a record after the first section's records, reads as a huge one.
+    readBytes(testsupport::bglFileOfSections({{eham}, {eddf}}, std::string(64, '\xEE')));
+
+    ASSERT_EQ(m_generated.size(), 2u);
+    EXPECT_EQ(m_generated[0].icao, "EHAM");
+    EXPECT_EQ(m_generated[1].icao, "EDDF");
+}
+
+TEST_F(BglReaderTest, StructuralLinesOfOneFileAreCapped)
+{
+    // Sections whose airport records all have the size 0: one Log.txt line each.
+    constexpr std::size_t kSections = kMaxFileLogLines + 30;
+    BglAirport airport;
+    airport.parkings = {BglParking{}};
+    std::string bytes = testsupport::bglFileOfSections(std::vector<std::vector<BglAirport>>(kSections, {airport}), "");
+    const std::size_t first = 0x38 + 36 * kSections;
+    const std::size_t recordSize = (bytes.size() - first) / kSections;
+    for (std::size_t record = first; record < bytes.size(); record += recordSize) {
+        testsupport::setBglWord(bytes, record, 0x56);
+        testsupport::setBglWord(bytes, record + 4, testsupport::bglWord(bytes, record + 4) & 0xFFFF0000u);
+    }
+    readBytes(bytes);
+
+    const auto lines = m_log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("decodeSizeAtBoundary") != std::string::npos; }),
+              static_cast<std::ptrdiff_t>(kMaxFileLogLines));
+    EXPECT_EQ(lines.back(),
+              fmt::format("==> more than {} lines for {}, the rest left out", kMaxFileLogLines, m_path.string()));
+}

@@ -1,5 +1,7 @@
 #include "soak/day_events.h"
 
+#include "soak/day_learned.h"
+
 #include "engine/ac_containers.h"
 #include "engine/stand_lookup.h"
 #include "parking/stand.h"
@@ -45,8 +47,8 @@ void DayEvents::at(int second)
         lf_sendNewcomers(second);
     if (inPeriod > kSendNewcomers && inPeriod % kCheckEvery == 0)
         lf_checkStaleGaveWay(inPeriod);
-    if (second == kFlyAway || second == kComeBack)
-        lf_moveUser(second == kFlyAway);
+    if (const std::optional<bool> away = gf_visitMoveAt(second))
+        lf_moveUser(*away);
     if (second == kSimulatorSwitch)
         m_world.switchSimulator();
     if (second == kSimConnectError)

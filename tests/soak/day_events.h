@@ -2,7 +2,8 @@
 // whose feed stops and newcomers on their stands (again every ten minutes), UTC midnight and
 // the day reset of the flight seconds (from the start's clocks), the user's switch to the other
 // simulator in the window, whose restart scans its packages and rebuilds the livery tables, a
-// SimConnect error and its restart, the user flying away from the park airport and back, and
+// SimConnect error and its restart, the user flying away from the park airport and back
+// (tests/soak/day_learned.h), and
 // (by the caller) the user's close at the end.
 #pragma once
 
@@ -21,8 +22,6 @@ inline constexpr int kMidnight = 120; // UTC midnight: Wednesday's last half hou
 inline constexpr int kDayReset = 150; // the flight seconds reach 86400
 inline constexpr int kSimulatorSwitch = 200;
 inline constexpr int kSimConnectError = 240;
-inline constexpr int kFlyAway = 270;
-inline constexpr int kComeBack = 300;
 
 // What the scenario does to the world beside the feed.
 struct DayWorld {

@@ -32,6 +32,7 @@
 #include "soak/day_events.h"
 #include "soak/day_live_limit.h"
 #include "soak/day_invariants.h"
+#include "soak/day_learned.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
 #include "support/aircraft_cfg_tree.h"
@@ -148,14 +149,18 @@ protected:
     void lf_parkAirport()
     {
         fillStandRows(gf_destinationPoint(m_airport, 0.0, 1000.0), kStands);
-        std::vector<StandFixture> stands;
-        for (const Stand& stand : g_stands) {
-            const std::string reg = fmt::format("D-S{:03}", stand.number);
-            std::vector<OptFixture> uses;
-            if (stand.number % 2 == 0)
-                uses = {{reg, "DLH", "A320", "", 3, "0:47"}, {reg, "DLH", "A320", "", 4, "0:47"}};
-            stands.push_back({stand.id, stand.latitude, stand.longitude, 0.0, stand.radius * kMetersPerNm, uses, {}});
+        for (const Stand& stand : g_stands)
             m_standPlaces.push_back({stand.latitude, stand.longitude});
+        std::vector<std::vector<OptFixture>> feedUses = soak::gf_feedStandUses(
+            soak::SoakFeed(kSeed, kFeedSize, m_airport, m_elevationFt, m_standPlaces), m_standPlaces);
+        std::vector<StandFixture> stands;
+        for (std::size_t i = 0; i < g_stands.size(); ++i) {
+            const Stand& stand = g_stands[i];
+            const std::string reg = fmt::format("D-S{:03}", stand.number);
+            std::vector<OptFixture>& uses = feedUses[i];
+            if (stand.number % 2 == 0)
+                uses.insert(uses.end(), {{reg, "DLH", "A320", "", 3, "0:47"}, {reg, "DLH", "A320", "", 4, "0:47"}});
+            stands.push_back({stand.id, stand.latitude, stand.longitude, 0.0, stand.radius * kMetersPerNm, uses, {}});
         }
         gf_clearParkPositions();
         std::filesystem::create_directories(folders::mySimaddon());
@@ -269,28 +274,14 @@ void lf_simulatorRemovesAnObject(std::int64_t tick, std::mt19937& random)
 
 } // namespace
 
-// What the park airport's stands hold, learned or not: their radii, cargo flags and uses, one text
-// each.
-std::set<std::string> lf_standUses()
-{
-    std::set<std::string> uses;
-    for (const Stand& stand : g_stands) {
-        uses.insert(fmt::format("{} radius {:.1f} m, cargo {}", stand.id, stand.radius * kMetersPerNm, stand.cargo));
-        for (const ParkOpt& opt : stand.options)
-            uses.insert(fmt::format("{} {} {} {} {} {}", stand.id, opt.reg, opt.airl, opt.type, opt.day,
-                                    gf_bitset2hours(opt.hh).value_or(opt.hh.to_string())));
-    }
-    return uses;
-}
-
 // What the next visit of the park airport reads: the park file with its learned file merged.
-std::set<std::string> lf_standUsesOnDisk()
+std::vector<Stand> lf_standsOnDisk()
 {
     gf_clearParkPositions();
     EXPECT_TRUE(lf_setParkAirport("EDDF"));
     ParkFileHeader header;
     EXPECT_EQ(gf_readApf(gf_archivedStockFileExists("EDDF"), header), "");
-    return lf_standUses();
+    return g_stands;
 }
 
 TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
@@ -314,7 +305,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
     soak::LiveLimitStretch liveLimit(m_desktop);
-    std::set<std::string> usesAtClose;
+    soak::LearnedFileWatch learned(gf_learnedFolder("simaddon") / "EDDF.xml");
+    std::vector<Stand> standsAtClose;
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
@@ -325,7 +317,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             liveLimit.at(second);
         }
         if (tick == lastTick) {
-            usesAtClose = lf_standUses();
+            standsAtClose = g_stands;
             gf_requestUserExit();
         }
         feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
@@ -358,14 +350,17 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         if ((tick + 1) % 100 == 0) {
             rules.check(static_cast<int>((tick + 1) / 100));
             liveLimit.check(static_cast<int>((tick + 1) / 100));
+            learned.check(static_cast<int>((tick + 1) / 100));
         }
         if ((tick + 1) % kTicksPerMinute == 0)
             figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
     }
     rules.readNewLogLines();
+    learned.check(static_cast<int>(lastTick / 100));
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << liveLimit.summary() << rules.table()
+    std::cout << figures.table() << watch.table() << events.summary() << liveLimit.summary() << learned.summary()
+              << rules.table()
               << fmt::format("static parking renewals: {}\n", renewals);
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
@@ -375,15 +370,16 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     rules.expectKept(minutes / 60.0);
     events.expectStaleGaveWay();
     liveLimit.expectKept();
+    learned.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
     EXPECT_TRUE(standin::SimWorld::instance().aliveAiObjects().empty());
-    const std::set<std::string> onDisk = lf_standUsesOnDisk();
-    std::vector<std::string> lost;
-    std::set_difference(usesAtClose.begin(), usesAtClose.end(), onDisk.begin(), onDisk.end(),
-                        std::back_inserter(lost));
-    std::cout << fmt::format("uses on the stands at the close: {}, lost by the close: {}\n", usesAtClose.size(),
+    const std::vector<std::string> lost = soak::gf_lostByTheClose(standsAtClose, lf_standsOnDisk());
+    std::size_t usesAtClose = 0;
+    for (const Stand& stand : standsAtClose)
+        usesAtClose += stand.options.size();
+    std::cout << fmt::format("uses on the stands at the close: {}, lost by the close: {}\n", usesAtClose,
                              lost.size());
     EXPECT_TRUE(lost.empty()) << "learned and not saved, the first: " << lost.front();
 }

@@ -108,30 +108,49 @@ std::uint32_t bglLongitude(double lon)
 namespace {
 
 // A file whose sections, of the given types, all point at one subsection holding the airports.
-std::string lf_bglFile(const std::vector<BglAirport>& airports, const std::vector<std::uint32_t>& sectionTypes)
+// The file header for the number of sections.
+std::string lf_fileHeader(std::uint32_t sections)
 {
-    const auto sections = static_cast<std::uint32_t>(sectionTypes.size());
-    const std::uint32_t subsection = kHeaderSize + 20 * sections;
     std::string out;
     lf_u32(out, 0x19920201);
     lf_u32(out, kHeaderSize);
     out.append(12, '\0');
     lf_u32(out, sections);
     out.append(32, '\0');
-    for (std::uint32_t type : sectionTypes) {
-        lf_u32(out, type);
-        lf_u32(out, 0);
-        lf_u32(out, static_cast<std::uint32_t>(airports.size()));
-        lf_u32(out, subsection);
-        lf_u32(out, 0);
-    }
+    return out;
+}
+
+// A section table entry: type, flags, subsection count, subsection offset, size.
+void lf_section(std::string& out, std::uint32_t type, std::size_t count, std::size_t subsection)
+{
+    for (const std::size_t word : {std::size_t{type}, std::size_t{0}, count, subsection, std::size_t{0}})
+        lf_u32(out, static_cast<std::uint32_t>(word));
+}
+
+// A subsection entry: id, record count, records' offset, their size.
+void lf_subsection(std::string& out, std::size_t count, std::size_t offset, std::size_t size)
+{
+    for (const std::size_t word : {std::size_t{0}, count, offset, size})
+        lf_u32(out, static_cast<std::uint32_t>(word));
+}
+
+std::string lf_records(const std::vector<BglAirport>& airports)
+{
     std::string records;
     for (const BglAirport& airport : airports)
         records += lf_airport(airport);
-    lf_u32(out, 0);
-    lf_u32(out, static_cast<std::uint32_t>(airports.size()));
-    lf_u32(out, subsection + 16);
-    lf_u32(out, static_cast<std::uint32_t>(records.size()));
+    return records;
+}
+
+std::string lf_bglFile(const std::vector<BglAirport>& airports, const std::vector<std::uint32_t>& sectionTypes)
+{
+    const auto sections = static_cast<std::uint32_t>(sectionTypes.size());
+    const std::uint32_t subsection = kHeaderSize + 20 * sections;
+    std::string out = lf_fileHeader(sections);
+    for (std::uint32_t type : sectionTypes)
+        lf_section(out, type, airports.size(), subsection);
+    const std::string records = lf_records(airports);
+    lf_subsection(out, airports.size(), subsection + 16, records.size());
     return out + records;
 }
 
@@ -146,6 +165,22 @@ std::string bglFile(const std::vector<BglAirport>& airports)
 std::string bglFileRepeatingSection(const std::vector<BglAirport>& airports, std::uint32_t times)
 {
     return lf_bglFile(airports, std::vector<std::uint32_t>(times, 3u));
+}
+
+std::string bglFileOfSections(const std::vector<std::vector<BglAirport>>& sections, const std::string& between)
+{
+    const std::uint32_t firstSubsection = kHeaderSize + 20 * static_cast<std::uint32_t>(sections.size());
+    const std::size_t firstRecord = firstSubsection + 16 * sections.size();
+    std::string out = lf_fileHeader(static_cast<std::uint32_t>(sections.size()));
+    std::string subsections;
+    std::string records;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        lf_section(out, 3, sections[i].size(), firstSubsection + 16 * i);
+        const std::string own = lf_records(sections[i]);
+        lf_subsection(subsections, sections[i].size(), firstRecord + records.size(), own.size());
+        records += own + (i + 1 < sections.size() ? between : "");
+    }
+    return out + subsections + records;
 }
 
 std::size_t bglFirstRecordOffset()

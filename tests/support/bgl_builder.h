@@ -44,6 +44,8 @@ std::uint32_t bglLongitude(double lon);
 std::string bglFile(const std::vector<BglAirport>& airports);
 // A damaged file: `times` airport section entries that all point at the same airports.
 std::string bglFileRepeatingSection(const std::vector<BglAirport>& airports, std::uint32_t times);
+// A file of airport sections, each with its own airports, `between` lying after each but the last.
+std::string bglFileOfSections(const std::vector<std::vector<BglAirport>>& sections, const std::string& between);
 // Byte offset of the first airport record in a file from bglFile.
 std::size_t bglFirstRecordOffset();
 // Reads or overwrites a 32-bit little-endian value.
