@@ -30,6 +30,7 @@
 #include "platform/standin/desktop.h"
 #include "platform/win32.h"
 #include "soak/day_events.h"
+#include "soak/day_hostile_feed.h"
 #include "soak/day_invariants.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
@@ -312,6 +313,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::Figures figures;
     soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
+    soak::HostileStretch hostile;
+    soak::FeedBounds bounds;
     std::set<std::string> usesAtClose;
     bool renewing = false;
     int renewals = 0;
@@ -324,7 +327,9 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             usesAtClose = lf_standUses();
             gf_requestUserExit();
         }
-        feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
+        feed.linesAt(tick, [&](const std::string& line) {
+            hostile.send(tick, line, [](const std::string& sent) { g_trafficReader.handleLine(sent); });
+        });
         lf_simulatorRemovesAnObject(tick, random);
         SteppedSimLink::frameAtTick(g_engineTick.load());
         // Every 50 engine ticks a creation is handed over: the watch looks just before it.
@@ -350,8 +355,10 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         clk::advance(std::chrono::milliseconds(10));
         renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;
         renewing = g_renewalInProgress.load();
-        if ((tick + 1) % 100 == 0)
+        if ((tick + 1) % 100 == 0) {
             rules.check(static_cast<int>((tick + 1) / 100));
+            bounds.check(static_cast<int>((tick + 1) / 100));
+        }
         if ((tick + 1) % kTicksPerMinute == 0)
             figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
     }
@@ -359,7 +366,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
     std::cout << figures.table() << watch.table() << events.summary() << rules.table()
-              << fmt::format("static parking renewals: {}\n", renewals);
+              << fmt::format("static parking renewals: {}\n", renewals) << hostile.summary() << bounds.table();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
     // file is read again: the count shows how many renewals came.
@@ -367,6 +374,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     watch.expectWithinBounds();
     rules.expectKept(minutes / 60.0);
     events.expectStaleGaveWay();
+    bounds.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
