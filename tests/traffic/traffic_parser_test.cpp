@@ -405,4 +405,17 @@ TEST_F(TrafficParserTest, RenewalCollectsCallsignsOfEveryLine)
     EXPECT_TRUE(g_trafficReader.takeSeenCallsigns().empty());
 }
 
+TEST_F(TrafficParserTest, RenewalCollectsCallsignsUpToItsBound)
+{
+    g_trafficReader.renewalFlag = true;
+    const std::size_t bound = TrafficReader::kSeenCallsignsBound;
+    for (std::size_t i = 0; i < bound + 500; ++i)
+        parse(TrafficLine().set(kCallsign, fmt::format("C{:06}", i)));
+    g_trafficReader.renewalFlag = false;
+    const auto seen = g_trafficReader.takeSeenCallsigns();
+    EXPECT_EQ(seen.size(), bound);
+    EXPECT_TRUE(seen.contains(fmt::format("C{:06}", bound - 1)));
+    EXPECT_FALSE(seen.contains(fmt::format("C{:06}", bound)));
+}
+
 } // namespace
