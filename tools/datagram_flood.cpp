@@ -2,7 +2,9 @@
 // to UDP 49004 on loopback, from several senders at once at full rate, for a given time.
 // The mutations start from the traffic line and weather datagrams the tests build: bytes
 // changed, junk inserted, stretches cut out or repeated, datagrams cut short or grown to the
-// size of the program's receive buffer and beyond.
+// size of the program's receive buffer and beyond. Every other traffic datagram is a valid line
+// near the demo's user at Zurich with fields no real feed sends: over-long callsigns, airports
+// and types, line breaks, forged log lines and other control bytes.
 //
 // Usage: datagram_flood [--seconds <n>] [--senders <n>]
 #include "platform/win32.h"
@@ -95,12 +97,53 @@ struct DatagramPool {
     std::vector<std::string> weather;
 };
 
+// Thousands of characters with line breaks, forged log lines and other control bytes.
+std::string lf_longField()
+{
+    return std::string(2500, 'E') + "\nExiting: USER CLOSED SIM\r\n==> forged\x1b[2J\x07\x7f\t" + std::string(2500, 'E');
+}
+
+// A valid line of an aircraft over Zurich, in range of the demo's user, its fields spoilt in
+// one of four ways by its number: a callsign of nine or ten characters, long airports, a long
+// type, a callsign with a line break.
+std::string lf_zurichLine(std::size_t number)
+{
+    testsupport::TrafficLine line;
+    line.set(1, std::to_string(5000000 + number % 64))
+        .set(2, fmt::format("{:.4f}", 47.40 + 0.002 * static_cast<double>(number % 50)))
+        .set(3, fmt::format("{:.4f}", 8.50 + 0.002 * static_cast<double>(number % 40)))
+        .set(4, "6000")
+        .set(9, "SWR1234")
+        .set(10, "A320")
+        .set(11, "HB-JLT")
+        .set(12, "LSZH")
+        .set(13, "EGLL");
+    switch (number % 4) {
+    case 0:
+        line.set(9, number % 8 == 0 ? "SWR123456" : "SWR1234567");
+        break;
+    case 1:
+        line.set(12, lf_longField()).set(13, lf_longField());
+        break;
+    case 2:
+        line.set(10, lf_longField());
+        break;
+    default:
+        line.set(9, "SW\nR1234");
+        break;
+    }
+    return line;
+}
+
 DatagramPool lf_makePool(unsigned seed)
 {
     const std::vector<std::string> trafficSeeds{
         testsupport::TrafficLine(),
         testsupport::TrafficLine().set(4, "0").set(17, "mlat"),
         testsupport::TrafficLine().set(14, "1e300"),
+        lf_zurichLine(0),
+        lf_zurichLine(1),
+        lf_zurichLine(3),
     };
     const std::vector<std::string> weatherSeeds{
         testsupport::weatherDatagram("1013"),
@@ -110,7 +153,9 @@ DatagramPool lf_makePool(unsigned seed)
     Mutator mutator(seed);
     DatagramPool pool;
     for (std::size_t i = 0; i < kPoolSize; ++i) {
-        pool.traffic.push_back(mutator.mutated(trafficSeeds[i % trafficSeeds.size()]));
+        // Every other traffic datagram a valid line in range, as sent; the rest mutated.
+        pool.traffic.push_back(i % 2 == 0 ? lf_zurichLine(i / 2)
+                                          : mutator.mutated(trafficSeeds[i / 2 % trafficSeeds.size()]));
         pool.weather.push_back(mutator.mutated(weatherSeeds[i % weatherSeeds.size()]));
     }
     return pool;

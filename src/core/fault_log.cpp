@@ -44,13 +44,37 @@ std::size_t lf_cutPosition(std::string_view line)
     return end;
 }
 
+// The text with its control bytes written out ("\n", "\x1b"), so that what a peer sent stays
+// on one log line; stopped once it is longer than the limit.
+std::string lf_escapedUpTo(std::string_view text, std::size_t limit)
+{
+    std::string escaped;
+    for (const char c : text) {
+        if (escaped.size() > limit)
+            break;
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F)
+            escaped += c;
+        else if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\r')
+            escaped += "\\r";
+        else if (c == '\t')
+            escaped += "\\t";
+        else
+            escaped += fmt::format("\\x{:02x}", byte);
+    }
+    return escaped;
+}
+
 } // namespace
 
 std::string gf_cutFaultLine(std::string_view line)
 {
-    if (line.size() <= kQuotedCharacters)
-        return std::string(line);
-    return fmt::format("{}… ({} bytes)", line.substr(0, lf_cutPosition(line)), line.size());
+    const std::string escaped = lf_escapedUpTo(line, kQuotedCharacters);
+    if (escaped.size() <= kQuotedCharacters)
+        return escaped;
+    return fmt::format("{}… ({} bytes)", std::string_view(escaped).substr(0, lf_cutPosition(escaped)), line.size());
 }
 
 void gf_writeDueFaultSummaries()

@@ -50,8 +50,8 @@ private:
     std::uint64_t m_heldBack = 0;
 };
 
-// A fault line of at most about 200 characters: a longer one keeps its first 200 and
-// ends with the length of the whole line, "… (16384 bytes)".
+// A fault line of at most about 200 characters, control bytes escaped: a longer one keeps
+// its first 200 and ends with the length of the whole line as received, "… (16384 bytes)".
 std::string gf_cutFaultLine(std::string_view line);
 
 // The summaries of every kind whose minute is over (the main loop, once a second).

@@ -3,7 +3,6 @@
 #include "traffic/traffic_reader.h"
 
 #include "app/tick_state.h"
-#include "core/clock.h"
 #include "core/fault_log.h"
 #include "core/log.h"
 #include "core/run_state.h"
@@ -17,6 +16,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -25,8 +25,10 @@
 namespace {
 
 FaultLog lv_lineFaults("exception in processLineSub");
+FaultLog lv_queueFaults("traffic queue full");
 const RunStateRegistration lf_faultLogState{
     gf_faultLogEntry("lv_lineFaults", lv_lineFaults),
+    gf_faultLogEntry("lv_queueFaults", lv_queueFaults),
 };
 
 // Field indexes of a RealTraffic traffic line.
@@ -66,14 +68,15 @@ double lf_numberOr(std::string_view text, std::string_view faultPrefix)
     return *value;
 }
 
-// Epoch seconds from 2000-01-01 up to a day ahead of this PC's UTC clock, or the fault
-// "timestamp:{field}": anything else is no time at all, and the feed clock and the
-// start-up wait read it.
+// Epoch seconds from 2000-01-01 up to 2100-01-01, or the fault "timestamp:{field}":
+// anything else is no time at all, and the feed clock and the start-up wait read it.
+// The range is fixed, so that a PC whose clock is wrong still takes the feed.
 double lf_timestamp(std::string_view text)
 {
     constexpr double kYear2000 = 946684800.0;
+    constexpr double kYear2100 = 4102444800.0;
     const auto value = lf_parseNumber(text);
-    if (!value || *value < kYear2000 || *value > static_cast<double>(clk::utcNowSeconds()) + 86400.0)
+    if (!value || *value < kYear2000 || *value > kYear2100)
         throw std::runtime_error(fmt::format("{}:{}", "timestamp", text));
     return *value;
 }
@@ -83,9 +86,41 @@ std::string_view lf_fieldToString(std::string_view field)
     return field == "null" ? std::string_view{} : field;
 }
 
+// Longest callsign, and longest type or airport code (real ones have at most four
+// characters; the bound leaves room for odd feeds and fills the log's route column).
+constexpr std::size_t kCallsignLength = 8;
+constexpr std::size_t kCodeLength = 8;
+
+// A field that can be a real code: not longer than the bound and free of control bytes,
+// so that whatever quotes it stays one short log line.
+bool lf_isPlainField(std::string_view field, std::size_t maxLength)
+{
+    return field.size() <= maxLength && std::none_of(field.begin(), field.end(), [](char c) {
+               const auto byte = static_cast<unsigned char>(c);
+               return byte < 0x20 || byte == 0x7F;
+           });
+}
+
+// The callsign as the record takes it: "null", one with '@', a longer one than a real
+// callsign or one with control bytes is no callsign.
+std::string_view lf_plainCallsign(std::string_view field)
+{
+    const auto callsign = lf_fieldToString(field);
+    if (callsign.find('@') != std::string_view::npos || !lf_isPlainField(callsign, kCallsignLength))
+        return {};
+    return callsign;
+}
+
 std::string lf_latLonKey(double lat, double lon)
 {
     return fmt::format("{:.6f},{:.6f}", lat, lon);
+}
+
+// An origin or destination; one that cannot be an airport code is an unknown airport.
+std::string_view lf_airportCode(std::string_view field)
+{
+    const auto code = lf_fieldToString(field);
+    return lf_isPlainField(code, kCodeLength) ? code : std::string_view{};
 }
 
 bool lf_isOnGround(double height, double groundSpeed)
@@ -162,15 +197,15 @@ bool TrafficReader::parsePosition(ParsedLine& line)
 // Registration, the renewal's callsigns, type and the aircraft kind.
 bool TrafficReader::parseIdentity(ParsedLine& line)
 {
-    if (m_fields[kRegistration].size() > 12)
+    if (!lf_isPlainField(m_fields[kRegistration], 12))
         return false;
     line.registration = lf_fieldToString(m_fields[kRegistration]);
-    const auto callsign = m_fields[kCallsign];
-    if (renewalFlag && !callsign.empty() && callsign != "null" && callsign.find('@') == std::string_view::npos)
+    const auto callsign = lf_plainCallsign(m_fields[kCallsign]);
+    if (renewalFlag && !callsign.empty())
         noteCallsign(callsign);
     const auto type = m_fields[kType];
     line.type = type == "null" || type == "0" || type == "ZZZZ" ? std::string_view{} : type;
-    if (line.type.empty())
+    if (line.type.empty() || !lf_isPlainField(line.type, kCodeLength))
         return false;
     const auto category = m_fields[kCategory];
     if (category.empty() || category == "null")
@@ -226,10 +261,10 @@ bool TrafficReader::parseHexidAndAltitude(ParsedLine& line)
 // The callsign, and ground traffic only near the park airport.
 bool TrafficReader::parseCallsignAndGround(ParsedLine& line)
 {
-    const auto callsign = lf_fieldToString(m_fields[kCallsign]);
+    const auto callsign = lf_plainCallsign(m_fields[kCallsign]);
     if (callsign == "ERARMTR1" || callsign == "AIRPORT1" || callsign == "00000000")
         return false;
-    line.callsign = callsign.find('@') == std::string_view::npos ? callsign : std::string_view{};
+    line.callsign = callsign;
     if (line.callsign.empty() && line.registration.empty())
         return false;
     if (line.sample.airborne)
@@ -250,8 +285,8 @@ void TrafficReader::parseMotion(ParsedLine& line)
     if (sample.track == 0 && sample.trueHeadingValid)
         sample.track = sample.trueHeading * 57.29577951308232;
     sample.verticalSpeed = lf_number(m_fields[kVs], "vs");
-    line.origin = lf_fieldToString(m_fields[kOrigin]);
-    line.destination = lf_fieldToString(m_fields[kDestination]);
+    line.origin = lf_airportCode(m_fields[kOrigin]);
+    line.destination = lf_airportCode(m_fields[kDestination]);
     if (sample.airborne) {
         const double roll = lf_number(m_fields[kRoll], "roll");
         if (roll != -1 && roll != 0) {
@@ -267,12 +302,31 @@ void TrafficReader::parseMotion(ParsedLine& line)
     sample.dueTick = g_engineTick.load() + 3000;
 }
 
-// Built in place at the back of the queue, only while the main loop runs.
+// Built in place at the back of the queue, only while the main loop runs. A full queue
+// gives up its oldest record, the stalest sample, and says so.
 void TrafficReader::queueRecord(ParsedLine& line)
 {
-    const std::lock_guard lock(g_trafficMutex);
-    if (!g_loopRunning)
+    bool dropped = false;
+    {
+        const std::lock_guard lock(g_trafficMutex);
+        if (!g_loopRunning)
+            return;
+        if (g_trafficQueue.size() >= kTrafficQueueBound) {
+            g_trafficQueue.pop_front();
+            dropped = true;
+        }
+        appendRecord(line);
+    }
+    if (!dropped)
         return;
+    if (const auto faultLine = lv_queueFaults.admit(
+            fmt::format("traffic queue full: oldest of {} records dropped", kTrafficQueueBound)))
+        gf_log(*faultLine);
+}
+
+// Under g_trafficMutex.
+void TrafficReader::appendRecord(ParsedLine& line)
+{
     auto& record = g_trafficQueue.emplace_back();
     record.type = line.type;
     record.origin = line.origin;

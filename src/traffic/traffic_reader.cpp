@@ -78,7 +78,8 @@ double TrafficReader::referenceElevationOr(double fallback) const
 void TrafficReader::noteCallsign(std::string_view callsign)
 {
     const std::lock_guard lock(m_seenMutex);
-    m_seenCallsigns.emplace(callsign);
+    if (m_seenCallsigns.size() < kSeenCallsignsBound)
+        m_seenCallsigns.emplace(callsign);
 }
 
 void TrafficReader::clearSeenCallsigns()

@@ -29,7 +29,9 @@ public:
     void setReferenceElevation(double feet);
     void clearReferenceElevation();
 
-    // While set, the callsigns of the lines are collected for a static-parking renewal.
+    // While set, the callsigns of the lines are collected for a static-parking renewal,
+    // up to far more than any real feed holds.
+    static constexpr std::size_t kSeenCallsignsBound = 20000;
     std::atomic<bool> renewalFlag{false};
     void clearSeenCallsigns();
     std::unordered_set<std::string> takeSeenCallsigns();
@@ -48,6 +50,7 @@ private:
     bool parseCallsignAndGround(ParsedLine& line);
     void parseMotion(ParsedLine& line);
     void queueRecord(ParsedLine& line);
+    void appendRecord(ParsedLine& line);
     double referenceElevationOr(double fallback) const;
     void noteCallsign(std::string_view callsign);
 

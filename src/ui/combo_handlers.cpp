@@ -47,6 +47,9 @@ void lf_switchSimulator()
         gf_saveBoolParameter(*scan);
         gf_setCheckBox(*scan);
     }
+    // The switch mends what an error on the status line reported: the error goes first,
+    // so that the line and the log say why the run restarts.
+    gf_clearStatusError();
     gf_showMessage(fmt::format("Switching Simulator to {}", SIM_CHOICE.value), true);
     ALL_INSTALL_PATH.value.clear();
     gf_setControlText(ALL_INSTALL_PATH);

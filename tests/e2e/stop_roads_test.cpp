@@ -290,6 +290,7 @@ TEST_F(StopRoads, SimulatorSwitchMendsTheMissingInstallPathAndRestarts)
 
     ASSERT_TRUE(run.desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
     ASSERT_TRUE(waitForLog("Restart countdown finished", 1, 10s)) << logText();
+    EXPECT_EQ(logged("Switching Simulator to MSFS 2024"), 1u);
     EXPECT_EQ(logged("Restarting after 3 seconds"), 1u);
     // The second start finds the newer simulator's packages and scans them.
     ASSERT_TRUE(waitForLog(kScanEnds)) << logText();

@@ -30,6 +30,7 @@
 #include "platform/standin/desktop.h"
 #include "platform/win32.h"
 #include "soak/day_events.h"
+#include "soak/day_hostile_feed.h"
 #include "soak/day_live_limit.h"
 #include "soak/day_invariants.h"
 #include "soak/day_learned.h"
@@ -307,6 +308,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::LiveLimitStretch liveLimit(m_desktop);
     soak::LearnedFileWatch learned(gf_learnedFolder("simaddon") / "EDDF.xml");
     std::vector<Stand> standsAtClose;
+    soak::HostileStretch hostile;
+    soak::FeedBounds bounds;
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
@@ -320,7 +323,9 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             standsAtClose = g_stands;
             gf_requestUserExit();
         }
-        feed.linesAt(tick, [](const std::string& line) { g_trafficReader.handleLine(line); });
+        feed.linesAt(tick, [&](const std::string& line) {
+            hostile.send(tick, line, [](const std::string& sent) { g_trafficReader.handleLine(sent); });
+        });
         lf_simulatorRemovesAnObject(tick, random);
         liveLimit.tick();
         SteppedSimLink::frameAtTick(g_engineTick.load());
@@ -351,6 +356,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             rules.check(static_cast<int>((tick + 1) / 100));
             liveLimit.check(static_cast<int>((tick + 1) / 100));
             learned.check(static_cast<int>((tick + 1) / 100));
+            bounds.check(static_cast<int>((tick + 1) / 100));
         }
         if ((tick + 1) % kTicksPerMinute == 0)
             figures.sample(static_cast<int>((tick + 1) / kTicksPerMinute));
@@ -360,8 +366,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
     std::cout << figures.table() << watch.table() << events.summary() << liveLimit.summary() << learned.summary()
-              << rules.table()
-              << fmt::format("static parking renewals: {}\n", renewals);
+              << rules.table() << fmt::format("static parking renewals: {}\n", renewals) << hostile.summary()
+              << bounds.table();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
     // file is read again: the count shows how many renewals came.
@@ -371,6 +377,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     events.expectStaleGaveWay();
     liveLimit.expectKept();
     learned.expectKept();
+    bounds.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();

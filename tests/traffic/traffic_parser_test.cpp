@@ -86,6 +86,10 @@ const std::vector<RuleCase> kRuleCases = {
     {"beyond the range", {{kLat, "53.5"}}, false, nullptr},
     {"registration of 13 characters", {{kRegistration, "ABCDEFGHIJKLM"}}, false, nullptr},
     {"registration of 12 characters", {{kRegistration, "ABCDEFGHIJKL"}}, true, nullptr},
+    {"registration with a line break", {{kRegistration, "PH-\nBXA"}}, false, nullptr},
+    {"type of 9 characters", {{kType, "B738B738B"}}, false, nullptr},
+    {"type of 8 characters", {{kType, "B738B738"}}, true, nullptr},
+    {"type with a control byte", {{kType, "B7\x1b" "8"}}, false, nullptr},
     {"type ZZZZ", {{kType, "ZZZZ"}}, false, nullptr},
     {"type null", {{kType, "null"}}, false, nullptr},
     {"type 0", {{kType, "0"}}, false, nullptr},
@@ -108,6 +112,9 @@ const std::vector<RuleCase> kRuleCases = {
     {"callsign of zeros", {{kCallsign, "00000000"}}, false, nullptr},
     {"neither callsign nor registration", {{kCallsign, "null"}, {kRegistration, "null"}}, false, nullptr},
     {"callsign with @ and no registration", {{kCallsign, "KL@1234"}, {kRegistration, ""}}, false, nullptr},
+    {"callsign of 9 characters and no registration", {{kCallsign, "KLM123456"}, {kRegistration, ""}}, false, nullptr},
+    {"callsign of 8 characters and no registration", {{kCallsign, "KLM12345"}, {kRegistration, ""}}, true, nullptr},
+    {"callsign with a tab and no registration", {{kCallsign, "KLM\t1234"}, {kRegistration, ""}}, false, nullptr},
     {"on the ground without a park airport", {{kAltitude, "0"}}, false, nullptr},
     {"track unreadable", {{kTrack, "east"}}, false, "track incorrect east"},
     {"vertical speed empty", {{kVs, ""}}, false, "vs:"},
@@ -140,17 +147,20 @@ TEST_F(TrafficParserTest, AppliesEachRuleWithItsFaultText)
 
 TEST_F(TrafficParserTest, TimestampOutsideTheEpochRangeLeavesTheTrafficTimeAlone)
 {
+    // The PC's clock two days behind the feed takes the feed all the same.
     clk::freeze(std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + std::chrono::hours{12});
     const std::int64_t now = clk::utcNowSeconds();
     const struct {
         std::string timestamp;
         bool accepted;
     } cases[] = {
-        {"1765100000.5", true}, {"1e300", false}, {"946684800", true}, {"946684799", false},
-        {std::to_string(now + 86400), true}, {std::to_string(now + 86401), false},
+        {"1765100000.5", true}, {"1e300", false},   {"946684800", true},  {"946684799", false},
+        {std::to_string(now + 2 * 86400), true},    {"4102444800", true}, {"4102444800.5", false},
+        {"-1765100000", false}, {"-nan", false},
     };
     double trafficTime = 0;
     for (const auto& c : cases) {
+        clk::advance(std::chrono::minutes(1));
         const auto record = parse(TrafficLine().set(kTimestamp, c.timestamp));
         EXPECT_EQ(record.has_value(), c.accepted) << c.timestamp;
         if (c.accepted)
@@ -314,12 +324,56 @@ TEST_F(TrafficParserTest, AirborneOnlyDropsTrafficNearTheParkAirportElevation)
     EXPECT_TRUE(parse(TrafficLine().set(kAltitude, "1301").set(kGs, "200")));
 }
 
-TEST_F(TrafficParserTest, CallsignWithAtNeedsRegistration)
+TEST_F(TrafficParserTest, CallsignThatIsNoRealCallsignNeedsRegistration)
 {
-    const auto record = parse(TrafficLine().set(kCallsign, "KL@1234"));
+    for (const char* callsign : {"KL@1234", "KLM123456", "KLM\n1234"}) {
+        const auto record = parse(TrafficLine().set(kCallsign, callsign));
+        ASSERT_TRUE(record) << callsign;
+        EXPECT_TRUE(record->callsign.empty()) << callsign;
+        EXPECT_EQ(record->registration, "PH-BXA");
+    }
+}
+
+TEST_F(TrafficParserTest, AirportThatIsNoRealCodeIsUnknown)
+{
+    const std::string tooLong(9, 'E');
+    const auto record = parse(TrafficLine().set(kOrigin, tooLong).set(kDestination, "EG\rLL"));
     ASSERT_TRUE(record);
-    EXPECT_TRUE(record->callsign.empty());
-    EXPECT_EQ(record->registration, "PH-BXA");
+    EXPECT_TRUE(record->origin.empty());
+    EXPECT_TRUE(record->destination.empty());
+    const auto eight = parse(TrafficLine().set(kOrigin, "EHAMEHAM"));
+    ASSERT_TRUE(eight);
+    EXPECT_EQ(eight->origin, "EHAMEHAM");
+}
+
+TEST_F(TrafficParserTest, ControlBytesOfADatagramStayOnTheFaultLine)
+{
+    clk::freeze(clk::utcNow());
+    const struct {
+        std::string datagram;
+        std::string logged;
+    } cases[] = {
+        {"a,b\nExiting: USER CLOSED SIM\nzzz", "2 fields, 29 needed, in: a,b\\nExiting: USER CLOSED SIM\\nzzz"},
+        {"==> \r\t\x1b\x7f\x01", "1 fields, 29 needed, in: ==> \\r\\t\\x1b\\x7f\\x01"},
+    };
+    for (const auto& c : cases) {
+        clk::advance(std::chrono::minutes(1));
+        g_trafficReader.handleLine(c.datagram);
+    }
+    const auto lines = m_log.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "exception in processLineSub: " + cases[0].logged);
+    EXPECT_EQ(lines[1], "exception in processLineSub: " + cases[1].logged);
+    // A long datagram of line breaks is cut after its escapes, with its length as received.
+    clk::advance(std::chrono::minutes(1));
+    g_trafficReader.handleLine(std::string(500, '\n') + "x");
+    const std::string fault = "exception in processLineSub: 1 fields, 29 needed, in: ";
+    std::string escaped = fault;
+    for (int i = 0; i < 100; ++i)
+        escaped += "\\n";
+    ASSERT_EQ(m_log.lines().size(), 3u);
+    EXPECT_EQ(m_log.lines()[2], escaped.substr(0, 200) + fmt::format("… ({} bytes)", fault.size() + 501));
+    clk::unfreeze();
 }
 
 TEST_F(TrafficParserTest, LeadingZerosOfHexidAreRead)
@@ -342,12 +396,26 @@ TEST_F(TrafficParserTest, RenewalCollectsCallsignsOfEveryLine)
     parse(TrafficLine().set(kCallsign, "KLM1"));
     parse(TrafficLine().set(kCallsign, "DLH2").set(kLat, "60"));  // beyond the range: not collected
     parse(TrafficLine().set(kCallsign, "KL@3"));
+    parse(TrafficLine().set(kCallsign, "KLM123456"));
     parse(TrafficLine().set(kCallsign, "SAS4").set(kType, "ZZZZ"));  // dropped after the collection
     g_trafficReader.renewalFlag = false;
     parse(TrafficLine().set(kCallsign, "BAW5"));
     const auto seen = g_trafficReader.takeSeenCallsigns();
     EXPECT_EQ(seen, (std::unordered_set<std::string>{"KLM1", "SAS4"}));
     EXPECT_TRUE(g_trafficReader.takeSeenCallsigns().empty());
+}
+
+TEST_F(TrafficParserTest, RenewalCollectsCallsignsUpToItsBound)
+{
+    g_trafficReader.renewalFlag = true;
+    const std::size_t bound = TrafficReader::kSeenCallsignsBound;
+    for (std::size_t i = 0; i < bound + 500; ++i)
+        parse(TrafficLine().set(kCallsign, fmt::format("C{:06}", i)));
+    g_trafficReader.renewalFlag = false;
+    const auto seen = g_trafficReader.takeSeenCallsigns();
+    EXPECT_EQ(seen.size(), bound);
+    EXPECT_TRUE(seen.contains(fmt::format("C{:06}", bound - 1)));
+    EXPECT_FALSE(seen.contains(fmt::format("C{:06}", bound)));
 }
 
 } // namespace
