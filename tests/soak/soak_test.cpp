@@ -31,6 +31,7 @@
 #include "platform/win32.h"
 #include "soak/day_events.h"
 #include "soak/day_invariants.h"
+#include "soak/day_stand_takeovers.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
 #include "support/aircraft_cfg_tree.h"
@@ -312,14 +313,17 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::Figures figures;
     soak::DayEvents events(feed, {simulator.user, m_elevationFt, [this] { lf_switchSimulator(); }});
     soak::DayInvariants rules(kExpectedMarkedLines);
+    soak::DayStandTakeovers takeovers(feed);
     std::set<std::string> usesAtClose;
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
     for (std::int64_t tick = 0;; ++tick) {
         const int second = static_cast<int>(tick / 100);
-        if (tick % 100 == 0)
+        if (tick % 100 == 0) {
             events.at(second);
+            takeovers.at(second);
+        }
         if (tick == lastTick) {
             usesAtClose = lf_standUses();
             gf_requestUserExit();
@@ -358,7 +362,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     rules.readNewLogLines();
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << rules.table()
+    std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << rules.table()
               << fmt::format("static parking renewals: {}\n", renewals);
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
@@ -367,6 +371,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     watch.expectWithinBounds();
     rules.expectKept(minutes / 60.0);
     events.expectStaleGaveWay();
+    takeovers.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
