@@ -16,10 +16,11 @@ namespace soak {
 namespace {
 
 constexpr int kPeriod = 600;
-// Within the first 200 s, before the day's first restart (the simulator switch).
+// The first period's newcomers meet the sky's first fill and the restarts from 200 s on: only
+// later periods judge them.
 constexpr int kStartHolders = 5;
 constexpr int kSendNewcomers = 70;
-constexpr int kCheckTakeovers = 195;
+constexpr int kCheckTakeovers = 590;
 constexpr double kOnStandM = 10.0;
 bool lf_inTheSimulator(const StaticAc& ac)
 {
@@ -104,9 +105,8 @@ void DayStandTakeovers::lf_sendNewcomers(int second)
     }
 }
 
-// Once the newcomer left the buffer (it was born, on the holder's stand or elsewhere) its
-// holder's feed stops, as the second feed of one flight does, so that the holder does not come
-// back and take the stand again.
+// Where the newcomer is born, seen when it leaves the buffer; then its holder's feed stops, as
+// the second feed of one flight does (a holder that comes back replaces it in turn).
 void DayStandTakeovers::lf_silenceReplacedHolders()
 {
     for (Takeover& takeover : m_takeovers) {
@@ -115,6 +115,10 @@ void DayStandTakeovers::lf_silenceReplacedHolders()
             continue;
         m_feed.silence(takeover.holder);
         takeover.holderSilenced = true;
+        takeover.bornOn = newcomer->standId == 0 ? "no stand" : gf_standName(newcomer->standId);
+        takeover.bornThere = newcomer->standId != 0 &&
+                             gf_distanceNm({newcomer->standLat, newcomer->standLon}, takeover.stand) * kMetersPerNm <
+                                 kOnStandM;
     }
 }
 
@@ -123,24 +127,16 @@ void DayStandTakeovers::lf_checkTakeovers()
     for (const Takeover& takeover : m_takeovers) {
         if (takeover.newcomer == 0)
             continue;
-        // While the sky first fills, newcomers first seen on the ground wait in the buffer behind
-        // the creations (the adding stack's limit): one not born by then is not judged.
-        if (!takeover.holderSilenced && m_period == 1) {
-            ++m_waiting;
-            continue;
-        }
-        const LiveAc* newcomer = lf_record(takeover.newcomer);
-        const LiveAc* holder = lf_record(takeover.holder);
-        if (lf_parkedOn(newcomer, takeover.stand) && (holder == nullptr || !lf_inTheSimulator(*holder))) {
+        if (takeover.bornThere) {
             ++m_bornThere;
             continue;
         }
-        const std::string where = newcomer == nullptr                  ? "not in the program"
-                                  : newcomer->simState == SimState::buffer ? "never born"
-                                  : newcomer->standId != 0 ? "on stand " + gf_standName(newcomer->standId)
-                                                           : "not on a stand";
-        m_failed.push_back(fmt::format("{} {} {:x}, {}, holder {}", takeover.rule, takeover.callsign,
-                                       takeover.newcomer, where, holder == nullptr ? "gone" : holder->callsign));
+        if (m_period == 1) {
+            ++m_waiting;
+            continue;
+        }
+        m_failed.push_back(fmt::format("{} {} {:x}, {}", takeover.rule, takeover.callsign, takeover.newcomer,
+                                       takeover.holderSilenced ? "born on " + takeover.bornOn : "never born"));
     }
 }
 
@@ -167,7 +163,7 @@ void DayStandTakeovers::lf_oneStaticPerStand(int second)
 std::string DayStandTakeovers::summary() const
 {
     return fmt::format("stand takeovers: {} newcomers sent to the stands of parked aircraft whose feed is alive, "
-                       "{} born there replacing them, {} still waiting in the buffer{}; {} seconds with two statics "
+                       "{} born there replacing them, {} not judged (the first period){}; {} seconds with two statics "
                        "on one stand{}\n",
                        m_sent, m_bornThere, m_waiting, m_failed.empty() ? "" : ", the first not: " + m_failed.front(),
                        m_twoStatics, m_firstTwoStatics.empty() ? "" : ", the first: " + m_firstTwoStatics);

@@ -31,7 +31,9 @@ private:
         std::string callsign; // the newcomer's
         LatLon stand;
         std::uint32_t newcomer = 0;
-        bool holderSilenced = false;
+        bool holderSilenced = false; // the newcomer left the buffer
+        bool bornThere = false;
+        std::string bornOn{};
     };
 
     void lf_startHolders(int second);
