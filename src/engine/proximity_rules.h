@@ -41,6 +41,9 @@ struct LiveParkedCount {
 };
 LiveParkedCount gf_countLiveParked(bool withMean);
 
+// Whether the callsign rules of the stand conflicts let a newcomer with that callsign
+// replace an occupant with callsign held: the same callsign, or the occupant is its ghost.
+bool lf_callsignRulesReplace(const std::string& held, const std::string& callsign);
 // Whether stand standId is free for the newcomer with that callsign, after removing its
 // occupant where the rules allow.
 bool lf_freeStandFor(std::int32_t standId, const std::string& callsign);

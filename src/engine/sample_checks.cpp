@@ -102,6 +102,9 @@ bool lf_checkAtStand(LiveAc& ac, PosSample& s)
     ac.protectedStand = 1;
     // Its feed is back: a stand given up meanwhile is held again, unless another took it.
     if (!lf_reclaimStand(ac)) {
+        if (ac.simState != SimState::removingfromsim)
+            gf_log(fmt::format("{:8}: {:8} removed, its stand was taken while its feed was silent",
+                               gf_standName(ac.standId), ac.callsign));
         removeAircraftFromSim(ac);
         return false;
     }

@@ -42,14 +42,13 @@ bool lf_at(const PosSample& s, double latitude, double longitude)
     return std::abs(s.latitude - latitude) <= kSamePositionDeg && std::abs(s.longitude - longitude) <= kSamePositionDeg;
 }
 
-// A parked live aircraft on the stand leaves for the one that wants to park there. Aircraft
-// that left the stand but still carry its number are passed over.
+// The live aircraft parked on the stand now leaves for the one that wants to park there.
 void lf_removeLiveOnStand(const LiveAc& ac, const Stand& stand)
 {
-    const auto onStand = std::find_if(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& other) {
-        return &other != &ac && other.standId == stand.number && other.flightPhase == FlightPhase::parked;
+    LiveAc* onStand = gf_occupantOf(g_liveAcs, stand.number, [&](const LiveAc& other) {
+        return &other != &ac && other.flightPhase == FlightPhase::parked;
     });
-    if (onStand == g_liveAcs.end() || onStand->simState != SimState::active) {
+    if (onStand == nullptr) {
         return;
     }
     gf_log(fmt::format("{:8}: {:8} removed, {} wants to park there", stand.id, onStand->callsign, ac.callsign));
@@ -63,26 +62,25 @@ std::string lf_sameVersionText(const StaticAc& fixed, const LiveAc& ac)
     return same ? " the same live version" : "";
 }
 
-// The first static aircraft on the stand leaves; one still waiting for its creation is
+// Every static aircraft on the stand leaves; one still waiting for its creation is
 // withdrawn, or removed as soon as the simulator reports it.
 void lf_staticOnStandLeaves(const LiveAc& ac, const Stand& stand)
 {
-    const auto found = std::find_if(g_staticAcs.begin(), g_staticAcs.end(),
-                                    [&](const StaticAc& fixed) { return fixed.standId == stand.number; });
-    if (found == g_staticAcs.end()) {
-        return;
-    }
-    StaticAc& fixed = *found;
-    const std::string text = fmt::format("{:8}: {:8} {} makes way for{} {} {}", stand.id, fixed.callsign,
-                                         fixed.registration, lf_sameVersionText(fixed, ac), ac.callsign,
-                                         ac.registration);
-    if (fixed.simState == SimState::active) {
-        gf_log(text);
-        removeAircraftFromSim(fixed);
-    } else if (fixed.simState == SimState::adding2sim) {
-        removeAircraftFromSim(fixed);
-        if (fixed.withdrawn) {
-            gf_log("queued " + text);
+    for (StaticAc& fixed : g_staticAcs) {
+        if (fixed.standId != stand.number || !gf_standsThereNow(fixed)) {
+            continue;
+        }
+        const std::string text = fmt::format("{:8}: {:8} {} makes way for{} {} {}", stand.id, fixed.callsign,
+                                             fixed.registration, lf_sameVersionText(fixed, ac), ac.callsign,
+                                             ac.registration);
+        if (fixed.simState == SimState::active) {
+            gf_log(text);
+            removeAircraftFromSim(fixed);
+        } else if (fixed.simState == SimState::adding2sim) {
+            removeAircraftFromSim(fixed);
+            if (fixed.withdrawn) {
+                gf_log("queued " + text);
+            }
         }
     }
     std::erase_if(g_staticAcs, [](const StaticAc& s) { return s.withdrawn != 0; });

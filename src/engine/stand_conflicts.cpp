@@ -26,19 +26,23 @@ bool lf_onStandPhase(const LiveAc& ac)
     return lf_holdsStand(ac) || ac.flightPhase == FlightPhase::pushed_back;
 }
 
-// The first live aircraft standing on the stand; one that left it but still carries its
-// number does not hide it.
+// The live aircraft standing on the stand now; one that left it but still carries its
+// number, or one on its way out, does not hide it.
 LiveAc* lf_firstOnStand(std::int32_t standId, bool (*standing)(const LiveAc&))
 {
-    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                 [&](const LiveAc& ac) { return ac.standId == standId && standing(ac); });
-    return it == g_liveAcs.end() ? nullptr : &*it;
+    return gf_occupantOf(g_liveAcs, standId, standing);
 }
 
 // b is a plus one character.
 bool lf_isCopyOf(const std::string& b, const std::string& a)
 {
     return b.size() == a.size() + 1 && b.starts_with(a);
+}
+
+// The occupant is the newcomer's ghost, or a ghost the newcomer, not one itself, replaces.
+bool lf_ghostOfNewcomer(const std::string& held, const std::string& callsign)
+{
+    return lf_isCopyOf(held, callsign) || (held.ends_with('_') && !callsign.ends_with('_'));
 }
 
 double lf_room(const LiveAc& occupant, const LiveAc& newcomer)
@@ -54,10 +58,17 @@ void lf_logAndRemove(LiveAc& occupant, const std::string& line)
 
 } // namespace
 
+bool lf_callsignRulesReplace(const std::string& held, const std::string& callsign)
+{
+    if (held == callsign)
+        return true;
+    return !lf_isCopyOf(callsign, held) && lf_ghostOfNewcomer(held, callsign);
+}
+
 bool lf_freeStandFor(std::int32_t standId, const std::string& callsign)
 {
     LiveAc* occupant = lf_firstOnStand(standId, lf_onStandPhase);
-    if (occupant == nullptr || occupant->simState != SimState::active)
+    if (occupant == nullptr)
         return true;
     const std::string name = gf_standName(standId);
     const std::string& held = occupant->callsign;
@@ -68,7 +79,7 @@ bool lf_freeStandFor(std::int32_t standId, const std::string& callsign)
     }
     if (lf_isCopyOf(callsign, held))
         return false;
-    if (lf_isCopyOf(held, callsign) || (held.ends_with('_') && !callsign.ends_with('_'))) {
+    if (lf_ghostOfNewcomer(held, callsign)) {
         lf_logAndRemove(*occupant, fmt::format("{:8}: {:8} ghost, replace by {}", name, held, callsign));
         return true;
     }
@@ -99,8 +110,7 @@ void lf_removeAdjacentColliding(std::int32_t standId, const LiveAc& newcomer, co
 bool lf_adjacentStandClear(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand)
 {
     const LiveAc* occupant = lf_firstOnStand(standId, lf_holdsStand);
-    if (occupant == nullptr || occupant->simState != SimState::active ||
-        occupant->callsign == newcomer.callsign)
+    if (occupant == nullptr || occupant->callsign == newcomer.callsign)
         return true;
     const Stand* stand = gf_standByNumber(standId);
     const LatLon at = stand == nullptr ? LatLon{} : LatLon{stand->latitude, stand->longitude};

@@ -3,6 +3,7 @@
 #include "engine/stand_search.h"
 
 #include "core/log.h"
+#include "engine/ac_containers.h"
 #include "engine/aircraft_names.h"
 #include "engine/learned_updates.h"
 #include "engine/proximity_rules.h"
@@ -90,6 +91,23 @@ bool lf_standHeld(const LiveAc& ac, const Stand& stand)
     });
 }
 
+// The stand at the position when its holder is parked on it and the callsign rules let the
+// newcomer replace it (its ghost, or the same callsign); null otherwise.
+Stand* lf_replaceableHeldStand(const LatLon& position, const LiveAc& ac)
+{
+    Stand* stand = gf_nearestStand(position);
+    if (stand == nullptr || !lf_heldByOther(*stand, ac)) {
+        return nullptr;
+    }
+    const auto holder = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
+                                     [stand](const LiveAc& other) { return other.hexid == stand->holder; });
+    if (holder == g_liveAcs.end() || holder->simState != SimState::active ||
+        holder->flightPhase != FlightPhase::parked || holder->standId != stand->number) {
+        return nullptr;
+    }
+    return lf_callsignRulesReplace(holder->callsign, ac.callsign) ? stand : nullptr;
+}
+
 } // namespace
 
 bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac)
@@ -146,7 +164,11 @@ Stand* lf_findBirthStand(LiveAc& ac)
         return nullptr;
     }
     PosSample& first = ac.stream.front();
-    Stand* stand = lf_findFreeStand(*position, ac, kWideStandNm, first.stationary != 0);
+    // A held stand is offered only to a newcomer the callsign rules let replace its holder.
+    Stand* stand = lf_replaceableHeldStand(*position, ac);
+    if (stand == nullptr) {
+        stand = lf_findFreeStand(*position, ac, kWideStandNm, first.stationary != 0);
+    }
     if (stand == nullptr || lf_isUserStand(*stand)) {
         return nullptr;
     }
@@ -185,6 +207,13 @@ void gf_forgetStand(StaticAc& ac)
     lf_releaseStand(ac);
     ac.standId = 0;
     ac.standFlag = 0;
+}
+
+bool gf_standsThereNow(const StaticAc& ac)
+{
+    if (ac.withdrawn || ac.remove || ac.simState == SimState::removingfromsim)
+        return false;
+    return ac.simState != SimState::adding2sim || !ac.removeOnArrival;
 }
 
 bool lf_heldByOther(const Stand& stand, const StaticAc& ac)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Stand;
 struct ParkOpt;
@@ -35,6 +36,21 @@ void lf_holdStand(StaticAc& ac, Stand& stand);
 void lf_releaseStand(const StaticAc& ac);
 // The aircraft leaves its stand for good: the stand is freed and the aircraft forgets it.
 void gf_forgetStand(StaticAc& ac);
+// The aircraft stands where its stand number says as far as the stand rules go: records
+// being removed, withdrawn, or to be removed as soon as they are created are passed over; a
+// respawning aircraft or a newborn waiting for its object stays the occupant.
+bool gf_standsThereNow(const StaticAc& ac);
+// The first aircraft of the list that stands on the stand now and passes the test; null
+// when there is none.
+template <class Ac, class Test>
+Ac* gf_occupantOf(std::vector<Ac>& acs, std::int32_t standId, Test test)
+{
+    for (Ac& ac : acs) {
+        if (ac.standId == standId && gf_standsThereNow(ac) && test(ac))
+            return &ac;
+    }
+    return nullptr;
+}
 // The stand is held by an aircraft other than this one.
 bool lf_heldByOther(const Stand& stand, const StaticAc& ac);
 // The stand of the aircraft's stand number when it lies where the aircraft was going to park

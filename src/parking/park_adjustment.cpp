@@ -256,12 +256,10 @@ void lf_planCallsignSwitches(const WeekTime& now)
 void lf_takeOutRemovals()
 {
     for (const StaticRemoval& removal : g_staticRemovals) {
-        const auto it = std::find_if(g_staticAcs.begin(), g_staticAcs.end(), [&](const StaticAc& ac) {
-            return ac.standId == static_cast<std::int32_t>(removal.stand);
-        });
-        if (it != g_staticAcs.end() &&
-            (it->simState == SimState::active || it->simState == SimState::removingfromsim))
-            removeAircraftFromSim(*it);
+        StaticAc* onStand = gf_occupantOf(g_staticAcs, static_cast<std::int32_t>(removal.stand),
+                                          [](const StaticAc&) { return true; });
+        if (onStand != nullptr)
+            removeAircraftFromSim(*onStand);
     }
     g_staticRemovals.clear();
 }
@@ -319,10 +317,10 @@ void lf_trimToWanted(std::int32_t wanted)
         } else if (!g_liveParkedList.empty() && wanted > 0) {
             // With nothing wanted (no static parking) live traffic parks as it comes.
             const std::int32_t stand = static_cast<std::int32_t>(g_liveParkedList.back().stand);
-            const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                         [stand](const LiveAc& ac) { return ac.standId == stand; });
-            if (it != g_liveAcs.end())
-                removeAircraftFromSim(*it);
+            LiveAc* parked = gf_occupantOf(g_liveAcs, stand,
+                                           [](const LiveAc& ac) { return ac.flightPhase == FlightPhase::parked; });
+            if (parked != nullptr)
+                removeAircraftFromSim(*parked);
             g_liveParkedList.pop_back();
         } else {
             break;

@@ -37,9 +37,10 @@ bool lf_isLiveParked(const LiveAc& ac)
     return ac.simState == SimState::active && ac.flightPhase == FlightPhase::parked;
 }
 
+// Every static aircraft keeps its place until it is gone, also while it is being removed.
 bool lf_holdsPlace(const StaticAc& ac)
 {
-    return ac.simState == SimState::adding2sim || ac.simState == SimState::active;
+    return ac.withdrawn == 0 && ac.remove == 0;
 }
 
 bool lf_isNeighbour(const Stand& stand, std::int32_t number)

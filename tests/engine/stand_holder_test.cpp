@@ -62,33 +62,52 @@ protected:
         return ac;
     }
 
-    // SWR2001 taxis onto stand B12 and parks; then its feed stops.
-    void parkAndFallSilent()
+    // SWR2001 (or the callsign) taxis onto stand B12 and parks; then its feed stops.
+    void parkAndFallSilent(const std::string& callsign = "SWR2001")
     {
         const LatLon south = at(-200, kStandsEastM);
         const std::int32_t t1 = ticksFor(south, at(-10, kStandsEastM), 7.0);
-        g_liveAcs.push_back(taxiingAc(0x4B0001, "SWR2001",
+        g_liveAcs.push_back(taxiingAc(0x4B0001, callsign,
                                       {groundSample(south, 7, 0), groundSample(at(-10, kStandsEastM), 0, t1)}));
         g_engineTick = 0;
         runTicks(t1 + 3000);
-        ASSERT_TRUE(m_log.contains("B12     : SWR2001  arrived at stand"));
+        ASSERT_TRUE(m_log.contains(fmt::format("B12     : {:8} arrived at stand", callsign)));
         ASSERT_EQ(live(0x4B0001)->flightPhase, FlightPhase::parked);
     }
 
     // EDW2002 taxis from the north to stand B12, where SWR2001 went silent: SWR2001 makes
-    // way and EDW2002 is the only aircraft on the stand.
-    void taxiToTheSilentStand()
+    // way and EDW2002 is the only aircraft on the stand. With the simulator's frames
+    // stopped, SWR2001's removal waits while EDW2002 parks and falls silent in turn.
+    void taxiToTheSilentStand(bool removalWaits = false)
     {
         const LatLon north = at(200, kStandsEastM);
         const std::int32_t start = g_engineTick;
         const std::int32_t t1 = start + ticksFor(north, at(10, kStandsEastM), 7.0);
         g_liveAcs.push_back(taxiingAc(0x3C0002, "EDW2002",
                                       {groundSample(north, 7, start), groundSample(at(10, kStandsEastM), 0, t1)}));
+        world().setFramesStopped(removalWaits);
         runTicks(t1 - start + 3000);
 
         EXPECT_TRUE(m_log.contains("B12     : SWR2001  removed, EDW2002 wants to park there"));
         EXPECT_TRUE(m_log.contains("B12     : EDW2002  arrived at stand"));
+        if (removalWaits) {
+            ASSERT_EQ(live(0x4B0001)->simState, SimState::removingfromsim);
+            ASSERT_EQ(g_stands[0].holder, 0u);
+            return;
+        }
         EXPECT_EQ(live(0x4B0001), nullptr);
+        EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+    }
+
+    // Once the simulator runs again, the newcomer is the one aircraft on stand B12.
+    void newcomerAloneOnTheStand(std::uint32_t hexid)
+    {
+        world().setFramesStopped(false);
+        runTicks(1500);
+        EXPECT_EQ(live(0x4B0001), nullptr);
+        EXPECT_EQ(live(0x3C0002), nullptr);
+        ASSERT_NE(live(hexid), nullptr);
+        EXPECT_EQ(live(hexid)->standId, g_stands[0].number);
         EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
     }
 
@@ -102,24 +121,35 @@ protected:
         }));
     }
 
-    // A newcomer first seen eastM east of stand B12, where SWR2001 went silent, moving at
-    // speedKt: it is born on B12 and SWR2001 is gone; B14 lies 52 m further east.
-    void bornOnSilentStand(const std::string& callsign, double eastM, double speedKt)
+    // A newcomer first seen eastM east of stand B12, moving at speedKt, after the holder
+    // parked there and went silent (or kept sending lines while parked); B14 lies 52 m
+    // further east. The stand the newcomer is born on.
+    std::string bornNearParkedHolder(const std::string& holder, const std::string& callsign, double eastM,
+                                     double speedKt, bool feedAlive = false)
     {
         addStand("B12", at(0, kStandsEastM), 0.0);
         addStand("B14", at(0, kStandsEastM + 52), 0.0);
         numberStands();
-        parkAndFallSilent();
+        parkAndFallSilent(holder);
+        if (feedAlive) {
+            PosSample line = groundSample(at(0, kStandsEastM), 0, g_engineTick + 5000);
+            checkExtendingSituations(*live(0x4B0001), line);
+        }
         const std::int32_t due = g_engineTick + 200;
         const LatLon first = at(0, kStandsEastM + eastM);
         const LatLon next = speedKt > 0.0 ? at(0, kStandsEastM + eastM + 5) : first;
         g_liveAcs.push_back(
             newcomer(0x3C0003, callsign, {groundSample(first, speedKt, due), groundSample(next, speedKt, due + 500)}));
         runTicks(600);
+        const LiveAc* born = live(0x3C0003);
+        return born == nullptr ? "" : gf_standName(born->standId);
+    }
 
+    // The newcomer is born on B12 where SWR2001 went silent, and SWR2001 is gone.
+    void bornOnSilentStand(const std::string& callsign, double eastM, double speedKt)
+    {
+        EXPECT_EQ(bornNearParkedHolder("SWR2001", callsign, eastM, speedKt), "B12");
         EXPECT_TRUE(m_log.contains(fmt::format("B12     : {:8} parks", callsign)));
-        ASSERT_NE(live(0x3C0003), nullptr);
-        EXPECT_EQ(live(0x3C0003)->standId, g_stands[0].number);
         EXPECT_EQ(live(0x4B0001), nullptr);
         EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
     }
@@ -325,4 +355,79 @@ TEST_F(StandHolder, AircraftDrivingToItsStandKeepsNoClaimOnTheNextParkAirportsSt
     EXPECT_EQ(g_stands[0].holder, 0u);
     EXPECT_EQ(g_liveAcs[0].standId, 0);
     EXPECT_EQ(g_liveAcs[0].flightPhase, FlightPhase::taxi);
+}
+
+// EDW2002 parked on B12 in the place of SWR2001, whose removal still waits, and fell silent
+// too: a newcomer first seen on B12 replaces EDW2002, not the record on its way out.
+TEST_F(StandHolder, NewcomerBornWhileTheRemovalOfThePreviousOccupantWaitsReplacesTheOneParkedThere)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    taxiToTheSilentStand(true);
+    const std::int32_t due = g_engineTick + 200;
+    const LatLon stand = at(0, kStandsEastM);
+    g_liveAcs.push_back(newcomer(0x3C0003, "AFR2003", {groundSample(stand, 0, due), groundSample(stand, 0, due + 500)}));
+    runTicks(600);
+
+    EXPECT_TRUE(m_log.contains("B12     : EDW2002  removed because another live AFR2003 wants the stand ..."));
+    newcomerAloneOnTheStand(0x3C0003);
+    EXPECT_TRUE(m_log.contains("B12     : AFR2003  parks"));
+}
+
+// The same with a newcomer taxiing to B12: it removes EDW2002 when it chooses the stand.
+TEST_F(StandHolder, NewcomerTaxiingInWhileTheRemovalOfThePreviousOccupantWaitsReplacesTheOneParkedThere)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    numberStands();
+    parkAndFallSilent();
+    // AFR2004 waits 150 m south until EDW2002 parked and fell silent, then taxis in.
+    const LatLon south = at(-150, kStandsEastM);
+    const std::int32_t start = g_engineTick + 12000;
+    const std::int32_t t1 = start + ticksFor(south, at(-10, kStandsEastM), 7.0);
+    g_liveAcs.push_back(taxiingAc(0x3C0004, "AFR2004",
+                                  {groundSample(south, 0, g_engineTick), groundSample(south, 7, start),
+                                   groundSample(at(-10, kStandsEastM), 0, t1)}));
+    taxiToTheSilentStand(true);
+    ASSERT_LT(g_engineTick.load(), start);
+    runTicks(t1 - g_engineTick + 3000);
+
+    EXPECT_TRUE(m_log.contains("B12     : EDW2002  removed, AFR2004 wants to park there"));
+    EXPECT_TRUE(m_log.contains("B12     : AFR2004  arrived at stand"));
+    newcomerAloneOnTheStand(0x3C0004);
+}
+
+// A parked holder whose feed is alive is still replaced by its original or by the same
+// callsign, which is born on the holder's stand; any other newcomer takes the next free stand.
+TEST_F(StandHolder, OriginalFirstSeenOnTheStandOfItsLiveFedGhostIsBornThere)
+{
+    EXPECT_EQ(bornNearParkedHolder("SWR77_", "SWR77", 0.0, 0.0, true), "B12");
+    EXPECT_TRUE(m_log.contains("B12     : SWR77_   ghost, replace by SWR77"));
+    EXPECT_TRUE(m_log.contains("B12     : SWR77    parks"));
+    EXPECT_EQ(live(0x4B0001), nullptr);
+    EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+}
+
+TEST_F(StandHolder, SameCallsignFirstSeenOnTheStandOfItsLiveFedNamesakeIsBornThere)
+{
+    EXPECT_EQ(bornNearParkedHolder("SWR77", "SWR77", 0.0, 0.0, true), "B12");
+    EXPECT_TRUE(m_log.contains("B12     : SWR77    ac with same callsign SWR77 wants it, remove existing ... "));
+    EXPECT_EQ(live(0x4B0001), nullptr);
+    EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+}
+
+TEST_F(StandHolder, OtherNewcomersKeepOffTheStandOfALiveFedParkedHolder)
+{
+    parking_percentage.value = 100;  // both stands
+    EXPECT_EQ(bornNearParkedHolder("SWR77", "EDW88", 0.0, 0.0, true), "B14");
+    EXPECT_TRUE(m_log.contains("B14     : EDW88    parks"));
+    EXPECT_NE(live(0x4B0001), nullptr);
+    EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
+}
+
+TEST_F(StandHolder, GhostOfALiveFedParkedOriginalIsNotBorn)
+{
+    EXPECT_EQ(bornNearParkedHolder("SWR77", "SWR77_", 0.0, 0.0, true), "");
+    EXPECT_NE(live(0x4B0001), nullptr);
+    EXPECT_EQ(objectsOnStand(g_stands[0]), 1u);
 }

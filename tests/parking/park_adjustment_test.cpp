@@ -208,6 +208,22 @@ TEST_F(ParkAdjustment, ExcessDropsPlanEntriesFirstThenTheEarliestParkedStatics)
     EXPECT_EQ(g_liveParkedList.size(), 4u);
 }
 
+// The aircraft parked on the stand goes, not one that pulled out of it and still carries
+// its number.
+TEST_F(ParkAdjustment, TrimRemovesTheAircraftParkedOnTheStandNotOneThatLeftIt)
+{
+    addLiveOnStand(1, FlightPhase::taxi, 0).hexid = 0x3C0001;
+    liveParked(1, 40).hexid = 0x3C0002;
+    liveParked(2, 20).hexid = 0x3C0003;
+    g_liveParkedList = {LiveParkedEntry{"LIVE2", 2, 20}, LiveParkedEntry{"LIVE1", 1, 40}};
+
+    lf_trimToWanted(1);
+
+    EXPECT_FALSE(gone(g_liveAcs[0]));
+    EXPECT_TRUE(gone(g_liveAcs[1]));
+    EXPECT_FALSE(gone(g_liveAcs[2]));
+}
+
 TEST_F(ParkAdjustment, AircraftWhoseFirstCallsignEndsIsPlannedAgainUnderItsSecond)
 {
     freezeWeekTime(5, 20);

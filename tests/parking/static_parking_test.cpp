@@ -3,6 +3,7 @@
 #include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
+#include "engine/life_cycle.h"
 #include "liveries/livery_processing.h"
 #include "core/clock.h"
 #include "core/stop_flags.h"
@@ -169,6 +170,21 @@ TEST_F(StaticParking, OccupiedOrAdjacentStandRefusesTheEntry)
     EXPECT_TRUE(log.contains("==> stand with id 9 not found"));
     EXPECT_TRUE(log.contains("A1      : no static parking for DLH1, live aircraft LIVE1 standing here"));
     EXPECT_TRUE(log.contains("A2      : no static parking for DLH2, live aircraft LIVE1 is adjacent at A1, possibly colliding"));
+    EXPECT_TRUE(log.contains("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"));
+}
+
+// A static aircraft keeps its stand until the simulator has removed it: no second one is
+// planned over it meanwhile.
+TEST_F(StaticParking, StaticAircraftBeingRemovedStillRefusesItsStand)
+{
+    removeAircraftFromSim(staticAt(4, SimState::active, 3, 20));
+    ASSERT_EQ(g_staticAcs[0].simState, SimState::removingfromsim);
+    g_staticParkEntries = {entry(4, "DLH3")};
+
+    lf_detcs();
+
+    EXPECT_EQ(g_staticAcs.size(), 1u);
+    EXPECT_TRUE(g_addingStack.statics.empty());
     EXPECT_TRUE(log.contains("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"));
 }
 

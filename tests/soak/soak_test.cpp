@@ -34,6 +34,7 @@
 #include "soak/day_live_limit.h"
 #include "soak/day_invariants.h"
 #include "soak/day_learned.h"
+#include "soak/day_stand_takeovers.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
 #include "support/aircraft_cfg_tree.h"
@@ -310,6 +311,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     std::vector<Stand> standsAtClose;
     soak::HostileStretch hostile;
     soak::FeedBounds bounds;
+    soak::DayStandTakeovers takeovers(feed);
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
@@ -318,6 +320,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         if (tick % 100 == 0) {
             events.at(second);
             liveLimit.at(second);
+            takeovers.at(second);
         }
         if (tick == lastTick) {
             standsAtClose = g_stands;
@@ -365,9 +368,9 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     learned.check(static_cast<int>(lastTick / 100));
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << liveLimit.summary() << learned.summary()
-              << rules.table() << fmt::format("static parking renewals: {}\n", renewals) << hostile.summary()
-              << bounds.table();
+    std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << liveLimit.summary()
+              << learned.summary() << rules.table() << fmt::format("static parking renewals: {}\n", renewals)
+              << hostile.summary() << bounds.table();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
     // file is read again: the count shows how many renewals came.
@@ -378,6 +381,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     liveLimit.expectKept();
     learned.expectKept();
     bounds.expectKept();
+    takeovers.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
