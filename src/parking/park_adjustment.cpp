@@ -256,8 +256,9 @@ void lf_planCallsignSwitches(const WeekTime& now)
 void lf_takeOutRemovals()
 {
     for (const StaticRemoval& removal : g_staticRemovals) {
+        // Only a created one: one still on its way in would be withdrawn and left in the list.
         StaticAc* onStand = gf_occupantOf(g_staticAcs, static_cast<std::int32_t>(removal.stand),
-                                          [](const StaticAc&) { return true; });
+                                          [](const StaticAc& ac) { return ac.simState == SimState::active; });
         if (onStand != nullptr)
             removeAircraftFromSim(*onStand);
     }
