@@ -135,8 +135,14 @@ void DayStandTakeovers::lf_checkTakeovers()
             ++m_waiting;
             continue;
         }
-        m_failed.push_back(fmt::format("{} {} {:x}, {}", takeover.rule, takeover.callsign, takeover.newcomer,
-                                       takeover.holderSilenced ? "born on " + takeover.bornOn : "never born"));
+        // Under the full feed a standing newcomer waits in the buffer while more than ten live
+        // creations wait: one never born in its period broke no stand rule.
+        if (!takeover.holderSilenced) {
+            ++m_neverBorn;
+            continue;
+        }
+        m_failed.push_back(fmt::format("{} {} {:x}, born on {}", takeover.rule, takeover.callsign, takeover.newcomer,
+                                       takeover.bornOn));
     }
 }
 
@@ -163,15 +169,20 @@ void DayStandTakeovers::lf_oneStaticPerStand(int second)
 std::string DayStandTakeovers::summary() const
 {
     return fmt::format("stand takeovers: {} newcomers sent to the stands of parked aircraft whose feed is alive, "
-                       "{} born there replacing them, {} not judged (the first period){}; {} seconds with two statics "
-                       "on one stand{}\n",
-                       m_sent, m_bornThere, m_waiting, m_failed.empty() ? "" : ", the first not: " + m_failed.front(),
+                       "{} born there replacing them, {} born elsewhere{}, {} never born in their period, {} not "
+                       "judged (the first period); {} seconds with two statics on one stand{}\n",
+                       m_sent, m_bornThere, m_failed.size(), m_failed.empty() ? "" : " (the first: " + m_failed.front() + ")",
+                       m_neverBorn, m_waiting,
                        m_twoStatics, m_firstTwoStatics.empty() ? "" : ", the first: " + m_firstTwoStatics);
 }
 
 void DayStandTakeovers::expectKept() const
 {
     EXPECT_TRUE(m_failed.empty()) << summary();
+    // The rules were reached: of ten newcomers or more judged, some left the buffer and took over.
+    if (m_bornThere + m_failed.size() + m_neverBorn >= 10) {
+        EXPECT_GT(m_bornThere, 0u) << summary();
+    }
     EXPECT_EQ(m_twoStatics, 0u) << summary();
 }
 

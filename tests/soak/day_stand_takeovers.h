@@ -45,7 +45,7 @@ private:
     SoakFeed& m_feed;
     std::vector<Takeover> m_takeovers;
     int m_period = 0;
-    std::size_t m_sent = 0, m_bornThere = 0, m_waiting = 0; // waiting: not judged
+    std::size_t m_sent = 0, m_bornThere = 0, m_neverBorn = 0, m_waiting = 0; // waiting: not judged
     std::vector<std::string> m_failed;
     std::map<std::int32_t, std::string> m_twoStaticsBefore;
     std::size_t m_twoStatics = 0;

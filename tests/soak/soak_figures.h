@@ -39,6 +39,7 @@ private:
     bool m_liveTurn = false; // the creation handed over at the last scan went to a live aircraft
     std::array<Watch, kWatches> m_watches;
     std::unordered_set<std::uint32_t> m_unconfirmed; // live creations not identified a scan after the hand-over
+    std::unordered_map<std::uint32_t, std::size_t> m_waitingAtEntry; // live creations waiting when one was first seen
     std::size_t m_maxCreatesWaiting = 0;
     std::size_t m_maxRemovalsWaiting = 0;
     std::size_t m_maxLiveCounted = 0;
