@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace soak {
 
@@ -66,20 +67,25 @@ void LiveLimitStretch::at(int second)
     m_stretches += m_small ? 1 : 0;
 }
 
+void LiveLimitStretch::lf_pickLimit(std::int32_t limit)
+{
+    m_pickedWhileBusy += gf_pickLiveLimit(m_desktop, limit) ? 0 : 1;
+}
+
 // The user's pick in the limit's list. While static parking is planned or created the list is
 // disabled, which under this feed is most of the day: then the pick reaches the window as if it
 // had come just before the list was disabled, through the same selection and notification.
-void LiveLimitStretch::lf_pickLimit(std::int32_t limit)
+bool gf_pickLiveLimit(standin::Desktop& desktop, std::int32_t limit)
 {
     const auto& options = MAX_LIVE_SEL.optionValues;
     const auto index = static_cast<int>(std::find(options.begin(), options.end(), limit) - options.begin());
-    if (m_desktop.pick(MAX_LIVE_SEL.controlId, index))
-        return;
-    ++m_pickedWhileBusy;
-    const HWND list = m_desktop.control(MAX_LIVE_SEL.controlId);
+    if (desktop.pick(MAX_LIVE_SEL.controlId, index))
+        return true;
+    const HWND list = desktop.control(MAX_LIVE_SEL.controlId);
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(m_desktop.mainWindow(), WM_COMMAND, MAKEWPARAM(MAX_LIVE_SEL.controlId, CBN_SELCHANGE),
+    SendMessageW(desktop.mainWindow(), WM_COMMAND, MAKEWPARAM(MAX_LIVE_SEL.controlId, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
+    return false;
 }
 
 void LiveLimitStretch::lf_takeThreeAway()
@@ -122,12 +128,15 @@ void LiveLimitStretch::check(int second)
         lf_checkRefilled(second, MAX_LIVE_SEL.value.load());
 }
 
-// Active live aircraft never pass the limit; right after a pick the removals are on their way.
+// Active live aircraft never pass the limit; right after a pick, this stretch's or another
+// event's, the removals are on their way.
 void LiveLimitStretch::lf_checkAtMostTheLimit(int second)
 {
-    const auto limit = static_cast<std::size_t>(MAX_LIVE_SEL.value.load());
+    const std::int32_t now = MAX_LIVE_SEL.value.load();
+    const bool picked = std::exchange(m_limitChecked, now) != now;
+    const auto limit = static_cast<std::size_t>(now);
     const auto active = static_cast<std::size_t>(std::count_if(g_liveAcs.begin(), g_liveAcs.end(), lf_active));
-    if (active <= limit || second == m_stretchStart)
+    if (active <= limit || second == m_stretchStart || picked)
         return;
     if (++m_overSeconds == 1)
         m_firstOver = fmt::format("{} active live aircraft over the limit of {} at second {}", active, limit, second);

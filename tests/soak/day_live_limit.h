@@ -13,6 +13,10 @@ class Desktop;
 
 namespace soak {
 
+// The user picks the live limit in the window; false when the list was disabled and the pick
+// went to the window procedure as if made just before.
+bool gf_pickLiveLimit(standin::Desktop& desktop, std::int32_t limit);
+
 class LiveLimitStretch {
 public:
     explicit LiveLimitStretch(standin::Desktop& desktop) : m_desktop(desktop) {}
@@ -36,6 +40,7 @@ private:
     standin::Desktop& m_desktop;
     bool m_small = false;
     int m_stretchStart = 0;
+    std::int32_t m_limitChecked = 0; // the limit at the last check: a new pick is served within a second
     int m_belowSince = -1;
     int m_longestBelow = 0;
     std::size_t m_dropsLeft = 0;

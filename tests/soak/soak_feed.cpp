@@ -196,6 +196,14 @@ std::uint32_t SoakFeed::addStandingOn(int second, const LatLon& stand, const std
     return flight.hexid;
 }
 
+std::uint32_t SoakFeed::addStandingOnFrom(std::int64_t firstLineTick, const LatLon& stand)
+{
+    const std::uint32_t hexid = addStandingOn(static_cast<int>(firstLineTick / 100), stand);
+    m_flights.back().periodSeconds = 10;
+    m_flights.back().nextLineTick = firstLineTick;
+    return hexid;
+}
+
 FeedPosition SoakFeed::positionAt(const FeedFlight& flight, double second) const
 {
     double t = second - flight.start;

@@ -71,6 +71,8 @@ public:
     // one of the feed's; the new transponder address is returned.
     std::uint32_t addTaxiToStand(int second, const LatLon& stand, const std::string& callsign = {});
     std::uint32_t addStandingOn(int second, const LatLon& stand, const std::string& callsign = {});
+    // One first seen standing on the stand, its lines every 10 s from the given tick on.
+    std::uint32_t addStandingOnFrom(std::int64_t firstLineTick, const LatLon& stand);
 
     std::size_t flightsStarted() const { return m_started; }
     const std::vector<FeedFlight>& flights() const { return m_flights; }

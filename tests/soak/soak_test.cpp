@@ -32,6 +32,7 @@
 #include "soak/day_events.h"
 #include "soak/day_hostile_feed.h"
 #include "soak/day_live_limit.h"
+#include "soak/day_removal_backlog.h"
 #include "soak/day_invariants.h"
 #include "soak/day_learned.h"
 #include "soak/day_stand_takeovers.h"
@@ -312,6 +313,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::HostileStretch hostile;
     soak::FeedBounds bounds;
     soak::DayStandTakeovers takeovers(feed);
+    soak::RemovalBacklog backlog(feed, m_desktop, simulator.user);
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
@@ -321,6 +323,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             events.at(second);
             liveLimit.at(second);
             takeovers.at(second);
+            backlog.at(second);
         }
         if (tick == lastTick) {
             standsAtClose = g_stands;
@@ -331,6 +334,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         });
         lf_simulatorRemovesAnObject(tick, random);
         liveLimit.tick();
+        backlog.tick(tick);
         SteppedSimLink::frameAtTick(g_engineTick.load());
         // Every 50 engine ticks a creation is handed over: the watch looks just before it.
         if (g_engineTick.load() % 50 == 0)
@@ -368,7 +372,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     learned.check(static_cast<int>(lastTick / 100));
     if (const char* keep = std::getenv("SKYWEAVER_SOAK_KEEP_LOG"))
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
-    std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << liveLimit.summary()
+    std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << backlog.summary()
+              << liveLimit.summary()
               << learned.summary() << rules.table() << fmt::format("static parking renewals: {}\n", renewals)
               << hostile.summary() << bounds.table();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
@@ -382,6 +387,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     learned.expectKept();
     bounds.expectKept();
     takeovers.expectKept();
+    backlog.expectReached();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();
