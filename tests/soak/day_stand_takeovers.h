@@ -33,6 +33,7 @@ private:
         std::uint32_t newcomer = 0;
         bool holderSilenced = false; // the newcomer left the buffer
         bool bornThere = false;
+        bool holderThere = false; // the holder stood on its stand, active, the second before the birth
         std::string bornOn{};
     };
 
@@ -45,7 +46,7 @@ private:
     SoakFeed& m_feed;
     std::vector<Takeover> m_takeovers;
     int m_period = 0;
-    std::size_t m_sent = 0, m_bornThere = 0, m_neverBorn = 0, m_waiting = 0; // waiting: not judged
+    std::size_t m_sent = 0, m_bornThere = 0, m_neverBorn = 0, m_holderGone = 0, m_waiting = 0; // waiting: not judged
     std::vector<std::string> m_failed;
     std::map<std::int32_t, std::string> m_twoStaticsBefore;
     std::size_t m_twoStatics = 0;
