@@ -9,7 +9,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libfmt-dev libpugixml-dev libsodium-dev libcurl4-openssl-dev libzip-dev
   nlohmann-json3-dev libmsgsl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev
   libfreetype-dev libpng-dev fonts-dejavu-core
   g++-mingw-w64-x86-64-posix
   clang-14 libclang-rt-14-dev

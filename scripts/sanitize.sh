@@ -11,7 +11,8 @@
 # lifetimes and the long run meet are built and run (SMALL_MACHINE_PROGRAMS below; the script
 # prints what it leaves out); SKYWEAVER_SANITIZE_ALL=1 runs everything anyway. Under ASan the
 # short run of the simulated day (tests/soak) follows the suite.
-# SKYWEAVER_JOBS sets how many compile jobs and tests run at once (default: nproc).
+# SKYWEAVER_JOBS sets how many compile jobs and tests run at once (default: nproc). The property
+# tests run fewer cases than in the plain run (SKYWEAVER_SANITIZE_RC_CASES, default 20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -49,6 +50,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" -DSKYWEAVER_BENCHMARKS=OFF \
+    -DSKYWEAVER_RC_PARAMS="seed=20261208 max_success=${SKYWEAVER_SANITIZE_RC_CASES:-20} verbose_progress=0" \
     "${options[@]}" "${launcher[@]}" >/dev/null
 # The test programs named after their folders (each also a CTest label).
 small_machine_programs=(e2e engine parking simlink app)
