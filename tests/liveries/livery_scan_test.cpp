@@ -292,6 +292,26 @@ TEST_F(LiveryScan, UnreadableSubFolderIsNamedAndTheOthersAreScanned)
         << m_log.text();
 }
 
+TEST_F(LiveryScan, LinkLoopAndDanglingLinkAreNamedAndTheOthersAreScanned)
+{
+    const auto root = m_folder / "packages";
+    writeAircraftCfg(root / "readable", "x", aircraftCfg("A320", {{"Readable", "DLH"}}));
+    std::filesystem::create_directory_symlink("loop", root / "loop");
+    std::filesystem::create_symlink("missing", root / "dangling");
+
+    lf_scanLiveryFolder(1, root);
+
+    ASSERT_EQ(g_scannedLiveries.size(), 1u);
+    EXPECT_EQ(g_scannedLiveries[0].title, "Readable");
+    const std::pair<const char*, std::errc> faults[] = {{"loop", std::errc::too_many_symbolic_link_levels},
+                                                        {"dangling", std::errc::no_such_file_or_directory}};
+    for (const auto& [name, cause] : faults) {
+        EXPECT_TRUE(m_log.contains(fmt::format("==> liveries search in {} aborted, cause: {}",
+                                               path_to_utf8(root / name), std::make_error_code(cause).message())))
+            << m_log.text();
+    }
+}
+
 TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)
 {
     g_workerCount = 2;
