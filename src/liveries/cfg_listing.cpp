@@ -161,7 +161,7 @@ std::optional<std::vector<Listing>> lf_listTreesOnPool(const Listing& listing)
             trees->slots[i].push_back({ListedItem::Kind::Fault, trees->folders[i], e.what()});
         }
     };
-    job.onGiveUp = [](std::size_t) {};
+    job.onGiveUp = [](std::size_t, bool) {};
     const ScanPoolReport report = gf_runScanPool(std::move(job));
     if (report.stopped || gf_scanStopRequested()) {
         return std::nullopt;

@@ -309,7 +309,7 @@ bool lf_scanFolderForBGLs(const fs::path& folder)
     const std::vector<fs::path> listed = files;
     std::set<fs::path> timedOut;
     ScanResults<ScanFileResult> results = gf_scanFiles<ScanFileResult>(
-        std::move(files), lf_processFile, [&timedOut](const fs::path& file) { timedOut.insert(file); });
+        std::move(files), lf_processFile, [&timedOut](const fs::path& file, bool) { timedOut.insert(file); });
     lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
         lf_writeScanOutputs(std::move(results.slots));

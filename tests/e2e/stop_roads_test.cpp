@@ -242,7 +242,7 @@ TEST_F(StopRoads, HungScanTaskIsGivenUpAfterTenSecondsAndACloseStillEndsAtOnce)
     ASSERT_TRUE(startWithTheScanHeld());
     const auto heldAt = std::chrono::steady_clock::now();
 
-    ASSERT_TRUE(waitForLog("==> liveries inner search aborted: Future wait timed out after 10 seconds", 1, 30s));
+    ASSERT_TRUE(waitForLog("==> liveries search aborted, futs outer, Future wait timed out after 10 seconds", 1, 30s));
     EXPECT_GE(std::chrono::steady_clock::now() - heldAt, 9500ms);
     ASSERT_TRUE(waitForLog(kScanEnds)) << logText();
 

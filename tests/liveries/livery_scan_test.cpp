@@ -416,9 +416,10 @@ TEST_F(LiveryScan, TaskGivenUpLeavesTheScansListsAlone)
         }
         clk::advance(std::chrono::seconds(11));
     });
+    g_workerCount = 2;
     lf_scanLiveryFolder(1, root);
     clock.join();
-    EXPECT_TRUE(m_log.contains("==> liveries inner search aborted: Future wait timed out after 10 seconds"));
+    EXPECT_TRUE(m_log.contains("==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"));
     ASSERT_EQ(g_scannedLiveries.size(), 1u);
     EXPECT_EQ(g_scannedLiveries[0].title, "Quick title");
 
@@ -430,5 +431,57 @@ TEST_F(LiveryScan, TaskGivenUpLeavesTheScansListsAlone)
     EXPECT_TRUE(g_incompleteSections.snapshot().empty());
     EXPECT_EQ(g_scannedLiveries.size(), 1u);
     g_scanTaskHook = nullptr;
+    clk::unfreeze();
+}
+
+TEST_F(LiveryScan, TimeOutIsTheWalksWhileFilesWaitForAWorkerAndTheCollectionsAfter)
+{
+    struct Case {
+        int workers;
+        int files;
+        const char* line;
+    };
+    const Case cases[] = {
+        {1, 2, "==> liveries inner search aborted: Future wait timed out after 10 seconds"},
+        {2, 2, "==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"},
+        {1, 1, "==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"},
+    };
+    clk::freeze(std::chrono::system_clock::now());
+    for (const Case& c : cases) {
+        const auto root = m_folder / fmt::format("held{}{}", c.workers, c.files);
+        for (int i = 0; i < c.files; ++i) {
+            writeAircraftCfg(root / fmt::format("m{}", i), "A320", aircraftCfg("A320", {{fmt::format("T{}", i), "DLH"}}));
+        }
+        // The first task started hangs, as in a blocked read, until it is released.
+        std::atomic<bool> taken{false};
+        std::atomic<bool> released{false};
+        g_scanTaskHook = [&](const std::filesystem::path&) {
+            if (taken.exchange(true)) {
+                return;
+            }
+            while (!released) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        };
+        std::thread clock([&] {
+            while (!taken) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            clk::advance(std::chrono::seconds(11));
+        });
+        g_workerCount = c.workers;
+        const std::size_t before = m_log.lines().size();
+        lf_scanLiveryFolder(1, root);
+        clock.join();
+        released = true;
+        ASSERT_TRUE(gf_waitForScanWorkersToEnd(std::chrono::seconds(10)));
+        g_scanTaskHook = nullptr;
+
+        std::vector<std::string> aborted;
+        const auto lines = m_log.lines();
+        std::copy_if(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(), std::back_inserter(aborted),
+                     [](const std::string& line) { return line.find("aborted") != std::string::npos; });
+        EXPECT_EQ(aborted, std::vector<std::string>{c.line}) << c.workers << " workers, " << c.files << " files";
+    }
     clk::unfreeze();
 }
