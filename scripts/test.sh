@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs all tests (after the Release build of the benchmarks, warnings
+# Sets up, builds and runs all tests (after the Release build of every target, warnings
 # being errors there; by CTest, one test per process, then each test program
 # as one process in a shuffled order, then the simulated day's short run, then the program
 # under a minute's flood of mutated datagrams), including
@@ -32,7 +32,7 @@ run_short_soak() {
 total=$SECONDS
 stage "build" bash scripts/build.sh
 stage "Windows build" bash scripts/windows-build.sh
-stage "Release build of the benchmarks" env BENCH_JOBS="$(nproc)" bash scripts/bench.sh --build-only
+stage "Release build of every target" env BENCH_JOBS="$(nproc)" bash scripts/bench.sh --build-only
 stage "tests (ctest)" run_ctest
 stage "tests as shuffled processes" bash scripts/shuffled-tests.sh
 stage "simulated day, short run" run_short_soak

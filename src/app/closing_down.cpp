@@ -125,13 +125,14 @@ void lf_clearRunSettings()
 }
 
 // False when the user closed the window during the countdown: the program then ends.
-bool lf_prepareRestart(ExitReason reason)
+bool lf_prepareRestart()
 {
     g_isRestart.store(true);
     gf_clearStatusError();
     gf_clearMessage();
     gf_showMessage("Prepare for a restart ...", true);
-    if (reason != ExitReason::NewSettings) {
+    // Read now: a simulator switch picked during the closing has taken an error's place.
+    if (gf_exitReason() != ExitReason::NewSettings) {
         // An error restart does not scan again.
         SCAN_LIVERIES.value = false;
         gf_saveBoolParameter(SCAN_LIVERIES);
@@ -194,7 +195,7 @@ void lf_closeDownSteps()
     g_ghostList.clear();
     bool restart = gf_isRestartReason(reason);
     if (restart) {
-        restart = lf_prepareRestart(reason);
+        restart = lf_prepareRestart();
     } else {
         lf_prepareQuit(reason);
     }

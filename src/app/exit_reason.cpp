@@ -103,16 +103,19 @@ bool gf_requestUserExit()
     return wasRequested;
 }
 
-bool gf_requestRestartOverSystemError(ExitReason reason, std::int32_t restartDelaySeconds)
+bool gf_requestMendingRestart(ExitReason reason, std::int32_t restartDelaySeconds)
 {
     if (gf_requestStop(reason, restartDelaySeconds)) {
         return true;
     }
-    std::uint32_t expected = static_cast<std::uint32_t>(ExitReason::SystemError);
-    if (g_exitReason.load() != expected) {
-        return false;
+    for (const ExitReason mended : {ExitReason::SystemError, ExitReason::ReaderError, ExitReason::SimConnectError}) {
+        auto expected = static_cast<std::uint32_t>(mended);
+        if (g_exitReason.load() != expected) {
+            continue;
+        }
+        // The delay goes first: the shut-down reads it once it sees the new reason.
+        g_restartDelaySeconds.store(restartDelaySeconds);
+        return g_exitReason.compare_exchange_strong(expected, static_cast<std::uint32_t>(reason));
     }
-    // The delay goes first: the shut-down reads it once it sees the new reason.
-    g_restartDelaySeconds.store(restartDelaySeconds);
-    return g_exitReason.compare_exchange_strong(expected, static_cast<std::uint32_t>(reason));
+    return false;
 }

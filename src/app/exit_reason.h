@@ -35,7 +35,9 @@ bool gf_requestStop(ExitReason reason, std::int32_t restartDelaySeconds);
 // to close: raises g_exitRequested and g_stopRequested, reason "USER CLOSED SIM" when none
 // is set yet. Returns the previous value of g_exitRequested.
 bool gf_requestUserExit();
-// A restart asked for while the shut-down waits for the user after a SYSTEM ERROR (the user
-// typed the missing Community path): as gf_requestStop, and it also takes the place of that
-// SYSTEM ERROR, which ends the wait. True when this call's reason is the one in force.
-bool gf_requestRestartOverSystemError(ExitReason reason, std::int32_t restartDelaySeconds);
+// A restart that mends what stopped the run (the user typed the missing Community path, or
+// switched the simulator): as gf_requestStop, and it also takes the place of a SYSTEM ERROR,
+// which ends the shut-down's wait for the user, or of a SIMCONNECT ERROR or READER ERROR,
+// whose restart would switch off the scans the switch asks for. True when this call's reason
+// is the one in force.
+bool gf_requestMendingRestart(ExitReason reason, std::int32_t restartDelaySeconds);

@@ -48,6 +48,9 @@ bool lf_validContinuation(unsigned char lead, std::size_t position, unsigned cha
         if (lead == 0xE0) {
             return byte >= 0xA0 && byte <= 0xBF;
         }
+        if (lead == 0xED) {
+            return byte >= 0x80 && byte <= 0x9F; // not a UTF-16 surrogate
+        }
         if (lead == 0xF0) {
             return byte >= 0x90 && byte <= 0xBF;
         }
@@ -88,19 +91,33 @@ bool lf_isUtf8(const std::string& bytes)
             i = lf_asciiRunEnd(bytes, i, window);
             continue;
         }
-        const std::size_t length = lf_sequenceLength(lead);
-        if (length == 0 || i + length > bytes.size()) {
+        const std::size_t length = gf_utf8CharacterLength(bytes, i);
+        if (length == 0) {
             return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if (!lf_validContinuation(lead, k, static_cast<unsigned char>(bytes[i + k]))) {
-                return false;
-            }
         }
         i += length;
     }
     return true;
 }
+
+} // namespace
+
+std::size_t gf_utf8CharacterLength(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lf_sequenceLength(lead);
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if (!lf_validContinuation(lead, k, static_cast<unsigned char>(text[at + k]))) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+namespace {
 
 Charset lf_charsetByMarks(const std::string& head)
 {

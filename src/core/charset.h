@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class Charset : int {
@@ -14,6 +15,9 @@ enum class Charset : int {
     UTF8_without_BOM = 4,
     none_found = 5, // the file could not be opened
 };
+
+// Bytes of the well-formed UTF-8 character that starts at `at`; 0 when none starts there.
+std::size_t gf_utf8CharacterLength(std::string_view text, std::size_t at);
 
 // "ANSI", "Unicode", ...; throws std::out_of_range("invalid map<K, T> key") for another value.
 std::string gf_charsetName(Charset charset);

@@ -1,12 +1,14 @@
 // Rate limit, length cut and minute summary of repeated fault lines.
 #include "core/fault_log.h"
 
+#include "core/charset.h"
 #include "core/log.h"
 #include "core/run_state.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -44,25 +46,38 @@ std::size_t lf_cutPosition(std::string_view line)
     return end;
 }
 
-// The text with its control bytes written out ("\n", "\x1b"), so that what a peer sent stays
-// on one log line; stopped once it is longer than the limit.
+// The text with its control bytes written out ("\n", "\x1b"), as are bytes that are not UTF-8
+// and the characters that some viewers take for a line end (U+0085, U+2028, U+2029), so that
+// what a peer sent stays on one log line of valid text; stopped once it is longer than the limit.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kLineEndCharacters{
+    {{"\xC2\x85", "\\u0085"}, {"\xE2\x80\xA8", "\\u2028"}, {"\xE2\x80\xA9", "\\u2029"}}};
+
 std::string lf_escapedUpTo(std::string_view text, std::size_t limit)
 {
     std::string escaped;
-    for (const char c : text) {
-        if (escaped.size() > limit)
-            break;
+    for (std::size_t at = 0; at < text.size() && escaped.size() <= limit;) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F)
-            escaped += c;
-        else if (c == '\n')
-            escaped += "\\n";
-        else if (c == '\r')
-            escaped += "\\r";
-        else if (c == '\t')
-            escaped += "\\t";
-        else
+        const std::size_t length = byte < 0x80 ? 1 : gf_utf8CharacterLength(text, at);
+        const std::string_view character = text.substr(at, std::max<std::size_t>(length, 1));
+        at += character.size();
+        if (length == 0) {
             escaped += fmt::format("\\x{:02x}", byte);
+        } else if (const auto lineEnd = std::find_if(kLineEndCharacters.begin(), kLineEndCharacters.end(),
+                                                     [&](const auto& known) { return known.first == character; });
+                   lineEnd != kLineEndCharacters.end()) {
+            escaped += lineEnd->second;
+        } else if (byte >= 0x20 && byte != 0x7F) {
+            escaped += character;
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            escaped += fmt::format("\\x{:02x}", byte);
+        }
     }
     return escaped;
 }

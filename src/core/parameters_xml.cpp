@@ -129,17 +129,44 @@ void lf_wrapParametersRootLocked()
     lf_writeParametersLocked(false);
 }
 
+// A file that cannot be used is kept as its generation copy before anything replaces it, and
+// the log says what was wrong with it; one that cannot be copied is left as it is, so that the
+// settings in it are not lost. True when the file may be replaced.
+bool lf_keepUnusableLocked(std::string_view reason, std::string_view then)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(g_parametersPath.get(), error) && !error) {
+        return true;
+    }
+    const std::string path = path_to_utf8(g_parametersPath);
+    if (gf_save1GenerationOf(g_parametersPath)) {
+        gf_logMarked(fmt::format("{} {}. Saved as 0.xml and {}.", path, reason, then));
+        return true;
+    }
+    gf_logMarked(fmt::format("{} {}. It could not be saved as 0.xml and is left as it is.", path, reason));
+    return false;
+}
+
+std::string lf_loadFailure(const pugi::xml_parse_result& loaded)
+{
+    return fmt::format("failed to load ({})", gf_xmlLoadFailure(loaded, g_parametersPath));
+}
+
 // Reads every registered setting from the loaded document; a missing one takes its
-// default and is appended. Returns false when there is no "parameters" element.
-bool lf_readParametersLocked()
+// default and is appended. Returns false, with what was wrong, when there is no "parameters"
+// element.
+bool lf_readParametersLocked(std::string& failure)
 {
     pugi::xml_document document;
     const std::filesystem::path& path = g_parametersPath;
-    pugi::xml_node parameters;
-    if (gf_loadXmlFile(document, path)) {
-        parameters = gf_parametersNode(document);
+    const pugi::xml_parse_result loaded = gf_loadXmlFile(document, path);
+    if (!loaded) {
+        failure = lf_loadFailure(loaded);
+        return false;
     }
+    pugi::xml_node parameters = gf_parametersNode(document);
     if (!parameters) {
+        failure = "holds no parameters";
         return false;
     }
     gf_log(fmt::format("from '{}'", path_to_utf8(path)));
@@ -158,22 +185,24 @@ bool lf_readParametersLocked()
 }
 
 // The file was deleted, damaged or emptied of its settings while the program runs: it is
-// written whole from the settings in memory, so that no other setting is lost; one that exists
-// is kept as its generation copy first, and the log says what was wrong with it.
+// written whole from the settings in memory, so that no other setting is lost.
 void lf_rewriteUnreadableLocked(std::string_view reason)
 {
-    std::error_code error;
-    if (std::filesystem::exists(g_parametersPath.get(), error)) {
-        gf_save1GenerationOf(g_parametersPath);
-        gf_logMarked(fmt::format("{} {}. Saved as 0.xml and written again.", path_to_utf8(g_parametersPath), reason));
+    if (lf_keepUnusableLocked(reason, "written again")) {
+        lf_writeParametersLocked(false);
     }
-    lf_writeParametersLocked(false);
 }
 
-// A "parameters" element that holds at least one setting.
+// A "parameters" element that holds at least one registered setting: one that names none
+// (emptied, or holding only names of no setting) would leave a save with one setting only.
 bool lf_hasUsableParameters(const pugi::xml_document& document)
 {
-    return static_cast<bool>(gf_parametersNode(document).child("parameter"));
+    const pugi::xml_node parameters = gf_parametersNode(document);
+    bool usable = false;
+    lf_forEachSetting([&](const auto& setting) {
+        usable = usable || static_cast<bool>(parameters.find_child_by_attribute("parameter", "name", setting.name.c_str()));
+    });
+    return usable;
 }
 
 // One value into the file: every element of that name is set, or a new one appended.
@@ -185,11 +214,11 @@ bool lf_saveParameterLocked(const P& setting)
     const std::string text = gf_parameterText(lf_current(setting));
     pugi::xml_document document;
     if (const pugi::xml_parse_result loaded = gf_loadXmlFile(document, g_parametersPath); !loaded) {
-        lf_rewriteUnreadableLocked(fmt::format("failed to load ({})", loaded.description()));
+        lf_rewriteUnreadableLocked(lf_loadFailure(loaded));
         return true;
     }
     if (!lf_hasUsableParameters(document)) {
-        lf_rewriteUnreadableLocked("holds no parameters");
+        lf_rewriteUnreadableLocked("holds no known parameter");
         return true;
     }
     const pugi::xml_node root = document.child("root");
@@ -250,14 +279,21 @@ void gf_logStringParameter(const StringParameter& setting)
     gf_logUnlessQuitting(fmt::format("{}=\"{}\"", setting.name, setting.value));
 }
 
+bool gf_keepUnusableParameters(std::string_view reason, std::string_view then)
+{
+    std::lock_guard lock(g_parametersMutex);
+    return lf_keepUnusableLocked(reason, then);
+}
+
 bool gf_readParameters()
 {
     gf_log(gf_starBanner(kBannerStars, 0, true, false, "parameters"));
     bool read = false;
     {
         std::lock_guard lock(g_parametersMutex);
-        read = lf_readParametersLocked();
-        if (!read) {
+        std::string failure;
+        read = lf_readParametersLocked(failure);
+        if (!read && lf_keepUnusableLocked(failure, "replaced by the default values")) {
             gf_log(fmt::format("{} not found, creating new with default values:", path_to_utf8(g_parametersPath)));
             lf_writeParametersLocked(true);
         }

@@ -21,6 +21,11 @@ bool gf_readParameters();
 // Writes the whole file from the registries, with the defaults or with the current values.
 void gf_writeParameters(bool withDefaults);
 
+// A file that cannot be used is kept as "parameters0.xml" before anything replaces it, with a
+// log line that names it, what was wrong (`reason`) and what follows (`then`). One that cannot
+// be copied is left as it is, so that the settings in it are not lost: false then.
+bool gf_keepUnusableParameters(std::string_view reason, std::string_view then);
+
 // Save one setting's current value.
 void gf_saveBoolParameter(const BoolParameter& setting);
 void gf_saveIntParameter(const IntParameter& setting);

@@ -98,8 +98,12 @@ void lf_notify(PoolState& pool)
     pool.changed.notify_all();
 }
 
+// The pool whose task this thread runs; none outside a task.
+thread_local const PoolState* lv_taskPool = nullptr;
+
 void lf_runOne(PoolState& pool, std::size_t i)
 {
+    lv_taskPool = &pool;
     try {
         pool.runTask(i);
     } catch (const std::exception& e) {
@@ -107,6 +111,7 @@ void lf_runOne(PoolState& pool, std::size_t i)
     } catch (...) {
         gf_logMarked(fmt::format("{} exception: {}", "scan task", "unknown exception"));
     }
+    lv_taskPool = nullptr;
 }
 
 // Takes tasks until none is left, the pool closes or a stop is requested. Ends after a task
@@ -231,7 +236,7 @@ private:
                 lf_steadyTicks() - m_pool->started[i].load() < limit || !lf_giveUp(*m_pool, i)) {
                 continue;
             }
-            m_onGiveUp(i);
+            m_onGiveUp(i, m_pool->next.load() < m_pool->count);
             if (m_pool->next.load() < m_pool->count) {
                 lf_addWorker(m_pool, m_workers);
             }
@@ -263,12 +268,17 @@ private:
     }
 
     std::shared_ptr<PoolState> m_pool;
-    std::function<void(std::size_t)> m_onGiveUp;
+    std::function<void(std::size_t, bool)> m_onGiveUp;
     bool m_timeLimited;
     std::vector<Worker> m_workers;
 };
 
 } // namespace
+
+bool gf_scanWalkRunning()
+{
+    return lv_taskPool != nullptr && lv_taskPool->next.load() < lv_taskPool->count;
+}
 
 bool gf_waitForScanWorkersToEnd(std::chrono::milliseconds limit)
 {

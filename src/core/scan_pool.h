@@ -35,8 +35,9 @@ struct ScanPoolJob {
     std::size_t count = 0;
     // Runs task i on a worker; writes only into slot i.
     std::function<void(std::size_t)> runTask;
-    // Reports task i as given up; called on the calling thread.
-    std::function<void(std::size_t)> onGiveUp;
+    // Reports task i as given up; called on the calling thread. `walking`: tasks of the job
+    // still wait for a worker.
+    std::function<void(std::size_t, bool walking)> onGiveUp;
     // False: no task is given up for its time; a stop still ends the wait at once.
     bool timeLimited = true;
 };
@@ -57,6 +58,10 @@ bool gf_waitForScanWorkersToEnd(std::chrono::milliseconds limit);
 // True inside a scan task that was given up: the task ends early and writes nothing more.
 // False outside a scan task.
 bool gf_scanTaskGivenUp();
+
+// True inside a scan task while tasks of its job still wait for a worker: the walk that hands
+// out the job's files is still running. False outside a scan task.
+bool gf_scanWalkRunning();
 
 // While it lives, gf_scanTaskGivenUp on this thread reads `givenUp`.
 class ScanTaskScope {
@@ -80,11 +85,12 @@ struct ScanResults {
     bool stopped = false;
 };
 
-// Runs `task` for every file on the pool. `onGiveUp` gets the file of each task given up.
+// Runs `task` for every file on the pool. `onGiveUp` gets the file of each task given up, and
+// whether files still waited for a worker then.
 template <typename Result>
 ScanResults<Result> gf_scanFiles(std::vector<std::filesystem::path> files,
                                  std::function<Result(const std::filesystem::path&)> task,
-                                 const std::function<void(const std::filesystem::path&)>& onGiveUp)
+                                 const std::function<void(const std::filesystem::path&, bool walking)>& onGiveUp)
 {
     // Shared with the workers: a worker whose task was given up may outlive this call.
     struct Shared {
@@ -108,9 +114,9 @@ ScanResults<Result> gf_scanFiles(std::vector<std::filesystem::path> files,
         const ScanTaskScope scope(shared->givenUp[i]);
         shared->slots[i] = shared->task(shared->files[i]);
     };
-    job.onGiveUp = [&shared, &onGiveUp](std::size_t i) {
+    job.onGiveUp = [&shared, &onGiveUp](std::size_t i, bool walking) {
         shared->givenUp[i].store(true);
-        onGiveUp(shared->files[i]);
+        onGiveUp(shared->files[i], walking);
     };
     const ScanPoolReport report = gf_runScanPool(std::move(job));
     ScanResults<Result> results;

@@ -1,10 +1,35 @@
 // Loading and saving XML files.
 #include "core/xml_file.h"
 
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
 pugi::xml_parse_result gf_loadXmlFile(pugi::xml_document& document, const std::filesystem::path& path,
                                       unsigned int options)
 {
     return document.load_file(path.c_str(), options);
+}
+
+std::string gf_xmlLoadFailure(const pugi::xml_parse_result& result, const std::filesystem::path& path)
+{
+    if (result.status != pugi::status_file_not_found) {
+        return result.description();
+    }
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    if (error) {
+        return error.message();
+    }
+    if (!exists) {
+        return result.description();
+    }
+    errno = 0;
+    const std::ifstream opened(path, std::ios::binary);
+    if (!opened && errno != 0) {
+        return std::generic_category().message(errno);
+    }
+    return "File could not be opened";
 }
 
 bool gf_saveXmlFile(pugi::xml_document& document, const std::filesystem::path& path)

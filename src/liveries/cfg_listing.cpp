@@ -61,16 +61,23 @@ using Listing = std::vector<ListedItem>;
 
 bool lf_isFolder(const ListedItem& item) { return item.kind == ListedItem::Kind::Folder; }
 
+// A link to a folder is not followed; an entry that cannot be looked at (a link loop, a
+// dangling link) is a fault of its own.
 void lf_addEntry(const std::filesystem::directory_entry& entry, Listing& listing)
 {
     try {
         std::error_code error;
-        if (entry.is_directory(error) && !entry.is_symlink(error)) {
-            if (lf_mayEnter(path_to_utf8(entry.path()))) {
+        const bool directory = entry.is_directory(error);
+        if (!error && directory) {
+            const bool link = entry.is_symlink(error);
+            if (!error && !link && lf_mayEnter(path_to_utf8(entry.path()))) {
                 listing.push_back({ListedItem::Kind::Folder, entry.path(), {}});
             }
-        } else if (entry.is_regular_file(error) && lf_isAircraftCfg(entry.path())) {
+        } else if (!error && entry.is_regular_file(error) && lf_isAircraftCfg(entry.path())) {
             listing.push_back({ListedItem::Kind::File, entry.path(), {}});
+        }
+        if (error) {
+            listing.push_back({ListedItem::Kind::Fault, entry.path(), error.message()});
         }
     } catch (const std::exception& e) {
         listing.push_back({ListedItem::Kind::Fault, entry.path(), e.what()});
@@ -154,7 +161,7 @@ std::optional<std::vector<Listing>> lf_listTreesOnPool(const Listing& listing)
             trees->slots[i].push_back({ListedItem::Kind::Fault, trees->folders[i], e.what()});
         }
     };
-    job.onGiveUp = [](std::size_t) {};
+    job.onGiveUp = [](std::size_t, bool) {};
     const ScanPoolReport report = gf_runScanPool(std::move(job));
     if (report.stopped || gf_scanStopRequested()) {
         return std::nullopt;

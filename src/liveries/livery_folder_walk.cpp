@@ -14,9 +14,21 @@
 #include <fmt/format.h>
 
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace {
+
+// A fault or a time-out while files still wait for a worker is the walk's own; after the walk
+// it is the collection's.
+void lf_reportAborted(bool walking, std::string_view cause)
+{
+    if (walking) {
+        gf_logMarked(fmt::format("liveries inner search aborted: {}", cause));
+    } else {
+        gf_logMarked(fmt::format("liveries search aborted, futs outer, {}", cause));
+    }
+}
 
 // One file's findings; a fault gives none.
 CfgFindings lf_searchCfg(std::int32_t folderIndex, const std::filesystem::path& file,
@@ -26,16 +38,16 @@ CfgFindings lf_searchCfg(std::int32_t folderIndex, const std::filesystem::path& 
         return lf_isIvaoPath(path_to_utf8(file)) ? lf_searchLiveriesinIVAOFile(folderIndex, file, dontUseTitles)
                                                   : lf_searchLiveriesinFile(folderIndex, file, dontUseTitles);
     } catch (const std::exception& e) {
-        gf_logMarked(fmt::format("liveries inner search aborted: {}", e.what()));
+        lf_reportAborted(gf_scanWalkRunning(), e.what());
     } catch (...) {
-        gf_logMarked(fmt::format("liveries inner search aborted: {}", "unknown exception"));
+        lf_reportAborted(gf_scanWalkRunning(), "unknown exception");
     }
     return {};
 }
 
-void lf_reportGivenUp(const std::filesystem::path&)
+void lf_reportGivenUp(const std::filesystem::path&, bool walking)
 {
-    gf_logMarked(fmt::format("liveries inner search aborted: {}", "Future wait timed out after 10 seconds"));
+    lf_reportAborted(walking, "Future wait timed out after 10 seconds");
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 
 #include <array>
 #include <set>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -97,10 +98,12 @@ struct BglListing {
     bool walkedWhole = true;                   // false when the scan folder's own listing failed
 };
 
-void lf_skipEntry(const fs::path& folder, const fs::path& entry, const std::error_code& error)
+// The paths are shown lossily: a name that does not convert to UTF-8 may be the cause, and
+// its report must not throw again.
+void lf_skipEntry(const fs::path& folder, const fs::path& entry, std::string_view cause)
 {
     lf_addScanMessage(fmt::format("{} airports search in folder {} skipped {}, cause: {}", kKind,
-                                  path_to_utf8(folder), path_to_utf8(entry), error.message()));
+                                  gf_pathTextLossy(folder), gf_pathTextLossy(entry), cause));
 }
 
 bool lf_isBglFile(const fs::directory_entry& entry, std::error_code& error)
@@ -111,7 +114,7 @@ bool lf_isBglFile(const fs::directory_entry& entry, std::error_code& error)
 
 // A folder is descended into (unless skipped; a link to a folder is not followed), a ".bgl"
 // file is listed.
-void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglListing& listing)
+void lf_listEntryChecked(const fs::path& folder, const fs::directory_entry& entry, BglListing& listing)
 {
     std::error_code error;
     const bool directory = entry.is_directory(error);
@@ -126,7 +129,17 @@ void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglL
         listing.files.push_back(entry.path());
     }
     if (error)
-        lf_skipEntry(folder, entry.path(), error);
+        lf_skipEntry(folder, entry.path(), error.message());
+}
+
+// An entry whose name cannot be converted costs that entry only.
+void lf_listEntry(const fs::path& folder, const fs::directory_entry& entry, BglListing& listing)
+{
+    try {
+        lf_listEntryChecked(folder, entry, listing);
+    } catch (const std::exception& e) {
+        lf_skipEntry(folder, entry.path(), e.what());
+    }
 }
 
 // Depth first, in the order a recursive walk gives; ends early on a stop. Reading a file is
@@ -147,7 +160,7 @@ BglListing lf_listBglFiles(const fs::path& folder)
         it.increment(error);
         if (error) {
             // The rest of this folder cannot be listed.
-            lf_skipEntry(folder, entry.path().parent_path(), error);
+            lf_skipEntry(folder, entry.path().parent_path(), error.message());
             it = fs::directory_iterator();
             listing.walkedWhole = listing.walkedWhole && listing.open.size() > 1;
         }
@@ -296,7 +309,7 @@ bool lf_scanFolderForBGLs(const fs::path& folder)
     const std::vector<fs::path> listed = files;
     std::set<fs::path> timedOut;
     ScanResults<ScanFileResult> results = gf_scanFiles<ScanFileResult>(
-        std::move(files), lf_processFile, [&timedOut](const fs::path& file) { timedOut.insert(file); });
+        std::move(files), lf_processFile, [&timedOut](const fs::path& file, bool) { timedOut.insert(file); });
     lf_mergeScanMessages(listed, results, timedOut, path_to_utf8(folder));
     if (!results.stopped)
         lf_writeScanOutputs(std::move(results.slots));

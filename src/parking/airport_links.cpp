@@ -203,7 +203,7 @@ void lf_writeScanOutputs(std::vector<std::optional<ScanFileResult>> files)
         const ScanMessageCapture capture(writes->messages[i]);
         lf_writeOutput(writes->outputs[i]);
     };
-    job.onGiveUp = [](std::size_t) {};
+    job.onGiveUp = [](std::size_t, bool) {};
     const ScanPoolReport report = gf_runScanPool(std::move(job));
     for (std::size_t i = 0; i < report.ends.size(); ++i) {
         if (report.ends[i] == ScanTaskEnd::Done)

@@ -17,8 +17,6 @@
 #include <array>
 #include <cmath>
 #include <fstream>
-#include <iterator>
-#include <map>
 #include <set>
 #include <string_view>
 
@@ -49,21 +47,18 @@ std::optional<std::size_t> lf_firstRecord(const std::vector<std::uint32_t>& word
     return words[r] / 4;
 }
 
-// What the walks of one file have taken: the first records of their runs and, as word extents,
-// the airport records processed (disjoint in a sound file). A section entry that points at a run
-// walked before, or into a processed airport, is not walked again; an airport is processed
-// once. Only these are claimed: the size of data read as a record past the end of a run is
-// arbitrary, and claiming it would hide a later section. Every record walked counts against
-// the file's limit.
+// What the walks of one file have taken: the first records of their runs and the first words of
+// the airport records met. A section entry that points at a run walked before is not walked
+// again, and a run that reaches an airport met before ends there, since the rest of it was
+// walked then; an airport is processed once. Only starts are claimed: the size a damaged or
+// unaccepted record declares is arbitrary, and claiming its extent would hide every later
+// section. Every record walked counts against the file's limit, which bounds the work.
 class FileWalk {
 public:
     explicit FileWalk(const BglScanContext& context) : m_context(context) {}
 
-    // False when a run began here before, or the record lies inside a processed airport.
-    bool startRun(std::size_t index)
-    {
-        return !insideAirport(index) && m_runStarts.insert(index).second;
-    }
+    // False when a run began here before.
+    bool startRun(std::size_t index) { return m_runStarts.insert(index).second; }
 
     // Counts one record walked; false once the file's records are used up.
     bool countRecord()
@@ -77,28 +72,13 @@ public:
         return true;
     }
 
-    // False when the airport record overlaps one processed before.
-    bool claimAirport(std::size_t index, std::size_t sizeWords, std::size_t fileWords)
-    {
-        const std::size_t end = std::min(index + std::max<std::size_t>(sizeWords, 1), fileWords);
-        const auto next = m_airports.lower_bound(index);
-        if ((next != m_airports.end() && next->first < end) || insideAirport(index)) {
-            return false;
-        }
-        m_airports.emplace(index, end);
-        return true;
-    }
+    // False when an airport record starting here was met before.
+    bool claimAirport(std::size_t index) { return m_airports.insert(index).second; }
 
 private:
-    bool insideAirport(std::size_t index) const
-    {
-        const auto next = m_airports.upper_bound(index);
-        return next != m_airports.begin() && std::prev(next)->second > index;
-    }
-
     const BglScanContext& m_context;
     std::set<std::size_t> m_runStarts;
-    std::map<std::size_t, std::size_t> m_airports;
+    std::set<std::size_t> m_airports;
     std::size_t m_records = 0;
 };
 
@@ -124,7 +104,7 @@ void lf_walkSection(std::size_t index, const std::vector<std::uint32_t>& words, 
                                                    header.size, index));
                 return;
             }
-            if (!walked.claimAirport(index, sizeWords, words.size())) {
+            if (!walked.claimAirport(index)) {
                 return;
             }
             if (index + kAirportIdentWord < words.size()) {

@@ -145,8 +145,12 @@ bool lf_mergeLearnedFile(const std::filesystem::path& path, const ParkFileHeader
     const std::string pathText = path_to_utf8(path);
     pugi::xml_document document;
     if (const auto loaded = gf_loadXmlFile(document, path, pugi::parse_default); !loaded) {
-        gf_save1GenerationOf(path);
-        gf_log(fmt::format("{} found, but could not be loaded, saved as *.0.xml: {}", pathText, loaded.description()));
+        const std::string cause = gf_xmlLoadFailure(loaded, path);
+        if (gf_save1GenerationOf(path)) {
+            gf_log(fmt::format("{} found, but could not be loaded, saved as *.0.xml: {}", pathText, cause));
+        } else {
+            gf_log(fmt::format("{} found, but could not be loaded, nor saved as *.0.xml: {}", pathText, cause));
+        }
         return false;
     }
     gf_log(fmt::format("Read from learned airport file: '{}'", pathText));

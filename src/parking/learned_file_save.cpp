@@ -62,8 +62,8 @@ void lf_saveLearnedApf()
     try {
         const Apf apf = lf_learnedApf();
         const std::filesystem::path folder = gf_learnedFolder(g_parkFileHeader.publisher);
-        lf_createFolder(folder);
         path = folder / gf_utf8ToPath(g_parkAirport + ".xml");
+        lf_createFolder(folder);
         if (gf_writeApf(apf, path, kApfLearned, g_parkFileHeader.sim != 0 ? g_parkFileHeader.sim : gf_simNumber())) {
             const std::uint32_t updates = gf_learnedUpdates();
             gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_nowTime(), g_apfHandmade ? " handmade" : "",

@@ -1,6 +1,10 @@
 // Learned entries the park airport's stands cannot take: stands its reference file lacks,
-// manual stands whose id the reference has, and uses that repeat another learned use. They are written back to the learned file as they
-// were read, so that a learned file shared by several references loses nothing.
+// manual stands whose id the reference has, and uses that repeat another learned use. They are
+// written back to the learned file as they were read, so that a learned file shared by several
+// references keeps them. A learned use that repeats a use of the reference itself is not kept:
+// the stand holds that use already, and reference uses are not written. So a use learned under
+// one simulator that the other simulator's reference also holds leaves the shared file when the
+// airport is saved under that other simulator.
 #pragma once
 
 #include <pugixml.hpp>

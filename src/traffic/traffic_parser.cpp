@@ -91,18 +91,18 @@ std::string_view lf_fieldToString(std::string_view field)
 constexpr std::size_t kCallsignLength = 8;
 constexpr std::size_t kCodeLength = 8;
 
-// A field that can be a real code: not longer than the bound and free of control bytes,
-// so that whatever quotes it stays one short log line.
+// A field that can be a real code: not longer than the bound and of printable ASCII only, as
+// real codes are, so that whatever quotes or converts it stays one short line of valid text.
 bool lf_isPlainField(std::string_view field, std::size_t maxLength)
 {
-    return field.size() <= maxLength && std::none_of(field.begin(), field.end(), [](char c) {
+    return field.size() <= maxLength && std::all_of(field.begin(), field.end(), [](char c) {
                const auto byte = static_cast<unsigned char>(c);
-               return byte < 0x20 || byte == 0x7F;
+               return byte >= 0x20 && byte <= 0x7E;
            });
 }
 
 // The callsign as the record takes it: "null", one with '@', a longer one than a real
-// callsign or one with control bytes is no callsign.
+// callsign or one with other than printable ASCII is no callsign.
 std::string_view lf_plainCallsign(std::string_view field)
 {
     const auto callsign = lf_fieldToString(field);

@@ -55,8 +55,9 @@ void lf_switchSimulator()
     gf_setControlText(ALL_INSTALL_PATH);
     gf_setStringParameter(g_msfs2020.load() ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH, "");
     // A wrong simulator choice is what leaves no packages folder to find: the switch mends
-    // the error that stopped the start-up, so it also ends the wait after it.
-    gf_requestRestartOverSystemError(ExitReason::NewSettings, 3);
+    // the error that stopped the start-up, so it also ends the wait after it. It also takes
+    // the place of an error restart, which would switch off the scans the new simulator needs.
+    gf_requestMendingRestart(ExitReason::NewSettings, 3);
 }
 
 void lf_onSimChoice(const ComboSelection& pick)

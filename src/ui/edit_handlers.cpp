@@ -81,7 +81,7 @@ void lf_communityPathFound()
 {
     gf_showMessage(fmt::format("Community path found, {} will restart ...", kProductName), true);
     // The path mends the error that stopped the start-up, so it also ends the wait after it.
-    gf_requestRestartOverSystemError(ExitReason::NewSettings, 3);
+    gf_requestMendingRestart(ExitReason::NewSettings, 3);
 }
 
 // The typed path without its trailing separators.

@@ -8,6 +8,7 @@
 #include "core/path_text.h"
 #include "core/program_folders.h"
 #include "core/settings.h"
+#include "core/xml_file.h"
 #include "ui/main_window.h"
 
 #include <fmt/format.h>
@@ -72,10 +73,10 @@ bool lf_loadWindowPosition()
         result = document.load_file(path.c_str());
     }
     if (!result) {
-        gf_logMarked(fmt::format("{} failed to load ({}). Saved as 0.xml and removed.", path_to_utf8(path),
-                                 result.description()));
-        gf_save1GenerationOf(path);
-        std::filesystem::remove(path, error);
+        if (gf_keepUnusableParameters(fmt::format("failed to load ({})", gf_xmlLoadFailure(result, path)),
+                                      "removed")) {
+            std::filesystem::remove(path, error);
+        }
         return false;
     }
     lf_readPosition(document);

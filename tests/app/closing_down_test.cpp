@@ -292,7 +292,7 @@ TEST_F(ClosingDown, RestartAskedForDuringTheSystemErrorWaitEndsItAndRestarts)
     gf_requestStop(ExitReason::SystemError, 0);
     std::jthread user([] {
         std::this_thread::sleep_for(700ms);
-        gf_requestRestartOverSystemError(ExitReason::NewSettings, 1);
+        gf_requestMendingRestart(ExitReason::NewSettings, 1);
     });
 
     lf_closingDown();

@@ -59,7 +59,7 @@ TEST(ExitReason, UserExitSetsUserClosedSimWhenNoReasonYet)
     EXPECT_EQ(gf_exitReason(), ExitReason::UserClosedSim);
 }
 
-TEST(ExitReason, OnlyASystemErrorGivesWayToARestartThatMendsIt)
+TEST(ExitReason, ASystemErrorOrAnErrorRestartGivesWayToARestartThatMendsIt)
 {
     struct Case {
         std::optional<ExitReason> earlier;
@@ -73,7 +73,9 @@ TEST(ExitReason, OnlyASystemErrorGivesWayToARestartThatMendsIt)
         {ExitReason::SystemError, 0, true, ExitReason::NewSettings, 3},
         {ExitReason::UserClosedSim, 0, false, ExitReason::UserClosedSim, 0},
         {ExitReason::NewVersion, 0, false, ExitReason::NewVersion, 0},
-        {ExitReason::ReaderError, 15, false, ExitReason::ReaderError, 15},
+        {ExitReason::ReaderError, 15, true, ExitReason::NewSettings, 3},
+        {ExitReason::SimConnectError, 9, true, ExitReason::NewSettings, 3},
+        {ExitReason::NewFlight, 0, false, ExitReason::NewFlight, 0},
     };
     for (const Case& c : cases) {
         g_exitReason = 0;
@@ -81,7 +83,7 @@ TEST(ExitReason, OnlyASystemErrorGivesWayToARestartThatMendsIt)
         if (c.earlier) {
             gf_requestStop(*c.earlier, c.earlierDelay);
         }
-        EXPECT_EQ(gf_requestRestartOverSystemError(ExitReason::NewSettings, 3), c.replaced);
+        EXPECT_EQ(gf_requestMendingRestart(ExitReason::NewSettings, 3), c.replaced);
         EXPECT_EQ(gf_exitReason(), c.inForce);
         EXPECT_EQ(g_restartDelaySeconds.load(), c.delay);
         EXPECT_TRUE(g_stopRequested.load());

@@ -10,6 +10,7 @@
 #include "support/log_capture.h"
 #include "support/program_state.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_run.h"
 
 #include <gtest/gtest.h>
 
@@ -211,8 +212,11 @@ TEST_F(ParametersFile, SaveIntoADeletedDamagedOrEmptiedFileKeepsEveryOtherSettin
         const char* reason;
     };
     for (const Case c : {Case{nullptr, ""}, Case{"<root><parameters>broken", "failed to load ("},
-                         Case{"<root/>", "holds no parameters."},
-                         Case{"<root><parameters/></root>", "holds no parameters."}}) {
+                         Case{"<root/>", "holds no known parameter."},
+                         Case{"<root><parameters/></root>", "holds no known parameter."},
+                         Case{"<root><parameters><parameter/></parameters></root>", "holds no known parameter."},
+                         Case{"<root><parameters><parameter name=\"OLD_ONE\" value=\"1\"/></parameters></root>",
+                              "holds no known parameter."}}) {
         const std::string name = c.file != nullptr ? c.file : "deleted";
         gf_writeParameters(false);
         const std::size_t settings = storedPairs().size();
@@ -244,6 +248,31 @@ TEST_F(ParametersFile, SaveIntoADeletedDamagedOrEmptiedFileKeepsEveryOtherSettin
             fs::remove(copy);
         }
     }
+}
+
+// A file the program may not read is neither replaced nor removed: its copy cannot be made, and
+// the settings in it would be lost.
+TEST_F(ParametersFile, UnreadableFileIsLeftAsItIsAndTheLogSaysWhy)
+{
+    if (!testsupport::runBodyUnprivileged()) {
+        return;
+    }
+    const std::string old = fileWith(element("RANGE", "30"));
+    store(old);
+    fs::permissions(g_parametersPath.get(), fs::perms::none);
+
+    EXPECT_TRUE(gf_readParameters());
+    RANGE.value = 65;
+    gf_saveIntParameter(RANGE);
+    fs::permissions(g_parametersPath.get(), fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(readFile(g_parametersPath), old);
+    EXPECT_FALSE(fs::exists(fs::path(g_parametersPath.get()).replace_filename("parameters0.xml")));
+    const std::string said = fmt::format("==> {} failed to load ({}). It could not be saved as 0.xml and is left as it is.",
+                                         path_to_utf8(g_parametersPath),
+                                         std::make_error_code(std::errc::permission_denied).message());
+    const auto lines = log.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), said), 2) << log.text();
 }
 
 // The file is replaced only by a complete new one: when the new one cannot be written, the old stays.

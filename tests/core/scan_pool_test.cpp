@@ -109,7 +109,7 @@ TEST_F(ScanPool, ResultsInListingOrderWithAtMostTheWorkerCountAtOnce)
             --running;
             return file.string() + "!";
         },
-        [&](const fs::path& file) { m_givenUp.push_back(file.string()); });
+        [&](const fs::path& file, bool) { m_givenUp.push_back(file.string()); });
 
     EXPECT_FALSE(results.stopped);
     ASSERT_EQ(results.slots.size(), 30u);
@@ -146,7 +146,7 @@ TEST_F(ScanPool, HungTaskIsGivenUpAfterTenSecondsAndTheOthersGoOn)
             }
             return i;
         },
-        [&](const fs::path& file) { m_givenUp.push_back(file.string()); });
+        [&](const fs::path& file, bool) { m_givenUp.push_back(file.string()); });
     clock.join();
 
     EXPECT_FALSE(results.stopped);
@@ -186,7 +186,7 @@ TEST_F(ScanPool, StopEndsTheWaitAtOnceAndRunsNoMoreTasks)
         g_workerCount = 1;
         const auto results = gf_scanFiles<int>(
             files(5), [ran](const fs::path&) { return ++*ran; },
-            [&](const fs::path& file) { m_givenUp.push_back(file.string()); });
+            [&](const fs::path& file, bool) { m_givenUp.push_back(file.string()); });
         stopper.join();
 
         EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);

@@ -198,7 +198,8 @@ TEST_F(ProgramRun, ScanTaskHungInAFileReadDoesNotHoldTheExit)
     auto variables = environment();
     variables["SKYWEAVER_STANDIN_HOLD_SCAN_FILE"] = "B738_RYR";
     ProgramProcess program(work.path(), {}, variables);
-    ASSERT_TRUE(program.waitForLogLine("==> liveries inner search aborted: Future wait timed out after 10 seconds", 60s))
+    ASSERT_TRUE(program.waitForLogLine(
+        "==> liveries search aborted, futs outer, Future wait timed out after 10 seconds", 60s))
         << program.log();
     ASSERT_TRUE(program.waitForLogLine("RealTraffic not detected at this PC", 30s)) << program.log();
 

@@ -15,6 +15,7 @@
 #include "support/log_capture.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "support/udp_loopback.h"
 #include "support/zip_fixture.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -236,13 +238,36 @@ TEST_F(StopRoads, SimulatorSwitchDuringTheScanRestartsAndTheRestartedRunScans)
     EXPECT_EQ(closeAndWait(*heldRun), 0);
 }
 
+TEST_F(StopRoads, SimulatorSwitchPickedAfterAReaderErrorRestartsWithTheScans)
+{
+    writeParameters(false, false);
+    const fs::path packages2024 = root.path() / "AppData" / "Roaming" / "Microsoft Flight Simulator 2024" / "Packages";
+    fs::create_directories(packages2024 / "Official2024");
+    testsupport::writeAiPackage(packages2024 / "Community", "aig-aitraffic-oci", "A320", "DLH", 2);
+    // Another program holds the traffic port, so the Traffic Reader fails at once.
+    std::optional<testsupport::UdpReceiver> trafficPort(std::in_place, 49005);
+    testsupport::ApplicationRun run;
+    ASSERT_TRUE(waitForLog("The Traffic Reader has stopped with error")) << logText();
+
+    // Picked while the run closes for the error.
+    ASSERT_TRUE(run.desktop().pick(SIM_CHOICE.controlId, "MSFS 2024"));
+    trafficPort.reset();
+    ASSERT_TRUE(waitForLog(kScanEnds)) << logText();
+    EXPECT_EQ(logged("Restarting after 3 seconds"), 1u);
+    EXPECT_EQ(logged("Error 51"), 0u);
+    EXPECT_NE(readFile(folders::liveriesScannedXml()).find("aig-aitraffic-oci A320 DLH 2"), std::string::npos);
+
+    EXPECT_EQ(closeAndWait(run), 0);
+    EXPECT_EQ(logged("SYSTEM ERROR"), 0u);
+}
+
 TEST_F(StopRoads, HungScanTaskIsGivenUpAfterTenSecondsAndACloseStillEndsAtOnce)
 {
     writeParameters(true, false);
     ASSERT_TRUE(startWithTheScanHeld());
     const auto heldAt = std::chrono::steady_clock::now();
 
-    ASSERT_TRUE(waitForLog("==> liveries inner search aborted: Future wait timed out after 10 seconds", 1, 30s));
+    ASSERT_TRUE(waitForLog("==> liveries search aborted, futs outer, Future wait timed out after 10 seconds", 1, 30s));
     EXPECT_GE(std::chrono::steady_clock::now() - heldAt, 9500ms);
     ASSERT_TRUE(waitForLog(kScanEnds)) << logText();
 

@@ -292,6 +292,26 @@ TEST_F(LiveryScan, UnreadableSubFolderIsNamedAndTheOthersAreScanned)
         << m_log.text();
 }
 
+TEST_F(LiveryScan, LinkLoopAndDanglingLinkAreNamedAndTheOthersAreScanned)
+{
+    const auto root = m_folder / "packages";
+    writeAircraftCfg(root / "readable", "x", aircraftCfg("A320", {{"Readable", "DLH"}}));
+    std::filesystem::create_directory_symlink("loop", root / "loop");
+    std::filesystem::create_symlink("missing", root / "dangling");
+
+    lf_scanLiveryFolder(1, root);
+
+    ASSERT_EQ(g_scannedLiveries.size(), 1u);
+    EXPECT_EQ(g_scannedLiveries[0].title, "Readable");
+    const std::pair<const char*, std::errc> faults[] = {{"loop", std::errc::too_many_symbolic_link_levels},
+                                                        {"dangling", std::errc::no_such_file_or_directory}};
+    for (const auto& [name, cause] : faults) {
+        EXPECT_TRUE(m_log.contains(fmt::format("==> liveries search in {} aborted, cause: {}",
+                                               path_to_utf8(root / name), std::make_error_code(cause).message())))
+            << m_log.text();
+    }
+}
+
 TEST_F(LiveryScan, ManyFilesFewWorkersAndDamagedOnes)
 {
     g_workerCount = 2;
@@ -373,42 +393,109 @@ TEST_F(LiveryScan, FirstFileListedKeepsATitleThatSeveralFilesUse)
     g_scanTaskHook = nullptr;
 }
 
+namespace {
+
+// Holds the first scan task of a file the test picks, as a blocked read would, until released;
+// once it is held, the steady clock passes the tasks' time limit.
+class HeldScanTask {
+public:
+    explicit HeldScanTask(std::function<bool(const std::filesystem::path&)> picks)
+    {
+        g_scanTaskHook = [this, picks = std::move(picks)](const std::filesystem::path& file) {
+            if (!picks(file) || m_taken.exchange(true)) {
+                return;
+            }
+            while (!m_released) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        };
+        m_clock = std::thread([this] {
+            while (!m_taken && !m_released) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            if (m_taken) {
+                clk::advance(std::chrono::seconds(11));
+            }
+        });
+    }
+    ~HeldScanTask()
+    {
+        release();
+        gf_waitForScanWorkersToEnd(std::chrono::seconds(10));
+        g_scanTaskHook = nullptr;
+    }
+    HeldScanTask(const HeldScanTask&) = delete;
+    HeldScanTask& operator=(const HeldScanTask&) = delete;
+
+    void release()
+    {
+        m_released = true;
+        if (m_clock.joinable()) {
+            m_clock.join();
+        }
+    }
+
+private:
+    std::atomic<bool> m_taken{false};
+    std::atomic<bool> m_released{false};
+    std::thread m_clock;
+};
+
+} // namespace
+
 TEST_F(LiveryScan, TaskGivenUpLeavesTheScansListsAlone)
 {
     clk::freeze(std::chrono::system_clock::now());
     const auto root = m_folder / "held";
     const auto held = writeAircraftCfg(root / "slow", "A320", aircraftCfg("A320", {{"Held title", "XYZ"}}));
     writeAircraftCfg(root / "quick", "A320", aircraftCfg("A320", {{"Quick title", "DLH"}}));
-    // The task of one file hangs, as in a blocked read, until it is released.
-    std::atomic<bool> taken{false};
-    std::atomic<bool> released{false};
-    g_scanTaskHook = [&](const std::filesystem::path& file) {
-        if (file == held) {
-            taken = true;
-            while (!released) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-        }
-    };
-    std::thread clock([&] {
-        while (!taken) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        clk::advance(std::chrono::seconds(11));
-    });
+    HeldScanTask task([&held](const std::filesystem::path& file) { return file == held; });
+    g_workerCount = 2;
     lf_scanLiveryFolder(1, root);
-    clock.join();
-    EXPECT_TRUE(m_log.contains("==> liveries inner search aborted: Future wait timed out after 10 seconds"));
+    EXPECT_TRUE(m_log.contains("==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"));
     ASSERT_EQ(g_scannedLiveries.size(), 1u);
     EXPECT_EQ(g_scannedLiveries[0].title, "Quick title");
 
     // The scan is over and its lists are emptied; the task given up then ends.
     lf_resetScanResults();
-    released = true;
+    task.release();
     ASSERT_TRUE(gf_waitForScanWorkersToEnd(std::chrono::seconds(10)));
     EXPECT_TRUE(g_invalidAirlineLines.snapshot().empty());
     EXPECT_TRUE(g_incompleteSections.snapshot().empty());
     EXPECT_EQ(g_scannedLiveries.size(), 1u);
-    g_scanTaskHook = nullptr;
+    clk::unfreeze();
+}
+
+TEST_F(LiveryScan, TimeOutIsTheWalksWhileFilesWaitForAWorkerAndTheCollectionsAfter)
+{
+    struct Case {
+        int workers;
+        int files;
+        const char* line;
+    };
+    const Case cases[] = {
+        {1, 2, "==> liveries inner search aborted: Future wait timed out after 10 seconds"},
+        {2, 2, "==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"},
+        {1, 1, "==> liveries search aborted, futs outer, Future wait timed out after 10 seconds"},
+    };
+    clk::freeze(std::chrono::system_clock::now());
+    for (const Case& c : cases) {
+        const auto root = m_folder / fmt::format("held{}{}", c.workers, c.files);
+        for (int i = 0; i < c.files; ++i) {
+            writeAircraftCfg(root / fmt::format("m{}", i), "A320", aircraftCfg("A320", {{fmt::format("T{}", i), "DLH"}}));
+        }
+        g_workerCount = c.workers;
+        const std::size_t before = m_log.lines().size();
+        {
+            const HeldScanTask task([](const std::filesystem::path&) { return true; });
+            lf_scanLiveryFolder(1, root);
+        }
+
+        std::vector<std::string> aborted;
+        const auto lines = m_log.lines();
+        std::copy_if(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(), std::back_inserter(aborted),
+                     [](const std::string& line) { return line.find("aborted") != std::string::npos; });
+        EXPECT_EQ(aborted, std::vector<std::string>{c.line}) << c.workers << " workers, " << c.files << " files";
+    }
     clk::unfreeze();
 }

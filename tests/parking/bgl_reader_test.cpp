@@ -349,18 +349,43 @@ TEST_F(BglReaderTest, LinesOfOneFileAreCapped)
     EXPECT_EQ(standIds(), std::vector<std::string>{"A2"});
 }
 
-TEST_F(BglReaderTest, EveryAirportSectionIsFoundWhateverLiesBetween)
+TEST_F(BglReaderTest, EveryAirportSectionIsFoundWhateverLiesBefore)
 {
-    BglAirport eham;
-    eham.parkings = {BglParking{}};
-    BglAirport eddf = eham;
-    eddf.ident = "EDDF";
-    // Data that, walked on as a record after the first section's records, reads as a huge one.
-    readBytes(testsupport::bglFileOfSections({{eham}, {eddf}}, std::string(64, '\xEE')));
+    g_airportCodes.insert("LFPG");
+    const auto airport = [](const char* ident, std::uint32_t declaredSize = 0) {
+        BglAirport a;
+        a.ident = ident;
+        a.parkings = {BglParking{}};
+        a.declaredSize = declaredSize;
+        return a;
+    };
+    // Data that, walked on as a record after a section's records, reads as a huge one.
+    std::string hugeRecord(64, '\0');
+    testsupport::setBglWord(hugeRecord, 0, 0x56);
+    testsupport::setBglWord(hugeRecord, 2, 0x7FFFFFF0);
+    struct Case {
+        std::vector<std::vector<BglAirport>> sections;
+        std::string between;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {{{airport("EHAM")}, {airport("EDDF")}, {airport("LFPG")}}, std::string(64, '\xEE'), {}},
+        {{{airport("EHAM")}, {airport("EDDF")}, {airport("LFPG")}}, hugeRecord, {}},
+        {{{airport("EHAM")}, {airport("ZZZZ", 0x7FFFFFF0)}, {airport("EDDF")}, {airport("LFPG")}},
+         "",
+         {"ZZZZ is not an airport supported by RealTraffic "}},
+    };
+    for (const Case& c : cases) {
+        m_generated.clear();
+        m_messages.clear();
+        readBytes(testsupport::bglFileOfSections(c.sections, c.between));
 
-    ASSERT_EQ(m_generated.size(), 2u);
-    EXPECT_EQ(m_generated[0].icao, "EHAM");
-    EXPECT_EQ(m_generated[1].icao, "EDDF");
+        std::vector<std::string> found;
+        for (const Apf& apf : m_generated)
+            found.push_back(apf.icao);
+        EXPECT_EQ(found, (std::vector<std::string>{"EHAM", "EDDF", "LFPG"}));
+        EXPECT_EQ(m_messages, c.messages);
+    }
 }
 
 TEST_F(BglReaderTest, StructuralLinesOfOneFileAreCapped)

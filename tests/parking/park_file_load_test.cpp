@@ -20,8 +20,10 @@
 #include "support/park_file_builder.h"
 #include "support/reference_xml.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_run.h"
 #include "support/wait_until.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -268,6 +270,37 @@ TEST_F(ParkFileLoad, DamagedLearnedFileIsKeptAsGenerationCopy)
 
     EXPECT_EQ(standIds(), (std::vector<std::string>{"A1", "A2"}));
     EXPECT_EQ(readFile("airports/learned/thirdparty/Pub/EDDF0.xml"), "<root><parameters>");
+}
+
+TEST_F(ParkFileLoad, UnreadableLearnedFileIsNamedWithItsCause)
+{
+    if (!runBodyUnprivileged()) {
+        return;
+    }
+    writeFile(kLearned, "<root/>");
+    fs::permissions(kLearned, fs::perms::none);
+
+    EXPECT_EQ(gf_readApf(kReference, header), "");
+    fs::permissions(kLearned, fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(standIds(), (std::vector<std::string>{"A1", "A2"}));
+    EXPECT_FALSE(fs::exists("airports/learned/thirdparty/Pub/EDDF0.xml"));
+    EXPECT_TRUE(log.contains(fmt::format("{} found, but could not be loaded, nor saved as *.0.xml: {}", kLearned,
+                                         std::make_error_code(std::errc::permission_denied).message())))
+        << log.text();
+}
+
+TEST_F(ParkFileLoad, LearnedFolderThatCannotBeMadeIsNamed)
+{
+    EXPECT_EQ(lf_readParkedFile(), "");
+    fs::remove_all(fs::path(kLearned).parent_path());
+    writeFile(fs::path(kLearned).parent_path(), "a file where the folder belongs");
+
+    lf_saveLearnedApf();
+
+    const auto lines = log.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().ends_with(fmt::format(" saving '{}' did not succeed", kLearned))) << log.text();
 }
 
 TEST_F(ParkFileLoad, FaultsGiveTheirStatus)

@@ -57,7 +57,7 @@ std::string lf_spoilt(const std::string& line, std::uint32_t hexid)
             fields[kType] = lf_longField();
         break;
     default:
-        fields[kCallsign].insert(2, "\n");
+        fields[kCallsign] = fields[kCallsign].substr(0, 2) + '\n' + fields[kCallsign].substr(2);
         break;
     }
     std::string spoilt = fields.front();

@@ -82,7 +82,10 @@ std::string lf_airport(const BglAirport& airport)
     body.append(16, '\0');
     lf_u32(body, bglIdent(airport.ident));
     body.append(0x44 - 0x2C, '\0');
-    return lf_record(0x56, body + children);
+    std::string record = lf_record(0x56, body + children);
+    if (airport.declaredSize != 0)
+        setBglWord(record, 2, airport.declaredSize);
+    return record;
 }
 
 } // namespace

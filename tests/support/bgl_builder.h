@@ -33,6 +33,8 @@ struct BglAirport {
     std::vector<BglParking> parkings;
     // Child records of another kind before the parking record.
     std::uint32_t otherChildren = 0;
+    // The record size the airport record declares, when not its own (a damaged record).
+    std::uint32_t declaredSize = 0;
 };
 
 // The packed forms the files hold.

@@ -141,6 +141,7 @@ const std::vector<ProcessLifetimeEntry>& processLifetimeEntries()
         {"core/random_choice.cpp", "g_rng", "random generator per thread"},
         {"parking/scan_messages.cpp", "lv_taskMessages", "per thread, set only while a scan task runs"},
         {"core/scan_pool.cpp", "lv_taskGivenUp", "per thread, set only while a scan task runs"},
+        {"core/scan_pool.cpp", "lv_taskPool", "per thread, set only while a scan task runs"},
         {"core/run_state.cpp", "lf_registry::entries", "the run-state registry itself"},
         {"core/fault_log.cpp", "lf_faultLogs::list", "the list of fault logs, each reset with its own entry"},
         {"traffic/udp_reader.cpp", "lv_wsaCleanedUp", "WSACleanup once per process"},

@@ -90,6 +90,7 @@ const std::vector<RuleCase> kRuleCases = {
     {"type of 9 characters", {{kType, "B738B738B"}}, false, nullptr},
     {"type of 8 characters", {{kType, "B738B738"}}, true, nullptr},
     {"type with a control byte", {{kType, "B7\x1b" "8"}}, false, nullptr},
+    {"type with a letter beyond ASCII", {{kType, "B7\xC3\xA9" "8"}}, false, nullptr},
     {"type ZZZZ", {{kType, "ZZZZ"}}, false, nullptr},
     {"type null", {{kType, "null"}}, false, nullptr},
     {"type 0", {{kType, "0"}}, false, nullptr},
@@ -115,6 +116,9 @@ const std::vector<RuleCase> kRuleCases = {
     {"callsign of 9 characters and no registration", {{kCallsign, "KLM123456"}, {kRegistration, ""}}, false, nullptr},
     {"callsign of 8 characters and no registration", {{kCallsign, "KLM12345"}, {kRegistration, ""}}, true, nullptr},
     {"callsign with a tab and no registration", {{kCallsign, "KLM\t1234"}, {kRegistration, ""}}, false, nullptr},
+    {"callsign not UTF-8 and no registration", {{kCallsign, "KLM\xFF" "12"}, {kRegistration, ""}}, false, nullptr},
+    {"callsign with U+2028 and no registration", {{kCallsign, "KL\xE2\x80\xA8" "1"}, {kRegistration, ""}}, false,
+     nullptr},
     {"on the ground without a park airport", {{kAltitude, "0"}}, false, nullptr},
     {"track unreadable", {{kTrack, "east"}}, false, "track incorrect east"},
     {"vertical speed empty", {{kVs, ""}}, false, "vs:"},
@@ -337,10 +341,13 @@ TEST_F(TrafficParserTest, CallsignThatIsNoRealCallsignNeedsRegistration)
 TEST_F(TrafficParserTest, AirportThatIsNoRealCodeIsUnknown)
 {
     const std::string tooLong(9, 'E');
-    const auto record = parse(TrafficLine().set(kOrigin, tooLong).set(kDestination, "EG\rLL"));
-    ASSERT_TRUE(record);
-    EXPECT_TRUE(record->origin.empty());
-    EXPECT_TRUE(record->destination.empty());
+    for (const auto& [origin, destination] : {std::pair<std::string, std::string>{tooLong, "EG\rLL"},
+                                              {"\xC3\x89HAM", "EG\xC2\x85L"}}) {
+        const auto record = parse(TrafficLine().set(kOrigin, origin).set(kDestination, destination));
+        ASSERT_TRUE(record);
+        EXPECT_TRUE(record->origin.empty());
+        EXPECT_TRUE(record->destination.empty());
+    }
     const auto eight = parse(TrafficLine().set(kOrigin, "EHAMEHAM"));
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->origin, "EHAMEHAM");
@@ -355,15 +362,17 @@ TEST_F(TrafficParserTest, ControlBytesOfADatagramStayOnTheFaultLine)
     } cases[] = {
         {"a,b\nExiting: USER CLOSED SIM\nzzz", "2 fields, 29 needed, in: a,b\\nExiting: USER CLOSED SIM\\nzzz"},
         {"==> \r\t\x1b\x7f\x01", "1 fields, 29 needed, in: ==> \\r\\t\\x1b\\x7f\\x01"},
+        {"\xFF\xC3(\xED\xA0\x80 \xC2\x85\xE2\x80\xA8\xE2\x80\xA9 \xC3\xA9\xE2\x82\xAC",
+         "1 fields, 29 needed, in: \\xff\\xc3(\\xed\\xa0\\x80 \\u0085\\u2028\\u2029 \xC3\xA9\xE2\x82\xAC"},
     };
     for (const auto& c : cases) {
         clk::advance(std::chrono::minutes(1));
         g_trafficReader.handleLine(c.datagram);
     }
     const auto lines = m_log.lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "exception in processLineSub: " + cases[0].logged);
-    EXPECT_EQ(lines[1], "exception in processLineSub: " + cases[1].logged);
+    ASSERT_EQ(lines.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(lines[i], "exception in processLineSub: " + cases[i].logged);
     // A long datagram of line breaks is cut after its escapes, with its length as received.
     clk::advance(std::chrono::minutes(1));
     g_trafficReader.handleLine(std::string(500, '\n') + "x");
@@ -371,8 +380,8 @@ TEST_F(TrafficParserTest, ControlBytesOfADatagramStayOnTheFaultLine)
     std::string escaped = fault;
     for (int i = 0; i < 100; ++i)
         escaped += "\\n";
-    ASSERT_EQ(m_log.lines().size(), 3u);
-    EXPECT_EQ(m_log.lines()[2], escaped.substr(0, 200) + fmt::format("… ({} bytes)", fault.size() + 501));
+    ASSERT_EQ(m_log.lines().size(), std::size(cases) + 1);
+    EXPECT_EQ(m_log.lines().back(), escaped.substr(0, 200) + fmt::format("… ({} bytes)", fault.size() + 501));
     clk::unfreeze();
 }
 

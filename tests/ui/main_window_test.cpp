@@ -14,6 +14,7 @@
 #include "support/program_state.h"
 #include "traffic/reader_lights.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_run.h"
 #include "ui/main_window.h"
 #include "ui/main_window_handle.h"
 #include "ui/panel_paint.h"
@@ -23,6 +24,7 @@
 #include "ui/window_controls.h"
 #include "ui/window_messages.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -149,6 +151,25 @@ TEST_F(MainWindowTest, BrokenParametersFileIsKeptAsGenerationZeroAndRemoved)
     EXPECT_TRUE(logged);
     EXPECT_EQ(windowRect().left, 400);
     EXPECT_EQ(windowRect().top, 20);
+}
+
+TEST_F(MainWindowTest, UnreadableParametersFileIsLeftAsItIsAndTheLogSaysWhy)
+{
+    if (!testsupport::runBodyUnprivileged()) {
+        return;
+    }
+    writeFile(g_parametersPath, parametersXml(300, 200));
+    fs::permissions(g_parametersPath.get(), fs::perms::none);
+
+    open();
+    fs::permissions(g_parametersPath.get(), fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(readFile(g_parametersPath), parametersXml(300, 200));
+    EXPECT_FALSE(fs::exists(g_appFolder / "parameters0.xml"));
+    EXPECT_TRUE(log.contains(fmt::format("==> {} failed to load ({}). It could not be saved as 0.xml and is left as it is.",
+                                         path_to_utf8(g_parametersPath),
+                                         std::make_error_code(std::errc::permission_denied).message())))
+        << log.text();
 }
 
 TEST_F(MainWindowTest, WithoutParametersFileTheWindowTakesTheDefaultsAndWritesNothing)
