@@ -190,6 +190,9 @@ TEST_F(StandParking, TooSmallStandWithin20mGrowsToTheHalfSpanOnlyWhenItIsGiven)
         ac.category = c.category;
         const Stand* found = lf_findFreeStand({ac.stream[0].latitude, ac.stream[0].longitude}, ac, kWideStandNm, true);
         EXPECT_EQ(found != nullptr, c.found) << c.distanceM;
+        EXPECT_FALSE(g_stands[0].radius_change) << c.distanceM;
+        try2Park(ac, true);
+        EXPECT_EQ(ac.standId, c.found ? g_stands[0].number : 0) << c.distanceM;
         EXPECT_EQ(g_stands[0].radius_change, c.grows) << c.distanceM;
         EXPECT_EQ(gf_learnedUpdates(), c.grows ? 1u : 0u) << c.distanceM;
         EXPECT_NEAR(g_stands[0].radius, c.grows ? ac.halfSpan - 1.0 / 1852.0 : 10.0 / 1852.0, 1e-9);
