@@ -130,6 +130,7 @@ public:
 
     std::array<Feed, kPilots.size()> feeds;
     bool framesStopped = false;
+    bool checking = false;  // the invariants, in the property (they fail through RapidCheck)
 
     // The feed's position of the pilot now.
     LatLon feedPlace(const Feed& feed) const
@@ -165,7 +166,7 @@ public:
     }
 
     // Engine ticks as the main loop runs them; every fed pilot sends a line every 10 s, and
-    // the stands are checked after each 10 s.
+    // the stands are checked after each 10 s when checking.
     void run(int ticks)
     {
         for (int done = 0; done < ticks; done += kLineTicks) {
@@ -177,7 +178,8 @@ public:
                 if (i % (!framesStopped && waitingForSimulator() ? 10 : 200) == 0)
                     frames(1);
             }
-            checkStands();
+            if (checking)
+                checkStands();
             for (std::size_t pilot = 0; pilot < kPilots.size(); ++pilot) {
                 if (feeds[pilot].seen && !feeds[pilot].silent)
                     sendLine(pilot);
@@ -439,8 +441,52 @@ RC_GTEST_FIXTURE_PROP(StandRules, StandsStayRightWhateverTheFeedDoes, ())
         20, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<FirstSeenOnStand, TaxisIn, PushesBack,
                                                                                 FallsSilent, FeedReturns, LiveryRespawn,
                                                                                 FramesStopOrResume, TimePasses>()));
+    checking = true;
     rc::state::runAll(commands, Model{}, *this);
     framesStopped = false;
     world().setFramesStopped(false);
     run(20 * 100);
+}
+
+namespace {
+
+// What a user could see of the live aircraft and the stands.
+std::string lf_standsAndAircraft()
+{
+    std::string text;
+    for (const LiveAc& ac : g_liveAcs) {
+        text += fmt::format("{} {} state {} phase {} stand {} object {} remove {}\n", ac.callsign, ac.type,
+                            static_cast<int>(ac.simState), static_cast<int>(ac.flightPhase), ac.standId, ac.objectId,
+                            ac.remove);
+    }
+    for (const Stand& stand : g_stands) {
+        text += fmt::format("{} holder {:x} radius {}\n", stand.id, stand.holder, stand.radius);
+    }
+    return text;
+}
+
+} // namespace
+
+// SWR1 (A320) stands on B1, DLH2 (A320) on B2, 42 m away; an A388 with callsign SWR1 first
+// seen on B1 would replace SWR1 but has no room beside DLH2: it is refused and nothing else
+// changes, neither the aircraft nor the stands nor the log.
+TEST_F(StandRules, NewcomerRefusedForANeighbourRemovesNobody)
+{
+    for (const std::size_t pilot : {0, 3}) {
+        const LatLon stand = at(0, kStands[pilot == 0 ? 2 : 3].eastM);
+        feeds[pilot] = Feed{true, false, stand, stand, 0.0, 0};
+        sendLine(pilot);
+    }
+    run(6000);
+    const std::string before = lf_standsAndAircraft();
+    const std::size_t lines = m_log.lines().size();
+    ASSERT_TRUE(m_log.contains("B1      : SWR1     parks"));
+    ASSERT_TRUE(m_log.contains("B2      : DLH2     parks"));
+
+    feeds[2] = Feed{true, false, at(0, kStands[2].eastM), at(0, kStands[2].eastM), 0.0, 0};
+    sendLine(2);
+    run(6000);
+
+    EXPECT_EQ(lf_standsAndAircraft(), before);
+    EXPECT_EQ(m_log.lines().size(), lines);
 }
