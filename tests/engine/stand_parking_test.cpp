@@ -232,6 +232,33 @@ TEST_F(StandParking, StaticAircraftOnTheStandMakesWayAndAQueuedOneIsWithdrawn)
     }
 }
 
+// A static aircraft on a neighbour stand too close to the live one leaves as well, also while
+// its creation still waits: it is withdrawn and never appears beside the live aircraft.
+TEST_F(StandParking, StaticOnANeighbourStandMakesWayAlsoWhileItsCreationWaits)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    addStand("B13", at(0, kStandsEastM + 30), 0.0);
+    numberStands();
+    StaticAc fixed;
+    fixed.callsign = "DLH9*";
+    fixed.hexid = 12;
+    fixed.halfSpan = 17.9 / 1852.0;
+    testsupport::assignStand(fixed, g_stands[1]);
+    fixed.simState = SimState::adding2sim;
+    g_staticAcs.push_back(fixed);
+    CreateRequest request;
+    request.callsign = fixed.callsign;
+    request.aircraftId = fixed.hexid;
+    g_addingStack.statics.push_back(request);
+    LiveAc ac = standingAc(at(-5, kStandsEastM));
+    try2Park(ac, false);
+
+    ASSERT_EQ(ac.standId, g_stands[0].number);
+    EXPECT_TRUE(m_log.contains("queued B13     : DLH9*    makes way for SWR123 parking at excluded stand B12"));
+    EXPECT_TRUE(g_staticAcs.empty());
+    EXPECT_TRUE(g_addingStack.statics.empty());
+}
+
 TEST_F(StandParking, ParkedCommandsWithRandomOffTurnCabinLightsOnUnlessTheStandIsCargo)
 {
     for (const std::uint8_t cargoStand : {0, 1}) {
