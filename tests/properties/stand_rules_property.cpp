@@ -9,11 +9,12 @@
 #include "core/settings.h"
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
+#include "engine/stand_lookup.h"
+#include "refdata/aircraft_db.h"
 #include "simlink/flight_plans.h"
 #include "simlink/user_aircraft.h"
-#include "refdata/aircraft_db.h"
-#include "support/reference_xml.h"
 #include "support/program_state.h"
+#include "support/reference_xml.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_record.h"
 
@@ -22,10 +23,10 @@
 #include <rapidcheck/state.h>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <array>
-#include <map>
 
 using namespace groundtest;
 
@@ -229,7 +230,39 @@ public:
                 RC_FAIL(fmt::format("{} stand within 5 m of {} in the simulator", fmt::join(objects, " and "),
                                     stand.id));
         }
+        checkNeighbours();
         checkReplacementsTookTheStand();
+    }
+
+    // Aircraft parked on neighbour stands leave each other room. Two with the same callsign
+    // are passed over: the neighbour test lets a newcomer beside an aircraft of its own
+    // callsign, which is the same flight seen twice and leaves by the callsign rules.
+    void checkNeighbours()
+    {
+        for (const LiveAc& a : g_liveAcs) {
+            const Stand* stand = parkedOn(a);
+            if (stand == nullptr)
+                continue;
+            for (const LiveAc& b : g_liveAcs) {
+                const Stand* other = parkedOn(b);
+                if (other == nullptr || a.callsign == b.callsign ||
+                    std::find(stand->neighbours.begin(), stand->neighbours.end(),
+                              static_cast<std::uint32_t>(other->number)) == stand->neighbours.end())
+                    continue;
+                const double apart = metres({stand->latitude, stand->longitude}, {other->latitude, other->longitude});
+                const double room = (gf_wingspan(a.type) + gf_wingspan(b.type)) * 1.1 * 1852.0;
+                if (apart <= room)
+                    RC_FAIL(fmt::format("{} on {} and {} on {} parked {:.1f} m apart where they need {:.1f} m",
+                                        a.callsign, stand->id, b.callsign, other->id, apart, room));
+            }
+        }
+    }
+
+    static const Stand* parkedOn(const LiveAc& ac)
+    {
+        if (ac.flightPhase != FlightPhase::parked || onItsWayOut(ac))
+            return nullptr;
+        return gf_standByNumber(ac.standId);
     }
 
     // Simulator objects within 5 m of the stand, of aircraft on their stands and not on their
