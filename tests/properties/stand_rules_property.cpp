@@ -523,3 +523,31 @@ TEST_F(StandRules, NewcomerRefusedForANeighbourRemovesNobody)
     EXPECT_EQ(lf_standsAndAircraft(), before);
     EXPECT_EQ(m_log.lines().size(), lines);
 }
+
+// SWR1_ parks on A1, pushes back and waits there; DLH2 parks on A1 and falls silent. AFR4
+// first seen on A1 replaces the aircraft parked there, not only the one that pushed back.
+TEST_F(StandRules, NewcomerReplacesTheParkedAircraftBehindOneThatPushedBack)
+{
+    const LatLon a1 = at(0, kStands[0].eastM);
+    feeds[1] = Feed{true, false, a1, a1, 0.0, 0};
+    sendLine(1);
+    run(6000);
+    feeds[1] = Feed{true, false, a1, gf_destinationPoint(a1, 180.0 * kDeg, 80.0 / 0.3048), 5.0, g_engineTick};
+    run(6000);
+    feeds[3] = Feed{true, false, at(-60, kStands[0].eastM), at(-4, kStands[0].eastM), 8.0, g_engineTick};
+    sendLine(3);
+    run(6000);
+    feeds[3].silent = true;
+    run(10000);
+    ASSERT_TRUE(m_log.contains("A1      : DLH2     arrived at stand"));
+    feeds[7] = Feed{true, false, a1, a1, 0.0, 0};
+    sendLine(7);
+    run(6000);
+
+    EXPECT_TRUE(m_log.contains("A1      : DLH2     removed because another live AFR4 wants the stand ..."));
+    EXPECT_TRUE(m_log.contains("A1      : AFR4     parks"));
+    const auto parked = std::count_if(g_liveAcs.begin(), g_liveAcs.end(), [](const LiveAc& ac) {
+        return ac.standId == 1 && ac.flightPhase == FlightPhase::parked;
+    });
+    EXPECT_EQ(parked, 1);
+}
