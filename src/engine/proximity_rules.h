@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct Stand;
 
@@ -41,13 +42,33 @@ struct LiveParkedCount {
 };
 LiveParkedCount gf_countLiveParked(bool withMean);
 
+// A live aircraft the stand rules remove for a newcomer, with the line logged for it.
+struct StandRemoval {
+    LiveAc* ac = nullptr;
+    std::string line;
+};
+// Logs each line and removes its aircraft, in order.
+void gf_carryOut(const std::vector<StandRemoval>& removals);
+// What the callsign rules decide for every aircraft on stand standId (parked first, then
+// pushing back and pushed back): refused when one of them must stay, otherwise all of them
+// leave. Changes nothing.
+struct StandClaim {
+    bool refused = false;
+    std::vector<StandRemoval> removals;
+};
+StandClaim lf_claimStand(std::int32_t standId, const std::string& callsign);
+
 // Whether the callsign rules of the stand conflicts let a newcomer with that callsign
 // replace an occupant with callsign held: the same callsign, or the occupant is its ghost.
 bool lf_callsignRulesReplace(const std::string& held, const std::string& callsign);
 // Whether stand standId is free for the newcomer with that callsign, after removing its
-// occupant where the rules allow.
+// occupants where the rules allow.
 bool lf_freeStandFor(std::int32_t standId, const std::string& callsign);
-// Removes the parked occupant of stand standId when it would collide with the newcomer on newStand.
+// The aircraft on neighbour stand standId (parked, pushing back or driving onto it, also
+// while created or respawned) too close to the newcomer on newStand. Changes nothing.
+std::vector<StandRemoval> lf_adjacentColliding(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand);
+// Removes the aircraft of lf_adjacentColliding.
 void lf_removeAdjacentColliding(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand);
-// Whether the occupant of stand standId leaves room for the newcomer on newStand.
+// Whether neighbour stand standId leaves room for the newcomer on newStand; an aircraft with
+// the newcomer's callsign there does not count.
 bool lf_adjacentStandClear(std::int32_t standId, const LiveAc& newcomer, const Stand& newStand);

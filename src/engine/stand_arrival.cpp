@@ -42,19 +42,6 @@ bool lf_at(const PosSample& s, double latitude, double longitude)
     return std::abs(s.latitude - latitude) <= kSamePositionDeg && std::abs(s.longitude - longitude) <= kSamePositionDeg;
 }
 
-// The live aircraft parked on the stand now leaves for the one that wants to park there.
-void lf_removeLiveOnStand(const LiveAc& ac, const Stand& stand)
-{
-    LiveAc* onStand = gf_occupantOf(g_liveAcs, stand.number, [&](const LiveAc& other) {
-        return &other != &ac && other.flightPhase == FlightPhase::parked;
-    });
-    if (onStand == nullptr) {
-        return;
-    }
-    gf_log(fmt::format("{:8}: {:8} removed, {} wants to park there", stand.id, onStand->callsign, ac.callsign));
-    removeAircraftFromSim(*onStand);
-}
-
 std::string lf_sameVersionText(const StaticAc& fixed, const LiveAc& ac)
 {
     const bool same = fixed.firstCallsign == ac.callsign ||
@@ -62,28 +49,32 @@ std::string lf_sameVersionText(const StaticAc& fixed, const LiveAc& ac)
     return same ? " the same live version" : "";
 }
 
-// Every static aircraft on the stand leaves; one still waiting for its creation is
-// withdrawn, or removed as soon as the simulator reports it.
+// The static aircraft leaves with its line; one still waiting for its creation is withdrawn
+// (its line then says it was queued), or removed as soon as the simulator reports it.
+void lf_staticLeaves(StaticAc& fixed, const std::string& text)
+{
+    if (fixed.simState == SimState::active) {
+        gf_log(text);
+        removeAircraftFromSim(fixed);
+    } else if (fixed.simState == SimState::adding2sim) {
+        removeAircraftFromSim(fixed);
+        if (fixed.withdrawn) {
+            gf_log("queued " + text);
+        }
+    }
+}
+
+// Every static aircraft on the stand leaves.
 void lf_staticOnStandLeaves(const LiveAc& ac, const Stand& stand)
 {
     for (StaticAc& fixed : g_staticAcs) {
         if (fixed.standId != stand.number || !gf_standsThereNow(fixed)) {
             continue;
         }
-        const std::string text = fmt::format("{:8}: {:8} {} makes way for{} {} {}", stand.id, fixed.callsign,
-                                             fixed.registration, lf_sameVersionText(fixed, ac), ac.callsign,
-                                             ac.registration);
-        if (fixed.simState == SimState::active) {
-            gf_log(text);
-            removeAircraftFromSim(fixed);
-        } else if (fixed.simState == SimState::adding2sim) {
-            removeAircraftFromSim(fixed);
-            if (fixed.withdrawn) {
-                gf_log("queued " + text);
-            }
-        }
+        lf_staticLeaves(fixed, fmt::format("{:8}: {:8} {} makes way for{} {} {}", stand.id, fixed.callsign,
+                                           fixed.registration, lf_sameVersionText(fixed, ac), ac.callsign,
+                                           ac.registration));
     }
-    std::erase_if(g_staticAcs, [](const StaticAc& s) { return s.withdrawn != 0; });
 }
 
 // Static aircraft on neighbour stands that the live aircraft would touch leave too.
@@ -96,13 +87,12 @@ void lf_staticNeighboursLeave(const LiveAc& ac, const Stand& stand)
         }
         const double d = gf_distanceNm({neighbour->latitude, neighbour->longitude}, {stand.latitude, stand.longitude});
         for (StaticAc& fixed : g_staticAcs) {
-            if (fixed.standId != neighbour->number || fixed.simState != SimState::active ||
+            if (fixed.standId != neighbour->number || !gf_standsThereNow(fixed) ||
                 d > (fixed.halfSpan + ac.halfSpan) * kExclusionFactor) {
                 continue;
             }
-            gf_log(fmt::format("{:8}: {:8} makes way for {} parking at excluded stand {}", neighbour->id,
-                               fixed.callsign, ac.callsign, stand.id));
-            removeAircraftFromSim(fixed);
+            lf_staticLeaves(fixed, fmt::format("{:8}: {:8} makes way for {} parking at excluded stand {}",
+                                               neighbour->id, fixed.callsign, ac.callsign, stand.id));
         }
     }
 }
@@ -132,15 +122,12 @@ void try2Park(LiveAc& ac, bool wide)
         return;
     }
     ac.lastParkCheck = {newest.latitude, newest.longitude};
-    Stand* stand = lf_findFreeStand({newest.latitude, newest.longitude}, ac, wide ? kWideStandNm : kNearStandNm, wide);
-    if (stand == nullptr || lf_isUserStand(*stand)) {
+    const StandOutcome outcome = lf_parkOutcome(ac, wide);
+    if (outcome.stand == nullptr) {
         return;
     }
-    lf_removeLiveOnStand(ac, *stand);
-    for (const std::uint32_t neighbour : stand->neighbours) {
-        lf_removeAdjacentColliding(static_cast<std::int32_t>(neighbour), ac, *stand);
-    }
-    lf_staticMakesWay(ac, *stand);
+    lf_takeStandOutcome(ac, outcome);
+    Stand* stand = outcome.stand;
     ac.standLat = stand->latitude;
     ac.standLon = stand->longitude;
     ac.standHeading = stand->heading;
@@ -258,4 +245,5 @@ void lf_staticMakesWay(const LiveAc& ac, const Stand& stand)
 {
     lf_staticOnStandLeaves(ac, stand);
     lf_staticNeighboursLeave(ac, stand);
+    std::erase_if(g_staticAcs, [](const StaticAc& s) { return s.withdrawn != 0; });
 }

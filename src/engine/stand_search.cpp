@@ -16,6 +16,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -80,23 +81,13 @@ std::optional<LatLon> lf_birthSearchPosition(const LiveAc& ac)
     return lf_position(newest);
 }
 
-// The stand or one of its neighbours is held by an aircraft the newcomer must not replace.
-bool lf_standHeld(const LiveAc& ac, const Stand& stand)
-{
-    if (!lf_freeStandFor(stand.number, ac.callsign)) {
-        return true;
-    }
-    return std::any_of(stand.neighbours.begin(), stand.neighbours.end(), [&](std::uint32_t neighbour) {
-        return !lf_adjacentStandClear(static_cast<std::int32_t>(neighbour), ac, stand);
-    });
-}
-
-// The stand at the position when its holder is parked on it and the callsign rules let the
-// newcomer replace it (its ghost, or the same callsign); null otherwise.
+// The stand at the position when its holder is parked on it, the callsign rules let the
+// newcomer replace it (its ghost, or the same callsign) and the newcomer fits it; null otherwise.
 Stand* lf_replaceableHeldStand(const LatLon& position, const LiveAc& ac)
 {
     Stand* stand = gf_nearestStand(position);
-    if (stand == nullptr || !lf_heldByOther(*stand, ac)) {
+    if (stand == nullptr || !lf_heldByOther(*stand, ac) ||
+        lf_standFit(*stand, ac, gf_distanceNm(position, {stand->latitude, stand->longitude})) == StandFit::No) {
         return nullptr;
     }
     const auto holder = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
@@ -106,6 +97,19 @@ Stand* lf_replaceableHeldStand(const LatLon& position, const LiveAc& ac)
         return nullptr;
     }
     return lf_callsignRulesReplace(holder->callsign, ac.callsign) ? stand : nullptr;
+}
+
+// The stand found for the aircraft at the position, with its fit; none on the user's stand.
+StandOutcome lf_standAt(const LatLon& position, Stand* stand, const LiveAc& ac)
+{
+    if (stand == nullptr || lf_isUserStand(*stand)) {
+        return {};
+    }
+    StandOutcome outcome;
+    outcome.stand = stand;
+    outcome.grows =
+        lf_standFit(*stand, ac, gf_distanceNm(position, {stand->latitude, stand->longitude})) == StandFit::Grows;
+    return outcome;
 }
 
 } // namespace
@@ -119,10 +123,30 @@ bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac)
            (option.airl == ac.airline && option.type == ac.type);
 }
 
+StandFit lf_standFit(const Stand& stand, const LiveAc& ac, double distanceNm)
+{
+    if (stand.heli != (ac.category == Category::Rotorcraft)) {
+        return StandFit::No;
+    }
+    if (!lf_tooSmall(stand, ac)) {
+        return StandFit::Fits;
+    }
+    return distanceNm <= kNearStandNm ? StandFit::Grows : StandFit::No;
+}
+
+void lf_growStandFor(Stand& stand, const LiveAc& ac)
+{
+    if (!lf_tooSmall(stand, ac)) {
+        return;
+    }
+    stand.radius = ac.halfSpan - kOneMeterNm;
+    stand.radius_change = true;
+    gf_addLearnedUpdate();
+}
+
 Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius, bool wide)
 {
     Stand* nearStand = nullptr;
-    bool nearTooSmall = false;
     Stand* wideStand = nullptr;
     double best = kNoneYetNm;
     double bestWide = kNoneYetNm;
@@ -134,7 +158,6 @@ Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius,
         const bool tooSmall = lf_tooSmall(stand, ac);
         if (d <= radius && d < best && (!tooSmall || d <= kNearStandNm)) {
             nearStand = &stand;
-            nearTooSmall = tooSmall;
             best = d;
         } else if (wide && nearStand == nullptr && d <= kLearnedStandNm && d < bestWide && !tooSmall &&
                    gf_hasCallsign(ac) && lf_learnedFor(stand, ac)) {
@@ -143,43 +166,91 @@ Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius,
         }
     }
     Stand* found = nearStand != nullptr ? nearStand : wideStand;
-    if (found == nullptr || found->heli != (ac.category == Category::Rotorcraft)) {
+    const double d = found == nullptr ? kNoneYetNm : (found == nearStand ? best : bestWide);
+    // The nearest stand decides: a helipad nearest to an aeroplane gives it no stand.
+    if (found == nullptr || lf_standFit(*found, ac, d) == StandFit::No) {
         return nullptr;
-    }
-    if (found == nearStand && nearTooSmall) {
-        found->radius = ac.halfSpan - kOneMeterNm;
-        found->radius_change = true;
-        gf_addLearnedUpdate();
     }
     return found;
 }
 
-Stand* lf_findBirthStand(LiveAc& ac)
+StandOutcome lf_birthOutcome(const LiveAc& ac)
 {
     if (g_stands.empty() || ac.stream.empty() || !lf_nearParkAirport(ac.stream.front())) {
-        return nullptr;
+        return {};
     }
     const auto position = lf_birthSearchPosition(ac);
     if (!position) {
-        return nullptr;
+        return {};
     }
-    PosSample& first = ac.stream.front();
     // A held stand is offered only to a newcomer the callsign rules let replace its holder.
-    Stand* stand = lf_replaceableHeldStand(*position, ac);
-    if (stand == nullptr) {
-        stand = lf_findFreeStand(*position, ac, kWideStandNm, first.stationary != 0);
+    Stand* found = lf_replaceableHeldStand(*position, ac);
+    if (found == nullptr) {
+        found = lf_findFreeStand(*position, ac, kWideStandNm, ac.stream.front().stationary != 0);
     }
-    if (stand == nullptr || lf_isUserStand(*stand)) {
-        return nullptr;
+    StandOutcome outcome = lf_standAt(*position, found, ac);
+    if (outcome.stand == nullptr) {
+        return outcome;
     }
-    if (lf_standHeld(ac, *stand)) {
+    StandClaim claim = lf_claimStand(outcome.stand->number, ac.callsign);
+    const bool neighbourHeld =
+        std::any_of(outcome.stand->neighbours.begin(), outcome.stand->neighbours.end(), [&](std::uint32_t neighbour) {
+            return !lf_adjacentStandClear(static_cast<std::int32_t>(neighbour), ac, *outcome.stand);
+        });
+    if (claim.refused || neighbourHeld) {
+        return StandOutcome{nullptr, true, false, {}};
+    }
+    outcome.removals = std::move(claim.removals);
+    return outcome;
+}
+
+StandOutcome lf_parkOutcome(const LiveAc& ac, bool wide)
+{
+    const PosSample& newest = ac.stream.back();
+    const LatLon position{newest.latitude, newest.longitude};
+    StandOutcome outcome =
+        lf_standAt(position, lf_findFreeStand(position, ac, wide ? kWideStandNm : kNearStandNm, wide), ac);
+    if (outcome.stand == nullptr) {
+        return outcome;
+    }
+    const Stand& stand = *outcome.stand;
+    for (LiveAc& other : g_liveAcs) {
+        if (&other != &ac && other.standId == stand.number &&
+            other.flightPhase == FlightPhase::parked && gf_standsThereNow(other)) {
+            outcome.removals.push_back(
+                {&other, fmt::format("{:8}: {:8} removed, {} wants to park there", stand.id, other.callsign, ac.callsign)});
+        }
+    }
+    for (const std::uint32_t neighbour : stand.neighbours) {
+        auto colliding = lf_adjacentColliding(static_cast<std::int32_t>(neighbour), ac, stand);
+        std::move(colliding.begin(), colliding.end(), std::back_inserter(outcome.removals));
+    }
+    return outcome;
+}
+
+void lf_takeStandOutcome(const LiveAc& ac, const StandOutcome& outcome)
+{
+    if (outcome.grows) {
+        lf_growStandFor(*outcome.stand, ac);
+    }
+    gf_carryOut(outcome.removals);
+    lf_staticMakesWay(ac, *outcome.stand);
+}
+
+Stand* lf_findBirthStand(LiveAc& ac)
+{
+    const StandOutcome outcome = lf_birthOutcome(ac);
+    if (outcome.refused) {
         ac.remove = 1;
+    }
+    if (outcome.stand == nullptr) {
         return nullptr;
     }
-    lf_staticMakesWay(ac, *stand);
+    lf_takeStandOutcome(ac, outcome);
+    PosSample& first = ac.stream.front();
     first.stationary = 1;
     first.groundSpeed = 0.0;
-    return stand;
+    return outcome.stand;
 }
 
 void lf_holdStand(StaticAc& ac, Stand& stand)

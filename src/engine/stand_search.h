@@ -5,6 +5,7 @@
 
 #include "core/geo.h"
 #include "engine/aircraft_records.h"
+#include "engine/proximity_rules.h"
 
 #include <cstdint>
 #include <string>
@@ -18,10 +19,32 @@ inline constexpr double kNearStandNm = 0.010799136069114472;   // 20 m
 inline constexpr double kWideStandNm = 0.029697624190064796;   // 55 m
 inline constexpr double kLearnedStandNm = 0.0458963282937365;  // 85 m
 
+// Whether the aircraft may stand on a stand distanceNm from where it is: helipads take only
+// rotorcraft and rotorcraft only helipads; a stand too small for it only within 20 m, and
+// then the stand grows to the aircraft's half span once it is taken.
+enum class StandFit { No, Fits, Grows };
+StandFit lf_standFit(const Stand& stand, const LiveAc& ac, double distanceNm);
+// A too-small stand taken by the aircraft grows to its half span (a learned update).
+void lf_growStandFor(Stand& stand, const LiveAc& ac);
 // The free stand nearest to the position within radius (nm) that fits the aircraft; wide
 // also takes, within 85 m, a stand whose learned uses match the aircraft. Null when none.
-// A stand found within 20 m that is too small for the aircraft grows to its half span.
+// Changes nothing: a too-small stand found within 20 m grows only when it is taken.
 Stand* lf_findFreeStand(const LatLon& position, const LiveAc& ac, double radius, bool wide);
+
+// The whole outcome of putting an aircraft on a stand, decided before anything changes.
+struct StandOutcome {
+    Stand* stand = nullptr;                // the stand it takes; null when none
+    bool refused = false;                  // an aircraft there or next door must stay
+    bool grows = false;                    // too small: grows to the aircraft's half span
+    std::vector<StandRemoval> removals;    // live aircraft that leave for it, in order
+};
+// A newcomer first seen on the ground: the stand it is born on.
+StandOutcome lf_birthOutcome(const LiveAc& ac);
+// A stopping aircraft: the free stand near its newest sample that it drives onto.
+StandOutcome lf_parkOutcome(const LiveAc& ac, bool wide);
+// Carries out an outcome that takes a stand: the stand grows, the live aircraft leave with
+// their lines, the static aircraft make way.
+void lf_takeStandOutcome(const LiveAc& ac, const StandOutcome& outcome);
 // A learned use of a stand that matches the aircraft by callsign, or by airline and type.
 bool lf_parkOptMatchesAc(const ParkOpt& option, const LiveAc& ac);
 // The stand of an aircraft first seen on the ground, or null when it gets none; a stand

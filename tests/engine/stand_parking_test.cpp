@@ -190,6 +190,9 @@ TEST_F(StandParking, TooSmallStandWithin20mGrowsToTheHalfSpanOnlyWhenItIsGiven)
         ac.category = c.category;
         const Stand* found = lf_findFreeStand({ac.stream[0].latitude, ac.stream[0].longitude}, ac, kWideStandNm, true);
         EXPECT_EQ(found != nullptr, c.found) << c.distanceM;
+        EXPECT_FALSE(g_stands[0].radius_change) << c.distanceM;
+        try2Park(ac, true);
+        EXPECT_EQ(ac.standId, c.found ? g_stands[0].number : 0) << c.distanceM;
         EXPECT_EQ(g_stands[0].radius_change, c.grows) << c.distanceM;
         EXPECT_EQ(gf_learnedUpdates(), c.grows ? 1u : 0u) << c.distanceM;
         EXPECT_NEAR(g_stands[0].radius, c.grows ? ac.halfSpan - 1.0 / 1852.0 : 10.0 / 1852.0, 1e-9);
@@ -227,6 +230,33 @@ TEST_F(StandParking, StaticAircraftOnTheStandMakesWayAndAQueuedOneIsWithdrawn)
             g_addingStack.statics.clear();
         }
     }
+}
+
+// A static aircraft on a neighbour stand too close to the live one leaves as well, also while
+// its creation still waits: it is withdrawn and never appears beside the live aircraft.
+TEST_F(StandParking, StaticOnANeighbourStandMakesWayAlsoWhileItsCreationWaits)
+{
+    addStand("B12", at(0, kStandsEastM), 0.0);
+    addStand("B13", at(0, kStandsEastM + 30), 0.0);
+    numberStands();
+    StaticAc fixed;
+    fixed.callsign = "DLH9*";
+    fixed.hexid = 12;
+    fixed.halfSpan = 17.9 / 1852.0;
+    testsupport::assignStand(fixed, g_stands[1]);
+    fixed.simState = SimState::adding2sim;
+    g_staticAcs.push_back(fixed);
+    CreateRequest request;
+    request.callsign = fixed.callsign;
+    request.aircraftId = fixed.hexid;
+    g_addingStack.statics.push_back(request);
+    LiveAc ac = standingAc(at(-5, kStandsEastM));
+    try2Park(ac, false);
+
+    ASSERT_EQ(ac.standId, g_stands[0].number);
+    EXPECT_TRUE(m_log.contains("queued B13     : DLH9*    makes way for SWR123 parking at excluded stand B12"));
+    EXPECT_TRUE(g_staticAcs.empty());
+    EXPECT_TRUE(g_addingStack.statics.empty());
 }
 
 TEST_F(StandParking, ParkedCommandsWithRandomOffTurnCabinLightsOnUnlessTheStandIsCargo)

@@ -404,6 +404,7 @@ TEST_F(ParkFileLoad, HandmadeFileKeepsEveryStandWhole)
     wide.hexid = 0x4B0001;
     wide.halfSpan = 30.0 / 1852.0;
     ASSERT_EQ(lf_findFreeStand({50.0, 8.0}, wide, 20.0 / 1852.0, false), &g_stands[0]);
+    lf_growStandFor(g_stands[0], wide);
     LiveAc passenger;
     passenger.standId = g_stands[1].number;
     lf_setStandCargo(passenger);
@@ -467,6 +468,7 @@ TEST_F(ParkFileLoad, LearnedFileIsMergedAgainForEveryKindOfParkFile)
         wide.hexid = 0x4B0001;
         wide.halfSpan = 30.0 / 1852.0;
         ASSERT_EQ(lf_findFreeStand({50.0, 8.0}, wide, 20.0 / 1852.0, false), &g_stands[0]) << c.name;
+        lf_growStandFor(g_stands[0], wide);
         lf_resetParkAirport();
 
         g_parkAirport = "EDDF";
