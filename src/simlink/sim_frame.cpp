@@ -302,6 +302,7 @@ void lf_onSimFrame()
     lf_sendEvents();
     lf_markGivenUpCreates();
     lf_sendCreatesAndRemoves();
+    ++g_simFramesDrained;
 }
 
 void lf_onCreateFailed(DWORD sendId)

@@ -6,6 +6,7 @@
 #include "simlink/sim_placement.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -80,8 +81,12 @@ extern std::vector<PositionItem>* g_positionFill; // the engine writes here (mai
 extern std::vector<PositionItem>* g_positionSend; // the frame drain sends from here
 extern std::vector<EventItem> g_eventQueue;
 extern std::vector<std::uint32_t> g_removeQueue;
-// Hexids of live creations the engine gave up, for the frame drain to mark in g_sentCreates.
+// Hexids of creations the engine gave up after they were sent, for the frame drain to mark in
+// g_sentCreates.
 extern std::vector<std::uint32_t> g_givenUpCreates;
+// Frames whose drain ran (the queues were sent), counted under g_simQueueMutex: a create
+// queued when the count was n went out with frame n + 1. Read by the creations' wait clocks.
+extern std::atomic<std::uint64_t> g_simFramesDrained;
 // SimClient thread only.
 extern std::vector<SentCreate> g_sentCreates;
 // Guards g_simResults.
@@ -89,8 +94,12 @@ extern std::mutex g_simResultMutex;
 extern std::vector<SimResult> g_simResults;
 
 // Queue writers of the main loop thread; each holds g_simQueueMutex while it appends.
-void gf_queueCreateAc(const CreateRequest& request);
-void gf_queueGivenUpCreate(std::uint32_t aircraftId);
+// gf_queueCreateAc returns the frames drained so far (the start of the creation's wait clock).
+std::uint64_t gf_queueCreateAc(const CreateRequest& request);
+// The engine gives up the creation of this live or static hexid: a create still in
+// g_createQueue is taken out and never sent (true); one already sent is marked at the next
+// frame, so that an object that still turns up for it is removed and never handed on (false).
+bool gf_queueGivenUpCreate(std::uint32_t aircraftId);
 void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value);
 void gf_queueEngineStart(std::uint32_t objectId);
 void gf_queueEngineShutdown(std::uint32_t objectId);

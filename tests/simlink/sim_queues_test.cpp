@@ -119,6 +119,20 @@ TEST_F(SimQueuesTest, TwoCreatesWithOneCallsignAreIdentifiedOldestFirst)
     EXPECT_EQ(identified[2], 5000003u);
 }
 
+// A creation given up before any frame sent it never reaches the simulator; one given up after
+// it was sent still goes out as it was.
+TEST_F(SimQueuesTest, GivenUpCreateStillQueuedIsNeverSent)
+{
+    connect();
+    gf_queueCreateAc(lf_request("SWR7", 4459377));
+    gf_queueCreateAc(lf_request("SWR8", 4459378));
+    EXPECT_TRUE(gf_queueGivenUpCreate(4459377));
+    frames(4);
+    EXPECT_FALSE(world().objectByTail("SWR7").has_value());
+    ASSERT_TRUE(world().objectByTail("SWR8").has_value());
+    EXPECT_FALSE(gf_queueGivenUpCreate(4459378));
+}
+
 TEST_F(SimQueuesTest, PositionsAndEventsReachTheObject)
 {
     connect();
