@@ -40,16 +40,17 @@ struct EventItem {
     std::uint32_t value = 0;
 };
 
-// A create that was sent and is not yet resolved. The sequence number keeps the
-// order of sending, so that of two creates with one callsign the older is taken first.
+// A create that was sent and is not yet resolved. The link numbers its sends: the number keeps
+// the order of sending, so that of two creates with one callsign the older is taken first, and
+// an object is matched only to creates sent before it was announced.
 struct SentCreate {
     std::uint32_t packetId = 0; // 0 when the send id could not be read
     std::uint32_t aircraftId = 0;
     std::string callsign;
     std::uint64_t sequence = 0;
-    std::uint32_t newestObjectAtSend = 0; // its object has a higher id than any announced before
     // The engine gave the creation up: an object identified for it is removed, never handed on.
     bool givenUp = false;
+    std::uint64_t givenUpScan = 0; // the scan of the range under way when it was given up
 };
 
 enum class SimResultKind : std::uint32_t {
