@@ -17,7 +17,6 @@
 namespace {
 
 constexpr double kMovedDeg = 1e-8;
-constexpr std::int32_t kWeekSlots = 336;
 
 bool lf_isActive(const StaticAc& ac)
 {
@@ -108,11 +107,6 @@ StaticAc* lf_firstStaticDuplicate()
     return found;
 }
 
-std::int32_t lf_weekSlot(std::uint64_t packed)
-{
-    return gf_packedWeekday(packed) * 48 + gf_packedHalfHour(packed);
-}
-
 } // namespace
 
 void gf_clearStaticFromTaxiPaths()
@@ -188,14 +182,14 @@ void gf_clearReservedStand(std::string_view standName)
 LiveParkedCount gf_countLiveParked(bool withMean)
 {
     LiveParkedCount result;
-    const std::int32_t now = lf_weekSlot(g_weekTime.load());
+    const std::int32_t now = gf_weekHalfHour(g_weekTime.load());
     double slots = 0.0;
     for (const LiveAc& ac : g_liveAcs) {
         if (!lf_isActive(ac) || ac.flightPhase != FlightPhase::parked)
             continue;
         ++result.count;
         if (withMean)
-            slots += ((now - lf_weekSlot(ac.parkedSlot)) % kWeekSlots + kWeekSlots) % kWeekSlots;
+            slots += gf_halfHoursAgo(now, gf_weekHalfHour(ac.parkedSlot));
     }
     if (withMean && result.count > 0)
         result.meanSlots = slots / result.count;

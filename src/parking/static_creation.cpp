@@ -119,10 +119,6 @@ void lf_requestCreation(const StaticAc& ac)
     g_addingStack.statics.push_back(std::move(request));
 }
 
-std::uint32_t lf_weekPosition(std::uint64_t parkedSlot)
-{
-    return static_cast<std::uint32_t>(gf_packedWeekday(parkedSlot) * 48 + gf_packedHalfHour(parkedSlot));
-}
 
 void lf_removeLongestParkedLive()
 {
@@ -138,13 +134,19 @@ void lf_removeLongestParkedLive()
     removeAircraftFromSim(*longest);
 }
 
+// The static aircraft parked longest ago in the wrapping week goes.
 void lf_removeEarliestStatic()
 {
+    const std::int32_t now = gf_weekHalfHour(gf_weekdayAndHalfHour());
     StaticAc* earliest = nullptr;
+    std::int32_t earliestAge = -1;
     for (StaticAc& ac : g_staticAcs) {
         const bool inSim = ac.simState == SimState::active || ac.simState == SimState::removingfromsim;
-        if (inSim && (earliest == nullptr || lf_weekPosition(ac.parkedSlot) < lf_weekPosition(earliest->parkedSlot)))
+        const std::int32_t age = gf_halfHoursAgo(now, gf_weekHalfHour(ac.parkedSlot));
+        if (inSim && age > earliestAge) {
             earliest = &ac;
+            earliestAge = age;
+        }
     }
     if (earliest == nullptr || earliest->simState != SimState::active)
         return;

@@ -206,6 +206,19 @@ TEST_F(StaticParking, MaxParkRemovesTheLongestParkedLiveAndTheEarliestStatic)
     EXPECT_TRUE(logged("A2      : ST2*") && logged("static max park exceeded, removed"));
 }
 
+TEST_F(StaticParking, MaxParkRemovesTheStaticParkedLongestAgoAcrossTheWeekEnd)
+{
+    freezeWeekTime(1, 1);  // Monday 00:30
+    parking_percentage.value = 25;  // 1 of 4 stands
+    staticAt(4, SimState::active, 1, 0);
+    staticAt(2, SimState::active, 7, 47);
+
+    gf_checkMaxPark(0);
+
+    EXPECT_TRUE(gone(g_staticAcs[1]));
+    EXPECT_FALSE(gone(g_staticAcs[0]));
+}
+
 TEST_F(StaticParking, InitialLoadOnlyNeverRemovesLiveAircraft)
 {
     INITIAL_LOAD_ONLY.value = true;
