@@ -136,8 +136,8 @@ void lf_moveAddingStack()
         return;
     // Live aircraft first; static planning goes on only while none waits.
     if (!g_addingStack.live.empty()) {
-        gf_noteCreationSent(g_addingStack.live.front().aircraftId);
-        gf_queueCreateAc(g_addingStack.live.front());
+        const std::uint64_t frames = gf_queueCreateAc(g_addingStack.live.front());
+        gf_noteCreationSent(g_addingStack.live.front().aircraftId, frames);
         g_addingStack.live.pop_front();
         return;
     }
