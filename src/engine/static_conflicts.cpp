@@ -8,6 +8,7 @@
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
 #include "engine/stand_search.h"
+#include "parking/static_parking.h"
 
 #include <algorithm>
 #include <cmath>
@@ -154,11 +155,16 @@ void gf_removeStaticSameAc(const AircraftData& ac, bool compareRegistration)
     }
 }
 
+// Those still on their way in go at once, so that none keeps its stand; the replacements
+// waiting for a stand are dropped with them.
 void gf_removeAllStatic()
 {
+    gf_dropWaitingStaticEntries();
     for (StaticAc& st : g_staticAcs) {
-        if (st.simState == SimState::active || st.simState == SimState::adding2sim)
+        if (st.simState == SimState::active)
             removeAircraftFromSim(st);
+        else
+            gf_dropStaticOnItsWay(st);
     }
     std::erase_if(g_staticAcs, [](const StaticAc& st) { return st.withdrawn != 0; });
 }

@@ -264,6 +264,7 @@ void lf_takeOutRemovals()
 
 void gf_clearAdjustmentLists()
 {
+    gf_dropWaitingStaticEntries();
     g_staticRemovals.clear();
     g_keptStatics.clear();
     g_liveParkedList.clear();
