@@ -356,6 +356,20 @@ struct PausesOrResumes : Command {
     void show(std::ostream& os) const override { os << "the simulator pauses or resumes"; }
 };
 
+// The simulator pauses for a while (frames stop; the feed goes on), then runs again.
+struct PausesFor : Command {
+    int seconds = *rc::gen::element(15, 45, 90);
+    void run(const Model&, CreationRules& sut) const override
+    {
+        const bool wasPaused = sut.paused;
+        sut.pause(true);
+        sut.run(seconds * 100);
+        sut.pause(wasPaused);
+        sut.run(kLineTicks / 2);
+    }
+    void show(std::ostream& os) const override { os << "the simulator pauses for " << seconds << " s"; }
+};
+
 // The simulator takes one of the program's objects away on its own.
 struct SimulatorRemovesAnObject : Command {
     std::size_t pick = *rc::gen::inRange<std::size_t>(0, 8);
@@ -425,9 +439,9 @@ RC_GTEST_FIXTURE_PROP(CreationRules, EveryObjectBelongsToOneAircraftWhateverTheS
 {
     const auto commands = *rc::gen::resize(
         10, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<
-                                                  Appears, Turns, FallsSilentOrLeaves, PausesOrResumes,
-                                                  SimulatorRemovesAnObject, IdsComeInAnotherOrder, RangeChanges,
-                                                  LiveLimitChanges, TimePasses>()));
+                                                  Appears, Appears, Turns, FallsSilentOrLeaves, PausesOrResumes,
+                                                  PausesFor, SimulatorRemovesAnObject, IdsComeInAnotherOrder,
+                                                  RangeChanges, LiveLimitChanges, TimePasses, TimePasses>()));
     rc::state::runAll(commands, Model{}, *this);
     // Frames run again for a while: whatever happened settles.
     pause(false);
