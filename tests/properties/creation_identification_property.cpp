@@ -428,7 +428,7 @@ struct LiveLimitChanges : Command {
 };
 
 struct TimePasses : Command {
-    int seconds = *rc::gen::element(5, 15, 35);
+    int seconds = *rc::gen::element(5, 15, 30);
     void run(const Model&, CreationRules& sut) const override { sut.run(seconds * 100); }
     void show(std::ostream& os) const override { os << seconds << " s pass"; }
 };
@@ -438,12 +438,12 @@ struct TimePasses : Command {
 RC_GTEST_FIXTURE_PROP(CreationRules, EveryObjectBelongsToOneAircraftWhateverTheSimulatorDoes, ())
 {
     const auto commands = *rc::gen::resize(
-        10, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<
+        6, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<
                                                   Appears, Appears, Turns, FallsSilentOrLeaves, PausesOrResumes,
                                                   PausesFor, SimulatorRemovesAnObject, IdsComeInAnotherOrder,
                                                   RangeChanges, LiveLimitChanges, TimePasses, TimePasses>()));
     rc::state::runAll(commands, Model{}, *this);
     // Frames run again for a while: whatever happened settles.
     pause(false);
-    run(25 * 100);
+    run(10 * 100);
 }
