@@ -30,6 +30,23 @@ inline std::int32_t gf_packedHalfHour(std::uint64_t packed)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32));
 }
 
+// A packed weekday and slot as a half hour of the week, and how many half hours ago a half hour
+// of the week lies before now, 0..335: the week wraps, so Sunday 23:30 lies one half hour
+// before Monday 00:00. Which of two half hours is later is decided by their ages.
+inline constexpr std::int32_t kWeekHalfHours = 7 * 48;
+inline std::int32_t gf_weekHalfHour(std::int32_t weekday, std::int32_t slot)
+{
+    return weekday * 48 + slot;
+}
+inline std::int32_t gf_weekHalfHour(std::uint64_t packed)
+{
+    return gf_weekHalfHour(gf_packedWeekday(packed), gf_packedHalfHour(packed));
+}
+inline std::int32_t gf_halfHoursAgo(std::int32_t now, std::int32_t then)
+{
+    return ((now - then) % kWeekHalfHours + kWeekHalfHours) % kWeekHalfHours;
+}
+
 // Reads one range "a:b" (or one slot "a") or a comma-separated list of single
 // slots; errors are logged, never thrown.
 HalfHourBitset gf_hours2bitset(std::string_view text);

@@ -12,6 +12,7 @@
 #include "engine/unconfirmed_creations.h"
 #include "parking/park_airports.h"
 #include "parking/static_park_plan.h"
+#include "parking/static_parking.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
 #include "simlink/user_aircraft.h"
@@ -118,6 +119,7 @@ void lf_handleAddingStack()
     gf_handleSimResults();
     lf_updateLiveAircraft();
     gf_swapPositionQueues();
+    gf_tickStaticCreations();
     lf_moveAddingStack();
     lf_takeTrafficRecords();
     lf_spawnNext();
@@ -136,13 +138,14 @@ void lf_moveAddingStack()
         return;
     // Live aircraft first; static planning goes on only while none waits.
     if (!g_addingStack.live.empty()) {
-        gf_noteCreationSent(g_addingStack.live.front().aircraftId);
-        gf_queueCreateAc(g_addingStack.live.front());
+        const std::uint64_t frames = gf_queueCreateAc(g_addingStack.live.front());
+        gf_noteCreationSent(g_addingStack.live.front().aircraftId, frames);
         g_addingStack.live.pop_front();
         return;
     }
     if (!g_addingStack.statics.empty()) {
-        gf_queueCreateAc(g_addingStack.statics.front());
+        const std::uint64_t frames = gf_queueCreateAc(g_addingStack.statics.front());
+        gf_noteStaticCreationSent(g_addingStack.statics.front().aircraftId, frames);
         g_addingStack.statics.pop_front();
     }
     if (!g_staticParkEntries.empty())

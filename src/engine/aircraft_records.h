@@ -3,6 +3,7 @@
 // All of them are owned by the main loop thread.
 #pragma once
 
+#include "engine/creation_clock.h"
 #include "refdata/category.h"
 
 #include <array>
@@ -104,6 +105,7 @@ struct StaticAc : AircraftData {
     std::uint8_t removeOnArrival = 0; // remove as soon as the object is identified
     std::uint8_t remove = 0;          // erase from its vector at the end of the tick
     std::uint8_t withdrawn = 0;       // create request withdrawn; erase the record
+    CreationClock creationClock;      // the wait for its object since the create went to the link
 };
 
 // A live aircraft from the traffic feed with its position stream and working state.
@@ -119,6 +121,7 @@ struct LiveAc : StaticAc {
     std::int32_t holdCount = 0;
     std::int32_t holdStart = 0;         // engine tick when holding began
     std::int32_t createSentTick = -1;   // engine tick its create request went to the simulator link; -1 before
+                                        // (its wait is counted by creationClock)
     FlightPhase flightPhase = FlightPhase::birth;
     FlightPhase previousPhase = FlightPhase::birth;
     std::uint8_t protectedStand = 0;

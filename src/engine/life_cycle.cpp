@@ -77,6 +77,7 @@ void lf_backToBuffer(LiveAc& ac)
     ac.simState = SimState::buffer;
     ac.objectId = 0;
     ac.createSentTick = -1;
+    ac.creationClock.stop();
     ac.throttleIndex = 5;
     ac.flapsIndex = 4;
 }

@@ -124,11 +124,13 @@ void lf_setAiFlightPlan(LiveAc& ac)
 
 void lf_requestStaticCG(const SimResult& result)
 {
+    if (result.objectId < kFirstAiObjectId)
+        return;
+    // Only a record that waits for its object takes one: a record in the buffer or one with an
+    // object keeps what it has, and an object nobody takes would stay in the simulator for good.
     LiveAc* ac = lf_findByHexid(g_liveAcs, result.aircraftId);
-    if (ac == nullptr || result.objectId < kFirstAiObjectId) {
-        // An object without its record would stay in the simulator for good.
-        if (result.objectId >= kFirstAiObjectId)
-            g_removalQueue.push_back(result.objectId);
+    if (ac == nullptr || ac->simState != SimState::adding2sim || ac->objectId != 0) {
+        g_removalQueue.push_back(result.objectId);
         return;
     }
     ac->objectId = result.objectId;
@@ -268,7 +270,8 @@ bool lf_activate(const SimResult& item)
     const bool live = item.kind == SimResultKind::LiveIdentified;
     StaticAc* ac = live ? static_cast<StaticAc*>(lf_findByHexid(g_liveAcs, item.aircraftId))
                         : lf_findByHexid(g_staticAcs, item.aircraftId);
-    const bool stale = ac == nullptr || (live ? ac->simState != SimState::adding2sim
+    // A live record activates only on the object it took; a static one learns its object here.
+    const bool stale = ac == nullptr || (live ? ac->simState != SimState::adding2sim || ac->objectId != item.objectId
                                               : ac->simState == SimState::active ||
                                                     ac->simState == SimState::removingfromsim);
     if (stale) {

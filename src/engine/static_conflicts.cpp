@@ -8,6 +8,7 @@
 #include "engine/ac_containers.h"
 #include "engine/life_cycle.h"
 #include "engine/stand_search.h"
+#include "parking/static_parking.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr double kMovedDeg = 1e-8;
-constexpr std::int32_t kWeekSlots = 336;
 
 bool lf_isActive(const StaticAc& ac)
 {
@@ -108,11 +108,6 @@ StaticAc* lf_firstStaticDuplicate()
     return found;
 }
 
-std::int32_t lf_weekSlot(std::uint64_t packed)
-{
-    return gf_packedWeekday(packed) * 48 + gf_packedHalfHour(packed);
-}
-
 } // namespace
 
 void gf_clearStaticFromTaxiPaths()
@@ -160,11 +155,16 @@ void gf_removeStaticSameAc(const AircraftData& ac, bool compareRegistration)
     }
 }
 
+// Those still on their way in go at once, so that none keeps its stand; the replacements
+// waiting for a stand are dropped with them.
 void gf_removeAllStatic()
 {
+    gf_dropWaitingStaticEntries();
     for (StaticAc& st : g_staticAcs) {
-        if (st.simState == SimState::active || st.simState == SimState::adding2sim)
+        if (st.simState == SimState::active)
             removeAircraftFromSim(st);
+        else
+            gf_dropStaticOnItsWay(st);
     }
     std::erase_if(g_staticAcs, [](const StaticAc& st) { return st.withdrawn != 0; });
 }
@@ -188,14 +188,14 @@ void gf_clearReservedStand(std::string_view standName)
 LiveParkedCount gf_countLiveParked(bool withMean)
 {
     LiveParkedCount result;
-    const std::int32_t now = lf_weekSlot(g_weekTime.load());
+    const std::int32_t now = gf_weekHalfHour(g_weekTime.load());
     double slots = 0.0;
     for (const LiveAc& ac : g_liveAcs) {
         if (!lf_isActive(ac) || ac.flightPhase != FlightPhase::parked)
             continue;
         ++result.count;
         if (withMean)
-            slots += ((now - lf_weekSlot(ac.parkedSlot)) % kWeekSlots + kWeekSlots) % kWeekSlots;
+            slots += gf_halfHoursAgo(now, gf_weekHalfHour(ac.parkedSlot));
     }
     if (withMean && result.count > 0)
         result.meanSlots = slots / result.count;

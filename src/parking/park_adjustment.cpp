@@ -25,16 +25,11 @@ std::vector<KeptStatic> g_keptStatics;
 namespace {
 
 constexpr std::int64_t kTicksPerMinute = 600000000;
-constexpr std::int32_t kWeekSlots = 7 * 48;
 
-std::int32_t lf_weekPosition(std::int32_t weekday, std::int32_t slot)
+// How long ago the aircraft parked, in half hours of the wrapping week.
+std::int32_t lf_parkedAge(std::uint64_t parkedSlot, const WeekTime& now)
 {
-    return weekday * 48 + slot;
-}
-
-std::int32_t lf_parkedPosition(std::uint64_t parkedSlot)
-{
-    return lf_weekPosition(gf_packedWeekday(parkedSlot), gf_packedHalfHour(parkedSlot));
+    return gf_halfHoursAgo(gf_weekHalfHour(now.weekday, now.slot), gf_weekHalfHour(parkedSlot));
 }
 
 void lf_keep(const StaticAc& ac)
@@ -211,8 +206,9 @@ void lf_keepOrReplace(const StaticAc& ac, const WeekTime& now)
 }
 
 // The kept aircraft flies under its first callsign and its use ends with this half hour. The
-// uses are looked at whether or not this planning refused them: the planning refuses the use
-// of every aircraft already standing, which is the very use looked for here.
+// uses are looked at whether or not this planning refused them: when the planning met the
+// standing aircraft's own use, it refused it as one already standing, and that is the very use
+// looked for here.
 bool lf_callsignEnds(const KeptStatic& kept, const WeekTime& now)
 {
     if (kept.altIdent.empty() || kept.callsign.find(kept.firstCallsign) == std::string::npos)
@@ -241,11 +237,10 @@ bool lf_callsignEnds(const KeptStatic& kept, const WeekTime& now)
 // its parked half hour: the tolerance is how far back that half hour lies.
 void lf_planCallsignSwitches(const WeekTime& now)
 {
-    const std::int32_t nowPosition = lf_weekPosition(now.weekday, now.slot);
     for (const KeptStatic& kept : g_keptStatics) {
         if (!kept.switchCallsign)
             continue;
-        const std::int32_t back = ((nowPosition - lf_parkedPosition(kept.parkedSlot)) % kWeekSlots + kWeekSlots) % kWeekSlots;
+        const std::int32_t back = lf_parkedAge(kept.parkedSlot, now);
         g_staticParkEntries.push_back({kept.stand, static_cast<std::uint32_t>(back), kept.airline, kept.type,
                                        kept.firstCallsign, kept.altIdent, kept.registration, false});
         g_staticRemovals.push_back({kept.callsign, kept.stand});
@@ -269,21 +264,19 @@ void lf_takeOutRemovals()
 
 void gf_clearAdjustmentLists()
 {
+    gf_dropWaitingStaticEntries();
     g_staticRemovals.clear();
     g_keptStatics.clear();
     g_liveParkedList.clear();
 }
 
+// The entry matched its use the tolerance's half hours ago; it is not later than the aircraft's
+// parking when that lies no further back, in the wrapping week.
 void lf_settleStandConflict(const StaticAc& ac, std::size_t entryIndex, const WeekTime& now)
 {
     const StaticParkEntry& entry = g_staticParkEntries[entryIndex];
-    std::int32_t weekday = now.weekday;
-    std::int32_t slot = now.slot - static_cast<std::int32_t>(entry.tolerance);
-    while (slot < 0) {
-        slot += 48;
-        weekday = gf_previousWeekday(weekday);
-    }
-    if (lf_weekPosition(weekday, slot) <= lf_parkedPosition(ac.parkedSlot)) {
+    const std::int32_t entryAge = static_cast<std::int32_t>(entry.tolerance % kWeekHalfHours);
+    if (entryAge >= lf_parkedAge(ac.parkedSlot, now)) {
         lf_keep(ac);
         g_staticParkEntries.erase(g_staticParkEntries.begin() + static_cast<std::ptrdiff_t>(entryIndex));
     } else {
@@ -297,8 +290,9 @@ void lf_keepOrReplaceStatics(const WeekTime& now)
         if (ac.simState == SimState::active)
             lf_keepOrReplace(ac, now);
     }
-    std::sort(g_keptStatics.begin(), g_keptStatics.end(), [](const KeptStatic& a, const KeptStatic& b) {
-        return lf_parkedPosition(a.parkedSlot) > lf_parkedPosition(b.parkedSlot);
+    // The aircraft parked longest ago last: a trim takes those first.
+    std::sort(g_keptStatics.begin(), g_keptStatics.end(), [&now](const KeptStatic& a, const KeptStatic& b) {
+        return lf_parkedAge(a.parkedSlot, now) < lf_parkedAge(b.parkedSlot, now);
     });
     for (KeptStatic& kept : g_keptStatics)
         kept.switchCallsign = lf_callsignEnds(kept, now);

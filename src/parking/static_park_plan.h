@@ -2,6 +2,8 @@
 // which aircraft, fitted to the stands' observed uses at the current weekday and half hour.
 #pragma once
 
+#include "engine/creation_clock.h"
+
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -20,6 +22,15 @@ struct StaticParkEntry {
 };
 // The plan; the creation takes entries from the back.
 extern std::vector<StaticParkEntry> g_staticParkEntries;
+// A planned entry whose stand is taken only by static aircraft on their way out (the one it
+// replaces): its create waits until they are gone, for a bounded time of running frames.
+struct WaitingStaticEntry {
+    StaticParkEntry entry;
+    CreationClock clock;
+};
+extern std::vector<WaitingStaticEntry> g_waitingStaticEntries;
+// Engine ticks of running frames an entry waits before it is dropped.
+inline constexpr std::int32_t kStaticEntryWaitTicks = 6000;
 
 // Weekday 1..7 (Monday 1) and half-hour slot 0..47 of now.
 struct WeekTime {

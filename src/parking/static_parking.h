@@ -5,6 +5,8 @@
 
 #include "core/geo.h"
 
+struct StaticAc;
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -22,6 +24,20 @@ void gf_adjustParking();
 void gf_leaveParkAirport();
 // Drops the plan and the static aircraft and takes the live aircraft on the ground out.
 void gf_removeGroundAircraft();
+// Every engine tick: static creations the simulator never confirms while it runs are given up
+// (the record goes, a late object is removed), and entries waiting for the aircraft they
+// replace are created once the stand is free, or dropped.
+void gf_tickStaticCreations();
+// The static aircraft's create request went to the simulator link (framesAtHandOver is what
+// gf_queueCreateAc returned): its wait for its object starts.
+void gf_noteStaticCreationSent(std::uint32_t hexid, std::uint64_t framesAtHandOver);
+// Entries wait for the aircraft they replace / they are dropped (a new plan, leaving the airport).
+bool gf_staticEntriesWaiting();
+void gf_dropWaitingStaticEntries();
+// A static aircraft still on its way in goes at once, its stand freed: its create request is
+// withdrawn, or given up on the simulator link so that a late object is removed. The caller
+// erases the withdrawn record.
+void gf_dropStaticOnItsWay(StaticAc& ac);
 // Static aircraft in the simulator (active or being removed); the count the panel shows.
 // With the flag the panel's counters and mean parked time are refreshed too.
 std::int32_t gf_countStaticParked(bool withMean);

@@ -35,8 +35,7 @@ HANDLE g_hSimConnect = nullptr;
 std::atomic<std::uint32_t> g_userObjectId{2};
 std::atomic<bool> g_simRunning{false};
 std::atomic<bool> g_simLinkFailed{false};
-std::vector<std::uint32_t> g_addedObjectIds;
-std::uint32_t g_newestAddedObjectId = 0;
+std::vector<AddedObject> g_addedObjectIds;
 
 namespace {
 
@@ -294,12 +293,11 @@ void lf_onObjectAddRemove(const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE& event)
     }
     const std::uint32_t objectId = event.dwData;
     if (event.uEventID == kEventObjectAdded && objectId > g_userObjectId.load()) {
-        g_addedObjectIds.push_back(objectId);
-        g_newestAddedObjectId = std::max(g_newestAddedObjectId, objectId);
+        lf_onObjectAdded(objectId);
     } else if (event.uEventID == kEventObjectRemoved) {
         // An object that leaves before it was identified is forgotten too, so the
         // simulator's own far traffic cannot grow the list without bound.
-        std::erase(g_addedObjectIds, objectId);
+        std::erase_if(g_addedObjectIds, [objectId](const AddedObject& added) { return added.objectId == objectId; });
         gf_pushSimResult({objectId, 0, 0, SimResultKind::ObjectRemoved, 0.0, 0.0});
     }
 }
@@ -503,8 +501,7 @@ void gf_closeSimConnect(HANDLE& handle)
 namespace {
 
 const RunStateRegistration lf_runState{
-    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_simRunning, g_simLinkFailed, lf_simGoneTold,
-              g_newestAddedObjectId),
+    RUN_STATE(RunStateArea::Simulator, g_hSimConnect, g_simRunning, g_simLinkFailed, lf_simGoneTold),
     RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_addedObjectIds),
 };
 

@@ -21,11 +21,15 @@ extern std::atomic<bool> g_simRunning;
 // A SimConnect request failed: no further request is made and the frame drain
 // discards the queues until gf_resetSimQueues.
 extern std::atomic<bool> g_simLinkFailed;
-// Aircraft objects announced by "ObjectAdded" and not yet identified; SimClient thread only.
-extern std::vector<std::uint32_t> g_addedObjectIds;
-// The newest object id "ObjectAdded" announced; the simulator counts its ids up, so an object
-// announced before a create was sent cannot be that create's. SimClient thread only.
-extern std::uint32_t g_newestAddedObjectId;
+// An aircraft object announced by "ObjectAdded", with the number of creates the link had sent
+// by then: it can come only from one of those.
+struct AddedObject {
+    std::uint32_t objectId = 0;
+    std::uint64_t sendsBefore = 0;
+    bool operator==(const AddedObject&) const = default;
+};
+// Aircraft objects announced and not yet identified; SimClient thread only.
+extern std::vector<AddedObject> g_addedObjectIds;
 
 // Body of the "SimClient" thread: connects, declares the program's data and events
 // and dispatches until the stop token is set (or the simulator quits).

@@ -30,6 +30,8 @@ private:
 
 // Frame drain and identification (sim_frame.cpp).
 void lf_onSimFrame();
+// "ObjectAdded" for an aircraft object above the user's id.
+void lf_onObjectAdded(std::uint32_t objectId);
 void lf_onSimObjectDataByType(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size);
 void lf_onCreateFailed(DWORD sendId);
 

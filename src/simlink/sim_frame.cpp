@@ -20,11 +20,10 @@ constexpr std::size_t kDataHeaderBytes = sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) 
 constexpr std::uint32_t kLargestStaticId = 10000;
 constexpr double kHighestKnownObjectAgl = 2500.0;
 constexpr const char* kClientName = "Skyweaver";
-// Given-up creations still watched for a late object; older ones are forgotten.
-constexpr std::size_t kWatchedGivenUpCreates = 64;
-
-// SimClient thread only.
+// SimClient thread only: the number of the last create sent, and the scans of the range.
 std::uint64_t lf_sendSequence = 0;
+std::uint64_t lf_scanSerial = 0;
+std::vector<std::string> lf_scanSeen;
 // The simulator's own generated traffic is told once per program run.
 std::atomic<bool> lf_generatedTrafficLogged{false};
 
@@ -97,8 +96,7 @@ void lf_createAcInSim(const CreateRequest& request)
         gf_logMarked("GetLastSentPacketID");
         packetId = 0;
     }
-    g_sentCreates.push_back({packetId, request.aircraftId, request.callsign, ++lf_sendSequence,
-                             g_newestAddedObjectId});
+    g_sentCreates.push_back({packetId, request.aircraftId, request.callsign, ++lf_sendSequence});
 }
 
 void lf_removeAcFromSim(std::uint32_t objectId)
@@ -132,25 +130,21 @@ void lf_sendCreatesAndRemoves()
     g_removeQueue.clear();
 }
 
-// Marks the creations the engine gave up; an object that still turns up for one of them is
-// removed. Only the newest given-up ones are watched, so the list stays bounded.
+// Marks the creations the engine gave up after they were sent; an object that still turns up
+// for one of them is removed. Each stays watched until its object turned up, or until a whole
+// scan of the range, begun after the give-up, finds no object with its callsign while no
+// object announced after its send waits to be read.
 void lf_markGivenUpCreates()
 {
     for (std::uint32_t aircraftId : g_givenUpCreates) {
         for (SentCreate& sent : g_sentCreates) {
-            sent.givenUp = sent.givenUp || sent.aircraftId == aircraftId;
+            if (sent.aircraftId == aircraftId && !sent.givenUp) {
+                sent.givenUp = true;
+                sent.givenUpScan = lf_scanSerial;
+            }
         }
     }
     g_givenUpCreates.clear();
-    auto watched = std::count_if(g_sentCreates.begin(), g_sentCreates.end(),
-                                 [](const SentCreate& sent) { return sent.givenUp; });
-    while (watched-- > static_cast<std::ptrdiff_t>(kWatchedGivenUpCreates)) {
-        const auto oldest = std::min_element(g_sentCreates.begin(), g_sentCreates.end(),
-                                             [](const SentCreate& a, const SentCreate& b) {
-                                                 return a.givenUp != b.givenUp ? a.givenUp : a.sequence < b.sequence;
-                                             });
-        g_sentCreates.erase(oldest);
-    }
 }
 
 // The object of a given-up creation goes again; its aircraft may be on its way in anew.
@@ -164,20 +158,51 @@ void lf_removeLateObject(std::uint32_t objectId, const std::string& callsign)
 
 // The sent create an object with this callsign comes from: of those sent before the object was
 // announced, the oldest still wanted, else the oldest given-up one. A given-up creation's late
-// object is thus never taken for the aircraft's next creation, nor that one's for it.
-std::vector<SentCreate>::iterator lf_findSentCreate(const std::string& callsign, std::uint32_t objectId)
+// object is thus never taken for a creation sent after it turned up.
+std::vector<SentCreate>::iterator lf_findSentCreate(const std::string& callsign, std::uint64_t sendsBefore)
 {
     const auto before = [](const SentCreate& a, const SentCreate& b) {
         return a.givenUp != b.givenUp ? !a.givenUp : a.sequence < b.sequence;
     };
     auto found = g_sentCreates.end();
     for (auto it = g_sentCreates.begin(); it != g_sentCreates.end(); ++it) {
-        if (it->callsign == callsign && it->newestObjectAtSend < objectId &&
+        if (it->callsign == callsign && it->sequence <= sendsBefore &&
             (found == g_sentCreates.end() || before(*it, *found))) {
             found = it;
         }
     }
     return found;
+}
+
+// A scan of the range is the run of replies numbered 1 to its count; the callsigns of given-up
+// creations it met are kept until it ends.
+void lf_noteScanEntry(DWORD entry, const std::string& atcId)
+{
+    if (entry <= 1) {
+        ++lf_scanSerial;
+        lf_scanSeen.clear();
+    }
+    const bool watched = std::any_of(g_sentCreates.begin(), g_sentCreates.end(), [&](const SentCreate& sent) {
+        return sent.givenUp && sent.callsign == atcId;
+    });
+    if (watched) {
+        lf_scanSeen.push_back(atcId);
+    }
+}
+
+// A given-up creation whose object the whole scan did not meet, and for which no announced
+// object waits to be read, made none: it is no longer watched.
+void lf_endScan()
+{
+    const auto unreadSince = [](std::uint64_t sequence) {
+        return std::any_of(g_addedObjectIds.begin(), g_addedObjectIds.end(),
+                           [sequence](const AddedObject& added) { return added.sendsBefore >= sequence; });
+    };
+    std::erase_if(g_sentCreates, [&](const SentCreate& sent) {
+        return sent.givenUp && sent.givenUpScan < lf_scanSerial &&
+               std::find(lf_scanSeen.begin(), lf_scanSeen.end(), sent.callsign) == lf_scanSeen.end() &&
+               !unreadSince(sent.sequence);
+    });
 }
 
 struct InRangeData {
@@ -243,6 +268,33 @@ void lf_onOwnObject(std::uint32_t objectId, std::uint32_t aircraftId, const InRa
     }
 }
 
+// An object read in the range: a known one's on-ground data, or a new one matched to the
+// create it comes from.
+void lf_identify(std::uint32_t objectId, const InRangeData& data)
+{
+    const auto added = std::find_if(g_addedObjectIds.begin(), g_addedObjectIds.end(),
+                                    [objectId](const AddedObject& object) { return object.objectId == objectId; });
+    if (added == g_addedObjectIds.end()) {
+        lf_onKnownObject(objectId, data);
+        return;
+    }
+    const std::uint64_t sendsBefore = added->sendsBefore;
+    g_addedObjectIds.erase(added);
+    const auto sent = lf_findSentCreate(data.atcId, sendsBefore);
+    if (sent == g_sentCreates.end()) {
+        lf_onForeignObject(objectId, data);
+        return;
+    }
+    const std::uint32_t aircraftId = sent->aircraftId;
+    const bool givenUp = sent->givenUp;
+    g_sentCreates.erase(sent);
+    if (givenUp) {
+        lf_removeLateObject(objectId, data.atcId);
+        return;
+    }
+    lf_onOwnObject(objectId, aircraftId, data);
+}
+
 } // namespace
 
 SimDataBlock::SimDataBlock(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD receivedSize)
@@ -302,6 +354,7 @@ void lf_onSimFrame()
     lf_sendEvents();
     lf_markGivenUpCreates();
     lf_sendCreatesAndRemoves();
+    ++g_simFramesDrained;
 }
 
 void lf_onCreateFailed(DWORD sendId)
@@ -322,41 +375,31 @@ void lf_onCreateFailed(DWORD sendId)
     }
 }
 
+void lf_onObjectAdded(std::uint32_t objectId)
+{
+    g_addedObjectIds.push_back({objectId, lf_sendSequence});
+}
+
 void lf_onSimObjectDataByType(const SIMCONNECT_RECV_SIMOBJECT_DATA* record, DWORD size)
 {
+    if (record->dwRequestID != kRequestAcInRange) {
+        return;
+    }
     const std::uint32_t objectId = record->dwObjectID;
-    if (record->dwRequestID != kRequestAcInRange || objectId <= g_userObjectId.load()) {
-        return;
-    }
     const auto data = lf_readInRange(record, size);
-    if (!data) {
-        return;
+    lf_noteScanEntry(record->dwentrynumber, data ? data->atcId : std::string());
+    if (data && objectId > g_userObjectId.load()) {
+        lf_identify(objectId, *data);
     }
-    const auto added = std::find(g_addedObjectIds.begin(), g_addedObjectIds.end(), objectId);
-    if (added == g_addedObjectIds.end()) {
-        lf_onKnownObject(objectId, *data);
-        return;
+    if (record->dwentrynumber >= record->dwoutof) {
+        lf_endScan();
     }
-    g_addedObjectIds.erase(added);
-    const auto sent = lf_findSentCreate(data->atcId, objectId);
-    if (sent == g_sentCreates.end()) {
-        lf_onForeignObject(objectId, *data);
-        return;
-    }
-    const std::uint32_t aircraftId = sent->aircraftId;
-    const bool givenUp = sent->givenUp;
-    g_sentCreates.erase(sent);
-    if (givenUp) {
-        lf_removeLateObject(objectId, data->atcId);
-        return;
-    }
-    lf_onOwnObject(objectId, aircraftId, *data);
 }
 
 namespace {
 
 const RunStateRegistration lf_runState{
-    RUN_STATE(RunStateArea::Simulator, lf_sendSequence, lf_generatedTrafficLogged),
+    RUN_STATE(RunStateArea::Simulator, lf_sendSequence, lf_scanSerial, lf_scanSeen, lf_generatedTrafficLogged),
 };
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "simlink/sim_ids.h"
 #include "simlink/sim_client.h"
 
+#include <algorithm>
+
 std::mutex g_simQueueMutex;
 std::vector<CreateRequest> g_createQueue;
 std::array<std::vector<PositionItem>, 2> g_positionQueues;
@@ -13,6 +15,7 @@ std::vector<PositionItem>* g_positionSend = &g_positionQueues[1];
 std::vector<EventItem> g_eventQueue;
 std::vector<std::uint32_t> g_removeQueue;
 std::vector<std::uint32_t> g_givenUpCreates;
+std::atomic<std::uint64_t> g_simFramesDrained{0};
 std::vector<SentCreate> g_sentCreates;
 std::mutex g_simResultMutex;
 std::vector<SimResult> g_simResults;
@@ -23,16 +26,24 @@ constexpr std::size_t kReservedEntries = 256;
 
 } // namespace
 
-void gf_queueCreateAc(const CreateRequest& request)
+std::uint64_t gf_queueCreateAc(const CreateRequest& request)
 {
     std::lock_guard lock(g_simQueueMutex);
     g_createQueue.push_back(request);
+    return g_simFramesDrained.load();
 }
 
-void gf_queueGivenUpCreate(std::uint32_t aircraftId)
+bool gf_queueGivenUpCreate(std::uint32_t aircraftId)
 {
     std::lock_guard lock(g_simQueueMutex);
+    const auto queued = std::find_if(g_createQueue.begin(), g_createQueue.end(),
+                                     [aircraftId](const CreateRequest& request) { return request.aircraftId == aircraftId; });
+    if (queued != g_createQueue.end()) {
+        g_createQueue.erase(queued);
+        return true;
+    }
     g_givenUpCreates.push_back(aircraftId);
+    return false;
 }
 
 void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value)
@@ -117,6 +128,7 @@ namespace {
 const RunStateRegistration lf_runState{
     RUN_STATE_LOCKED(RunStateArea::Simulator, g_simQueueMutex, g_createQueue, g_positionQueues, g_positionFill,
                      g_positionSend, g_eventQueue, g_removeQueue, g_givenUpCreates, g_sentCreates),
+    RUN_STATE(RunStateArea::Simulator, g_simFramesDrained),
     RUN_STATE_LOCKED(RunStateArea::Engine, g_simResultMutex, g_simResults),
 };
 

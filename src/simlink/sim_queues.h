@@ -6,6 +6,7 @@
 #include "simlink/sim_placement.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -39,16 +40,17 @@ struct EventItem {
     std::uint32_t value = 0;
 };
 
-// A create that was sent and is not yet resolved. The sequence number keeps the
-// order of sending, so that of two creates with one callsign the older is taken first.
+// A create that was sent and is not yet resolved. The link numbers its sends: the number keeps
+// the order of sending, so that of two creates with one callsign the older is taken first, and
+// an object is matched only to creates sent before it was announced.
 struct SentCreate {
     std::uint32_t packetId = 0; // 0 when the send id could not be read
     std::uint32_t aircraftId = 0;
     std::string callsign;
     std::uint64_t sequence = 0;
-    std::uint32_t newestObjectAtSend = 0; // its object has a higher id than any announced before
     // The engine gave the creation up: an object identified for it is removed, never handed on.
     bool givenUp = false;
+    std::uint64_t givenUpScan = 0; // the scan of the range under way when it was given up
 };
 
 enum class SimResultKind : std::uint32_t {
@@ -80,8 +82,12 @@ extern std::vector<PositionItem>* g_positionFill; // the engine writes here (mai
 extern std::vector<PositionItem>* g_positionSend; // the frame drain sends from here
 extern std::vector<EventItem> g_eventQueue;
 extern std::vector<std::uint32_t> g_removeQueue;
-// Hexids of live creations the engine gave up, for the frame drain to mark in g_sentCreates.
+// Hexids of creations the engine gave up after they were sent, for the frame drain to mark in
+// g_sentCreates.
 extern std::vector<std::uint32_t> g_givenUpCreates;
+// Frames whose drain ran (the queues were sent), counted under g_simQueueMutex: a create
+// queued when the count was n went out with frame n + 1. Read by the creations' wait clocks.
+extern std::atomic<std::uint64_t> g_simFramesDrained;
 // SimClient thread only.
 extern std::vector<SentCreate> g_sentCreates;
 // Guards g_simResults.
@@ -89,8 +95,12 @@ extern std::mutex g_simResultMutex;
 extern std::vector<SimResult> g_simResults;
 
 // Queue writers of the main loop thread; each holds g_simQueueMutex while it appends.
-void gf_queueCreateAc(const CreateRequest& request);
-void gf_queueGivenUpCreate(std::uint32_t aircraftId);
+// gf_queueCreateAc returns the frames drained so far (the start of the creation's wait clock).
+std::uint64_t gf_queueCreateAc(const CreateRequest& request);
+// The engine gives up the creation of this live or static hexid: a create still in
+// g_createQueue is taken out and never sent (true); one already sent is marked at the next
+// frame, so that an object that still turns up for it is removed and never handed on (false).
+bool gf_queueGivenUpCreate(std::uint32_t aircraftId);
 void gf_queueEvent(std::uint32_t objectId, std::uint32_t event, std::uint32_t value);
 void gf_queueEngineStart(std::uint32_t objectId);
 void gf_queueEngineShutdown(std::uint32_t objectId);

@@ -14,6 +14,8 @@
 #include "support/log_capture.h"
 #include "support/temp_folder.h"
 
+#include "simlink/sim_queues.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -307,15 +309,21 @@ TEST_F(ProximityTest, ParkedNeighbourTooCloseForTheNewcomerMakesTheStandUnclearA
     EXPECT_TRUE(m_log.contains("A1      : SWR1     removed by parking DLH2 at adjacent and possibly colliding stand A2"));
 }
 
-TEST_F(ProximityTest, FlushingStaticsWithdrawsWaitingCreationsAndKeepsTheRestInOrder)
+// One on its way in goes at once and frees its stand: its create had gone to the simulator link,
+// so it is given up there and a late object is removed.
+TEST_F(ProximityTest, FlushingStaticsDropsThoseOnTheirWayInAndKeepsTheRestInOrder)
 {
     parkedStatic(5, east(1.0), "A*");
-    parkedStatic(0, east(1.1), "B*").simState = SimState::adding2sim;
+    StaticAc& coming = parkedStatic(0, east(1.1), "B*");
+    coming.simState = SimState::adding2sim;
+    coming.hexid = 6;
     parkedStatic(7, east(1.2), "C*");
     gf_removeAllStatic();
     EXPECT_EQ(g_removalQueue, (std::deque<std::uint32_t>{5, 7}));
-    ASSERT_EQ(g_staticAcs.size(), 3u); // no create request waited, so B is removed on arrival
-    EXPECT_EQ(g_staticAcs[1].removeOnArrival, 1);
+    ASSERT_EQ(g_staticAcs.size(), 2u);
+    EXPECT_EQ(g_staticAcs[0].callsign, "A*");
+    EXPECT_EQ(g_staticAcs[1].callsign, "C*");
+    EXPECT_EQ(g_givenUpCreates, std::vector<std::uint32_t>{6});
 }
 
 TEST_F(ProximityTest, ReservedStandIsClearedOfItsStaticOrElseItsParkedLiveAircraft)

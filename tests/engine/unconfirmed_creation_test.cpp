@@ -136,3 +136,20 @@ TEST_F(UnconfirmedCreation, LateObjectTurningUpBeforeTheNextCreationIsIdentified
     for (DWORD id : givenUp)
         EXPECT_FALSE(world().object(id)->alive) << id;
 }
+
+// Frames stop (a paused simulator, a loading screen) before the create went out: its wait does
+// not run, and once frames come again the aircraft comes in on one object.
+TEST_F(UnconfirmedCreation, PausedSimulatorGivesNothingUpAndTheAircraftComesInAfterIt)
+{
+    buffer(kNear, "SWR2001", 2000);
+    world().setFramesStopped(true);
+    runTicks(kCreationGiveUpTicks + 1000);
+    ASSERT_NE(live(kNear), nullptr);
+    ASSERT_GE(live(kNear)->createSentTick, 0);
+    world().setFramesStopped(false);
+    runTicks(600);
+    EXPECT_EQ(logged(kGivenUpLine), 0u);
+    ASSERT_NE(live(kNear), nullptr);
+    EXPECT_EQ(live(kNear)->simState, SimState::active);
+    EXPECT_EQ(world().aliveAiObjects(), std::vector<DWORD>{live(kNear)->objectId});
+}

@@ -94,24 +94,38 @@ TEST_F(ParkAdjustment, StaticAircraftUnderItsSecondCallsignStays)
     EXPECT_TRUE(log.contains("Parking adjustments: 0 to be removed, 0 to be added"));
 }
 
+// Later is decided in the wrapping week: Monday 00:30 is later than Sunday 23:30.
 TEST_F(ParkAdjustment, NewAircraftForAStandReplacesTheOldOneOnlyWhenItParkedLater)
 {
     struct Row {
-        int matchedSlot;
+        WeekTime now;
+        WeekTime parked;
+        WeekTime matched;
         bool replaced;
     };
-    for (const Row row : {Row{22, true}, Row{20, false}, Row{18, false}}) {
+    const Row rows[] = {
+        {{2, 22}, {2, 20}, {2, 22}, true},
+        {{2, 22}, {2, 20}, {2, 20}, false},
+        {{2, 22}, {2, 20}, {2, 18}, false},
+        {{1, 1}, {7, 47}, {1, 1}, true},
+        {{1, 1}, {1, 0}, {7, 46}, false},
+    };
+    for (const Row& row : rows) {
         g_staticAcs.clear();
         for (Stand& stand : g_stands)
             stand.options.clear();
-        freezeWeekTime(2, 22);
-        addUse(3, use(2, row.matchedSlot, row.matchedSlot, "D-NEW", "DLH2"));
-        staticAt(3, "D-OLD", "DLH1*", 2, 20, "DLH1");
+        freezeWeekTime(row.now.weekday, row.now.slot);
+        addUse(3, use(static_cast<std::uint32_t>(row.matched.weekday), row.matched.slot, row.matched.slot, "D-NEW",
+                      "DLH2"));
+        staticAt(3, "D-OLD", "DLH1*", static_cast<std::uint32_t>(row.parked.weekday),
+                 static_cast<std::uint32_t>(row.parked.slot), "DLH1");
 
         gf_adjustParking();
 
-        EXPECT_EQ(gone(g_staticAcs[0]), row.replaced) << row.matchedSlot;
-        EXPECT_EQ(g_staticParkEntries.size(), row.replaced ? 1u : 0u) << row.matchedSlot;
+        const std::string what = fmt::format("parked {}/{}, matched {}/{}", row.parked.weekday, row.parked.slot,
+                                             row.matched.weekday, row.matched.slot);
+        EXPECT_EQ(gone(g_staticAcs[0]), row.replaced) << what;
+        EXPECT_EQ(g_staticParkEntries.size(), row.replaced ? 1u : 0u) << what;
     }
 }
 
@@ -206,6 +220,20 @@ TEST_F(ParkAdjustment, ExcessDropsPlanEntriesFirstThenTheEarliestParkedStatics)
     EXPECT_EQ(g_staticRemovals[0].callsign, "K3*");
     EXPECT_EQ(g_staticRemovals[1].callsign, "K2*");
     EXPECT_EQ(g_liveParkedList.size(), 4u);
+}
+
+TEST_F(ParkAdjustment, TrimTakesTheStaticParkedLongestAgoAcrossTheWeekEnd)
+{
+    freezeWeekTime(1, 1);  // Monday 00:30, one static aircraft wanted
+    addUse(1, use(7, 44, 47, "D-SUN", "DLH1"));
+    addUse(3, use(1, 0, 1, "D-MON", "DLH3"));
+    staticAt(1, "D-SUN", "DLH1*", 7, 47, "DLH1");
+    staticAt(3, "D-MON", "DLH3*", 1, 0, "DLH3");
+
+    gf_adjustParking();
+
+    EXPECT_TRUE(gone(g_staticAcs[0]));
+    EXPECT_FALSE(gone(g_staticAcs[1]));
 }
 
 // The aircraft parked on the stand goes, not one that pulled out of it and still carries

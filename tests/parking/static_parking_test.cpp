@@ -3,6 +3,9 @@
 #include "engine/ac_builders.h"
 #include "engine/ac_containers.h"
 #include "engine/learned_updates.h"
+#include "simlink/sim_queues.h"
+#include "engine/adding_stack.h"
+#include "engine/engine_tick.h"
 #include "engine/life_cycle.h"
 #include "liveries/livery_processing.h"
 #include "core/clock.h"
@@ -173,19 +176,67 @@ TEST_F(StaticParking, OccupiedOrAdjacentStandRefusesTheEntry)
     EXPECT_TRUE(log.contains("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"));
 }
 
-// A static aircraft keeps its stand until the simulator has removed it: no second one is
-// planned over it meanwhile.
-TEST_F(StaticParking, StaticAircraftBeingRemovedStillRefusesItsStand)
+// A static aircraft keeps its stand until the simulator has removed it: the entry that replaces
+// it waits for that, and is dropped once it has waited a minute of running frames.
+TEST_F(StaticParking, EntryForTheStandOfALeavingStaticWaitsUntilItHasLeft)
 {
-    removeAircraftFromSim(staticAt(4, SimState::active, 3, 20));
-    ASSERT_EQ(g_staticAcs[0].simState, SimState::removingfromsim);
-    g_staticParkEntries = {entry(4, "DLH3")};
+    for (const bool removalConfirmed : {true, false}) {
+        g_staticAcs.clear();
+        g_addingStack = {};
+        removeAircraftFromSim(staticAt(4, SimState::active, 3, 20));
+        ASSERT_EQ(g_staticAcs[0].simState, SimState::removingfromsim);
+        g_staticParkEntries = {entry(4, "DLH3")};
 
+        lf_detcs();
+        for (int tick = 0; tick < 100; ++tick) {
+            ++g_engineTick;
+            ++g_simFramesDrained;
+            gf_tickStaticCreations();
+        }
+        EXPECT_TRUE(g_addingStack.statics.empty());
+        EXPECT_FALSE(logged("no static parking for DLH3"));
+
+        if (removalConfirmed)
+            gf_pushSimResult({204, 0, 0, SimResultKind::ObjectRemoved, 0.0, 0.0});
+        gf_handleSimResults();
+        for (int tick = 0; tick < kStaticEntryWaitTicks && g_addingStack.statics.empty(); ++tick) {
+            ++g_engineTick;
+            ++g_simFramesDrained;
+            gf_tickStaticCreations();
+        }
+
+        EXPECT_EQ(g_addingStack.statics.size(), removalConfirmed ? 1u : 0u);
+        EXPECT_EQ(logged("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"),
+                  !removalConfirmed);
+        EXPECT_FALSE(gf_staticEntriesWaiting());
+    }
+}
+
+// While the simulator runs, a static creation it never confirms is given up: the record goes
+// and frees its stand, and its create never leaves the link's queue.
+TEST_F(StaticParking, StaticCreationNeverConfirmedIsGivenUpAndFreesItsStand)
+{
+    g_staticParkEntries = {entry(3, "DLH7"), entry(3, "DLH5")};
+    g_engineTick = 0;
+    lf_moveAddingStack();  // the plan's last entry becomes a create request
+    g_engineTick = 50;
+    lf_moveAddingStack();  // handed to the simulator link; the next entry is refused
+    ASSERT_EQ(g_staticAcs.size(), 1u);
+    ASSERT_EQ(g_createQueue.size(), 1u);
+    ASSERT_TRUE(logged("no static parking for DLH7, static aircraft DLH5*"));
+
+    for (int tick = 0; tick < 3100 && !g_staticAcs.empty(); ++tick) {
+        ++g_engineTick;
+        ++g_simFramesDrained;
+        gf_tickStaticCreations();
+    }
+
+    EXPECT_TRUE(g_staticAcs.empty());
+    EXPECT_TRUE(g_createQueue.empty());
+    EXPECT_TRUE(logged("DLH5* ") && logged("not identified in the simulator 30 s after its creation, given up"));
+    g_staticParkEntries = {entry(3, "DLH7")};
     lf_detcs();
-
     EXPECT_EQ(g_staticAcs.size(), 1u);
-    EXPECT_TRUE(g_addingStack.statics.empty());
-    EXPECT_TRUE(log.contains("B2      : no static parking for DLH3, static aircraft ST4* is adjacent at B2, possibly colliding"));
 }
 
 TEST_F(StaticParking, MaxParkRemovesTheLongestParkedLiveAndTheEarliestStatic)
@@ -204,6 +255,19 @@ TEST_F(StaticParking, MaxParkRemovesTheLongestParkedLiveAndTheEarliestStatic)
     EXPECT_FALSE(gone(g_staticAcs[0]));
     EXPECT_TRUE(logged("B1      : LIVE3") && logged("live max park exceeded, removed"));
     EXPECT_TRUE(logged("A2      : ST2*") && logged("static max park exceeded, removed"));
+}
+
+TEST_F(StaticParking, MaxParkRemovesTheStaticParkedLongestAgoAcrossTheWeekEnd)
+{
+    freezeWeekTime(1, 1);  // Monday 00:30
+    parking_percentage.value = 25;  // 1 of 4 stands
+    staticAt(4, SimState::active, 1, 0);
+    staticAt(2, SimState::active, 7, 47);
+
+    gf_checkMaxPark(0);
+
+    EXPECT_TRUE(gone(g_staticAcs[1]));
+    EXPECT_FALSE(gone(g_staticAcs[0]));
 }
 
 TEST_F(StaticParking, InitialLoadOnlyNeverRemovesLiveAircraft)
@@ -241,6 +305,7 @@ TEST_F(StaticParking, OutOfSightRemovesEverythingOnTheGroundAndSavesTheLearnedFi
     g_mainWindowState.parkFileLoaded = true;
     g_staticParkEntries = {entry(3, "DLH5")};
     staticAt(4, SimState::active, 3, 10);
+    staticAt(1, SimState::adding2sim, 3, 10);  // its create went to the simulator link
     liveAt(2, FlightPhase::parked);
     liveAt(0, FlightPhase::flying);
     g_userOnGround = false;
@@ -249,8 +314,9 @@ TEST_F(StaticParking, OutOfSightRemovesEverythingOnTheGroundAndSavesTheLearnedFi
     gf_updateStaticParking(false);
 
     EXPECT_TRUE(g_staticParkEntries.empty());
-    ASSERT_EQ(g_staticAcs.size(), 1u);
+    ASSERT_EQ(g_staticAcs.size(), 1u);  // the one on its way in is given up: a late object goes too
     EXPECT_TRUE(gone(g_staticAcs[0]));
+    EXPECT_EQ(g_givenUpCreates, std::vector<std::uint32_t>{9001});
     EXPECT_TRUE(gone(g_liveAcs[0]));
     EXPECT_FALSE(gone(g_liveAcs[1]));
     EXPECT_TRUE(g_parkAirport.empty());

@@ -6,6 +6,8 @@
 #include "engine/adding_stack.h"
 #include "engine/engine_tick.h"
 
+#include <fmt/format.h>
+
 using simlinktest::kInstalledTitle;
 using simlinktest::SimLinkTest;
 using simlinktest::waitFor;
@@ -117,6 +119,71 @@ TEST_F(SimQueuesTest, TwoCreatesWithOneCallsignAreIdentifiedOldestFirst)
     // Objects answer in id order: the first DLH4 object gets the older create.
     EXPECT_EQ(identified[0], 5000001u);
     EXPECT_EQ(identified[2], 5000003u);
+}
+
+// A creation given up before any frame sent it never reaches the simulator; one given up after
+// it was sent still goes out as it was.
+TEST_F(SimQueuesTest, GivenUpCreateStillQueuedIsNeverSent)
+{
+    connect();
+    gf_queueCreateAc(lf_request("SWR7", 4459377));
+    gf_queueCreateAc(lf_request("SWR8", 4459378));
+    EXPECT_TRUE(gf_queueGivenUpCreate(4459377));
+    frames(4);
+    EXPECT_FALSE(world().objectByTail("SWR7").has_value());
+    ASSERT_TRUE(world().objectByTail("SWR8").has_value());
+    EXPECT_FALSE(gf_queueGivenUpCreate(4459378));
+}
+
+// The simulator promises no order of its ids: an object with a lower id than one announced
+// before its create went out is still that create's.
+TEST_F(SimQueuesTest, ObjectWithALowerIdThanOneAnnouncedBeforeIsStillIdentified)
+{
+    connect();
+    world().setObjectIdOrder(standin::ObjectIdOrder::Falling);
+    const DWORD foreign = world().addForeignAircraft("Generated", "N123", 47.0, 8.01, 1400.0);
+    frames(1);
+    const SimResult result = createAndIdentify("SWR5", 4459375);
+    EXPECT_EQ(result.kind, SimResultKind::LiveIdentified);
+    EXPECT_LT(result.objectId, foreign);
+    EXPECT_EQ(result.objectId, world().objectByTail("SWR5")->id);
+}
+
+// Given-up creations far out of the scan's range stay watched, however many: once the range
+// grows, every late object is removed. One whose object the simulator took away is forgotten
+// after a whole scan once no announced object waits to be read.
+TEST_F(SimQueuesTest, EveryLateObjectOfGivenUpCreationsIsRemovedWhenTheRangeReachesIt)
+{
+    connect();
+    constexpr int kGivenUp = 70;
+    for (int i = 0; i < kGivenUp; ++i) {
+        CreateRequest request = lf_request("", 4460000 + i);
+        request.callsign = fmt::format("SWR{}", 2000 + i);
+        request.initPosition.Latitude = 47.3; // 33 km north of the user
+        gf_queueCreateAc(request);
+    }
+    gf_queueCreateAc(lf_request("SWR9999", 4469999));
+    frames(3);
+    for (int i = 0; i < kGivenUp; ++i) {
+        gf_queueGivenUpCreate(4460000 + i);
+    }
+    gf_queueGivenUpCreate(4469999);
+    world().removeObjectOnItsOwn(world().objectByTail("SWR9999")->id);
+    for (int scan = 0; scan < 3; ++scan) {
+        probeInRange();
+        frames(1);
+    }
+    {
+        std::lock_guard lock(g_simQueueMutex);
+        SimConnect_RequestDataOnSimObjectType(g_hSimConnect, kRequestAcInRange, kDefinitionInRange, 60000,
+                                              SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
+    }
+    frames(2);
+    EXPECT_TRUE(world().aliveAiObjects().empty());
+    EXPECT_FALSE(m_log.contains("just spawned, but not by"));
+    probeInRange();
+    frames(1);
+    EXPECT_TRUE(g_sentCreates.empty());
 }
 
 TEST_F(SimQueuesTest, PositionsAndEventsReachTheObject)
@@ -267,7 +334,8 @@ TEST_F(SimQueuesTest, ObjectAddedAtOrBelowTheUsersIdIsIgnored)
     const DWORD second = world().addForeignAircraft("Generated", "AS-GEN", 47.0, 8.02, 400.0);
     g_userObjectId.store(first);  // a simulator that gave the user's aircraft this id
     frames(1);
-    EXPECT_EQ(g_addedObjectIds, std::vector<std::uint32_t>{second});
+    ASSERT_EQ(g_addedObjectIds.size(), 1u);
+    EXPECT_EQ(g_addedObjectIds[0].objectId, second);
 }
 
 // The engine's within-range request every 200 ms ends the run when the simulator refuses it.

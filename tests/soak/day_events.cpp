@@ -1,6 +1,7 @@
 #include "soak/day_events.h"
 
 #include "soak/day_learned.h"
+#include "soak/soak_records.h"
 
 #include "engine/ac_containers.h"
 #include "engine/stand_lookup.h"
@@ -22,19 +23,6 @@ constexpr int kStopParkedFeeds = 45;
 constexpr int kSendNewcomers = 55;
 constexpr int kCheckEvery = 10;
 constexpr int kGiveUpWithin = 120;
-
-bool lf_inTheSimulator(const LiveAc& ac)
-{
-    return ac.simState == SimState::active && ac.remove == 0 && ac.objectId != 0;
-}
-
-const LiveAc* lf_record(std::uint32_t hexid)
-{
-    for (const LiveAc& ac : g_liveAcs)
-        if (ac.hexid == hexid && lf_inTheSimulator(ac))
-            return &ac;
-    return nullptr;
-}
 
 } // namespace
 
@@ -72,22 +60,14 @@ void DayEvents::expectStaleGaveWay() const
     EXPECT_TRUE(m_staleKept.empty()) << summary();
 }
 
-const FeedFlight* DayEvents::lf_sending(std::uint32_t hexid) const
-{
-    for (const FeedFlight& flight : m_feed.flights())
-        if (flight.hexid == hexid && !flight.silent)
-            return &flight;
-    return nullptr;
-}
-
 // Eight aircraft parked on their stands stop sending.
 void DayEvents::lf_stopParkedFeeds()
 {
     m_newcomersSeen = lf_newcomerCounts();
     m_stopped.clear();
     for (const LiveAc& ac : g_liveAcs) {
-        if (m_stopped.size() == 8 || lf_sending(ac.hexid) == nullptr || ac.flightPhase != FlightPhase::parked ||
-            ac.standId == 0 || !lf_inTheSimulator(ac))
+        if (m_stopped.size() == 8 || !m_feed.sending(ac.hexid) || ac.flightPhase != FlightPhase::parked ||
+            ac.standId == 0 || !gf_inTheSimulator(ac))
             continue;
         m_stopped.push_back({ac.hexid, ac.callsign, {ac.standLat, ac.standLon}});
         m_feed.silence(ac.hexid);
@@ -112,7 +92,7 @@ void DayEvents::lf_sendNewcomers(int second)
 // (parked aircraft are sent every 10 to 20 s): two minutes on, it no longer holds the stand.
 void DayEvents::lf_checkStandGivenUp(StoppedFeed& stopped, int silentSeconds)
 {
-    const LiveAc* stale = lf_record(stopped.hexid);
+    const LiveAc* stale = gf_recordInTheSimulator(stopped.hexid);
     if (stopped.held || silentSeconds < kGiveUpWithin || stale == nullptr)
         return;
     const Stand* stand = gf_standByNumber(stale->standId);
@@ -129,10 +109,10 @@ void DayEvents::lf_checkStaleGaveWay(int inPeriod)
 {
     for (StoppedFeed& stopped : m_stopped) {
         lf_checkStandGivenUp(stopped, inPeriod - kStopParkedFeeds);
-        const LiveAc* newcomer = lf_record(stopped.newcomer);
+        const LiveAc* newcomer = gf_recordInTheSimulator(stopped.newcomer);
         if (stopped.seen != Seen::notParked || newcomer == nullptr || newcomer->flightPhase != FlightPhase::parked)
             continue;
-        const LiveAc* stale = lf_record(stopped.hexid);
+        const LiveAc* stale = gf_recordInTheSimulator(stopped.hexid);
         stopped.seen = stale == nullptr ? Seen::staleGone : Seen::besideStale;
         const double metres =
             gf_distanceNm({newcomer->simPosition[0], newcomer->simPosition[1]}, stopped.stand) * kMetersPerNm;

@@ -53,7 +53,6 @@ private:
         bool held = false; // still held its stand when it should have given it up
     };
 
-    const FeedFlight* lf_sending(std::uint32_t hexid) const;
     void lf_stopParkedFeeds();
     void lf_sendNewcomers(int second);
     void lf_checkStaleGaveWay(int inPeriod);

@@ -5,6 +5,7 @@
 #include "liveries/livery_tables.h"
 #include "parking/stand.h"
 #include "simlink/sim_queues.h"
+#include "soak/soak_records.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +32,6 @@ const char* const kLogName = "Log.txt";
 bool lf_onStand(const LiveAc& ac)
 {
     return ac.flightPhase == FlightPhase::parked || ac.flightPhase == FlightPhase::parking;
-}
-
-bool lf_inTheSimulator(const StaticAc& ac)
-{
-    return ac.simState == SimState::active && ac.remove == 0 && ac.withdrawn == 0;
 }
 
 std::string lf_who(const StaticAc& ac)
@@ -130,7 +126,7 @@ void DayInvariants::oneAircraftPerStand(int second)
 {
     std::unordered_map<std::int32_t, const LiveAc*> live;
     for (const LiveAc& ac : g_liveAcs) {
-        if (!lf_inTheSimulator(ac) || !lf_onStand(ac) || ac.standId == 0)
+        if (!gf_inTheSimulator(ac) || !lf_onStand(ac) || ac.standId == 0)
             continue;
         const auto [at, fresh] = live.try_emplace(ac.standId, &ac);
         const std::string what = fmt::format("stand {}: {} and {}", ac.standId, lf_who(*at->second), lf_who(ac));
@@ -139,7 +135,7 @@ void DayInvariants::oneAircraftPerStand(int second)
     }
     for (const StaticAc& ac : g_staticAcs) {
         const auto at = live.find(ac.standId);
-        if (!lf_inTheSimulator(ac) || at == live.end() || at->second->flightPhase != FlightPhase::parked)
+        if (!gf_inTheSimulator(ac) || at == live.end() || at->second->flightPhase != FlightPhase::parked)
             continue;
         const std::string what = fmt::format("stand {}: live {} over static {}", ac.standId, lf_who(*at->second),
                                              lf_who(ac));

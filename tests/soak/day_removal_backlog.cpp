@@ -6,6 +6,7 @@
 #include "engine/stand_lookup.h"
 #include "parking/stand.h"
 #include "soak/day_live_limit.h"
+#include "soak/soak_records.h"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +39,6 @@ constexpr std::int64_t kLowerBeforeBirthTicks = 300;
 constexpr std::int32_t kUsualLimit = 500;
 constexpr double kOnStandM = 10.0;
 
-const LiveAc* lf_record(std::uint32_t hexid)
-{
-    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                 [hexid](const LiveAc& ac) { return ac.hexid == hexid && ac.remove == 0; });
-    return it == g_liveAcs.end() ? nullptr : &*it;
-}
-
 // Active, parked on its stand and no longer holding it: its feed stopped.
 bool lf_parkedSilentOnItsStand(const LiveAc* ac)
 {
@@ -52,12 +46,6 @@ bool lf_parkedSilentOnItsStand(const LiveAc* ac)
         return false;
     const Stand* stand = gf_standByNumber(ac->standId);
     return stand != nullptr && stand->holder != ac->hexid;
-}
-
-bool lf_feedAlive(const SoakFeed& feed, std::uint32_t hexid)
-{
-    return std::any_of(feed.flights().begin(), feed.flights().end(),
-                       [hexid](const FeedFlight& f) { return f.hexid == hexid && !f.silent; });
 }
 
 // The first tick after now whose line is taken at an engine tick that follows a hand-over, so
@@ -95,7 +83,7 @@ void RemovalBacklog::at(int second)
 
 void RemovalBacklog::tick(std::int64_t tick)
 {
-    if (m_step == Step::silenced && tick % 100 == 0 && lf_parkedSilentOnItsStand(lf_record(m_silent)))
+    if (m_step == Step::silenced && tick % 100 == 0 && lf_parkedSilentOnItsStand(gf_record(m_silent)))
         lf_sendNewcomers(tick);
     if (m_step != Step::newcomersSent)
         return;
@@ -103,7 +91,7 @@ void RemovalBacklog::tick(std::int64_t tick)
         lf_lowerTheLimit();
     // Once the first newcomer is born the usual limit comes back: the removals stay queued, and
     // the second newcomer finds room.
-    const LiveAc* first = lf_record(m_first);
+    const LiveAc* first = gf_record(m_first);
     if (m_limitLowered && (first == nullptr || first->simState != SimState::buffer))
         lf_restoreTheLimit();
     if (tick == m_silenceFirstAt)
@@ -122,7 +110,7 @@ void RemovalBacklog::lf_silenceParked(int second)
         const double nm = gf_distanceNm({ac.standLat, ac.standLon}, m_user);
         if (ac.simState != SimState::active || ac.flightPhase != FlightPhase::parked ||
             gf_standByNumber(ac.standId) == nullptr || ac.callsign.ends_with('_') || nm >= nearestNm ||
-            !lf_feedAlive(m_feed, ac.hexid))
+            !m_feed.sending(ac.hexid))
             continue;
         nearest = &ac;
         nearestNm = nm;
@@ -165,7 +153,7 @@ void RemovalBacklog::lf_lowerTheLimit()
 // What the second newcomer met when it left the buffer.
 void RemovalBacklog::lf_judgeSecondBirth()
 {
-    const LiveAc* second = lf_record(m_second);
+    const LiveAc* second = gf_record(m_second);
     if (second == nullptr || second->simState == SimState::buffer)
         return;
     m_second = 0;
@@ -175,7 +163,7 @@ void RemovalBacklog::lf_judgeSecondBirth()
         ++m_elsewhere;
         return;
     }
-    const LiveAc* silent = lf_record(m_silent);
+    const LiveAc* silent = gf_record(m_silent);
     const bool removalWaits = silent != nullptr && silent->simState == SimState::removingfromsim;
     m_reached += removalWaits ? 1 : 0;
     m_drained += removalWaits ? 0 : 1;

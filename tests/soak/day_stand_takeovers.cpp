@@ -4,6 +4,7 @@
 #include "engine/stand_lookup.h"
 #include "engine/stand_search.h"
 #include "parking/stand.h"
+#include "soak/soak_records.h"
 
 #include <gtest/gtest.h>
 
@@ -22,21 +23,10 @@ constexpr int kStartHolders = 5;
 constexpr int kSendNewcomers = 70;
 constexpr int kCheckTakeovers = 590;
 constexpr double kOnStandM = 10.0;
-bool lf_inTheSimulator(const StaticAc& ac)
-{
-    return ac.simState == SimState::active && ac.remove == 0 && ac.objectId != 0;
-}
-
-const LiveAc* lf_record(std::uint32_t hexid)
-{
-    const auto it = std::find_if(g_liveAcs.begin(), g_liveAcs.end(),
-                                 [hexid](const LiveAc& ac) { return ac.hexid == hexid && ac.remove == 0; });
-    return it == g_liveAcs.end() ? nullptr : &*it;
-}
 
 bool lf_parkedOn(const LiveAc* ac, const LatLon& stand)
 {
-    return ac != nullptr && lf_inTheSimulator(*ac) && ac->flightPhase == FlightPhase::parked &&
+    return ac != nullptr && gf_inTheSimulator(*ac) && ac->flightPhase == FlightPhase::parked &&
            gf_distanceNm({ac->simPosition[0], ac->simPosition[1]}, stand) * kMetersPerNm < kOnStandM;
 }
 
@@ -89,16 +79,14 @@ void DayStandTakeovers::lf_sendNewcomers(int second)
 {
     const FeedOperator next = gf_feedOperator(kFirstFeedHexid + static_cast<std::uint32_t>(m_feed.flightsStarted()));
     for (const LiveAc& ac : g_liveAcs) {
-        const auto flight = std::find_if(m_feed.flights().begin(), m_feed.flights().end(),
-                                         [&ac](const FeedFlight& f) { return f.hexid == ac.hexid && !f.silent; });
-        if (flight == m_feed.flights().end() || !lf_inTheSimulator(ac) || ac.flightPhase != FlightPhase::parked ||
+        if (!m_feed.sending(ac.hexid) || !gf_inTheSimulator(ac) || ac.flightPhase != FlightPhase::parked ||
             ac.standId == 0 || ac.callsign.ends_with('_') || ac.type == next.type)
             continue;
         m_takeovers.push_back({"same callsign", ac.hexid, ac.callsign, {ac.standLat, ac.standLon}});
         break;
     }
     for (Takeover& takeover : m_takeovers) {
-        if (!lf_parkedOn(lf_record(takeover.holder), takeover.stand))
+        if (!lf_parkedOn(gf_record(takeover.holder), takeover.stand))
             continue;
         takeover.newcomer = m_feed.addStandingOn(second, takeover.stand, takeover.callsign);
         ++m_sent;
@@ -111,11 +99,11 @@ void DayStandTakeovers::lf_sendNewcomers(int second)
 void DayStandTakeovers::lf_silenceReplacedHolders()
 {
     for (Takeover& takeover : m_takeovers) {
-        const LiveAc* newcomer = lf_record(takeover.newcomer);
+        const LiveAc* newcomer = gf_record(takeover.newcomer);
         if (takeover.holderSilenced)
             continue;
         if (newcomer == nullptr || newcomer->simState == SimState::buffer) {
-            takeover.holderThere = lf_parkedOn(lf_record(takeover.holder), takeover.stand);
+            takeover.holderThere = lf_parkedOn(gf_record(takeover.holder), takeover.stand);
             continue;
         }
         m_feed.silence(takeover.holder);
@@ -162,7 +150,7 @@ void DayStandTakeovers::lf_oneStaticPerStand(int second)
 {
     std::map<std::int32_t, std::string> onStand, twice;
     for (const StaticAc& ac : g_staticAcs) {
-        if (!lf_inTheSimulator(ac) || ac.standId == 0)
+        if (!gf_inTheSimulator(ac) || ac.standId == 0)
             continue;
         const auto [at, fresh] = onStand.try_emplace(ac.standId, ac.callsign);
         if (!fresh)

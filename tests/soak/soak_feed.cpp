@@ -162,6 +162,12 @@ FeedFlight* SoakFeed::find(std::uint32_t hexid)
     return at == m_flights.end() ? nullptr : &*at;
 }
 
+bool SoakFeed::sending(std::uint32_t hexid) const
+{
+    return std::any_of(m_flights.begin(), m_flights.end(),
+                       [hexid](const FeedFlight& flight) { return flight.hexid == hexid && !flight.silent; });
+}
+
 void SoakFeed::silence(std::uint32_t hexid)
 {
     if (FeedFlight* flight = find(hexid))

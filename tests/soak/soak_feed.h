@@ -66,6 +66,8 @@ public:
     // the flight is by then.
     void silence(std::uint32_t hexid);
     void resume(std::uint32_t hexid);
+    // A flight of this address whose feed goes on.
+    bool sending(std::uint32_t hexid) const;
     // Extra flights from this second on, each standing for some minutes at its stand: one that
     // taxis there from 400 m away, one first seen standing on it. An empty callsign gives a new
     // one of the feed's; the new transponder address is returned.

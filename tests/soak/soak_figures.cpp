@@ -182,6 +182,14 @@ void StateWatch::noteUnexcused(Watch& watch, std::unordered_map<std::uint64_t, s
     }
 }
 
+void StateWatch::pauseEnded()
+{
+    for (Watch& watch : m_watches)
+        watch.since.clear();
+    m_unconfirmed.clear();
+    m_lastScan = -1;
+}
+
 void StateWatch::scan(std::int32_t tick)
 {
     // While a run starts or ends the engine's tick stands still: it is looked at once.

@@ -17,6 +17,8 @@ class StateWatch {
 public:
     // Looks at every record just before this engine tick, one that hands a creation over.
     void scan(std::int32_t tick);
+    // Frames came back after a pause: what waited through it is measured from now on.
+    void pauseEnded();
     std::string table() const;
     void expectWithinBounds() const;
 

@@ -35,6 +35,7 @@
 #include "soak/day_removal_backlog.h"
 #include "soak/day_invariants.h"
 #include "soak/day_learned.h"
+#include "soak/day_pause.h"
 #include "soak/day_stand_takeovers.h"
 #include "soak/soak_feed.h"
 #include "soak/soak_figures.h"
@@ -314,6 +315,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::FeedBounds bounds;
     soak::DayStandTakeovers takeovers(feed);
     soak::RemovalBacklog backlog(feed, m_desktop, simulator.user);
+    soak::SimulatorPause pause(feed);
     bool renewing = false;
     int renewals = 0;
     const std::int64_t lastTick = minutes * kTicksPerMinute;
@@ -324,6 +326,8 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             liveLimit.at(second);
             takeovers.at(second);
             backlog.at(second);
+            if (pause.at(second))
+                watch.pauseEnded();
         }
         if (tick == lastTick) {
             standsAtClose = g_stands;
@@ -337,7 +341,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         backlog.tick(tick);
         SteppedSimLink::frameAtTick(g_engineTick.load());
         // Every 50 engine ticks a creation is handed over: the watch looks just before it.
-        if (g_engineTick.load() % 50 == 0)
+        if (g_engineTick.load() % 50 == 0 && !pause.paused())
             watch.scan(g_engineTick.load());
         const bool running = lf_tick();
         if (!running) {
@@ -375,7 +379,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << backlog.summary()
               << liveLimit.summary()
               << learned.summary() << rules.table() << fmt::format("static parking renewals: {}\n", renewals)
-              << hostile.summary() << bounds.table();
+              << hostile.summary() << bounds.table() << pause.summary();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
     // creations wait while a live one waits, which under this feed is always so once the park
     // file is read again: the count shows how many renewals came.
@@ -388,6 +392,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     bounds.expectKept();
     takeovers.expectKept();
     backlog.expectReached();
+    pause.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <initializer_list>
 #include <thread>
 #include <utility>
@@ -341,3 +342,24 @@ TEST_F(SimWorldObjects, FlightPlanThatCannotBeReadGivesLoadFlightPlanFailed)
 }
 
 } // namespace
+
+// New objects take ids in the order the world is set to, never one handed out before.
+TEST_F(SimWorldObjects, ObjectIdsComeFallingOrScatteredAndNeverTwice)
+{
+    const DWORD rising = createOnGround("SWR1");
+    SimWorld::instance().setObjectIdOrder(standin::ObjectIdOrder::Falling);
+    const DWORD high = createOnGround("SWR2");
+    const DWORD lower = createOnGround("SWR3");
+    EXPECT_GT(high, rising);
+    EXPECT_LT(lower, high);
+    SimWorld::instance().setObjectIdOrder(standin::ObjectIdOrder::Scattered, 7);
+    std::set<DWORD> ids = {rising, high, lower};
+    bool belowAnEarlierOne = false;
+    for (int i = 0; i < 20; ++i) {
+        const DWORD id = SimWorld::instance().addForeignAircraft("Generated", "AS-GEN", 47.0, 8.0, 400.0);
+        belowAnEarlierOne = belowAnEarlierOne || id < *ids.rbegin();
+        EXPECT_GE(id, standin::kFirstAiObjectId);
+        EXPECT_TRUE(ids.insert(id).second) << id;
+    }
+    EXPECT_TRUE(belowAnEarlierOne);
+}

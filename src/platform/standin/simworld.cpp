@@ -89,7 +89,7 @@ std::pair<double, double> lf_staticCg(const SimWorldConfig& config, const std::s
 void lf_createObject(SimWorld::State& state, const PendingCreate& create)
 {
     SimObjectRecord object;
-    object.id = state.nextObjectId++;
+    object.id = newObjectId(state);
     object.title = create.title;
     object.tailNumber = create.tailNumber;
     object.createdByClient = true;
@@ -227,6 +227,26 @@ void removeObject(SimWorld::State& state, SimObjectRecord& object)
     object.alive = false;
     object.removedFrame = state.frame;
     queueObjectAddRemove(state, "ObjectRemoved", object.id);
+}
+
+DWORD newObjectId(SimWorld::State& state)
+{
+    constexpr DWORD kFallingFrom = 1000000;
+    DWORD id = 0;
+    do {
+        switch (state.idOrder) {
+        case ObjectIdOrder::Rising:
+            id = state.nextObjectId++;
+            break;
+        case ObjectIdOrder::Falling:
+            id = kFallingFrom - (state.nextObjectId++ - kFirstAiObjectId);
+            break;
+        case ObjectIdOrder::Scattered:
+            id = std::uniform_int_distribution<DWORD>(kFirstAiObjectId, kFallingFrom)(state.idRandom);
+            break;
+        }
+    } while (!state.idsHandedOut.insert(id).second);
+    return id;
 }
 
 DWORD nextPacket(SimWorld::State& state)
@@ -379,6 +399,13 @@ void SimWorld::setFramesStopped(bool stopped)
     m_state->framesStopped = stopped;
 }
 
+void SimWorld::setObjectIdOrder(ObjectIdOrder order, std::uint32_t seed)
+{
+    std::lock_guard lock(m_mutex);
+    m_state->idOrder = order;
+    m_state->idRandom.seed(seed);
+}
+
 void SimWorld::removeObjectOnItsOwn(DWORD objectId)
 {
     std::lock_guard lock(m_mutex);
@@ -438,7 +465,7 @@ DWORD SimWorld::addForeignAircraft(const std::string& title, const std::string& 
     std::lock_guard lock(m_mutex);
     State& state = *m_state;
     SimObjectRecord object;
-    object.id = state.nextObjectId++;
+    object.id = newObjectId(state);
     object.title = title;
     object.tailNumber = tailNumber;
     std::tie(object.staticCgFt, object.staticPitchRad) = lf_staticCg(state.config, title);

@@ -26,6 +26,15 @@ enum class SimClock {
 };
 
 constexpr int kFramesPerSecond = 30;
+
+// How the world hands out the ids of new objects. The simulator promises no order: Rising is
+// what it usually does; the others let tests meet an id below one seen before. An id is never
+// handed out twice.
+enum class ObjectIdOrder {
+    Rising,    // 3, 4, 5, ...
+    Falling,   // from a high id downwards
+    Scattered, // seeded random ids
+};
 constexpr DWORD kUserObjectId = 1;
 constexpr DWORD kFirstAiObjectId = 3;
 
@@ -173,7 +182,9 @@ public:
     void clearCallFailures();
     void raiseException(DWORD code, DWORD sendId = 0, DWORD index = SIMCONNECT_RECV_EXCEPTION::UNKNOWN_INDEX);
     void quit();
+    // A pause (or a loading screen): no "Frame" events while the world goes on otherwise.
     void setFramesStopped(bool stopped);
+    void setObjectIdOrder(ObjectIdOrder order, std::uint32_t seed = 0);
     void removeObjectOnItsOwn(DWORD objectId);
     void teleportUser(double latitude, double longitude);
     void moveUser(const UserAircraftSetup& user);

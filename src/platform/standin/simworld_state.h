@@ -8,6 +8,8 @@
 #include <cctype>
 #include <deque>
 #include <fstream>
+#include <random>
+#include <set>
 #include <string_view>
 #include <variant>
 
@@ -64,6 +66,9 @@ struct SimWorld::State {
     // The world.
     std::map<DWORD, SimObjectRecord> objects;
     DWORD nextObjectId = kFirstAiObjectId;
+    ObjectIdOrder idOrder = ObjectIdOrder::Rising;
+    std::mt19937 idRandom;
+    std::set<DWORD> idsHandedOut;
     std::uint64_t frame = 0;
     std::uint64_t sequence = 0;
     bool framesStopped = false;
@@ -108,6 +113,8 @@ void stepFrame(SimWorld::State& state);
 void advanceRealTime(SimWorld::State& state);
 SimObjectRecord* findObject(SimWorld::State& state, DWORD objectId); // 0 is the user aircraft
 DWORD nextPacket(SimWorld::State& state);
+// The id of a new AI object, in the world's id order.
+DWORD newObjectId(SimWorld::State& state);
 // Takes an AI object out of the world and announces it.
 void removeObject(SimWorld::State& state, SimObjectRecord& object);
 
