@@ -113,16 +113,19 @@ struct TimeMoves : Command {
 
 struct Adjustment : Command {
     bool byCountdown = *rc::gen::weightedOneOf<bool>({{4, rc::gen::just(false)}, {1, rc::gen::just(true)}});
+    int framesStopSeconds = *rc::gen::weightedOneOf<int>({{1, rc::gen::just(0)}, {2, rc::gen::inRange(1, 4)}});
 
     void run(const Model&, StaticWorld& world) const override
     {
-        world.adjust(byCountdown);
+        world.adjust(byCountdown, framesStopSeconds);
         lf_noBreach(world);
     }
     void show(std::ostream& os) const override
     {
         os << (byCountdown ? "the renewal countdown runs out and parking is adjusted"
                            : "the user presses \"Now\" and parking is adjusted");
+        if (framesStopSeconds > 0)
+            os << ", the simulator sending no frames for " << framesStopSeconds << " s right after";
     }
 };
 

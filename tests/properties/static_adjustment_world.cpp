@@ -59,6 +59,8 @@ constexpr double kFeetPerMetre = 1.0 / 0.3048;
 constexpr int kTicksPerSecond = 100;
 constexpr int kSettleSeconds = 150;
 constexpr int kLeaveBoundSeconds = 60;
+// The park airport is looked at every 16 s, but not on seconds that are multiples of 5.
+constexpr int kOutOfSightSeconds = 45;
 constexpr double kOnStandM = 5.0;
 
 const char* const kDayNames[] = {"", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
@@ -302,7 +304,7 @@ void StaticWorld::moveTimeTo(int weekday, int slot, int minutes)
     run(2);
 }
 
-void StaticWorld::adjust(bool byCountdown)
+void StaticWorld::adjust(bool byCountdown, int framesStopSeconds)
 {
     for (int second = 0; second < 60 && g_busy.load(); ++second)
         run(1);
@@ -339,6 +341,8 @@ void StaticWorld::adjust(bool byCountdown)
         if (ac.simState == SimState::removingfromsim)
             leaving.push_back(ac.callsign);
     }
+    for (int i = 0; i < framesStopSeconds * kTicksPerSecond; ++i)
+        tick(false);
     for (int second = 0; second < kSettleSeconds && !settled(); ++second)
         run(1);
     if (!settled()) {
@@ -480,10 +484,11 @@ void StaticWorld::flyToTheOtherAirport()
 {
     const int from = m_airport;
     flyAway();
-    for (int second = 0; second < 30 && gf_parkFileLoaded(); ++second)
+    for (int second = 0; second < kOutOfSightSeconds && gf_parkFileLoaded(); ++second)
         run(1);
     if (gf_parkFileLoaded()) {
-        note(fmt::format("{} was still the park airport 30 s after the user flew away", kCodes[from]));
+        note(fmt::format("{} was still the park airport {} s after the user flew away", kCodes[from],
+                         kOutOfSightSeconds));
         return;
     }
     std::vector<std::string> left = lf_staticsLeft();

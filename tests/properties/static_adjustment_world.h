@@ -49,8 +49,9 @@ public:
     // The clock moves forward to the next time at this weekday and half hour (minutes into it).
     void moveTimeTo(int weekday, int slot, int minutes);
     // The user presses "Now" (or the countdown of the renewal runs out), the program renews
-    // static parking and everything it asked for settles; checked then.
-    void adjust(bool byCountdown);
+    // static parking (the simulator sending no frames for the seconds right after, as a slow
+    // one confirms removals late) and everything it asked for settles; checked then.
+    void adjust(bool byCountdown, int framesStopSeconds);
     // The simulator sends no frames for the seconds while the program runs.
     void pause(int seconds);
     // The simulator takes away one of the program's static objects (chosen by the index).
