@@ -65,6 +65,13 @@ rc::Gen<WeekPoint> lf_weekPoint()
     });
 }
 
+// Mostly the first three stands (two of them close enough to collide), so that uses meet.
+rc::Gen<int> lf_stand()
+{
+    return rc::gen::weightedOneOf<int>(
+        {{3, rc::gen::inRange(0, 3)}, {1, rc::gen::inRange(0, statictest::kStands)}});
+}
+
 // The uses of one airport's stands: a handful of aircraft, mostly around the week's end, some
 // under a second callsign later in their stay.
 rc::Gen<std::vector<StandUse>> lf_uses(int airport)
@@ -73,7 +80,7 @@ rc::Gen<std::vector<StandUse>> lf_uses(int airport)
         return rc::gen::map(
             rc::gen::container<std::vector<std::tuple<int, WeekPoint, int, bool>>>(
                 static_cast<std::size_t>(count),
-                rc::gen::tuple(rc::gen::inRange(0, statictest::kStands), lf_weekPoint(), rc::gen::inRange(0, 6),
+                rc::gen::tuple(lf_stand(), lf_weekPoint(), rc::gen::inRange(1, 7),
                                rc::gen::weightedOneOf<bool>({{3, rc::gen::just(false)}, {1, rc::gen::just(true)}}))),
             [airport](const std::vector<std::tuple<int, WeekPoint, int, bool>>& picks) {
                 std::vector<StandUse> uses;
@@ -96,18 +103,28 @@ void lf_noBreach(const StaticWorld& world)
 }
 
 struct TimeMoves : Command {
+    // Mostly on by a few half hours, so that uses of one stand follow each other; else to any
+    // half hour of the week.
+    bool onward = *rc::gen::weightedOneOf<bool>({{3, rc::gen::just(true)}, {1, rc::gen::just(false)}});
+    int halfHours = *rc::gen::inRange(1, 5);
     WeekPoint to = *lf_weekPoint();
     int minutes = *rc::gen::inRange(0, 30);
 
     void run(const Model&, StaticWorld& world) const override
     {
-        world.moveTimeTo(to.weekday, to.slot, minutes);
+        if (onward)
+            world.moveTimeBy(halfHours, minutes);
+        else
+            world.moveTimeTo(to.weekday, to.slot, minutes);
         lf_noBreach(world);
     }
     void show(std::ostream& os) const override
     {
-        os << fmt::format("time moves on to {} {:02}:{:02}", kDays[to.weekday], to.slot / 2,
-                          to.slot % 2 * 30 + minutes);
+        if (onward)
+            os << fmt::format("time moves on by {} half hours, {} minutes into the last", halfHours, minutes);
+        else
+            os << fmt::format("time moves on to {} {:02}:{:02}", kDays[to.weekday], to.slot / 2,
+                              to.slot % 2 * 30 + minutes);
     }
 };
 
@@ -199,7 +216,7 @@ RC_GTEST_PROP(StaticAdjustments, PlannedStandsHoldTheirStaticsOnePerStandAndTheW
     world.start(uses, start.weekday, start.slot);
     lf_noBreach(world);
     const auto commands = *rc::gen::scale(
-        0.06, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<
+        0.1, rc::state::gen::commands(Model{}, rc::state::gen::execOneOfWithArgs<
                                                      TimeMoves, Adjustment, Adjustment, Pause, SimulatorRemoves,
                                                      LiveArrives, FlyToTheOtherAirport>()));
     rc::state::runAll(commands, Model{}, world);

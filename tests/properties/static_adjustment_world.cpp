@@ -304,6 +304,13 @@ void StaticWorld::moveTimeTo(int weekday, int slot, int minutes)
     run(2);
 }
 
+void StaticWorld::moveTimeBy(int halfHours, int minutes)
+{
+    const std::uint64_t now = gf_weekdayAndHalfHour();
+    const std::int32_t to = (gf_weekHalfHour(now) - 48 + halfHours) % kWeekHalfHours;
+    moveTimeTo(to / 48 + 1, to % 48, minutes);
+}
+
 void StaticWorld::adjust(bool byCountdown, int framesStopSeconds)
 {
     for (int second = 0; second < 60 && g_busy.load(); ++second)

@@ -46,8 +46,10 @@ public:
     // static aircraft.
     void start(const std::vector<std::vector<StandUse>>& uses, int weekday, int slot);
 
-    // The clock moves forward to the next time at this weekday and half hour (minutes into it).
+    // The clock moves forward to the next time at this weekday and half hour (minutes into it),
+    // or by whole half hours.
     void moveTimeTo(int weekday, int slot, int minutes);
+    void moveTimeBy(int halfHours, int minutes);
     // The user presses "Now" (or the countdown of the renewal runs out), the program renews
     // static parking (the simulator sending no frames for the seconds right after, as a slow
     // one confirms removals late) and everything it asked for settles; checked then.
