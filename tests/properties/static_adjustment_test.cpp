@@ -76,11 +76,11 @@ rc::Gen<int> lf_stand()
 // under a second callsign later in their stay.
 rc::Gen<std::vector<StandUse>> lf_uses(int airport)
 {
-    return rc::gen::mapcat(rc::gen::inRange(3, 10), [airport](int count) {
+    return rc::gen::mapcat(rc::gen::inRange(8, 17), [airport](int count) {
         return rc::gen::map(
             rc::gen::container<std::vector<std::tuple<int, WeekPoint, int, bool>>>(
                 static_cast<std::size_t>(count),
-                rc::gen::tuple(lf_stand(), lf_weekPoint(), rc::gen::inRange(1, 7),
+                rc::gen::tuple(lf_stand(), lf_weekPoint(), rc::gen::inRange(2, 11),
                                rc::gen::weightedOneOf<bool>({{3, rc::gen::just(false)}, {1, rc::gen::just(true)}}))),
             [airport](const std::vector<std::tuple<int, WeekPoint, int, bool>>& picks) {
                 std::vector<StandUse> uses;
