@@ -51,6 +51,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" -DSKYWEAVER_BENCHMARKS=OFF \
     -DSKYWEAVER_RC_PARAMS="seed=20261208 max_success=${SKYWEAVER_SANITIZE_RC_CASES:-20} verbose_progress=0" \
+    -DSKYWEAVER_RC_SLOW_PARAMS="seed=20261208 max_success=2 verbose_progress=0" \
     "${options[@]}" "${launcher[@]}" >/dev/null
 # The test programs named after their folders (each also a CTest label).
 small_machine_programs=(e2e engine parking simlink app)
