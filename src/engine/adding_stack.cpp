@@ -28,6 +28,8 @@ namespace {
 
 constexpr double kRadToDegrees = 57.29577951308232;
 constexpr int kRecordsPerTick = 2;
+constexpr std::uint32_t kScanMarginMeters = 5 * 1852;
+constexpr std::uint32_t kLargestScanRadiusMeters = 200000;
 
 void lf_updateLiveAircraft()
 {
@@ -103,7 +105,7 @@ void lf_requestAircraftInRange()
         if (g_simLinkFailed || g_hSimConnect == nullptr)
             return;
         failed = FAILED(SimConnect_RequestDataOnSimObjectType(g_hSimConnect, kRequestAcInRange, kDefinitionInRange,
-                                                              g_rangeMeters.load(),
+                                                              gf_scanRadiusMeters(),
                                                               SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT));
     }
     if (failed) {
@@ -113,6 +115,12 @@ void lf_requestAircraftInRange()
 }
 
 } // namespace
+
+std::uint32_t gf_scanRadiusMeters()
+{
+    const std::uint64_t radius = std::uint64_t{g_rangeMeters.load()} + kScanMarginMeters;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(radius, kLargestScanRadiusMeters));
+}
 
 void lf_handleAddingStack()
 {

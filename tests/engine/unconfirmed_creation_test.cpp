@@ -60,13 +60,13 @@ protected:
         return found == g_liveAcs.end() ? nullptr : &*found;
     }
 
-    // The range shrinks to 10 nm with two aircraft buffered 20 and 25 km out: both are
-    // created beyond the scan's radius, never identified, and given up.
+    // The range shrinks to 10 nm with two aircraft buffered 30 and 35 km out: both are
+    // created beyond the scan's radius (the range and a margin), never identified, and given up.
     std::vector<DWORD> giveUpTwoFarCreations()
     {
         g_rangeMeters = 10 * 1852;
-        buffer(kFarA, "SWR1001", 20000);
-        buffer(kFarB, "SWR1002", 25000);
+        buffer(kFarA, "SWR1001", 30000);
+        buffer(kFarB, "SWR1002", 35000);
         runTicks(kCreationGiveUpTicks + 500);
         EXPECT_EQ(logged(kGivenUpLine), 2u);
         EXPECT_EQ(live(kFarA), nullptr);

@@ -186,8 +186,9 @@ public:
     }
 
     // Every object of ours alive in the simulator belongs to one record, soon after it came; every
-    // active record's object is alive. An object beyond the scan's range cannot be read, so it
-    // counts only once the range reaches it.
+    // active record's object is alive. Aircraft are created within the range, so an object up to
+    // a mile beyond it counts too; one farther out (the range was made smaller) counts once the
+    // range reaches it.
     void checkObjects()
     {
         std::map<DWORD, std::vector<std::string>> owners;
@@ -206,7 +207,7 @@ public:
             if (owner != owners.end() && owner->second.size() > 1)
                 RC_FAIL(fmt::format("object {} belongs to {}", id, fmt::join(owner->second, " and ")));
             const bool readable = gf_distanceNm(kAirport, {object->latitude, object->longitude}) * 1852.0 <
-                                  g_rangeMeters.load() - 500.0;
+                                  g_rangeMeters.load() + 1852.0;
             int& orphan = m_orphanTicks[id];
             orphan = owner == owners.end() && readable && !paused ? orphan + 100 : 0;
             if (orphan > kMostOrphanTicks)

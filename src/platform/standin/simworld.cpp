@@ -245,7 +245,11 @@ DWORD newObjectId(SimWorld::State& state)
             id = std::uniform_int_distribution<DWORD>(kFirstAiObjectId, kFallingFrom)(state.idRandom);
             break;
         }
-    } while (!state.idsHandedOut.insert(id).second);
+    } while (state.idsHandedOut.contains(id) || state.objects.contains(id));
+    // Counted ids never come again; only scattered ones are kept to be told apart, so a
+    // long run does not keep one entry per object it ever created.
+    if (state.idOrder == ObjectIdOrder::Scattered)
+        state.idsHandedOut.insert(id);
     return id;
 }
 
