@@ -47,9 +47,12 @@ bool staticParkingSettled()
 
 std::vector<std::string> unfilledPlanStands(const AdjustmentMade& made, const std::vector<std::string>& logged)
 {
-    const auto find = [&logged](const std::string& part) -> const std::string* {
-        const auto line = std::find_if(logged.begin(), logged.end(),
-                                       [&part](const std::string& l) { return l.find(part) != std::string::npos; });
+    // Lines about a stand begin with its name.
+    const auto find = [&logged](const std::string& stand, const std::string& part) -> const std::string* {
+        const std::string start = fmt::format("{:8}: ", stand);
+        const auto line = std::find_if(logged.begin(), logged.end(), [&](const std::string& l) {
+            return l.starts_with(start) && l.find(part) != std::string::npos;
+        });
         return line == logged.end() ? nullptr : &*line;
     };
     std::vector<std::string> breaches;
@@ -62,7 +65,8 @@ std::vector<std::string> unfilledPlanStands(const AdjustmentMade& made, const st
         });
         if (standing)
             continue;
-        if (const std::string* refusal = find(fmt::format("no static parking for {}, ", entry.cs))) {
+        // An entry without a callsign is refused as "".
+        if (const std::string* refusal = find(standName, fmt::format("no static parking for {}, ", entry.cs))) {
             for (const std::string& gone : made.leaving) {
                 if (refusal->find(fmt::format("static aircraft {} is adjacent", gone)) != std::string::npos)
                     breaches.push_back(fmt::format("{} ({}) planned for stand {} was refused because of {}, which "
@@ -71,7 +75,8 @@ std::vector<std::string> unfilledPlanStands(const AdjustmentMade& made, const st
             }
             continue;
         }
-        if ((stand != nullptr && lf_liveParkedAtOrBeside(*stand)) || find("static max park exceeded"))
+        // Created, then taken out again by the limit of parked aircraft.
+        if ((stand != nullptr && lf_liveParkedAtOrBeside(*stand)) || find(standName, "static max park exceeded"))
             continue;
         breaches.push_back(fmt::format("{} ({}) planned for stand {} never stood there and nothing refused it",
                                        entry.cs, entry.reg, standName));
