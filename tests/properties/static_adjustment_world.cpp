@@ -26,6 +26,7 @@
 #include "support/parking_fixture.h"
 #include "support/program_state.h"
 #include "support/reference_xml.h"
+#include "support/static_plan_check.h"
 #include "support/traffic_lines.h"
 #include "traffic/traffic_reader.h"
 #include "ui/busy_state.h"
@@ -192,7 +193,7 @@ void StaticWorld::start(const std::vector<std::vector<StandUse>>& uses, int week
     g_trafficReader.setReferencePosition(m_airports[0]);
     g_trafficReader.setReferenceElevation(m_elevations[0]);
     lf_startTickLoop();
-    for (int second = 0; second < kSettleSeconds && !(gf_parkFileLoaded() && settled()); ++second)
+    for (int second = 0; second < kSettleSeconds && !(gf_parkFileLoaded() && staticParkingSettled()); ++second)
         run(1);
     if (!gf_parkFileLoaded())
         note(fmt::format("the park file of {} was never loaded with the user standing there", kCodes[0]));
@@ -282,15 +283,6 @@ void StaticWorld::note(std::string what)
         m_breach = std::move(what);
 }
 
-bool StaticWorld::settled() const
-{
-    const bool passing = std::any_of(g_staticAcs.begin(), g_staticAcs.end(), [](const StaticAc& ac) {
-        return ac.simState == SimState::adding2sim || ac.simState == SimState::removingfromsim;
-    });
-    return g_staticParkEntries.empty() && !gf_staticEntriesWaiting() && !passing && g_removalQueue.empty() &&
-           g_addingStack.statics.empty() && !g_renewalRequested.load();
-}
-
 void StaticWorld::moveTimeTo(int weekday, int slot, int minutes)
 {
     using namespace std::chrono;
@@ -342,66 +334,21 @@ void StaticWorld::adjust(bool byCountdown, int framesStopSeconds)
     }
     const std::uint64_t packed = gf_weekdayAndHalfHour();
     const WeekTime now{gf_packedWeekday(packed), gf_packedHalfHour(packed)};
-    const std::vector<StaticParkEntry> plan = g_staticParkEntries;
-    std::vector<std::string> leaving;
-    for (const StaticAc& ac : g_staticAcs) {
-        if (ac.simState == SimState::removingfromsim)
-            leaving.push_back(ac.callsign);
-    }
+    const AdjustmentMade made = adjustmentJustMade();
     for (int i = 0; i < framesStopSeconds * kTicksPerSecond; ++i)
         tick(false);
-    for (int second = 0; second < kSettleSeconds && !settled(); ++second)
+    for (int second = 0; second < kSettleSeconds && !staticParkingSettled(); ++second)
         run(1);
-    if (!settled()) {
+    if (!staticParkingSettled()) {
         note(fmt::format("the adjustment at {} had not settled {} s later", lf_when(packed), kSettleSeconds));
         return;
     }
-    checkPlanFilled(plan, leaving, firstLine);
-    checkWrappedChoices(before, now);
-}
-
-// Every stand the adjustment's plan filled holds its static aircraft, unless a live aircraft or
-// a static one that stays refused it.
-void StaticWorld::checkPlanFilled(const std::vector<StaticParkEntry>& plan, const std::vector<std::string>& leaving,
-                                  std::size_t firstLogLine)
-{
     const std::vector<std::string> lines = m_log.lines();
-    const auto logged = [&](const std::string& part) -> const std::string* {
-        for (std::size_t i = std::min(firstLogLine, lines.size()); i < lines.size(); ++i) {
-            if (lines[i].find(part) != std::string::npos)
-                return &lines[i];
-        }
-        return nullptr;
-    };
-    for (const StaticParkEntry& entry : plan) {
-        const Stand* stand = gf_standByNumber(static_cast<std::int32_t>(entry.stand));
-        const std::string standName = stand == nullptr ? std::to_string(entry.stand) : stand->id;
-        const bool standing = std::any_of(g_staticAcs.begin(), g_staticAcs.end(), [&](const StaticAc& ac) {
-            return ac.simState == SimState::active && ac.standId == static_cast<std::int32_t>(entry.stand) &&
-                   ac.registration == entry.reg;
-        });
-        if (standing)
-            continue;
-        if (const std::string* refusal = logged(fmt::format("no static parking for {}, ", entry.cs))) {
-            for (const std::string& gone : leaving) {
-                if (refusal->find(fmt::format("static aircraft {} is adjacent", gone)) != std::string::npos)
-                    note(fmt::format("{} ({}) planned for stand {} was refused because of {}, which the adjustment "
-                                     "had taken out: \"{}\"",
-                                     entry.cs, entry.reg, standName, gone, *refusal));
-            }
-            continue;
-        }
-        const bool liveThere = std::any_of(g_liveAcs.begin(), g_liveAcs.end(), [&](const LiveAc& ac) {
-            return ac.flightPhase == FlightPhase::parked && stand != nullptr &&
-                   (ac.standId == stand->number ||
-                    std::find(stand->neighbours.begin(), stand->neighbours.end(),
-                              static_cast<std::uint32_t>(ac.standId)) != stand->neighbours.end());
-        });
-        if (liveThere || logged("static max park exceeded"))
-            continue;
-        note(fmt::format("{} ({}) planned for stand {} never stood there and nothing refused it", entry.cs, entry.reg,
-                         standName));
-    }
+    for (std::string& breach :
+         unfilledPlanStands(made, {lines.begin() + static_cast<std::ptrdiff_t>(std::min(firstLine, lines.size())),
+                                   lines.end()}))
+        note(std::move(breach));
+    checkWrappedChoices(before, now);
 }
 
 // A static aircraft replaced on its stand by one of the plan parked earlier in the wrapping week.
@@ -480,7 +427,7 @@ void StaticWorld::landAt(int airport)
     g_trafficReader.setReferencePosition(m_airports[static_cast<std::size_t>(airport)]);
     g_trafficReader.setReferenceElevation(m_elevations[static_cast<std::size_t>(airport)]);
     m_atTheAirport = true;
-    for (int second = 0; second < kSettleSeconds && !(gf_parkFileLoaded() && settled()); ++second)
+    for (int second = 0; second < kSettleSeconds && !(gf_parkFileLoaded() && staticParkingSettled()); ++second)
         run(1);
     if (!gf_parkFileLoaded())
         note(fmt::format("the park file of {} was never loaded with the user standing there", kCodes[airport]));

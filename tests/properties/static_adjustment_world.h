@@ -74,9 +74,6 @@ private:
     void sendFeedLines();
     void checkOneStaticPerStand();
     void note(std::string what);
-    bool settled() const;
-    void checkPlanFilled(const std::vector<StaticParkEntry>& plan, const std::vector<std::string>& leaving,
-                         std::size_t firstLogLine);
     void checkWrappedChoices(const std::vector<StaticAc>& before, const WeekTime& now);
     void flyAway();
     void landAt(int airport);

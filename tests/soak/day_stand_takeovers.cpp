@@ -44,16 +44,16 @@ const Stand* lf_freeStand()
 
 } // namespace
 
-void DayStandTakeovers::at(int second)
+void DayStandTakeovers::at(int second, bool quiet)
 {
     const int inPeriod = second % kPeriod;
-    if (inPeriod == kStartHolders)
+    if (inPeriod == kStartHolders && !quiet)
         lf_startHolders(second);
-    if (inPeriod == kSendNewcomers)
+    if (inPeriod == kSendNewcomers && !quiet)
         lf_sendNewcomers(second);
-    if (inPeriod > kSendNewcomers && inPeriod < kCheckTakeovers)
+    if (inPeriod > kSendNewcomers && inPeriod < kCheckTakeovers && !quiet)
         lf_silenceReplacedHolders();
-    if (inPeriod == kCheckTakeovers)
+    if (inPeriod == kCheckTakeovers && !quiet)
         lf_checkTakeovers();
     lf_oneStaticPerStand(second);
 }

@@ -17,8 +17,9 @@ class DayStandTakeovers {
 public:
     explicit DayStandTakeovers(SoakFeed& feed) : m_feed(feed) {}
 
-    // At the start of each simulated second.
-    void at(int second);
+    // At the start of each simulated second; a quiet one starts nothing, it only looks at the
+    // statics on the stands.
+    void at(int second, bool quiet);
     std::string summary() const;
     // Every replacing newcomer was born on its holder's stand; never two statics on one stand.
     void expectKept() const;

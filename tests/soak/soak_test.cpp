@@ -1,7 +1,9 @@
 // The soak, a simulated day: a full feed of 2,000 aircraft around the park airport for
 // simulated minutes (SKYWEAVER_SOAK_MINUTES, default 10), each line through the Traffic Reader's
 // parser, the traffic queue, the main loop's tick and the simulated simulator on its stepped
-// clock, with the events a day brings (tests/soak/day_events.h). The program's main window runs
+// clock, with the events a day brings (tests/soak/day_events.h) and, in the last hour of a run of
+// two hours or more, a lighter feed under which static parking is renewed
+// (tests/soak/day_light_feed.h). The program's main window runs
 // on the headless desktop; each run starts, as the window's start-up message asks, with the
 // program's own start-up up to its worker threads, and ends with its own closing-down. It holds
 // the program to its limits on live and static aircraft, to the time a record may spend in each
@@ -35,6 +37,7 @@
 #include "soak/day_removal_backlog.h"
 #include "soak/day_invariants.h"
 #include "soak/day_learned.h"
+#include "soak/day_light_feed.h"
 #include "soak/day_pause.h"
 #include "soak/day_stand_takeovers.h"
 #include "soak/soak_feed.h"
@@ -79,6 +82,7 @@ constexpr int kStands = 700;
 // Registrations in the aircraft database: the feed starts fewer flights in a day.
 constexpr std::uint32_t kRegistrations = 60000;
 constexpr std::int64_t kTicksPerMinute = 6000;
+
 // The "==> " lines the day brings on purpose.
 // The simulator took an object away on its own while the program still moved it.
 const std::vector<std::string> kExpectedMarkedLines = {"==> SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID"};
@@ -94,6 +98,15 @@ int lf_minutes()
 int lf_warmUpMinutes(int minutes)
 {
     return std::min(minutes / 2, 15);
+}
+
+// Every other hour of the day from the half hour first: "0,1,4,5,...".
+std::string lf_hourPairs(int first)
+{
+    std::string slots;
+    for (int slot = first; slot < 48; slot += 4)
+        slots += fmt::format("{}{},{}", slots.empty() ? "" : ",", slot, slot + 1);
+    return slots;
 }
 
 // What the program asked its main window for, last.
@@ -149,7 +162,10 @@ protected:
     // The park airport's park file, as the program downloads it for the simulator's own add-on
     // airports (an add-on scan, which the simulator switch brings, keeps it): its stands in rows,
     // every other one with a use of a Lufthansa A320 all Wednesday and Thursday, the others free
-    // to learn on. The program loads it once the user aircraft stands at the airport.
+    // to learn on. Every tenth of those has it on Thursday only in every other hour, under a
+    // callsign that changes to a second one for the hour's second half, so that renewals of
+    // static parking replace statics on their stands. The program loads it once the user aircraft
+    // stands at the airport.
     void lf_parkAirport()
     {
         fillStandRows(gf_destinationPoint(m_airport, 0.0, 1000.0), kStands);
@@ -162,7 +178,11 @@ protected:
             const Stand& stand = g_stands[i];
             const std::string reg = fmt::format("D-S{:03}", stand.number);
             std::vector<OptFixture>& uses = feedUses[i];
-            if (stand.number % 2 == 0)
+            if (stand.number % 20 == 0)
+                uses.insert(uses.end(), {{reg, "DLH", "A320", "", 3, "0:47"},
+                                         {reg, "DLH", "A320", fmt::format("DLH{0:03}A:DLH{0:03}B", stand.number), 4,
+                                          lf_hourPairs(stand.number % 40 == 0 ? 2 : 0)}});
+            else if (stand.number % 2 == 0)
                 uses.insert(uses.end(), {{reg, "DLH", "A320", "", 3, "0:47"}, {reg, "DLH", "A320", "", 4, "0:47"}});
             stands.push_back({stand.id, stand.latitude, stand.longitude, 0.0, stand.radius * kMetersPerNm, uses, {}});
         }
@@ -316,27 +336,31 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     soak::DayStandTakeovers takeovers(feed);
     soak::RemovalBacklog backlog(feed, m_desktop, simulator.user);
     soak::SimulatorPause pause(feed);
-    bool renewing = false;
-    int renewals = 0;
+    soak::LightFeedStretch light(minutes);
     const std::int64_t lastTick = minutes * kTicksPerMinute;
     for (std::int64_t tick = 0;; ++tick) {
         const int second = static_cast<int>(tick / 100);
-        if (tick % 100 == 0) {
+        // The light feed's stretch starts nothing new: only the rule of one static per stand is looked at.
+        const bool quiet = light.running(second);
+        if (tick % 100 == 0 && !quiet) {
             events.at(second);
             liveLimit.at(second);
-            takeovers.at(second);
             backlog.at(second);
             if (pause.at(second))
                 watch.pauseEnded();
         }
+        if (tick % 100 == 0)
+            takeovers.at(second, quiet);
         if (tick == lastTick) {
             standsAtClose = g_stands;
             gf_requestUserExit();
         }
         feed.linesAt(tick, [&](const std::string& line) {
-            hostile.send(tick, line, [](const std::string& sent) { g_trafficReader.handleLine(sent); });
+            if (light.passes(tick, line))
+                hostile.send(tick, line, [](const std::string& sent) { g_trafficReader.handleLine(sent); });
         });
-        lf_simulatorRemovesAnObject(tick, random);
+        if (!quiet)
+            lf_simulatorRemovesAnObject(tick, random);
         liveLimit.tick();
         backlog.tick(tick);
         SteppedSimLink::frameAtTick(g_engineTick.load());
@@ -361,8 +385,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
             ASSERT_TRUE(running || asked == WindowAsked::StartUp) << "the run ended without a restart or close";
         }
         clk::advance(std::chrono::milliseconds(10));
-        renewals += renewing && !g_renewalInProgress.load() ? 1 : 0;
-        renewing = g_renewalInProgress.load();
+        light.tick(tick);
         if ((tick + 1) % 100 == 0) {
             rules.check(static_cast<int>((tick + 1) / 100));
             liveLimit.check(static_cast<int>((tick + 1) / 100));
@@ -378,11 +401,12 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
         std::filesystem::copy_file("Log.txt", keep, std::filesystem::copy_options::overwrite_existing);
     std::cout << figures.table() << watch.table() << events.summary() << takeovers.summary() << backlog.summary()
               << liveLimit.summary()
-              << learned.summary() << rules.table() << fmt::format("static parking renewals: {}\n", renewals)
+              << learned.summary() << rules.table() << fmt::format("static parking renewals: {}\n", light.renewals())
+              << light.summary()
               << hostile.summary() << bounds.table() << pause.summary();
     // Static parking is renewed every 20 minutes once its aircraft are all created. Static
-    // creations wait while a live one waits, which under this feed is always so once the park
-    // file is read again: the count shows how many renewals came.
+    // creations wait while a live one waits, which under the full feed is always so once the park
+    // file is read again: the renewals come in the light feed's stretch.
     figures.expectWithinBounds(warmUp, kFeedSize, feed.flightsStarted());
     watch.expectWithinBounds();
     rules.expectKept(minutes / 60.0);
@@ -393,6 +417,7 @@ TEST_F(Soak, FullFeedStaysWithinTheLimitsAndMemoryStaysFlat)
     takeovers.expectKept();
     backlog.expectReached();
     pause.expectKept();
+    light.expectKept();
 
     // The close took every object out of the simulator and saved what was learned.
     link.reset();

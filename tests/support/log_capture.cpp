@@ -4,9 +4,30 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace testsupport {
+
+std::uintmax_t logEnd()
+{
+    gf_flushLog();
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size("Log.txt", error);
+    return error ? 0 : size;
+}
+
+std::vector<std::string> logLinesFrom(std::uintmax_t offset)
+{
+    gf_flushLog();
+    std::ifstream log("Log.txt", std::ios::binary);
+    log.seekg(static_cast<std::streamoff>(offset));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(std::move(line));
+    return lines;
+}
 
 LogCapture::LogCapture()
 {

@@ -1,10 +1,16 @@
 // Opens "Log.txt" in the working folder for one test and reads back what was logged.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace testsupport {
+
+// Where the lines logged from now on start in "Log.txt" (what is buffered written first), and
+// the lines written from such a point on.
+std::uintmax_t logEnd();
+std::vector<std::string> logLinesFrom(std::uintmax_t offset);
 
 class LogCapture {
 public:
