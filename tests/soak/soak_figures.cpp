@@ -190,6 +190,26 @@ void StateWatch::pauseEnded()
     m_lastScan = -1;
 }
 
+// A live aircraft that became active and respawned between two scans is in adding2sim at both,
+// but with another creation: its wait starts again.
+void StateWatch::lf_startNewStays()
+{
+    std::unordered_map<std::uint32_t, std::int32_t> handOvers;
+    for (const LiveAc& ac : g_liveAcs) {
+        if (ac.simState != SimState::adding2sim)
+            continue;
+        handOvers.emplace(ac.hexid, ac.createSentTick);
+        const auto before = m_handOvers.find(ac.hexid);
+        if (before == m_handOvers.end() || before->second < 0 || before->second == ac.createSentTick)
+            continue;
+        for (const Passing watch : {LiveAdding, LiveUnconfirmed})
+            m_watches[watch].since.erase(lf_key(ac.hexid, true));
+        m_unconfirmed.erase(ac.hexid);
+        m_waitingAtEntry.erase(ac.hexid);
+    }
+    m_handOvers = std::move(handOvers);
+}
+
 void StateWatch::scan(std::int32_t tick)
 {
     // While a run starts or ends the engine's tick stands still: it is looked at once.
@@ -204,6 +224,7 @@ void StateWatch::scan(std::int32_t tick)
     m_liveTurn = !g_addingStack.live.empty();
     const std::size_t waiting = g_spawnList.size() + g_addingStack.live.size();
     m_lastScan = tick;
+    lf_startNewStays();
     std::size_t active = 0, adding = 0;
     std::unordered_set<std::uint32_t> unconfirmed;
     std::unordered_map<std::uint32_t, std::size_t> waitingAtEntry;

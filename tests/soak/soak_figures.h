@@ -42,6 +42,9 @@ private:
     std::array<Watch, kWatches> m_watches;
     std::unordered_set<std::uint32_t> m_unconfirmed; // live creations not identified a scan after the hand-over
     std::unordered_map<std::uint32_t, std::size_t> m_waitingAtEntry; // live creations waiting when one was first seen
+    // The hand-over tick of each live creation at the last scan: another one is a new stay.
+    std::unordered_map<std::uint32_t, std::int32_t> m_handOvers;
+    void lf_startNewStays();
     std::size_t m_maxCreatesWaiting = 0;
     std::size_t m_maxRemovalsWaiting = 0;
     std::size_t m_maxLiveCounted = 0;
