@@ -1,5 +1,7 @@
 #include "soak/day_hostile_feed.h"
 
+#include "support/log_capture.h"
+
 #include "core/log.h"
 #include "traffic/traffic_mutex.h"
 #include "traffic/traffic_record.h"
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -121,11 +122,7 @@ void FeedBounds::check(int second)
 
 void FeedBounds::readNewLogLines(int second)
 {
-    gf_flushLog();
-    std::ifstream log("Log.txt", std::ios::binary);
-    log.seekg(static_cast<std::streamoff>(m_logRead));
-    std::string line;
-    while (std::getline(log, line)) {
+    for (const std::string& line : testsupport::logLinesFrom(m_logRead)) {
         m_logRead += line.size() + 1;
         if (lf_badLogLine(line) && m_longOrControlLines++ == 0)
             m_firstBadLine = fmt::format("second {}: {}", second, line.substr(0, 200));

@@ -1,5 +1,7 @@
 #include "soak/day_invariants.h"
 
+#include "support/log_capture.h"
+
 #include "core/log.h"
 #include "engine/ac_containers.h"
 #include "liveries/livery_tables.h"
@@ -13,7 +15,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <regex>
 #include <unordered_map>
@@ -186,11 +187,7 @@ void DayInvariants::titlesAreInTheTables(int second)
 
 void DayInvariants::readNewLogLines()
 {
-    gf_flushLog();
-    std::ifstream log(kLogName, std::ios::binary);
-    log.seekg(static_cast<std::streamoff>(m_logRead));
-    std::string line;
-    while (std::getline(log, line)) {
+    for (const std::string& line : testsupport::logLinesFrom(m_logRead)) {
         m_logRead += line.size() + 1;
         m_logBytes += line.size() + 1;
         if (line.find("no livery match") != std::string::npos)

@@ -47,14 +47,16 @@ const Stand* lf_freeStand()
 void DayStandTakeovers::at(int second, bool quiet)
 {
     const int inPeriod = second % kPeriod;
-    if (inPeriod == kStartHolders && !quiet)
-        lf_startHolders(second);
-    if (inPeriod == kSendNewcomers && !quiet)
-        lf_sendNewcomers(second);
-    if (inPeriod > kSendNewcomers && inPeriod < kCheckTakeovers && !quiet)
-        lf_silenceReplacedHolders();
-    if (inPeriod == kCheckTakeovers && !quiet)
-        lf_checkTakeovers();
+    if (!quiet) {
+        if (inPeriod == kStartHolders)
+            lf_startHolders(second);
+        if (inPeriod == kSendNewcomers)
+            lf_sendNewcomers(second);
+        if (inPeriod > kSendNewcomers && inPeriod < kCheckTakeovers)
+            lf_silenceReplacedHolders();
+        if (inPeriod == kCheckTakeovers)
+            lf_checkTakeovers();
+    }
     lf_oneStaticPerStand(second);
 }
 
